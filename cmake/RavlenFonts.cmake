@@ -1,0 +1,58 @@
+# The application font. Vazirmatn (SIL Open Font License) comes from a pinned npm package whose tarball is checked
+# against a pinned hash; the TTFs are never committed. Without the registry a developer's build falls back to
+# Debian's Noto Sans Arabic and says so; under CI a missing font fails the build, so every test sees one font.
+set(RAVLEN_VAZIRMATN_VERSION 33.0.3)
+set(RAVLEN_VAZIRMATN_SHA256 9506e9e6a27e62b353c04a136c27de0cc3aa9e434658b45a6363f7c98c357090)
+set(RAVLEN_FONT_CACHE "$ENV{HOME}/.cache/ravlen/fonts" CACHE PATH "Where the fetched font package is kept between builds")
+
+set(_tarball "${RAVLEN_FONT_CACHE}/vazirmatn-${RAVLEN_VAZIRMATN_VERSION}.tgz")
+set(RAVLEN_FONT_DIR "${CMAKE_BINARY_DIR}/fonts")
+file(MAKE_DIRECTORY "${RAVLEN_FONT_CACHE}" "${RAVLEN_FONT_DIR}")
+
+function(_ravlen_tarball_ok out)
+    set(${out} FALSE PARENT_SCOPE)
+    if(EXISTS "${_tarball}")
+        file(SHA256 "${_tarball}" hash)
+        if(hash STREQUAL RAVLEN_VAZIRMATN_SHA256)
+            set(${out} TRUE PARENT_SCOPE)
+        else()
+            message(WARNING "Font package ${_tarball} has hash ${hash}, expected ${RAVLEN_VAZIRMATN_SHA256}; discarding it")
+            file(REMOVE "${_tarball}")
+        endif()
+    endif()
+endfunction()
+
+_ravlen_tarball_ok(_ok)
+if(NOT _ok)
+    find_program(NPM_EXECUTABLE npm)
+    if(NPM_EXECUTABLE)
+        message(STATUS "Fetching vazirmatn@${RAVLEN_VAZIRMATN_VERSION} with npm pack")
+        execute_process(COMMAND ${NPM_EXECUTABLE} pack vazirmatn@${RAVLEN_VAZIRMATN_VERSION} --silent
+                                --pack-destination "${RAVLEN_FONT_CACHE}"
+                        RESULT_VARIABLE _npm_rc OUTPUT_QUIET ERROR_VARIABLE _npm_err TIMEOUT 300)
+        if(NOT _npm_rc EQUAL 0)
+            message(WARNING "npm pack vazirmatn failed: ${_npm_err}")
+        endif()
+    endif()
+    _ravlen_tarball_ok(_ok)
+endif()
+
+if(_ok)
+    file(ARCHIVE_EXTRACT INPUT "${_tarball}" DESTINATION "${RAVLEN_FONT_DIR}/pkg"
+         PATTERNS package/fonts/ttf/Vazirmatn-Regular.ttf package/fonts/ttf/Vazirmatn-Bold.ttf package/OFL.txt)
+    configure_file("${RAVLEN_FONT_DIR}/pkg/package/fonts/ttf/Vazirmatn-Regular.ttf" "${RAVLEN_FONT_DIR}/Regular.ttf" COPYONLY)
+    configure_file("${RAVLEN_FONT_DIR}/pkg/package/fonts/ttf/Vazirmatn-Bold.ttf" "${RAVLEN_FONT_DIR}/Bold.ttf" COPYONLY)
+    set(RAVLEN_FONT_FAMILY "Vazirmatn")
+elseif("$ENV{CI}" STREQUAL "true")
+    message(FATAL_ERROR "The Vazirmatn font could not be fetched and checked; CI builds need it")
+else()
+    set(_noto /usr/share/fonts/truetype/noto)
+    if(NOT EXISTS "${_noto}/NotoSansArabic-Regular.ttf")
+        message(FATAL_ERROR "Neither Vazirmatn (npm) nor Noto Sans Arabic (apt-get install fonts-noto-core) is available")
+    endif()
+    message(WARNING "Vazirmatn is not available: falling back to Debian's Noto Sans Arabic")
+    configure_file("${_noto}/NotoSansArabic-Regular.ttf" "${RAVLEN_FONT_DIR}/Regular.ttf" COPYONLY)
+    configure_file("${_noto}/NotoSansArabic-Bold.ttf" "${RAVLEN_FONT_DIR}/Bold.ttf" COPYONLY)
+    set(RAVLEN_FONT_FAMILY "Noto Sans Arabic")
+endif()
+message(STATUS "Application font: ${RAVLEN_FONT_FAMILY}")

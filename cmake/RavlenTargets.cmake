@@ -1,0 +1,32 @@
+# Small helpers so every folder declares its targets the same way.
+
+# add_ravlen_test(<name> SOURCES <files...> LIBS <targets...> [GUI])
+# One QtTest executable registered with ctest. GUI suites run on the offscreen platform.
+function(add_ravlen_test name)
+    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+    add_test(NAME ${name} COMMAND ${name})
+    set(env "XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime" "RAVLEN_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots")
+    if(ARG_GUI)
+        list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/xdg-runtime ${CMAKE_BINARY_DIR}/screenshots)
+endfunction()
+
+# add_ravlen_bench(<name> SOURCES <files...> LIBS <targets...>)
+function(add_ravlen_bench name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+endfunction()
+
+# add_ravlen_fuzzer(<name> SOURCES <files...> LIBS <targets...>)
+function(add_ravlen_fuzzer name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+endfunction()

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds in release mode and runs every benchmark program; results go to standard output.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export RAVLEN_BUILD_DIR="${RAVLEN_BUILD_DIR:-build-release}"
+RAVLEN_BUILD_TYPE=Release bash scripts/build.sh
+for bench in "$RAVLEN_BUILD_DIR"/bench/*/bench_*; do
+    [ -x "$bench" ] || continue
+    echo "== $bench"
+    "$bench" "$@"
+done
