@@ -1,0 +1,215 @@
+#include "calendar/ShDateUtils.h"
+
+#include "calendar/Clock.h"
+#include "calendar/ShDateConsts.h"
+#include "calendar/ShDateCore.h"
+
+#include <cmath>
+
+using namespace ShDateCore;
+
+const Word ShMonthDays[2][13] = {
+    {0, 31, 31, 31, 31, 31, 31, 30, 30, 30, 30, 30, 29},
+    {0, 31, 31, 31, 31, 31, 31, 30, 30, 30, 30, 30, 30},
+};
+
+namespace {
+
+constexpr std::int64_t MaxDecodableCount = dayCount(65535, 12, 29) + (isLeap(65535) ? 1 : 0);
+
+bool validDate(Word year, Word month, Word day)
+{
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= ShMonthDays[ShIsLeapYear(year)][month];
+}
+
+[[noreturn]] void raiseEncodeError() { throw EConvertError(SShInvalidDateEncode); }
+
+} // namespace
+
+bool ShIsLeapYear(Word Year) { return (LeapMask >> (Year % 33)) & 1u; }
+
+int ShLeapYearCount(Word Year) { return static_cast<int>(leapCount(Year)); }
+
+bool ShTryEncodeDate(Word Year, Word Month, Word Day, TDateTime &Date)
+{
+    if (!validDate(Year, Month, Day))
+        return false;
+    Date = static_cast<TDateTime>(serialOf(Year, Month, Day));
+    return true;
+}
+
+TDateTime ShEncodeDate(Word Year, Word Month, Word Day)
+{
+    TDateTime result;
+    if (!ShTryEncodeDate(Year, Month, Day, result))
+        raiseEncodeError();
+    return result;
+}
+
+bool ShDecodeDateFully(TDateTime Date, Word &Year, Word &Month, Word &Day, Word &DOW)
+{
+    const std::int64_t serial = daySerial(Date);
+    const std::int64_t n = serial - DayCountToSerial;
+    // Before 1 Farvardin 1 there is no date; beyond year 65535 the year no longer fits its 16 bits.
+    if (n <= 0 || n > MaxDecodableCount) {
+        Year = Month = Day = DOW = 0;
+        return false;
+    }
+    const Ymd d = fromDayCount(n);
+    Year = static_cast<Word>(d.year);
+    Month = static_cast<Word>(d.month);
+    Day = static_cast<Word>(d.day);
+    DOW = static_cast<Word>(weekday(serial));
+    return ShIsLeapYear(Year);
+}
+
+void ShDecodeDate(TDateTime Date, Word &Year, Word &Month, Word &Day)
+{
+    const std::int64_t n = daySerial(Date) - DayCountToSerial;
+    if (n <= 0 || n > MaxDecodableCount) {
+        Year = Month = Day = 0;
+        return;
+    }
+    const Ymd d = fromDayCount(n);
+    Year = static_cast<Word>(d.year);
+    Month = static_cast<Word>(d.month);
+    Day = static_cast<Word>(d.day);
+}
+
+Word ShDayOfWeek(TDateTime Date) { return static_cast<Word>(weekday(daySerial(Date))); }
+
+void ShIncAMonth(Word &Year, Word &Month, Word &Day, int NumberOfMonths)
+{
+    // 16-bit unsigned steps, as the date fields are 16-bit: a month that falls below 1 wraps and is caught by
+    // the single range test.
+    const int sign = NumberOfMonths >= 0 ? 1 : -1;
+    Year = static_cast<Word>(Year + NumberOfMonths / 12);
+    Month = static_cast<Word>(Month + NumberOfMonths % 12);
+    if (static_cast<Word>(Month - 1) > 11) {
+        Year = static_cast<Word>(Year + sign);
+        Month = static_cast<Word>(Month - 12 * sign);
+    }
+    // A month that was out of range on entry stays out of range; leave the day alone rather than read past the
+    // table.
+    if (Month >= 1 && Month <= 12) {
+        const Word length = ShMonthDays[ShIsLeapYear(Year)][Month];
+        if (Day > length)
+            Day = length;
+    }
+}
+
+TDateTime ShIncMonth(TDateTime Date, int NumberOfMonths)
+{
+    Word year, month, day;
+    ShDecodeDate(Date, year, month, day);
+    ShIncAMonth(year, month, day, NumberOfMonths);
+    const TDateTime moved = ShEncodeDate(year, month, day);
+    const double fraction = std::fabs(Date - std::trunc(Date));
+    return moved >= 0 ? moved + fraction : moved - fraction;
+}
+
+Word ShCurrentYear()
+{
+    Word year, month, day;
+    ShDecodeDate(Clock::today(), year, month, day);
+    return year;
+}
+
+namespace {
+
+// Week number over unchecked day serials, so that the first days of year 1 and the last of year 9999 get a
+// week like any other day instead of failing to encode year 0 or 10000.
+int weekOfTheYear(int rule, std::int64_t serial, std::int64_t year)
+{
+    for (;;) {
+        const std::int64_t start = serialOf(year, 1, 1);
+        const int w = weekday(start);
+        std::int64_t first = start - w + 1;
+        if ((rule == 2 && w >= 5) || (rule == 3 && w > 1))
+            first += 7;
+        if (serial < first) {
+            // The last week of the previous year.
+            serial = start - 1;
+            --year;
+            continue;
+        }
+        const int week = static_cast<int>((serial - first) / 7 + 1);
+        if (week <= 52)
+            return week;
+        const std::int64_t next = serialOf(year + 1, 1, 1);
+        const int w2 = weekday(next);
+        const std::int64_t daysLeft = next - serial;
+        if (rule == 1 && daysLeft < w2)
+            return 1;
+        if (rule == 2 && w2 < 5 && daysLeft < w2)
+            return 1;
+        return week;
+    }
+}
+
+} // namespace
+
+int ShWeekOfTheYear(std::uint8_t FirstWeekRule, TDateTime Date)
+{
+    const TDateTime day = std::trunc(Date);
+    Word year, month, dd;
+    ShDecodeDate(day, year, month, dd);
+    if (year < 1 || year > 9999)
+        raiseEncodeError();
+    const int rule = FirstWeekRule == 0 ? 2 : FirstWeekRule;
+    return weekOfTheYear(rule, daySerial(day), year);
+}
+
+bool ShTryEncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec, Word MSec, TDateTime &Date)
+{
+    if (!ShTryEncodeDate(Year, Month, Day, Date))
+        return false;
+    if (Hour >= 24 || Min >= 60 || Sec >= 60 || MSec >= 1000)
+        return false;
+    const double time = (Hour * 3600000.0 + Min * 60000.0 + Sec * 1000.0 + MSec) / static_cast<double>(MsPerDay);
+    Date = Date > 0 ? Date + time : Date - time;
+    return true;
+}
+
+namespace {
+
+void appendField(std::string &text, Word value)
+{
+    if (value == 0xFFFF)
+        text += SShUnknownField;
+    else
+        text += std::to_string(value);
+}
+
+void appendSeparator(std::string &text, QChar separator)
+{
+    if (!separator.isNull())
+        text += QString(separator).toStdString();
+}
+
+} // namespace
+
+TDateTime ShEncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec, Word MSec)
+{
+    TDateTime result;
+    if (ShTryEncodeDateTime(Year, Month, Day, Hour, Min, Sec, MSec, result))
+        return result;
+    std::string fields;
+    appendField(fields, Year);
+    appendSeparator(fields, FormatSettings.DateSeparator);
+    appendField(fields, Month);
+    appendSeparator(fields, FormatSettings.DateSeparator);
+    appendField(fields, Day);
+    fields += ' ';
+    appendField(fields, Hour);
+    appendSeparator(fields, FormatSettings.TimeSeparator);
+    appendField(fields, Min);
+    appendSeparator(fields, FormatSettings.TimeSeparator);
+    appendField(fields, Sec);
+    appendSeparator(fields, FormatSettings.DecimalSeparator);
+    appendField(fields, MSec);
+    std::string message(SShInvalidDateTime);
+    message.replace(message.find("%s"), 2, fields);
+    throw EConvertError(message);
+}
