@@ -1,0 +1,119 @@
+#include "data/DbConnection.h"
+
+#include "data/DataError.h"
+#include "data/SqlBackend.h"
+
+#include <QAtomicInt>
+
+namespace {
+
+QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("ravlen-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+} // namespace
+
+DbConnection::DbConnection()
+    : m_name(nextConnectionName())
+{
+}
+
+DbConnection::~DbConnection()
+{
+    close();
+}
+
+void DbConnection::setConnectionString(const QString& connectionString)
+{
+    m_connectionString = connectionString;
+}
+
+QString DbConnection::fileName() const
+{
+    return dataSourceOf(m_connectionString);
+}
+
+QString DbConnection::dataSourceOf(const QString& connectionString)
+{
+    // Items are key=value separated by ';'. A value may be put in double quotes, inside which ';' does not
+    // separate and a doubled quote stands for one.
+    const QString& s = connectionString;
+    int i = 0;
+    while (i < s.size()) {
+        const int eq = s.indexOf(QLatin1Char('='), i);
+        if (eq < 0)
+            break;
+        const QString key = s.mid(i, eq - i).trimmed();
+        int j = eq + 1;
+        QString value;
+        if (j < s.size() && s[j] == QLatin1Char('"')) {
+            ++j;
+            while (j < s.size()) {
+                if (s[j] == QLatin1Char('"')) {
+                    if (j + 1 < s.size() && s[j + 1] == QLatin1Char('"')) {
+                        value += QLatin1Char('"');
+                        j += 2;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+                value += s[j++];
+            }
+            const int semi = s.indexOf(QLatin1Char(';'), j);
+            j = semi < 0 ? s.size() : semi;
+        } else {
+            const int semi = s.indexOf(QLatin1Char(';'), j);
+            const int end = semi < 0 ? s.size() : semi;
+            value = s.mid(j, end - j);
+            j = end;
+        }
+        if (key.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0)
+            return value;
+        i = j + 1;
+    }
+    return QString();
+}
+
+void DbConnection::open()
+{
+    if (isConnected())
+        return;
+    const QString file = fileName();
+    if (file.isEmpty())
+        throw DataError(QStringLiteral("Cannot connect: the connection string names no Data Source"));
+    m_db = SqlBackend::openDatabase(m_name, file);
+}
+
+void DbConnection::close()
+{
+    if (!m_db.isValid())
+        return;
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+const QSqlDatabase& DbConnection::database() const
+{
+    if (!isConnected())
+        throw DataError(QStringLiteral("The database connection is not open"));
+    return m_db;
+}
+
+QStringList DbConnection::tableNames() const
+{
+    return SqlBackend::tableNames(database());
+}
+
+bool DbConnection::tableExists(const QString& name) const
+{
+    return SqlBackend::tableExists(database(), name);
+}
+
+int DbConnection::execute(const QString& sql)
+{
+    return SqlBackend::execute(database(), sql);
+}

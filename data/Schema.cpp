@@ -1,0 +1,101 @@
+#include "data/Schema.h"
+
+#include "data/DataError.h"
+#include "data/DbConnection.h"
+#include "data/SqlBackend.h"
+#include "data/ZarkU.h"
+
+#include <QFile>
+
+namespace Schema {
+
+QStringList statements()
+{
+    // Declared types carry the field kinds the datasets read (TINYINT, BOOLEAN, VARCHAR(n), DOUBLE); the CHECKs
+    // hold the ranges and lengths a typeless engine would otherwise let through.
+    const QString text = QStringLiteral(" COLLATE %1").arg(QLatin1String(SqlBackend::textCollation));
+    auto textColumn = [&](const char* name, int size) {
+        return QStringLiteral("%1 VARCHAR(%2)%3 CHECK (%1 IS NULL OR (typeof(%1) = 'text' AND length(%1) <= %2))")
+            .arg(QLatin1String(name))
+            .arg(size)
+            .arg(text);
+    };
+    auto byteColumn = [](const char* name) {
+        return QStringLiteral("%1 TINYINT CHECK (%1 IS NULL OR (typeof(%1) = 'integer' AND %1 BETWEEN 0 AND 255))")
+            .arg(QLatin1String(name));
+    };
+    auto boolColumn = [](const char* name) {
+        return QStringLiteral("%1 BOOLEAN NOT NULL DEFAULT 0 CHECK (%1 IN (0, 1))").arg(QLatin1String(name));
+    };
+    auto doubleColumn = [](const char* name) {
+        return QStringLiteral("%1 DOUBLE DEFAULT 0 CHECK (%1 IS NULL OR typeof(%1) IN ('real', 'integer'))")
+            .arg(QLatin1String(name));
+    };
+
+    const QStringList profiles{
+        QStringLiteral("FileNo INTEGER CHECK (FileNo IS NULL OR (typeof(FileNo) = 'integer' "
+                       "AND FileNo BETWEEN -2147483648 AND 2147483647))"),
+        textColumn("Date", 10),
+        textColumn("FName", 255),
+        textColumn("LName", 255),
+        byteColumn("Age"),
+        byteColumn("Gender"),
+        byteColumn("Grade"),
+        textColumn("QTable", 15),
+        boolColumn("Completed"),
+    };
+    const QStringList questions{
+        QStringLiteral("Row INTEGER PRIMARY KEY AUTOINCREMENT CHECK (Row BETWEEN -2147483648 AND 2147483647)"),
+        textColumn("Group1", 255),
+        textColumn("Group2", 255),
+        boolColumn("Scoring"),
+        textColumn("Question", 255),
+        doubleColumn("Answer"),
+        doubleColumn("Score"),
+    };
+    return {
+        QStringLiteral("CREATE TABLE Profiles (\n    %1\n)").arg(profiles.join(QLatin1String(",\n    "))),
+        // Two workstations registering one file number at the same moment: the second insert fails instead of
+        // leaving two profiles that a look-up cannot tell apart.
+        QStringLiteral("CREATE UNIQUE INDEX ProfilesFileNo ON Profiles (FileNo)"),
+        QStringLiteral("CREATE TABLE Questions (\n    %1\n)").arg(questions.join(QLatin1String(",\n    "))),
+    };
+}
+
+void createTables(DbConnection& connection)
+{
+    connection.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        for (const QString& sql : statements())
+            connection.execute(sql);
+        connection.execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        try {
+            connection.execute(QStringLiteral("ROLLBACK"));
+        } catch (const DataError&) {
+        }
+        throw;
+    }
+}
+
+void createDatabaseFile(const QString& fileName)
+{
+    {
+        QSqlDatabase created = SqlBackend::createDatabase(QStringLiteral("ravlen-schema"), fileName);
+        created.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("ravlen-schema"));
+    try {
+        DbConnection connection;
+        connection.setConnectionString(JetConnectionString(fileName, QString()));
+        connection.open();
+        createTables(connection);
+    } catch (...) {
+        QFile::remove(fileName);
+        QFile::remove(fileName + QStringLiteral("-wal"));
+        QFile::remove(fileName + QStringLiteral("-shm"));
+        throw;
+    }
+}
+
+} // namespace Schema

@@ -1,0 +1,511 @@
+#include "data/SqlBackend.h"
+
+#include "data/DataError.h"
+
+#include <QCollator>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace SqlBackend {
+namespace {
+
+// Long enough to ride out another workstation's post or a table copy, short enough that a stuck lock is reported
+// instead of freezing the window.
+constexpr int busyTimeoutMs = 5000;
+
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        throw DataError(QStringLiteral("The database connection is not open"));
+    sqlite3* h = *static_cast<sqlite3* const*>(v.constData());
+    if (!h)
+        throw DataError(QStringLiteral("The database connection is not open"));
+    return h;
+}
+
+QString engineMessage(sqlite3* h)
+{
+    return QString::fromUtf8(sqlite3_errmsg(h));
+}
+
+// A prepared statement that finalizes itself.
+class Statement
+{
+public:
+    Statement(sqlite3* h, const QString& sql, const QString& doing)
+        : m_h(h)
+    {
+        const QByteArray utf8 = sql.toUtf8();
+        if (sqlite3_prepare_v2(h, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
+            throw DataError(doing + QStringLiteral(": ") + engineMessage(h));
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    sqlite3_stmt* get() const { return m_stmt; }
+
+    void bind(int index, const QVariant& v)
+    {
+        int rc = SQLITE_OK;
+        if (!v.isValid() || v.isNull()) {
+            rc = sqlite3_bind_null(m_stmt, index);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Bool:
+                rc = sqlite3_bind_int(m_stmt, index, v.toBool() ? 1 : 0);
+                break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+            case QMetaType::Char:
+            case QMetaType::UChar:
+            case QMetaType::SChar:
+            case QMetaType::Long:
+            case QMetaType::ULong:
+                rc = sqlite3_bind_int64(m_stmt, index, v.toLongLong());
+                break;
+            case QMetaType::Double:
+            case QMetaType::Float:
+                rc = sqlite3_bind_double(m_stmt, index, v.toDouble());
+                break;
+            case QMetaType::QByteArray: {
+                const QByteArray b = v.toByteArray();
+                rc = sqlite3_bind_blob64(m_stmt, index, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            default: {
+                const QByteArray t = v.toString().toUtf8();
+                rc = sqlite3_bind_text64(m_stmt, index, t.constData(), sqlite3_uint64(t.size()), SQLITE_TRANSIENT,
+                                         SQLITE_UTF8);
+                break;
+            }
+            }
+        }
+        if (rc != SQLITE_OK)
+            throw DataError(QStringLiteral("Cannot pass a value to the database: ") + engineMessage(m_h));
+    }
+
+    // Steps once; true when a row is ready. Throws with `doing` on failure.
+    bool step(const QString& doing)
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        throw DataError(doing + QStringLiteral(": ") + engineMessage(m_h));
+    }
+
+private:
+    sqlite3* m_h;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+void exec(sqlite3* h, const QString& sql, const QString& doing)
+{
+    char* err = nullptr;
+    if (sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString msg = err ? QString::fromUtf8(err) : engineMessage(h);
+        sqlite3_free(err);
+        throw DataError(doing + QStringLiteral(": ") + msg);
+    }
+}
+
+int persianCompare(void* arg, int len1, const void* s1, int len2, const void* s2)
+{
+    const auto* collator = static_cast<const QCollator*>(arg);
+    const QStringView a(static_cast<const QChar*>(s1), len1 / 2);
+    const QStringView b(static_cast<const QChar*>(s2), len2 / 2);
+    int r = collator->compare(a, b);
+    // The collator calls texts equal that differ only in ignorable marks; the code points then decide, so equal
+    // in SQL means identical and GROUP BY never merges two different names.
+    if (r == 0)
+        r = a.compare(b);
+    return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+void destroyCollator(void* arg)
+{
+    delete static_cast<QCollator*>(arg);
+}
+
+FieldType typeFromDeclaration(const QByteArray& declared, int* size)
+{
+    const QByteArray d = declared.toUpper();
+    *size = 0;
+    if (d.contains("BOOL") || d.contains("BIT"))
+        return FieldType::Boolean;
+    if (d.contains("INT"))
+        return FieldType::Integer;
+    if (d.contains("CHAR") || d.contains("TEXT") || d.contains("CLOB")) {
+        const int open = d.indexOf('(');
+        const int close = d.indexOf(')', open);
+        if (open > 0 && close > open)
+            *size = d.mid(open + 1, close - open - 1).trimmed().toInt();
+        return FieldType::Text;
+    }
+    if (d.contains("REAL") || d.contains("FLOA") || d.contains("DOUB") || d.contains("NUMERIC")
+        || d.contains("DECIMAL"))
+        return FieldType::Double;
+    return FieldType::Unknown;
+}
+
+QVariant columnValue(sqlite3_stmt* st, int col, FieldType type)
+{
+    switch (sqlite3_column_type(st, col)) {
+    case SQLITE_INTEGER:
+        if (type == FieldType::Boolean)
+            return QVariant(sqlite3_column_int64(st, col) != 0);
+        if (type == FieldType::Double)
+            return QVariant(double(sqlite3_column_int64(st, col)));
+        return QVariant(qlonglong(sqlite3_column_int64(st, col)));
+    case SQLITE_FLOAT:
+        if (type == FieldType::Boolean)
+            return QVariant(sqlite3_column_double(st, col) != 0.0);
+        return QVariant(sqlite3_column_double(st, col));
+    case SQLITE_TEXT: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+        return QVariant(QString::fromUtf8(p, sqlite3_column_bytes(st, col)));
+    }
+    case SQLITE_BLOB: {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(st, col));
+        return QVariant(QByteArray(p, sqlite3_column_bytes(st, col)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+// Reads every row of a prepared SELECT; the first `skip` columns are the row identity (0 or 1 of them).
+ReadResult readAll(sqlite3* h, Statement& st, int skip, const QString& table, const QString& doing)
+{
+    ReadResult r;
+    const int cols = sqlite3_column_count(st.get());
+    for (int c = skip; c < cols; ++c) {
+        FieldDef f;
+        f.name = QString::fromUtf8(sqlite3_column_name(st.get(), c));
+        f.type = typeFromDeclaration(QByteArray(sqlite3_column_decltype(st.get(), c)), &f.size);
+        if (!table.isEmpty()) {
+            int autoinc = 0;
+            if (sqlite3_table_column_metadata(h, nullptr, table.toUtf8().constData(), f.name.toUtf8().constData(),
+                                              nullptr, nullptr, nullptr, nullptr, &autoinc)
+                    == SQLITE_OK
+                && autoinc)
+                f.readOnly = true;
+        } else {
+            f.readOnly = sqlite3_column_table_name(st.get(), c) == nullptr; // expressions cannot be written back
+        }
+        r.fields.push_back(f);
+    }
+    const int n = cols - skip;
+    std::vector<bool> typeKnown(static_cast<size_t>(n), false);
+    for (int c = 0; c < n; ++c)
+        typeKnown[size_t(c)] = r.fields[size_t(c)].type != FieldType::Unknown;
+    while (st.step(doing)) {
+        if (skip)
+            r.rowIds.push_back(sqlite3_column_int64(st.get(), 0));
+        for (int c = 0; c < n; ++c) {
+            FieldDef& f = r.fields[size_t(c)];
+            if (!typeKnown[size_t(c)]) {
+                // Computed columns carry no declared type: the first value that is not empty decides.
+                switch (sqlite3_column_type(st.get(), c + skip)) {
+                case SQLITE_INTEGER: f.type = FieldType::Integer; typeKnown[size_t(c)] = true; break;
+                case SQLITE_FLOAT: f.type = FieldType::Double; typeKnown[size_t(c)] = true; break;
+                case SQLITE_TEXT: f.type = FieldType::Text; typeKnown[size_t(c)] = true; break;
+                default: break;
+                }
+            }
+            r.values.push_back(columnValue(st.get(), c + skip, f.type));
+        }
+    }
+    return r;
+}
+
+QString objectType(sqlite3* h, const QString& name)
+{
+    Statement st(h,
+                 QStringLiteral("SELECT type FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 "
+                                "COLLATE NOCASE"),
+                 QStringLiteral("Cannot read the list of tables"));
+    st.bind(1, name);
+    if (!st.step(QStringLiteral("Cannot read the list of tables")))
+        return QString();
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+}
+
+void applySettings(QSqlDatabase& db, const QString& fileName)
+{
+    sqlite3* h = handleOf(db);
+    sqlite3_busy_timeout(h, busyTimeoutMs);
+    const QString doing = QStringLiteral("Cannot open database file '%1'").arg(fileName);
+    if (sqlite3_db_readonly(h, "main") == 1)
+        throw DataError(doing + QStringLiteral(": the file is read-only"));
+    // WAL with a full sync at every commit: a posted row is on disk before the call returns, survives a killed
+    // process and an operating-system crash, and readers in other processes never block the writer.
+    exec(h, QStringLiteral("PRAGMA journal_mode=WAL"), doing);
+    exec(h, QStringLiteral("PRAGMA synchronous=FULL"), doing);
+    // Reading the schema here turns "not a database" and lock-outs into a connect error rather than a later one.
+    exec(h, QStringLiteral("SELECT count(*) FROM sqlite_master"), doing);
+    registerCollation(db);
+}
+
+QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName, const char* mode)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    if (!db.isValid())
+        throw DataError(QStringLiteral("The SQLite driver of Qt is not available"));
+    QString uri = QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    uri += QStringLiteral("?mode=") + QLatin1String(mode);
+    db.setDatabaseName(uri);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    if (!db.open()) {
+        const QString msg = db.lastError().text();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        throw DataError(QStringLiteral("Cannot open database file '%1': %2").arg(fileName, msg));
+    }
+    try {
+        applySettings(db, fileName);
+    } catch (...) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        throw;
+    }
+    return db;
+}
+
+} // namespace
+
+QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        throw DataError(QStringLiteral("Cannot open database file '%1': the file does not exist").arg(fileName));
+    if (!info.isFile())
+        throw DataError(QStringLiteral("Cannot open database file '%1': it is not a file").arg(fileName));
+    if (!info.isWritable())
+        throw DataError(QStringLiteral("Cannot open database file '%1': the file is read-only").arg(fileName));
+    return openWithMode(connectionName, fileName, "rw");
+}
+
+QSqlDatabase createDatabase(const QString& connectionName, const QString& fileName)
+{
+    if (QFileInfo::exists(fileName))
+        throw DataError(QStringLiteral("Cannot create database file '%1': the file already exists").arg(fileName));
+    return openWithMode(connectionName, fileName, "rwc");
+}
+
+void registerCollation(QSqlDatabase& db)
+{
+    sqlite3* h = handleOf(db);
+    auto collator = std::make_unique<QCollator>(QLocale(QLocale::Persian, QLocale::Iran));
+    const int rc = sqlite3_create_collation_v2(h, textCollation, SQLITE_UTF16_ALIGNED, collator.get(),
+                                               &persianCompare, &destroyCollator);
+    if (rc != SQLITE_OK)
+        throw DataError(QStringLiteral("Cannot register the Persian text order: ") + engineMessage(h));
+    collator.release();
+}
+
+QStringList tableNames(const QSqlDatabase& db)
+{
+    sqlite3* h = handleOf(db);
+    const QString doing = QStringLiteral("Cannot read the list of tables");
+    Statement st(h,
+                 QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table','view') "
+                                "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"),
+                 doing);
+    QStringList names;
+    while (st.step(doing))
+        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+    return names;
+}
+
+bool tableExists(const QSqlDatabase& db, const QString& name)
+{
+    sqlite3* h = handleOf(db);
+    const QString doing = QStringLiteral("Cannot read the list of tables");
+    // The engine's own tables (sqlite_sequence and the like) are system tables and do not count.
+    Statement st(h,
+                 QStringLiteral("SELECT 1 FROM sqlite_master WHERE type IN ('table','view') "
+                                "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND name = ?1 COLLATE NOCASE"),
+                 doing);
+    st.bind(1, name);
+    return st.step(doing);
+}
+
+QString quoteIdentifier(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+ReadResult readTable(const QSqlDatabase& db, const QString& table)
+{
+    sqlite3* h = handleOf(db);
+    const QString doing = QStringLiteral("Cannot open table '%1'").arg(table);
+    const QString type = objectType(h, table);
+    if (type.isEmpty())
+        throw DataError(doing + QStringLiteral(": no such table"));
+    const bool isTable = type == QLatin1String("table");
+    const QString sql = isTable ? QStringLiteral("SELECT rowid, * FROM %1").arg(quoteIdentifier(table))
+                                : QStringLiteral("SELECT * FROM %1").arg(quoteIdentifier(table));
+    Statement st(h, sql, doing);
+    ReadResult r = readAll(h, st, isTable ? 1 : 0, isTable ? table : QString(), doing);
+    if (!isTable)
+        for (FieldDef& f : r.fields)
+            f.readOnly = true;
+    return r;
+}
+
+ReadResult readQuery(const QSqlDatabase& db, const QString& sql)
+{
+    sqlite3* h = handleOf(db);
+    const QString doing = QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified());
+    Statement st(h, sql, doing);
+    ReadResult r = readAll(h, st, 0, QString(), doing);
+    for (FieldDef& f : r.fields)
+        f.readOnly = true; // query rows have no identity to write back through
+    return r;
+}
+
+bool readRow(const QSqlDatabase& db, const QString& table, const std::vector<FieldDef>& fields, qint64 rowId,
+             std::vector<QVariant>& out)
+{
+    sqlite3* h = handleOf(db);
+    QStringList cols;
+    for (const FieldDef& f : fields)
+        if (!f.calculated)
+            cols << quoteIdentifier(f.name);
+    const QString doing = QStringLiteral("Cannot read back a row of table '%1'").arg(table);
+    Statement st(h, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(cols.join(u','), quoteIdentifier(table)),
+                 doing);
+    st.bind(1, rowId);
+    if (!st.step(doing))
+        return false;
+    out.clear();
+    int c = 0;
+    for (const FieldDef& f : fields)
+        if (!f.calculated)
+            out.push_back(columnValue(st.get(), c++, f.type));
+    return true;
+}
+
+void updateRow(const QSqlDatabase& db, const QString& table, qint64 rowId, const QStringList& columns,
+               const QVariantList& newValues, const QVariantList& originalValues)
+{
+    if (columns.isEmpty())
+        return;
+    sqlite3* h = handleOf(db);
+    QStringList sets;
+    QStringList checks;
+    int p = 1;
+    for (const QString& c : columns)
+        sets << QStringLiteral("%1 = ?%2").arg(quoteIdentifier(c)).arg(p++);
+    const int idParam = p++;
+    for (const QString& c : columns)
+        checks << QStringLiteral("%1 IS ?%2").arg(quoteIdentifier(c)).arg(p++);
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3 AND %4")
+                            .arg(quoteIdentifier(table), sets.join(QLatin1String(", ")))
+                            .arg(idParam)
+                            .arg(checks.join(QLatin1String(" AND ")));
+    const QString doing = QStringLiteral("Cannot post a row of table '%1'").arg(table);
+    Statement st(h, sql, doing);
+    int i = 1;
+    for (const QVariant& v : newValues)
+        st.bind(i++, v);
+    st.bind(i++, rowId);
+    for (const QVariant& v : originalValues)
+        st.bind(i++, v);
+    st.step(doing);
+    if (sqlite3_changes(h) != 1)
+        throw DataError(doing + QStringLiteral(": the row was changed or deleted by another user since it was read"));
+}
+
+qint64 insertRow(const QSqlDatabase& db, const QString& table, const QStringList& columns, const QVariantList& values)
+{
+    sqlite3* h = handleOf(db);
+    QStringList cols;
+    QStringList params;
+    for (int i = 0; i < columns.size(); ++i) {
+        cols << quoteIdentifier(columns[i]);
+        params << QStringLiteral("?%1").arg(i + 1);
+    }
+    const QString doing = QStringLiteral("Cannot insert a row into table '%1'").arg(table);
+    Statement st(h,
+                 QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                     .arg(quoteIdentifier(table), cols.join(u','), params.join(u',')),
+                 doing);
+    for (int i = 0; i < values.size(); ++i)
+        st.bind(i + 1, values[i]);
+    st.step(doing);
+    return sqlite3_last_insert_rowid(h);
+}
+
+int execute(const QSqlDatabase& db, const QString& sql)
+{
+    sqlite3* h = handleOf(db);
+    // The table copy written as "SELECT * INTO <new> FROM <table> [WHERE <condition>]". The new table takes the
+    // source's column declarations (types, lengths, collation, auto-increment), and the rows keep their values.
+    static const QRegularExpression selectInto(
+        QStringLiteral(R"(^\s*SELECT\s+\*\s+INTO\s+([A-Za-z_][A-Za-z0-9_]*)\s+FROM\s+([A-Za-z_][A-Za-z0-9_]*))"
+                       R"((?:\s+WHERE\s+(.*?))?\s*;?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = selectInto.match(sql);
+    if (!m.hasMatch()) {
+        const QString doing = QStringLiteral("Cannot execute \"%1\"").arg(sql.simplified());
+        exec(h, sql, doing);
+        return sqlite3_changes(h);
+    }
+    const QString target = m.captured(1);
+    const QString source = m.captured(2);
+    const QString where = m.captured(3);
+    const QString doing = QStringLiteral("Cannot copy table '%1' into '%2'").arg(source, target);
+    exec(h, QStringLiteral("BEGIN IMMEDIATE"), doing);
+    try {
+        QString definition;
+        {
+            Statement st(h, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1 "
+                                           "COLLATE NOCASE"),
+                         doing);
+            st.bind(1, source);
+            if (st.step(doing))
+                definition = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+        }
+        const int open = definition.indexOf(QLatin1Char('('));
+        if (open > 0) {
+            exec(h, QStringLiteral("CREATE TABLE %1 %2").arg(quoteIdentifier(target), definition.mid(open)), doing);
+        } else {
+            exec(h, QStringLiteral("CREATE TABLE %1 AS SELECT * FROM %2 WHERE 0")
+                        .arg(quoteIdentifier(target), quoteIdentifier(source)),
+                 doing);
+        }
+        QString insert = QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(quoteIdentifier(target),
+                                                                                quoteIdentifier(source));
+        if (!where.isEmpty())
+            insert += QStringLiteral(" WHERE ") + where;
+        exec(h, insert, doing);
+        const int copied = sqlite3_changes(h);
+        exec(h, QStringLiteral("COMMIT"), doing);
+        return copied;
+    } catch (...) {
+        sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+} // namespace SqlBackend

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "data/Field.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <vector>
+
+// Everything that depends on the database engine lives behind this one class: opening the file with its journal,
+// sync and lock settings, the text collation, the table listing, reading rows with their identity, and the
+// translation of the few SQL forms the engine does not speak. Another engine gets another implementation.
+namespace SqlBackend {
+
+// The collation every text column of the schema declares, so ORDER BY, GROUP BY and comparisons follow Persian
+// alphabetical order.
+inline constexpr const char* textCollation = "PERSIAN";
+
+// Opens `fileName` on a new Qt connection named `connectionName`. Never creates a missing file. Applies the
+// durability and sharing settings and registers the collation; throws DataError when the file is missing, is no
+// database, is read-only or stays locked.
+QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName);
+
+// Creates an empty database file (it must not exist yet) and returns it open, as openDatabase does.
+QSqlDatabase createDatabase(const QString& connectionName, const QString& fileName);
+
+void registerCollation(QSqlDatabase& db);
+
+// Names of the user tables and views, read afresh.
+QStringList tableNames(const QSqlDatabase& db);
+
+// Whether a user table or view of that name exists, letter case ignored; read afresh.
+bool tableExists(const QSqlDatabase& db, const QString& name);
+
+// Quotes an identifier for use in SQL text.
+QString quoteIdentifier(const QString& name);
+
+// Rows read into memory: field descriptions, values row by row (fields.size() per row) and, for tables, the
+// identity of each row that updates address.
+struct ReadResult
+{
+    std::vector<FieldDef> fields;
+    std::vector<QVariant> values;
+    std::vector<qint64> rowIds;
+};
+
+ReadResult readTable(const QSqlDatabase& db, const QString& table);
+ReadResult readQuery(const QSqlDatabase& db, const QString& sql);
+
+// Reads one row of `table` by identity, in the field order of `fields`; false when it no longer exists.
+bool readRow(const QSqlDatabase& db, const QString& table, const std::vector<FieldDef>& fields, qint64 rowId,
+             std::vector<QVariant>& out);
+
+// Writes the changed fields of one row. `original` holds the values read, so a row changed meanwhile by another
+// process is not overwritten blindly. Throws DataError when the row is gone or was changed.
+void updateRow(const QSqlDatabase& db, const QString& table, qint64 rowId, const QStringList& columns,
+               const QVariantList& newValues, const QVariantList& originalValues);
+
+// Inserts one row and returns its identity.
+qint64 insertRow(const QSqlDatabase& db, const QString& table, const QStringList& columns, const QVariantList& values);
+
+// Runs a command. Translates the forms the engine lacks (SELECT * INTO <new> FROM <table> [WHERE ...]).
+// Returns the number of rows changed.
+int execute(const QSqlDatabase& db, const QString& sql);
+
+} // namespace SqlBackend
