@@ -270,3 +270,5 @@ private:
     bool m_useSystemCalendar = false;
     QString m_hint;
 };
+
+#include "controls/ShMonthCalendar.h"

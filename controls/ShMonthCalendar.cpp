@@ -1,0 +1,1544 @@
+#include "controls/ShMonthCalendar.h"
+
+#include "calendar/Clock.h"
+#include "calendar/ShDateConsts.h"
+#include "calendar/ShDateUtils.h"
+#include "controls/Beep.h"
+
+#include <QAction>
+#include <QFocusEvent>
+#include <QIcon>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace {
+
+const QString kTodayCaption = QStringLiteral("امروز: ");
+const QString kWeekCaption = QStringLiteral("هفته");
+
+constexpr std::uint64_t kDayCellsMask = (std::uint64_t(1) << TCustomShMonthCalendar::DayCellCount) - 1;
+
+TDateTime todaySerial()
+{
+    return ShDayOf(Clock::today());
+}
+
+// The glyph pair of a month button: a 12 by 10 image holding two 6-pixel-wide arrows, the normal one and the
+// disabled one. `pointsLeft` gives the left-pointing pair (shown on the left button), otherwise the right one.
+QImage monthButtonGlyphs(bool pointsLeft)
+{
+    QImage image(12, 10, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    const QRgb normal = qRgb(0, 0, 0);
+    const QRgb disabled = qRgb(128, 128, 128);
+    const QRgb shadow = qRgb(255, 255, 255);
+    // A solid triangle four columns wide and seven rows high, its point at row 4; the disabled copy is grey
+    // with a white shadow one pixel down and right, like an etched glyph.
+    for (int step = 0; step < 4; ++step) {
+        const int x = pointsLeft ? 1 + step : 4 - step;
+        for (int row = 4 - step; row <= 4 + step; ++row) {
+            image.setPixel(x, row, normal);
+            if (x + 7 < 12)
+                image.setPixel(x + 7, row + 1, shadow);
+        }
+    }
+    for (int step = 0; step < 4; ++step) {
+        const int x = pointsLeft ? 1 + step : 4 - step;
+        for (int row = 4 - step; row <= 4 + step; ++row)
+            image.setPixel(x + 6, row, disabled);
+    }
+    return image;
+}
+
+QIcon monthButtonIcon(bool pointsLeft)
+{
+    const QImage pair = monthButtonGlyphs(pointsLeft);
+    QIcon icon;
+    icon.addPixmap(QPixmap::fromImage(pair.copy(0, 0, 6, 10)), QIcon::Normal);
+    icon.addPixmap(QPixmap::fromImage(pair.copy(6, 0, 6, 10)), QIcon::Disabled);
+    return icon;
+}
+
+} // namespace
+
+// The title label: paints the month name and the year where their hit rectangles lie and hands presses to the
+// calendar's title-click handler.
+class TShCalendarTitleLabel : public QWidget
+{
+public:
+    TShCalendarTitleLabel(TCustomShMonthCalendar *calendar, QWidget *parent) : QWidget(parent), m_calendar(calendar)
+    {
+        setObjectName(QStringLiteral("TitleLabel"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(m_calendar->m_colors->TitleTextColor());
+        painter.drawText(m_calendar->m_monthRect, Qt::AlignCenter, m_calendar->m_captionMonth);
+        painter.drawText(m_calendar->m_yearRect, Qt::AlignCenter, m_calendar->m_captionYear);
+    }
+
+    void mousePressEvent(QMouseEvent *event) override { m_calendar->titleMousePress(event); }
+
+private:
+    TCustomShMonthCalendar *m_calendar;
+};
+
+// ---- construction -----------------------------------------------------------------------------------------------
+
+TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget *parent)
+    : QWidget(parent), m_colors(new TMonthCalendarColors(this, this))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_date = todaySerial();
+    resize(305, 154);
+    // A Qt widget has its window from the start, so everything the calendar does when its window is created
+    // happens here: title parts, colours, size and the first month.
+    createTitleParts();
+    applyColors();
+    if (m_autoSize)
+        applyAutoSize();
+    else
+        afterResize();
+    rebuildMonth();
+    MonthChanged();
+}
+
+TCustomShMonthCalendar::~TCustomShMonthCalendar() = default;
+
+QWidget *TCustomShMonthCalendar::TitleLabel() const
+{
+    return m_titleLabel;
+}
+
+QSize TCustomShMonthCalendar::sizeHint() const
+{
+    return QSize(m_colCount * m_colWidth + (m_colCount - 1) * m_lineWidth,
+                 m_rowCount * m_rowHeight + (m_rowCount - 1) * m_lineWidth);
+}
+
+// ---- calendar of the current mode -------------------------------------------------------------------------------
+
+void TCustomShMonthCalendar::decode(TDateTime day, int &year, int &month, int &dayOfMonth) const
+{
+    if (m_useSystemCalendar) {
+        const QDate date = ShSerialToGregorian(day);
+        year = date.year();
+        month = date.month();
+        dayOfMonth = date.day();
+        return;
+    }
+    Word y = 0, m = 0, d = 0;
+    ShDecodeDate(day, y, m, d);
+    year = y;
+    month = m;
+    dayOfMonth = d;
+}
+
+bool TCustomShMonthCalendar::tryEncode(int year, int month, int day, TDateTime &value) const
+{
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
+        return false;
+    if (m_useSystemCalendar) {
+        const QDate date(year, month, day);
+        if (!date.isValid())
+            return false;
+        value = ShGregorianToSerial(date);
+        return true;
+    }
+    return ShTryEncodeDate(Word(year), Word(month), Word(day), value);
+}
+
+int TCustomShMonthCalendar::monthLength(int year, int month) const
+{
+    if (month < 1 || month > 12)
+        return 0;
+    if (m_useSystemCalendar)
+        return ShGregorianMonthDays(year, month);
+    return ShMonthDays[ShIsLeapYear(Word(year)) ? 1 : 0][month];
+}
+
+int TCustomShMonthCalendar::weekdayColumn(TDateTime day) const
+{
+    if (m_useSystemCalendar)
+        return ShSerialToGregorian(day).dayOfWeek(); // Monday 1 .. Sunday 7
+    return ShDayOfWeek(day);                         // Saturday 1 .. Friday 7
+}
+
+bool TCustomShMonthCalendar::tryIncMonth(TDateTime day, int months, TDateTime &result) const
+{
+    int y = 0, m = 0, d = 0;
+    decode(day, y, m, d);
+    if (y < 1)
+        return false;
+    int total = (y * 12 + (m - 1)) + months;
+    if (total < 12)
+        return false;
+    const int ny = total / 12;
+    const int nm = total % 12 + 1;
+    const int nd = std::min(d, monthLength(ny, nm));
+    return tryEncode(ny, nm, nd, result);
+}
+
+int TCustomShMonthCalendar::minimumYear() const
+{
+    return m_useSystemCalendar ? 722 : 100;
+}
+
+TDateTime TCustomShMonthCalendar::firstOfMonthOf(TDateTime day) const
+{
+    int y = 0, m = 0, d = 0;
+    decode(day, y, m, d);
+    TDateTime first = day;
+    if (!tryEncode(y, m, 1, first))
+        return day;
+    return first;
+}
+
+TDateTime TCustomShMonthCalendar::lastOfMonthOf(TDateTime day) const
+{
+    int y = 0, m = 0, d = 0;
+    decode(day, y, m, d);
+    return firstOfMonthOf(day) + monthLength(y, m) - 1;
+}
+
+QString TCustomShMonthCalendar::MonthName(int month) const
+{
+    if (month < 1 || month > 12)
+        return QString();
+    if (m_useSystemCalendar)
+        return QLocale().monthName(month, QLocale::LongFormat);
+    return ShLongMonthNames[month];
+}
+
+QString TCustomShMonthCalendar::DayName(int column) const
+{
+    if (column < 1 || column > 7)
+        return QString();
+    if (m_useSystemCalendar)
+        return QLocale().dayName(column, QLocale::LongFormat);
+    return ShLongDayNames[column];
+}
+
+QString TCustomShMonthCalendar::DateText(TDateTime day) const
+{
+    return ShCalendarDateText(day, m_useSystemCalendar);
+}
+
+// ---- colours, size and the title --------------------------------------------------------------------------------
+
+void TCustomShMonthCalendar::applyColors()
+{
+    if (m_titlePanel) {
+        QPalette panelPalette = m_titlePanel->palette();
+        panelPalette.setColor(QPalette::Window, m_colors->TitleBackColor());
+        m_titlePanel->setPalette(panelPalette);
+    }
+    if (m_titleLabel)
+        m_titleLabel->update();
+    if (m_yearEdit) {
+        QPalette editPalette = m_yearEdit->palette();
+        editPalette.setColor(QPalette::Text, m_colors->TitleBackColor());
+        editPalette.setColor(QPalette::Base, m_colors->TitleTextColor());
+        m_yearEdit->setPalette(editPalette);
+    }
+    update();
+}
+
+void TCustomShMonthCalendar::applyAutoSize()
+{
+    const QFontMetrics metrics(font());
+    int widest = 0;
+    for (int column = 1; column <= 7; ++column)
+        widest = std::max(widest, metrics.horizontalAdvance(DayName(column)));
+    m_rowHeight = std::max(1, int(1.2 * metrics.height()));
+    m_colWidth = std::max(1, int(1.05 * widest));
+    const QSize wanted = sizeHint();
+    if (wanted != size())
+        resize(wanted);
+    afterResize();
+}
+
+void TCustomShMonthCalendar::afterResize()
+{
+    if (m_resizing)
+        return;
+    const int lw = m_lineWidth;
+    m_rowHeight = std::max(1, (height() - (m_rowCount - 1) * lw) / m_rowCount);
+    m_colWidth = std::max(1, (width() - (m_colCount - 1) * lw) / m_colCount);
+    const QSize snapped = sizeHint();
+    if (snapped != size()) {
+        m_resizing = true;
+        resize(snapped);
+        m_resizing = false;
+    }
+    layoutTitle();
+    update();
+}
+
+void TCustomShMonthCalendar::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    afterResize();
+}
+
+void TCustomShMonthCalendar::createTitleParts()
+{
+    if (!m_titlePanel) {
+        m_titlePanel = new QWidget(this);
+        m_titlePanel->setObjectName(QStringLiteral("TitlePanel"));
+        m_titlePanel->setAutoFillBackground(true);
+        m_titleLabel = new TShCalendarTitleLabel(this, m_titlePanel);
+        QFont labelFont = font();
+        labelFont.setBold(true);
+        m_titleLabel->setFont(labelFont);
+    }
+
+    const bool wantButtons = m_options.testFlag(mcoMonthButtons);
+    if (wantButtons && !m_leftButton) {
+        m_leftButton = new QToolButton(m_titlePanel);
+        m_leftButton->setObjectName(QStringLiteral("MonthButtonLeft"));
+        m_leftButton->setIcon(monthButtonIcon(true));
+        m_rightButton = new QToolButton(m_titlePanel);
+        m_rightButton->setObjectName(QStringLiteral("MonthButtonRight"));
+        m_rightButton->setIcon(monthButtonIcon(false));
+        for (QToolButton *button : {m_leftButton, m_rightButton}) {
+            button->setFocusPolicy(Qt::NoFocus);
+            button->setIconSize(QSize(6, 10));
+            button->show();
+        }
+        connect(m_leftButton, &QToolButton::clicked, this, [this] { monthButtonClick(true); });
+        connect(m_rightButton, &QToolButton::clicked, this, [this] { monthButtonClick(false); });
+    } else if (!wantButtons && m_leftButton) {
+        delete m_leftButton;
+        delete m_rightButton;
+        m_leftButton = m_rightButton = nullptr;
+    }
+
+    const bool wantMenu = m_options.testFlag(mcoMonthPopupMenu);
+    if (wantMenu && !m_monthsMenu) {
+        m_monthsMenu = new QMenu(this);
+        m_monthsMenu->setObjectName(QStringLiteral("MonthsMenu"));
+        for (int month = 1; month <= 12; ++month) {
+            QAction *action = m_monthsMenu->addAction(MonthName(month));
+            action->setData(month);
+            connect(action, &QAction::triggered, this, [this, month] { monthMenuClick(month); });
+        }
+    } else if (!wantMenu && m_monthsMenu) {
+        delete m_monthsMenu;
+        m_monthsMenu = nullptr;
+    }
+
+    const bool wantYearEditor = m_options.testFlag(mcoYearEditor);
+    if (wantYearEditor && !m_yearEdit) {
+        m_yearEdit = new TYearEdit(m_titlePanel);
+        m_yearEdit->move(30, 4);
+        QFont editFont = font();
+        editFont.setBold(true);
+        m_yearEdit->setFont(editFont);
+        m_yearUpDown = new TYearUpDown(m_titlePanel);
+        m_yearUpDown->hide();
+        m_yearUpDown->SetAssociate(m_yearEdit);
+        m_yearEdit->SetUpDown(m_yearUpDown);
+        m_yearEdit->SetOnDone([this](bool accept) { YearEditDone(accept); });
+    } else if (!wantYearEditor && m_yearEdit) {
+        TYearEdit *edit = m_yearEdit;
+        TYearUpDown *upDown = m_yearUpDown;
+        m_yearEdit = nullptr;
+        m_yearUpDown = nullptr;
+        delete edit;
+        delete upDown;
+    }
+    applyColors();
+    layoutTitle();
+}
+
+void TCustomShMonthCalendar::updateMonthMenu()
+{
+    if (!m_monthsMenu)
+        return;
+    for (QAction *action : m_monthsMenu->actions())
+        action->setText(MonthName(action->data().toInt()));
+}
+
+void TCustomShMonthCalendar::layoutTitle()
+{
+    if (!m_titlePanel)
+        return;
+    const int panelHeight = std::max(0, (FixedRowCount * (m_rowHeight + m_lineWidth)) - m_rowHeight - m_lineWidth);
+    const int panelWidth = width();
+    m_titlePanel->setGeometry(0, 0, panelWidth, panelHeight);
+
+    const QFontMetrics metrics(m_titleLabel->font());
+    const int labelWidth = std::max(0, panelWidth - 64);
+    const int labelHeight = metrics.height();
+    int top = (panelHeight - labelHeight) / 2;
+    if (m_titlePlacement == tpTop)
+        top = 4;
+    else if (m_titlePlacement == tpBottom)
+        top = panelHeight - labelHeight - 4;
+    m_titleLabel->setGeometry(32, top, labelWidth, labelHeight);
+
+    const int monthWidth = metrics.horizontalAdvance(m_captionMonth);
+    const int yearWidth = metrics.horizontalAdvance(m_captionYear);
+    const int captionWidth = metrics.horizontalAdvance(m_caption);
+    const int x0 = (labelWidth - captionWidth) / 2;
+    const int textTop = (labelHeight - metrics.height()) / 2;
+    // A Persian caption reads right to left: the month name at the right end, the year at the left end. A
+    // Gregorian caption in a left-to-right language reads the other way, and its hit areas follow what is drawn.
+    if (m_captionMonth.isRightToLeft() || m_captionMonth.isEmpty()) {
+        m_yearRect = QRect(x0, textTop, yearWidth, metrics.height());
+        m_monthRect = QRect(x0 + captionWidth - monthWidth, textTop, monthWidth, metrics.height());
+    } else {
+        m_monthRect = QRect(x0, textTop, monthWidth, metrics.height());
+        m_yearRect = QRect(x0 + captionWidth - yearWidth, textTop, yearWidth, metrics.height());
+    }
+
+    if (m_leftButton) {
+        m_leftButton->setGeometry(4, 4, 21, 16);
+        m_rightButton->setGeometry(panelWidth - 27, 4, 21, 16);
+    }
+    if (m_yearEdit) {
+        const QFontMetrics editMetrics(m_yearEdit->font());
+        const int editWidth = int(1.125 * editMetrics.horizontalAdvance(m_captionYear.isEmpty()
+                                                                             ? QStringLiteral("0000")
+                                                                             : m_captionYear));
+        const int editHeight = int(1.125 * editMetrics.height());
+        m_yearEdit->resize(editWidth, editHeight);
+        m_yearUpDown->resize(std::max(12, editHeight * 2 / 3), editHeight);
+    }
+    m_titleLabel->update();
+}
+
+void TCustomShMonthCalendar::SetTitleVerticalPlacement(TitlePlacement value)
+{
+    m_titlePlacement = value;
+    layoutTitle();
+}
+
+void TCustomShMonthCalendar::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        if (m_titleLabel) {
+            QFont labelFont = font();
+            labelFont.setBold(true);
+            m_titleLabel->setFont(labelFont);
+        }
+        if (m_yearEdit) {
+            QFont editFont = font();
+            editFont.setBold(true);
+            m_yearEdit->setFont(editFont);
+        }
+        if (m_autoSize)
+            applyAutoSize();
+        else
+            layoutTitle();
+        update();
+    } else if (event->type() == QEvent::LayoutDirectionChange) {
+        layoutTitle();
+        update();
+    }
+}
+
+void TCustomShMonthCalendar::titleMousePress(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint pos = event->position().toPoint();
+    if (m_monthsMenu && m_monthRect.contains(pos)) {
+        m_monthsMenu->popup(m_titleLabel->mapToGlobal(QPoint(pos.x(), m_monthRect.bottom() + 1)));
+    } else if (m_yearEdit && m_yearRect.contains(pos)) {
+        showYearEditor();
+    } else {
+        setFocus(Qt::MouseFocusReason);
+    }
+}
+
+void TCustomShMonthCalendar::showYearEditor()
+{
+    int minYear = minimumYear();
+    int maxYear = 9999;
+    int y = 0, m = 0, d = 0;
+    if (m_minDate != 0) {
+        decode(m_minDate, y, m, d);
+        minYear = std::max(y, minYear);
+    }
+    if (m_maxDate != 0) {
+        decode(m_maxDate, y, m, d);
+        maxYear = y;
+    }
+    decode(m_date, y, m, d);
+    m_yearUpDown->SetRange(minYear, maxYear);
+    m_yearUpDown->SetPosition(y);
+
+    // Editor and spinner together are centred on the year text and on the label's height; the spinner sits on
+    // the reading-order end of the editor.
+    const QPoint yearCentre = m_titleLabel->mapTo(m_titlePanel, m_yearRect.center());
+    const int total = m_yearEdit->width() + m_yearUpDown->width();
+    const int left = yearCentre.x() - total / 2;
+    const int top = m_titleLabel->y() + (m_titleLabel->height() - m_yearEdit->height()) / 2;
+    if (isRightToLeft()) {
+        m_yearUpDown->move(left, top);
+        m_yearEdit->move(left + m_yearUpDown->width(), top);
+    } else {
+        m_yearEdit->move(left, top);
+        m_yearUpDown->move(left + m_yearEdit->width(), top);
+    }
+    m_yearEdit->StartEdit();
+}
+
+void TCustomShMonthCalendar::YearEditDone(bool accept)
+{
+    if (accept && m_yearUpDown) {
+        normaliseSelection();
+        int y = 0, m = 0, d = 0;
+        decode(m_date, y, m, d);
+        const int newYear = m_yearUpDown->Position();
+        if (newYear != y) {
+            d = std::min(d, monthLength(newYear, m));
+            TDateTime value = 0;
+            if (tryEncode(newYear, m, d, value))
+                GoToDate(value, true);
+        }
+    }
+    setFocus(Qt::OtherFocusReason);
+}
+
+void TCustomShMonthCalendar::monthButtonClick(bool leftButton)
+{
+    normaliseSelection();
+    if (m_yearEdit && m_yearEdit->isVisible())
+        m_yearEdit->CloseEdit(true);
+    // The button that leads forward in reading order goes to the next month.
+    const bool next = leftButton == isRightToLeft();
+    bool allowed = true;
+    if (next)
+        allowed = m_maxDate == 0 || firstOfMonthOf(m_maxDate) > m_date;
+    else
+        allowed = m_minDate == 0 || lastOfMonthOf(m_minDate) < m_date;
+    TDateTime value = 0;
+    if (!allowed || !tryIncMonth(m_date, next ? 1 : -1, value)) {
+        SystemBeep();
+        return;
+    }
+    GoToDate(value, true);
+}
+
+void TCustomShMonthCalendar::monthMenuClick(int month)
+{
+    normaliseSelection();
+    int y = 0, m = 0, d = 0;
+    decode(m_date, y, m, d);
+    if (month == m)
+        return;
+    TDateTime first = 0;
+    if (!tryEncode(y, month, 1, first)) {
+        SystemBeep();
+        return;
+    }
+    const TDateTime last = first + monthLength(y, month) - 1;
+    if ((m_minDate != 0 && last < m_minDate) || (m_maxDate != 0 && first > m_maxDate)) {
+        SystemBeep();
+        return;
+    }
+    d = std::min(d, monthLength(y, month));
+    GoToDate(first + d - 1, true);
+}
+
+// ---- properties -------------------------------------------------------------------------------------------------
+
+void TCustomShMonthCalendar::SetDate(TDateTime value)
+{
+    const TDateTime v = ShDayOf(value);
+    if (v == m_date)
+        return;
+    CheckDate(v);
+    GoToDate(v, false);
+    resetSelection();
+}
+
+void TCustomShMonthCalendar::CheckDate(TDateTime value) const
+{
+    if (m_maxDate != 0 && value > m_maxDate)
+        throw EShDateTimeError(ShExceedsMaximumText(DateText(value), ShDateToStr(m_maxDate)));
+    if (m_minDate != 0 && value < m_minDate)
+        throw EShDateTimeError(ShLessThanMinimumText(DateText(value), ShDateToStr(m_minDate)));
+}
+
+bool TCustomShMonthCalendar::InRange(TDateTime value) const
+{
+    if (m_maxDate != 0 && value > m_maxDate)
+        return false;
+    if (m_minDate != 0 && value < m_minDate)
+        return false;
+    return true;
+}
+
+void TCustomShMonthCalendar::SetMaxDate(TDateTime value)
+{
+    const TDateTime v = ShDayOf(value);
+    if (v == m_maxDate)
+        return;
+    if (v != 0 && m_minDate != 0 && v < m_minDate)
+        throw ECustomCalendarError(ShLessThanMinimumText(DateText(v), ShDateToStr(m_minDate)));
+    m_maxDate = v;
+    if (v != 0 && v < m_date)
+        GoToDate(v, false);
+}
+
+void TCustomShMonthCalendar::SetMinDate(TDateTime value)
+{
+    const TDateTime v = ShDayOf(value);
+    if (v == m_minDate)
+        return;
+    if (v != 0 && m_maxDate != 0 && v > m_maxDate)
+        throw ECustomCalendarError(ShExceedsMaximumText(DateText(v), ShDateToStr(m_maxDate)));
+    m_minDate = v;
+    if (v != 0 && v > m_date)
+        GoToDate(v, false);
+}
+
+void TCustomShMonthCalendar::SetCalColors(const TMonthCalendarColors *value)
+{
+    m_colors->Assign(value);
+    applyColors();
+}
+
+void TCustomShMonthCalendar::SetDefaultBoldDays(TDefaultBoldDays value)
+{
+    if (value == m_defaultBoldDays)
+        return;
+    m_defaultBoldDays = value;
+    int y = 0, m = 0, d = 0;
+    decode(m_firstOfMonth, y, m, d);
+    m_boldMask = value == dbdNone ? 0 : WeekdayMask(Word(y), Word(m), int(value) + 1);
+    invalidateDayArea();
+}
+
+void TCustomShMonthCalendar::SetUseSystemCalendar(bool value)
+{
+    if (value == m_useSystemCalendar)
+        return;
+    m_useSystemCalendar = value;
+    // The other calendar's weekday names differ in width: the columns follow them like they follow the font.
+    if (m_autoSize)
+        applyAutoSize();
+    rebuildMonth();
+    updateMonthMenu();
+    update();
+    MonthChanged();
+}
+
+void TCustomShMonthCalendar::SetAutoSize(bool value)
+{
+    if (value == m_autoSize)
+        return;
+    m_autoSize = value;
+    if (value)
+        applyAutoSize();
+}
+
+void TCustomShMonthCalendar::SetDefaultDrawing(bool value)
+{
+    if (value == m_defaultDrawing)
+        return;
+    m_defaultDrawing = value;
+    update();
+}
+
+void TCustomShMonthCalendar::SetCalendarOptions(TMonthCalOptions value)
+{
+    const TMonthCalOptions old = m_options;
+    if (value.testFlag(mcoMultiSelect) && value.testFlag(mcoRangeSelect)) {
+        if (old.testFlag(mcoRangeSelect))
+            value &= ~TMonthCalOptions(mcoRangeSelect);
+        else
+            value &= ~TMonthCalOptions(mcoMultiSelect);
+    }
+    if (!value.testFlag(mcoTrailingDays))
+        value &= ~TMonthCalOptions(mcoSelectTrailDays);
+    if (value == old)
+        return;
+
+    const TMonthCalOptions changed = TMonthCalOptions(int(old) ^ int(value));
+    const TMonthCalOptions selectionOptions = mcoMultiSelect | mcoRangeSelect | mcoSelectTrailDays;
+    // A multi-day selection is folded back while the old options still tell how to read it.
+    if (changed & selectionOptions)
+        normaliseSelection();
+    m_options = value;
+
+    if (changed.testFlag(mcoToday)) {
+        const int delta = value.testFlag(mcoToday) ? 1 : -1;
+        m_rowCount += delta;
+        if (m_autoSize)
+            applyAutoSize();
+        else
+            resize(width(), height() + delta * (m_rowHeight + m_lineWidth));
+    }
+    if (changed.testFlag(mcoWeekNumbers)) {
+        const int delta = value.testFlag(mcoWeekNumbers) ? 1 : -1;
+        m_colCount += delta;
+        m_fixedCols += delta;
+        m_col += delta;
+        if (m_autoSize)
+            applyAutoSize();
+        else
+            resize(width() + delta * (m_colWidth + m_lineWidth), height());
+        layoutTitle();
+        GoToDate(m_date, false);
+    }
+    if (changed & (mcoMonthButtons | mcoMonthPopupMenu | mcoYearEditor))
+        createTitleParts();
+    if (changed & selectionOptions) {
+        resetSelection();
+        DoClick();
+    }
+    const TMonthCalOptions lineOptions = mcoDaysVertLine | mcoWeeksHorzLine | mcoVerticalLine | mcoHorizontalLine;
+    if (changed & lineOptions)
+        update();
+    else if (changed & (mcoTodayCircle | mcoTrailingDays | mcoMultiSelect))
+        invalidateDayArea();
+}
+
+// ---- the month --------------------------------------------------------------------------------------------------
+
+void TCustomShMonthCalendar::computeMonthFrame()
+{
+    m_firstOfMonth = firstOfMonthOf(m_date);
+    m_lastOfMonth = lastOfMonthOf(m_date);
+    int lead = weekdayColumn(m_firstOfMonth) - 1;
+    if (lead == 0)
+        lead = 7;
+    m_gridStart = m_firstOfMonth - lead;
+}
+
+void TCustomShMonthCalendar::rebuildMonth()
+{
+    const bool wasUpdating = m_updating;
+    m_updating = true;
+    computeMonthFrame();
+    int y = 0, m = 0, d = 0;
+    decode(m_date, y, m, d);
+    GetMonthInfo(Word(y), Word(m));
+    invalidateDayArea();
+    moveCurrentToDate();
+    if (m_options & (mcoMultiSelect | mcoRangeSelect))
+        resetSelection();
+    m_captionMonth = MonthName(m);
+    m_captionYear = QString::number(y);
+    m_caption = m_captionMonth + QLatin1Char(' ') + m_captionYear;
+    layoutTitle();
+    m_updating = wasUpdating;
+}
+
+std::uint32_t TCustomShMonthCalendar::WeekdayMask(Word year, Word month, int dayOfWeek) const
+{
+    int w = dayOfWeek;
+    if (m_useSystemCalendar)
+        w = w + 5 <= 7 ? w + 5 : w - 2;
+    TDateTime first = 0;
+    if (!tryEncode(year, month, 1, first))
+        return 0;
+    const int firstColumn = weekdayColumn(first);
+    std::uint32_t mask = 0;
+    for (int day = 1; day <= 31; ++day) {
+        if ((firstColumn - 1 + day - 1) % 7 + 1 == w)
+            mask |= std::uint32_t(1) << (day - 1);
+    }
+    return mask;
+}
+
+void TCustomShMonthCalendar::GetMonthInfo(Word year, Word month)
+{
+    m_boldMask = m_defaultBoldDays == dbdNone ? 0 : WeekdayMask(year, month, int(m_defaultBoldDays) + 1);
+    emit OnGetMonthInfo(year, month, m_boldMask);
+}
+
+void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
+{
+    TDateTime v = ShDayOf(value);
+    if (m_minDate != 0 && v < m_minDate)
+        v = m_minDate;
+    else if (m_maxDate != 0 && v > m_maxDate)
+        v = m_maxDate;
+
+    const TDateTime old = m_date;
+    const bool byUser = user && v != m_date;
+    m_date = v;
+
+    const bool inMonth = v >= m_firstOfMonth && v <= m_lastOfMonth;
+    const bool amongShown = v >= m_gridStart && v < m_gridStart + DayCellCount;
+    if (inMonth || ((SelectedCount() > 1 || m_shiftExtending) && amongShown)) {
+        moveCurrentToDate();
+    } else {
+        if (!CanChangeMonth()) {
+            m_date = old;
+            moveCurrentToDate();
+            return;
+        }
+        rebuildMonth();
+        MonthChanged();
+    }
+    if (byUser)
+        DoClick();
+}
+
+bool TCustomShMonthCalendar::CanChangeMonth()
+{
+    bool allow = true;
+    emit OnMonthChanging(allow);
+    return allow;
+}
+
+void TCustomShMonthCalendar::MonthChanged()
+{
+    emit OnMonthChanged();
+}
+
+void TCustomShMonthCalendar::DoClick()
+{
+    emit OnClick();
+}
+
+// ---- cells ------------------------------------------------------------------------------------------------------
+
+int TCustomShMonthCalendar::CellIndex(int col, int row) const
+{
+    const int index = (col - m_fixedCols) + 7 * (row - FixedRowCount);
+    if (col < m_fixedCols || col >= m_colCount || index < 0 || index >= DayCellCount)
+        throw ECustomCalendarError(std::string("Invalid Col Or Row"));
+    return index;
+}
+
+void TCustomShMonthCalendar::IndexToCell(int index, int &col, int &row) const
+{
+    if (index < 0 || index >= DayCellCount)
+        throw ECustomCalendarError("Invalid cell index: " + std::to_string(index));
+    col = index % 7 + m_fixedCols;
+    row = index / 7 + FixedRowCount;
+}
+
+bool TCustomShMonthCalendar::isDayCell(int col, int row) const
+{
+    return col >= m_fixedCols && col < m_colCount && row >= FixedRowCount && row < FixedRowCount + 6;
+}
+
+int TCustomShMonthCalendar::currentIndex() const
+{
+    return isDayCell(m_col, m_row) ? CellIndex(m_col, m_row) : -1;
+}
+
+TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
+{
+    TCalendarCellInfo info;
+    if (row < FixedRowCount - 1) {
+        info.Flags = ccfFixed;
+    } else if (m_options.testFlag(mcoToday) && row == m_rowCount - 1) {
+        info.Flags = ccfFixed;
+        info.Value = todaySerial();
+        info.Text = kTodayCaption + DateText(info.Value);
+    } else if (row == FixedRowCount - 1) {
+        if (col < m_fixedCols) {
+            info.Flags = ccfFixed;
+            info.Text = kWeekCaption;
+        } else {
+            const int column = col - m_fixedCols + 1;
+            info.Flags = ccfFixed | ccfDayName;
+            info.Text = DayName(column);
+            info.Value = column;
+        }
+    } else if (col < m_fixedCols) {
+        info.Flags = ccfFixed | ccfWeekNumber;
+        // The week of a row is the week of its fourth day, which both week rules agree on.
+        const TDateTime middle = m_gridStart + 7 * (row - FixedRowCount) + 3;
+        int week = 0;
+        if (m_useSystemCalendar) {
+            week = ShSerialToGregorian(middle).weekNumber();
+        } else {
+            try {
+                week = ShWeekOfTheYear(0, middle);
+            } catch (const std::exception &) {
+                week = 0; // a week beyond the calendar's years has no number
+            }
+        }
+        info.Value = week;
+        info.Text = week > 0 ? QString::number(week) : QString();
+    } else {
+        const int index = CellIndex(col, row);
+        const TDateTime day = m_gridStart + index;
+        int y = 0, m = 0, d = 0;
+        decode(day, y, m, d);
+        info.Value = day;
+        info.Text = QString::number(d);
+        const bool inMonth = day >= m_firstOfMonth && day <= m_lastOfMonth;
+        if (!inMonth)
+            info.Flags |= ccfTrailing;
+        else if (m_boldMask & (std::uint32_t(1) << (d - 1)))
+            info.Flags |= ccfBold;
+        bool selected = false;
+        if (m_options.testFlag(mcoMultiSelect))
+            selected = (m_selBits >> index) & 1;
+        else if (m_options.testFlag(mcoRangeSelect))
+            selected = index >= std::min(m_anchor, m_selEnd) && index <= std::max(m_anchor, m_selEnd);
+        else
+            selected = day == m_date;
+        if (selected)
+            info.Flags |= ccfSelected;
+    }
+    return info;
+}
+
+bool TCustomShMonthCalendar::SelectCell(int col, int row) const
+{
+    if (m_options.testFlag(mcoToday) && row == m_rowCount - 1)
+        return false;
+    if (!isDayCell(col, row))
+        return false;
+    if (m_updating)
+        return true;
+    const int index = CellIndex(col, row);
+    const TDateTime day = m_gridStart + index;
+    if (!InRange(day))
+        return false;
+    if (!m_options.testFlag(mcoSelectTrailDays) && (day < m_firstOfMonth || day > m_lastOfMonth))
+        return false;
+    if (m_options.testFlag(mcoRangeSelect) && m_maxSelectRange > 0 && (m_mouseSelecting || m_shiftExtending)
+        && std::abs(index - m_anchor) + 1 > m_maxSelectRange)
+        return false;
+    return true;
+}
+
+// ---- the grid's current cell ------------------------------------------------------------------------------------
+
+void TCustomShMonthCalendar::setCurrentCellQuietly(int col, int row)
+{
+    if (col == m_col && row == m_row)
+        return;
+    update(CellRect(m_col, m_row));
+    m_col = col;
+    m_row = row;
+    update(CellRect(m_col, m_row));
+}
+
+void TCustomShMonthCalendar::moveCurrentToDate()
+{
+    const int index = int(m_date - m_gridStart);
+    if (index < 0 || index >= DayCellCount)
+        return;
+    const bool wasUpdating = m_updating;
+    m_updating = true;
+    int col = 0, row = 0;
+    IndexToCell(index, col, row);
+    setCurrentCellQuietly(col, row);
+    m_updating = wasUpdating;
+}
+
+bool TCustomShMonthCalendar::moveCurrent(int col, int row)
+{
+    if (!isDayCell(col, row) || !SelectCell(col, row))
+        return false;
+    if (col == m_col && row == m_row)
+        return true;
+    setCurrentCellQuietly(col, row);
+    if (!m_updating)
+        GoToDate(m_gridStart + CellIndex(col, row), false);
+    return true;
+}
+
+bool TCustomShMonthCalendar::rowWrap(bool forward)
+{
+    if (forward && m_col == m_colCount - 1) {
+        if (m_row < m_rowCount - 2) {
+            moveCurrent(m_fixedCols, m_row + 1);
+            return true;
+        }
+        return false;
+    }
+    if (!forward && m_col == m_fixedCols) {
+        if (m_row > FixedRowCount) {
+            moveCurrent(m_colCount - 1, m_row - 1);
+            return true;
+        }
+        return false;
+    }
+    return false;
+}
+
+void TCustomShMonthCalendar::arrowDefault(bool forward)
+{
+    moveCurrent(m_col + (forward ? 1 : -1), m_row);
+}
+
+// ---- selection --------------------------------------------------------------------------------------------------
+
+int TCustomShMonthCalendar::SelectedCount() const
+{
+    if (m_options.testFlag(mcoMultiSelect))
+        return std::popcount(m_selBits & kDayCellsMask);
+    if (m_options.testFlag(mcoRangeSelect))
+        return std::abs(m_selEnd - m_anchor) + 1;
+    return 1;
+}
+
+TDateTime TCustomShMonthCalendar::SelectionStart() const
+{
+    if (!(m_options & (mcoMultiSelect | mcoRangeSelect)))
+        return m_date;
+    return m_gridStart + std::min(m_anchor, m_selEnd);
+}
+
+TDateTime TCustomShMonthCalendar::SelectionEnd() const
+{
+    if (!(m_options & (mcoMultiSelect | mcoRangeSelect)))
+        return m_date;
+    return m_gridStart + std::max(m_anchor, m_selEnd);
+}
+
+bool TCustomShMonthCalendar::IsDaySelected(TDateTime day) const
+{
+    const TDateTime v = ShDayOf(day);
+    if (v < m_gridStart || v >= m_gridStart + DayCellCount)
+        throw EMonthCalError(QString::asprintf(SShInvalidDate, DateText(v).toUtf8().constData()));
+    const int index = int(v - m_gridStart);
+    if (m_options.testFlag(mcoMultiSelect))
+        return (m_selBits >> index) & 1;
+    if (m_options.testFlag(mcoRangeSelect))
+        return index >= std::min(m_anchor, m_selEnd) && index <= std::max(m_anchor, m_selEnd);
+    return v == m_date;
+}
+
+void TCustomShMonthCalendar::invalidateCell(int index)
+{
+    if (index < 0 || index >= DayCellCount)
+        return;
+    int col = 0, row = 0;
+    IndexToCell(index, col, row);
+    update(CellRect(col, row));
+}
+
+void TCustomShMonthCalendar::invalidateDayArea()
+{
+    const QRect first = logicalCellRect(0, FixedRowCount);
+    const QRect last = logicalCellRect(m_colCount - 1, FixedRowCount + 5);
+    update(visual(first.united(last)));
+}
+
+void TCustomShMonthCalendar::resetSelection()
+{
+    const int index = currentIndex();
+    m_anchor = m_selEnd = std::max(index, 0);
+    m_selBits = index >= 0 ? std::uint64_t(1) << index : 0;
+    invalidateDayArea();
+}
+
+void TCustomShMonthCalendar::extendSelection(int index)
+{
+    if (index < 0 || index >= DayCellCount)
+        return;
+    const int oldEnd = m_selEnd;
+    if (m_options.testFlag(mcoRangeSelect)) {
+        m_selEnd = index;
+        for (int i = std::min(oldEnd, index); i <= std::max(oldEnd, index); ++i)
+            invalidateCell(i);
+        return;
+    }
+    if (!m_options.testFlag(mcoMultiSelect))
+        return;
+    auto inBlock = [this](int end, int i) { return i >= std::min(m_anchor, end) && i <= std::max(m_anchor, end); };
+    for (int i = 0; i < DayCellCount; ++i) {
+        if (inBlock(oldEnd, i) != inBlock(index, i)) {
+            m_selBits ^= std::uint64_t(1) << i;
+            invalidateCell(i);
+        }
+    }
+    m_selEnd = index;
+}
+
+void TCustomShMonthCalendar::normaliseSelection()
+{
+    if (SelectedCount() <= 1)
+        return;
+    if (m_date < m_firstOfMonth)
+        GoToDate(m_firstOfMonth, false);
+    else if (m_date > m_lastOfMonth)
+        GoToDate(m_lastOfMonth, false);
+    resetSelection();
+    DoClick();
+}
+
+void TCustomShMonthCalendar::toggleGroup(const QList<int> &indexes)
+{
+    QList<int> choosable;
+    for (int index : indexes) {
+        int col = 0, row = 0;
+        IndexToCell(index, col, row);
+        if (SelectCell(col, row))
+            choosable.append(index);
+    }
+    if (choosable.isEmpty())
+        return;
+    const bool allSelected = std::all_of(choosable.begin(), choosable.end(),
+                                         [this](int i) { return (m_selBits >> i) & 1; });
+    for (int index : choosable) {
+        if (allSelected)
+            m_selBits &= ~(std::uint64_t(1) << index);
+        else
+            m_selBits |= std::uint64_t(1) << index;
+        invalidateCell(index);
+    }
+    int col = 0, row = 0;
+    IndexToCell(choosable.last(), col, row);
+    moveCurrent(col, row);
+    m_anchor = m_selEnd = std::max(currentIndex(), 0);
+}
+
+// ---- keyboard ---------------------------------------------------------------------------------------------------
+
+void TCustomShMonthCalendar::keyPressEvent(QKeyEvent *event)
+{
+    int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    emit OnCalendarKeyDown(key, modifiers);
+    if (handleKey(key, modifiers))
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    switch (key) {
+    case Qt::Key_Space:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_End:
+    case Qt::Key_Home:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        break;
+    default:
+        return false;
+    }
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    const bool multiOrRange = m_options & (mcoMultiSelect | mcoRangeSelect);
+    const TDateTime oldDate = m_date;
+    const bool forward = (key == Qt::Key_Right) != isRightToLeft();
+
+    if (multiOrRange && shift) {
+        const int index = currentIndex();
+        if (m_options.testFlag(mcoMultiSelect) && index >= 0 && !((m_selBits >> index) & 1)) {
+            m_selBits |= std::uint64_t(1) << index;
+            invalidateCell(index);
+        }
+        m_shiftExtending = true;
+        switch (key) {
+        case Qt::Key_End:
+            GoToDate(m_lastOfMonth, false);
+            break;
+        case Qt::Key_Home:
+            GoToDate(m_firstOfMonth, false);
+            break;
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+            if (!rowWrap(forward))
+                arrowDefault(forward);
+            break;
+        case Qt::Key_Up:
+            moveCurrent(m_col, m_row - 1);
+            break;
+        case Qt::Key_Down:
+            moveCurrent(m_col, m_row + 1);
+            break;
+        default:
+            break;
+        }
+        if (m_date != oldDate)
+            extendSelection(currentIndex());
+        m_shiftExtending = false;
+        if (m_date != oldDate)
+            DoClick();
+        return true;
+    }
+
+    if (multiOrRange)
+        resetSelection();
+
+    int y = 0, m = 0, d = 0;
+    decode(m_date, y, m, d);
+    TDateTime target = 0;
+    switch (key) {
+    case Qt::Key_Space:
+        if (ctrl)
+            GoToDate(todaySerial(), false);
+        break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        const int months = (ctrl ? 12 : 1) * (key == Qt::Key_PageUp ? -1 : 1);
+        if (tryIncMonth(m_date, months, target))
+            GoToDate(target, false);
+        else
+            SystemBeep(); // the calendar's years end here
+        break;
+    }
+    case Qt::Key_Home:
+        if (!ctrl)
+            GoToDate(m_firstOfMonth, false);
+        else if (tryEncode(y, 1, 1, target))
+            GoToDate(target, false);
+        break;
+    case Qt::Key_End:
+        if (!ctrl)
+            GoToDate(m_lastOfMonth, false);
+        else if (tryEncode(y + 1, 1, 1, target))
+            GoToDate(target - 1, false);
+        else if (tryEncode(y, 12, monthLength(y, 12), target))
+            GoToDate(target, false);
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (ctrl || !rowWrap(forward))
+            arrowDefault(forward);
+        break;
+    case Qt::Key_Up:
+        moveCurrent(m_col, m_row - 1);
+        break;
+    case Qt::Key_Down:
+        if (!(m_options.testFlag(mcoToday) && m_row == FixedRowCount + 5))
+            moveCurrent(m_col, m_row + 1);
+        break;
+    default:
+        break;
+    }
+    if (m_date != oldDate) {
+        if (multiOrRange)
+            resetSelection();
+        DoClick();
+    }
+    return true;
+}
+
+// ---- mouse and wheel --------------------------------------------------------------------------------------------
+
+bool TCustomShMonthCalendar::MouseToCell(const QPoint &pos, int &col, int &row) const
+{
+    if (pos.x() < 0 || pos.y() < 0 || pos.x() >= width() || pos.y() >= height())
+        return false;
+    const int x = isRightToLeft() ? width() - 1 - pos.x() : pos.x();
+    col = x / (m_colWidth + m_lineWidth);
+    row = pos.y() / (m_rowHeight + m_lineWidth);
+    return col >= 0 && col < m_colCount && row >= 0 && row < m_rowCount;
+}
+
+void TCustomShMonthCalendar::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    int col = 0, row = 0;
+    if (!MouseToCell(event->position().toPoint(), col, row))
+        return;
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+
+    // The grid first: a press on a day that may be chosen makes it current.
+    const bool choosable = isDayCell(col, row) && SelectCell(col, row);
+    if (choosable) {
+        moveCurrent(col, row);
+        m_gridDragging = true;
+    }
+
+    if (m_options.testFlag(mcoToday) && row == m_rowCount - 1) {
+        const TDateTime today = todaySerial();
+        if (InRange(today)) {
+            GoToDate(today, false);
+            resetSelection();
+        } else {
+            SystemBeep();
+        }
+    } else if (m_options.testFlag(mcoMultiSelect)) {
+        if (!ctrl) {
+            m_selBits = 0;
+            invalidateDayArea();
+        }
+        QList<int> group;
+        if (row == FixedRowCount - 1 && col < m_fixedCols) {
+            for (int i = 0; i < DayCellCount; ++i)
+                group.append(i);
+            toggleGroup(group);
+        } else if (row == FixedRowCount - 1 && col >= m_fixedCols) {
+            for (int week = 0; week < 6; ++week)
+                group.append(col - m_fixedCols + 7 * week);
+            toggleGroup(group);
+        } else if (col < m_fixedCols && isDayCell(m_fixedCols, row)) {
+            for (int day = 0; day < 7; ++day)
+                group.append(7 * (row - FixedRowCount) + day);
+            toggleGroup(group);
+        } else if (choosable) {
+            const int index = currentIndex();
+            if (index >= 0) {
+                m_anchor = m_selEnd = index;
+                m_selBits ^= std::uint64_t(1) << index;
+                invalidateCell(index);
+            }
+        }
+    } else if (m_options.testFlag(mcoRangeSelect) && choosable) {
+        if (shift)
+            extendSelection(currentIndex());
+        else
+            resetSelection();
+    }
+    m_mouseSelecting = true;
+}
+
+void TCustomShMonthCalendar::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton) || !m_gridDragging)
+        return;
+    int col = 0, row = 0;
+    if (MouseToCell(event->position().toPoint(), col, row) && isDayCell(col, row))
+        moveCurrent(col, row);
+    if (m_mouseSelecting && (m_options & (mcoMultiSelect | mcoRangeSelect))) {
+        const int index = currentIndex();
+        if (index >= 0 && index != m_selEnd)
+            extendSelection(index);
+    }
+}
+
+void TCustomShMonthCalendar::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    m_gridDragging = false;
+    m_mouseSelecting = false;
+    DoClick();
+}
+
+void TCustomShMonthCalendar::wheelEvent(QWheelEvent *event)
+{
+    event->accept();
+    normaliseSelection();
+    const int delta = event->angleDelta().y();
+    if (delta == 0)
+        return;
+    int months = delta < 0 ? 1 : -1;
+    if (event->modifiers().testFlag(Qt::ControlModifier))
+        months *= 12;
+    TDateTime target = 0;
+    if (tryIncMonth(m_date, months, target))
+        GoToDate(target, true);
+}
+
+void TCustomShMonthCalendar::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update(CellRect(m_col, m_row));
+}
+
+void TCustomShMonthCalendar::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update(CellRect(m_col, m_row));
+}
+
+// ---- painting ---------------------------------------------------------------------------------------------------
+
+QRect TCustomShMonthCalendar::logicalCellRect(int col, int row) const
+{
+    return QRect(col * (m_colWidth + m_lineWidth), row * (m_rowHeight + m_lineWidth), m_colWidth, m_rowHeight);
+}
+
+QRect TCustomShMonthCalendar::visual(const QRect &logical) const
+{
+    if (!isRightToLeft())
+        return logical;
+    return QRect(width() - logical.x() - logical.width(), logical.y(), logical.width(), logical.height());
+}
+
+QRect TCustomShMonthCalendar::CellRect(int col, int row) const
+{
+    return visual(logicalCellRect(col, row));
+}
+
+void TCustomShMonthCalendar::CellDrawn(const QRect &rect, const QString &text, TDateTime value,
+                                       TCalendarCellFlags flags)
+{
+    emit OnDrawCell(rect, value, text, flags);
+}
+
+void TCustomShMonthCalendar::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    m_canvas = &painter;
+    painter.fillRect(rect(), m_colors->MonthBackColor());
+    drawLines(painter);
+    if (m_options.testFlag(mcoToday) && event->rect().intersects(CellRect(0, m_rowCount - 1).united(
+                                                                      CellRect(m_colCount - 1, m_rowCount - 1))))
+        drawTodayRow(painter);
+    for (int row = FixedRowCount - 1; row < FixedRowCount + 6; ++row) {
+        for (int col = 0; col < m_colCount; ++col) {
+            if (event->rect().intersects(CellRect(col, row)))
+                drawCell(painter, col, row);
+        }
+    }
+    if (m_options.testFlag(mcoTodayCircle)) {
+        const TDateTime today = todaySerial();
+        if (today >= m_firstOfMonth && today <= m_lastOfMonth) {
+            int col = 0, row = 0;
+            IndexToCell(int(today - m_gridStart), col, row);
+            painter.setFont(font());
+            drawTodayRing(painter, CellRect(col, row), GetCellInfo(col, row).Text);
+        }
+    }
+    m_canvas = nullptr;
+}
+
+void TCustomShMonthCalendar::drawLines(QPainter &painter)
+{
+    const int lw = m_lineWidth;
+    if (lw <= 0)
+        return;
+    const QColor color = m_colors->LinesColor();
+    const TMonthCalOptions lineOptions = mcoDaysVertLine | mcoWeeksHorzLine | mcoVerticalLine | mcoHorizontalLine;
+    const bool plain = !m_options.testFlag(mcoWeekNumbers) && !(m_options & lineOptions);
+    const int totalWidth = width();
+    const int weekdayTop = logicalCellRect(0, FixedRowCount - 1).top();
+    const int daysTop = logicalCellRect(0, FixedRowCount).top();
+    const int weeksBottom = logicalCellRect(0, FixedRowCount + 5).bottom() + 1;
+    auto line = [&](const QRect &logical) { painter.fillRect(visual(logical), color); };
+
+    const int inset = plain ? 4 : 0;
+    line(QRect(inset, daysTop - lw, totalWidth - 2 * inset, lw));
+    if (m_options.testFlag(mcoWeekNumbers))
+        line(QRect(logicalCellRect(1, 0).left() - lw, weekdayTop, lw, weeksBottom - weekdayTop));
+    for (int col = m_fixedCols + 1; col < m_colCount; ++col) {
+        const int x = logicalCellRect(col, 0).left() - lw;
+        if (m_options.testFlag(mcoDaysVertLine))
+            line(QRect(x, weekdayTop, lw, m_rowHeight));
+        if (m_options.testFlag(mcoVerticalLine))
+            line(QRect(x, daysTop, lw, weeksBottom - daysTop));
+    }
+    for (int row = FixedRowCount + 1; row < FixedRowCount + 6; ++row) {
+        const int y = logicalCellRect(0, row).top() - lw;
+        if (m_options.testFlag(mcoWeeksHorzLine) && m_options.testFlag(mcoWeekNumbers))
+            line(QRect(0, y, m_colWidth, lw));
+        if (m_options.testFlag(mcoHorizontalLine)) {
+            const int left = logicalCellRect(m_fixedCols, 0).left();
+            line(QRect(left, y, totalWidth - left, lw));
+        }
+    }
+}
+
+void TCustomShMonthCalendar::drawTodayRow(QPainter &painter)
+{
+    const int row = m_rowCount - 1;
+    const QRect rowRect = visual(logicalCellRect(0, row).united(logicalCellRect(m_colCount - 1, row)));
+    const TDateTime today = todaySerial();
+    const QString text = kTodayCaption + DateText(today);
+    if (m_defaultDrawing)
+        painter.fillRect(rowRect, m_colors->MonthBackColor());
+    // The ring sits in the row's right-hand cell in both layouts, the text just before it.
+    const QRect ringCell = visual(logicalCellRect(isRightToLeft() ? 0 : m_colCount - 1, row));
+    QFont bold = font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(m_colors->TextColor());
+    const QRect textRect(rowRect.left(), rowRect.top(), ringCell.left() - m_colWidth / 8 - rowRect.left(),
+                         rowRect.height());
+    painter.drawText(textRect, Qt::AlignRight | Qt::AlignVCenter | Qt::AlignAbsolute, text);
+    drawTodayRing(painter, ringCell.adjusted(1, 1, -1, -1), QString());
+    CellDrawn(rowRect, text, today, ccfFixed);
+}
+
+void TCustomShMonthCalendar::drawTodayRing(QPainter &painter, const QRect &cell, const QString &text)
+{
+    painter.save();
+    painter.setClipRect(cell);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(m_colors->CircleColor(), 2));
+    painter.setBrush(Qt::NoBrush);
+    QRectF box = QRectF(cell).adjusted(1.5, 1.5, -1.5, -1.5);
+    if (!text.isEmpty()) {
+        // Around the number rather than the whole (wide) cell, as a pen would draw it.
+        const qreal wanted = std::max<qreal>(painter.fontMetrics().horizontalAdvance(text) + 16, box.height() * 1.6);
+        if (wanted < box.width())
+            box = QRectF(box.center().x() - wanted / 2, box.top(), wanted, box.height());
+    }
+    // Two strokes: the first goes almost all the way round, the second, a little offset, closes the gap and runs
+    // past the start of the first.
+    painter.drawArc(box, 110 * 16, 320 * 16);
+    painter.drawArc(box.adjusted(-1, -0.5, 1, 0.5).translated(0.5, -0.5), 40 * 16, 95 * 16);
+    painter.restore();
+}
+
+void TCustomShMonthCalendar::drawCell(QPainter &painter, int col, int row)
+{
+    const TCalendarCellInfo info = GetCellInfo(col, row);
+    const QRect cell = CellRect(col, row);
+    TCalendarCellFlags flags = info.Flags;
+    QColor textColor;
+    bool bold = false;
+    if (flags & ccfFixed) {
+        textColor = m_colors->FixedTextColor();
+    } else {
+        const bool current = col == m_col && row == m_row;
+        if (!(m_options & (mcoMultiSelect | mcoRangeSelect))) {
+            flags &= ~TCalendarCellFlags(ccfSelected);
+            if (current)
+                flags |= ccfSelected;
+        }
+        if (current && hasFocus())
+            flags |= ccfFocused;
+        if (flags & ccfTrailing)
+            textColor = m_colors->TrailingTextColor();
+        else if (flags & ccfSelected)
+            textColor = m_colors->TitleTextColor();
+        else if ((flags & ccfBold) && m_colors->BoldDaysColor().isValid())
+            textColor = m_colors->BoldDaysColor();
+        else
+            textColor = m_colors->TextColor();
+        bold = flags & ccfBold;
+    }
+    const QColor back = (flags & ccfSelected) ? m_colors->TitleBackColor() : m_colors->MonthBackColor();
+    if (m_defaultDrawing) {
+        painter.fillRect(cell, back);
+        if (!(flags & ccfTrailing) || m_options.testFlag(mcoTrailingDays)) {
+            QFont cellFont = font();
+            cellFont.setBold(bold);
+            painter.setFont(cellFont);
+            painter.setPen(textColor);
+            painter.drawText(cell, Qt::AlignCenter, info.Text);
+        }
+    }
+    CellDrawn(cell, info.Text, info.Value, flags);
+    if (m_defaultDrawing && (flags & ccfFocused)) {
+        painter.save();
+        QPen pen(textColor, 1, Qt::DotLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(cell.adjusted(1, 1, -2, -2));
+        painter.restore();
+    }
+}
