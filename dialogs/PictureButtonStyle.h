@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QProxyStyle>
+
+// Buttons with a picture and a caption: Qt 6.4's own styles push the caption of a right-to-left button
+// against its left edge, away from the picture. This style centres picture and caption as one group, the
+// picture on the reading side (right of the caption in right-to-left windows).
+class PictureButtonStyle : public QProxyStyle
+{
+    Q_OBJECT
+
+public:
+    explicit PictureButtonStyle(QStyle* base = nullptr);
+
+    // One shared instance for the buttons of every window; it lives as long as the application.
+    static PictureButtonStyle* shared();
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override;
+};
