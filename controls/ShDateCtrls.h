@@ -244,6 +244,7 @@ private:
     QRect m_textRect;
     std::array<std::pair<int, int>, SectionCount> m_extents{};
     int m_wheelRemainder = 0;
+    QSize m_layoutSize;
 
     Qt::Alignment m_alignment = Qt::AlignHCenter;
     bool m_allowCalendarSwitch = true;

@@ -959,7 +959,21 @@ void TCustomShDatePicker::PasteFromClipboard()
     const QString text = withAsciiDigits(QGuiApplication::clipboard()->text()).trimmed();
     TDateTime parsed = 0;
     if (m_useSystemCalendar) {
-        const QDate date = QLocale().toDate(text, QLocale::ShortFormat);
+        const QLocale locale;
+        const QString format = locale.dateFormat(QLocale::ShortFormat);
+        QDate date = locale.toDate(text, format);
+        if (date.isValid() && !format.contains(QLatin1String("yyyy"))) {
+            // Qt reads a two-digit year as 19yy; put it in the same hundred-year window as typed years, so
+            // that what Ctrl+C wrote comes back as the same day.
+            const int window = FormatSettings.TwoDigitYearCenturyWindow;
+            const int first = CurrentYear() - window;
+            int year = date.year() % 100 + first / 100 * 100;
+            if (window > 0 && year < first)
+                year += 100;
+            date = QDate(year, date.month(), date.day());
+        } else if (!date.isValid() && !format.contains(QLatin1String("yyyy"))) {
+            date = locale.toDate(text, QString(format).replace(QLatin1String("yy"), QLatin1String("yyyy")));
+        }
         if (!date.isValid())
             return;
         parsed = ShGregorianToSerial(date);
@@ -1111,6 +1125,7 @@ void TCustomShDatePicker::UpdateLayout()
         default: break;
         }
     }
+    m_layoutSize = size();
     const QRect client = ClientRect();
     const int lineHeight = fm.height();
     const int top = client.top() + (client.height() - lineHeight) / 2;
@@ -1127,6 +1142,8 @@ void TCustomShDatePicker::relayout()
 
 void TCustomShDatePicker::paintEvent(QPaintEvent *)
 {
+    if (m_layoutSize != size())
+        UpdateLayout();
     QPainter p(this);
     const QColor background = palette().color(QPalette::Base);
     p.fillRect(rect(), background);
