@@ -6,12 +6,12 @@
 Q_DECLARE_METATYPE(BankItem)
 
 namespace QTest {
-template <>
-char* toString(const BankItem& item)
+template <> char* toString(const BankItem& item)
 {
-    return qstrdup(qPrintable(QStringLiteral("{%1 | %2 | %3 | %4}")
-                                  .arg(item.group1, item.group2, item.scoring ? QStringLiteral("true") : QStringLiteral("false"),
-                                       item.question)));
+    return qstrdup(
+        qPrintable(QStringLiteral("{%1 | %2 | %3 | %4}")
+                       .arg(item.group1, item.group2, item.scoring ? QStringLiteral("true") : QStringLiteral("false"),
+                            item.question)));
 }
 } // namespace QTest
 
@@ -40,8 +40,7 @@ void tst_ItemCsv::parsesFields_data()
     QTest::newRow("CRLF and BOM") << QByteArray("\xEF\xBB\xBFGroup1,Group2,Scoring,Question\r\na,b,true,c\r\n")
                                   << plain;
     QTest::newRow("blank lines skipped") << QByteArray("\nGroup1,Group2,Scoring,Question\n\na,b,true,c\n\n") << plain;
-    QTest::newRow("columns in another order")
-        << QByteArray("Question,Scoring,Group2,Group1\nc,true,b,a\n") << plain;
+    QTest::newRow("columns in another order") << QByteArray("Question,Scoring,Group2,Group1\nc,true,b,a\n") << plain;
     QTest::newRow("header letter case and blanks")
         << QByteArray(" group1 ,GROUP2,scoring,Question\na,b,TRUE,c\n") << plain;
     QTest::newRow("texts trimmed") << QByteArray("Group1,Group2,Scoring,Question\n a ,\" b \", false ,c\n")
@@ -91,7 +90,8 @@ void tst_ItemCsv::rejects_data()
                                     << QStringLiteral("line 2: Question is 256 characters long; at most 255 fit");
     QTest::newRow("line break in statement") << header + "a,b,true,\"two\nlines\"\n"
                                              << QStringLiteral("line 2: Question holds a line break");
-    QTest::newRow("too few fields") << header + "a,b,true\n" << QStringLiteral("line 2: 3 fields where the header names 4");
+    QTest::newRow("too few fields") << header + "a,b,true\n"
+                                    << QStringLiteral("line 2: 3 fields where the header names 4");
     QTest::newRow("too many fields") << header + "a,b,true,c,d\n"
                                      << QStringLiteral("line 2: 5 fields where the header names 4");
     QTest::newRow("unclosed quote") << header + "a,b,true,c\na,b,true,\"open\n"

@@ -1,0 +1,226 @@
+#include "tools/ItemStore.h"
+
+#include "data/DataError.h"
+#include "data/Schema.h"
+#include "data/SqlBackend.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QTemporaryFile>
+
+#include <functional>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace ItemStore {
+namespace {
+
+const QStringList kItemColumns{QStringLiteral("Row"),     QStringLiteral("Group1"),   QStringLiteral("Group2"),
+                               QStringLiteral("Scoring"), QStringLiteral("Question"), QStringLiteral("Answer"),
+                               QStringLiteral("Score")};
+
+// Runs `work` on an open connection to `fileName` and closes it again, whatever happens.
+void withDatabase(const QString& fileName, bool create, const std::function<void(QSqlDatabase&)>& work)
+{
+    const QString name = QStringLiteral("ravlen-db-%1").arg(QRandomGenerator::global()->generate64(), 0, 16);
+    {
+        QSqlDatabase db =
+            create ? SqlBackend::createDatabase(name, fileName) : SqlBackend::openDatabase(name, fileName);
+        try {
+            work(db);
+        } catch (...) {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            throw;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Runs `work` inside one write transaction, so a failure part way leaves nothing behind.
+void inTransaction(QSqlDatabase& db, const std::function<void()>& work)
+{
+    SqlBackend::execute(db, QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        work();
+        SqlBackend::execute(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        try {
+            SqlBackend::execute(db, QStringLiteral("ROLLBACK"));
+        } catch (const DataError&) {
+        }
+        throw;
+    }
+}
+
+void insertItems(QSqlDatabase& db, const QList<BankItem>& items)
+{
+    int row = 0;
+    for (const BankItem& item : items) {
+        ++row;
+        SqlBackend::insertRow(db, QStringLiteral("Questions"), kItemColumns,
+                              {row, item.group1, item.group2, item.scoring, item.question, 0.0, 0.0});
+    }
+}
+
+void requireTables(const QSqlDatabase& db, const QString& fileName)
+{
+    for (const char* table : {"Profiles", "Questions"}) {
+        if (!SqlBackend::tableExists(db, QLatin1String(table)))
+            throw DataError(QStringLiteral("'%1' is not a Ravlen database: it has no %2 table")
+                                .arg(fileName, QLatin1String(table)));
+    }
+}
+
+void removeDatabaseFiles(const QString& fileName)
+{
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(fileName + QLatin1String(suffix));
+}
+
+// A name beside `fileName`, in the same folder so the finished file can be renamed into place, that no file has.
+QString scratchName(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    for (;;) {
+        const QString candidate = info.dir().filePath(
+            QStringLiteral(".%1.%2.new").arg(info.fileName()).arg(QRandomGenerator::global()->generate64(), 0, 16));
+        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
+            return candidate;
+    }
+}
+
+void refuseExisting(const QString& fileName, const QString& what)
+{
+    const QFileInfo info(fileName);
+    // A dangling symbolic link counts as existing: writing through it would create a file somewhere else.
+    if (info.exists() || info.isSymLink())
+        throw DataError(QStringLiteral("'%1' already exists; %2 never replaces an existing file. Choose another "
+                                       "name or move the old file away first.")
+                            .arg(fileName, what));
+    if (!info.dir().exists())
+        throw DataError(
+            QStringLiteral("Cannot create '%1': the folder '%2' does not exist").arg(fileName, info.dir().path()));
+}
+
+// Moves a finished scratch file to its final name without ever replacing a file that appeared meanwhile: the
+// kernel refuses the rename when the name is taken, so there is no gap between looking and moving.
+void moveIntoPlace(const QString& scratch, const QString& fileName, const QString& what)
+{
+    const QByteArray from = QFile::encodeName(scratch);
+    const QByteArray to = QFile::encodeName(fileName);
+    int rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+    if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+        // A file system without the no-replace rename: a hard link fails just as atomically on a taken name.
+        rc = ::link(from.constData(), to.constData());
+        if (rc == 0)
+            ::unlink(from.constData());
+    }
+    if (rc != 0) {
+        const int error = errno;
+        if (error == EEXIST)
+            refuseExisting(fileName, what);
+        throw DataError(
+            QStringLiteral("Cannot create '%1': %2").arg(fileName, QString::fromLocal8Bit(strerror(error))));
+    }
+}
+
+} // namespace
+
+QList<BankItem> bundledItems()
+{
+    QFile file(QStringLiteral(":/items/items.csv"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw DataError(QStringLiteral("The bundled item bank is missing from the program"));
+    QList<BankItem> items;
+    QStringList errors;
+    if (!tryParseItemCsv(file.readAll(), &items, &errors))
+        throw DataError(QStringLiteral("The bundled item bank is damaged: ") + errors.join(QStringLiteral("; ")));
+    return items;
+}
+
+void createDatabase(const QString& fileName, const QList<BankItem>& items)
+{
+    refuseExisting(fileName, QStringLiteral("ravlen-db"));
+    // The database is built under a scratch name and renamed at the end, so a failure or an interrupted run never
+    // leaves a half-filled file under the real name for the application to open.
+    const QString scratch = scratchName(fileName);
+    try {
+        withDatabase(scratch, true, [&](QSqlDatabase& db) {
+            // Owner only before the first row goes in; the engine's side files take the same permissions.
+            if (!QFile::setPermissions(scratch, QFile::ReadOwner | QFile::WriteOwner))
+                throw DataError(QStringLiteral("Cannot restrict the permissions of '%1'").arg(scratch));
+            inTransaction(db, [&] {
+                for (const QString& sql : Schema::statements())
+                    SqlBackend::execute(db, sql);
+                insertItems(db, items);
+            });
+        });
+        moveIntoPlace(scratch, fileName, QStringLiteral("ravlen-db"));
+    } catch (...) {
+        removeDatabaseFiles(scratch);
+        throw;
+    }
+}
+
+QList<BankItem> readItems(const QString& fileName)
+{
+    QList<BankItem> items;
+    withDatabase(fileName, false, [&](QSqlDatabase& db) {
+        requireTables(db, fileName);
+        const SqlBackend::ReadResult result = SqlBackend::readQuery(
+            db, QStringLiteral("SELECT Group1, Group2, Scoring, Question FROM Questions ORDER BY Row"));
+        for (size_t i = 0; i + 3 < result.values.size(); i += 4) {
+            items.append(BankItem{result.values[i].toString(), result.values[i + 1].toString(),
+                                  result.values[i + 2].toBool(), result.values[i + 3].toString()});
+        }
+    });
+    return items;
+}
+
+void replaceItems(const QString& fileName, const QList<BankItem>& items)
+{
+    withDatabase(fileName, false, [&](QSqlDatabase& db) {
+        requireTables(db, fileName);
+        inTransaction(db, [&] {
+            // Counted inside the write transaction: no participant can be registered between the check and the
+            // replacement, whose items his question table would no longer match.
+            const SqlBackend::ReadResult count =
+                SqlBackend::readQuery(db, QStringLiteral("SELECT count(*) FROM Profiles"));
+            const qint64 participants = count.values.empty() ? 0 : count.values.front().toLongLong();
+            if (participants > 0)
+                throw DataError(QStringLiteral("'%1' already holds %2 participant(s); items can be imported only "
+                                               "into a database without participants (make one with "
+                                               "ravlen-db create)")
+                                    .arg(fileName)
+                                    .arg(participants));
+            SqlBackend::execute(db, QStringLiteral("DELETE FROM Questions"));
+            insertItems(db, items);
+        });
+    });
+}
+
+void writeNewFile(const QString& fileName, const QByteArray& bytes)
+{
+    refuseExisting(fileName, QStringLiteral("ravlen-db"));
+    QTemporaryFile file(
+        QFileInfo(fileName).dir().filePath(QStringLiteral(".%1.XXXXXX.new").arg(QFileInfo(fileName).fileName())));
+    if (!file.open())
+        throw DataError(QStringLiteral("Cannot create '%1': %2").arg(fileName, file.errorString()));
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw DataError(QStringLiteral("Cannot write '%1': %2").arg(fileName, file.errorString()));
+    file.close();
+    moveIntoPlace(file.fileName(), fileName, QStringLiteral("ravlen-db"));
+    file.setAutoRemove(false);
+}
+
+} // namespace ItemStore
