@@ -64,27 +64,42 @@ struct Ymd
     int day;
 };
 
-// Date of a day count n >= 1: the year estimated from the mean year of the cycle, corrected by at most one.
-constexpr Ymd fromDayCount(std::int64_t n)
+// Month and day of each day of the year (1..366), packed as month << 8 | day: a lookup instead of an
+// unpredictable branch between the 31-day and the 30-day half of the year.
+struct DayOfYearTable
 {
-    const std::int64_t y = (33 * n) / DaysPerCycle;
-    const std::int64_t r = n - (365 * y + leapCount(y));
-    std::int64_t year;
-    int doy;
-    if (r == 0) {
+    std::uint16_t md[367];
+    constexpr DayOfYearTable() : md{}
+    {
+        for (int doy = 1; doy <= 366; ++doy) {
+            const int month = doy <= 186 ? (doy - 1) / 31 + 1 : 7 + (doy - 187) / 30;
+            const int day = doy - daysBeforeMonth(month);
+            md[doy] = static_cast<std::uint16_t>(month << 8 | day);
+        }
+    }
+};
+inline constexpr DayOfYearTable DayOfYear{};
+
+// Date of a day count 1 <= n < 2^32 / 33 (past year 65535): the year estimated from the mean year of the cycle,
+// corrected by at most one. Unsigned 32-bit on purpose: every step divides by a constant, which compiles to a
+// multiplication.
+constexpr Ymd fromDayCount(std::uint32_t n)
+{
+    const std::uint32_t y = (33 * n) / DaysPerCycle;
+    const std::uint32_t q = y / 33;
+    const std::uint32_t yMod = y - 33 * q; // y + 1 is a leap year when bit yMod + 1 of the mask is set
+    const std::uint32_t r = n - (365 * y + 8 * q + LeapsUpTo[yMod]);
+    std::uint32_t year = y + 1;
+    std::uint32_t doy = r;
+    if (r == 0) [[unlikely]] {
         year = y;
-        doy = isLeap(y) ? 366 : 365;
-    } else if (r == 366 && !isLeap(y + 1)) {
+        doy = ((LeapMask >> yMod) & 1u) ? 366 : 365;
+    } else if (r == 366 && !((LeapMask >> (yMod + 1)) & 1u)) [[unlikely]] {
         year = y + 2;
         doy = 1;
-    } else {
-        year = y + 1;
-        doy = static_cast<int>(r);
     }
-    if (doy <= 186)
-        return {year, (doy - 1) / 31 + 1, (doy - 1) % 31 + 1};
-    const int rest = doy - 187;
-    return {year, 7 + rest / 30, rest % 30 + 1};
+    const std::uint16_t md = DayOfYear.md[doy];
+    return {static_cast<std::int64_t>(year), md >> 8, md & 0xFF};
 }
 
 // Splits a value into day serial (toward zero) and millisecond of the day, rounding to the nearest millisecond
@@ -97,7 +112,15 @@ inline void splitValue(double value, std::int64_t &day, std::int64_t &msOfDay)
         value = -Limit;
     else if (value > Limit)
         value = Limit;
-    const std::int64_t ms = std::llround(value * static_cast<double>(MsPerDay));
+    // Round half away from zero without a library call: below 2^63 the conversion truncates exactly, and the
+    // difference to the truncated value is exact too.
+    const double x = value * static_cast<double>(MsPerDay);
+    std::int64_t ms = static_cast<std::int64_t>(x);
+    const double fraction = x - static_cast<double>(ms);
+    if (fraction >= 0.5)
+        ++ms;
+    else if (fraction <= -0.5)
+        --ms;
     day = ms / MsPerDay;
     const std::int64_t rem = ms % MsPerDay;
     msOfDay = rem < 0 ? -rem : rem;

@@ -61,8 +61,10 @@ bool startsWithWord(QStringView s, qsizetype i, const char *word)
 
 struct Engine
 {
+    explicit Engine(TDateTime v) : value(v) {}
+
     TDateTime value;
-    Output out;
+    Output out; // the buffer is left uninitialised: only its first len characters are ever read
     int depth = 0;
 
     void run(QStringView pattern);
@@ -291,7 +293,7 @@ void Level::run()
 
 QString ShDateTimeToString(const QString &Format, TDateTime DateTime)
 {
-    Engine engine{DateTime, {}, 0};
+    Engine engine(DateTime);
     engine.run(Format.isEmpty() ? QStringView(u"c") : QStringView(Format));
     return QString(reinterpret_cast<const QChar *>(engine.out.buf), engine.out.len);
 }

@@ -15,13 +15,8 @@ const Word ShMonthDays[2][13] = {
 
 namespace {
 
+constexpr unsigned DaysBeforeMonth[13] = {0, 0, 31, 62, 93, 124, 155, 186, 216, 246, 276, 306, 336};
 constexpr std::int64_t MaxDecodableCount = dayCount(65535, 12, 29) + (isLeap(65535) ? 1 : 0);
-
-bool validDate(Word year, Word month, Word day)
-{
-    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-           day <= ShMonthDays[ShIsLeapYear(year)][month];
-}
 
 [[noreturn]] void raiseEncodeError() { throw EConvertError(SShInvalidDateEncode); }
 
@@ -33,9 +28,17 @@ int ShLeapYearCount(Word Year) { return static_cast<int>(leapCount(Year)); }
 
 bool ShTryEncodeDate(Word Year, Word Month, Word Day, TDateTime &Date)
 {
-    if (!validDate(Year, Month, Day))
+    // Unsigned 32-bit steps and divisions by constants only: this runs on every key in the date controls.
+    const unsigned y1 = Year - 1u; // wraps for year 0
+    if (y1 > 9998u || Month - 1u > 11u || Day == 0)
         return false;
-    Date = static_cast<TDateTime>(serialOf(Year, Month, Day));
+    const unsigned q = y1 / 33;
+    const unsigned r = y1 - 33 * q;                    // (Year - 1) mod 33
+    const unsigned leap = (LeapMask >> (r + 1)) & 1u; // bit 33 is clear: a multiple of 33 is common
+    if (Day > ShMonthDays[leap][Month])
+        return false;
+    const unsigned before = 365 * y1 + 8 * q + LeapsUpTo[r] + DaysBeforeMonth[Month] + Day;
+    Date = static_cast<TDateTime>(static_cast<int>(before) + static_cast<int>(DayCountToSerial));
     return true;
 }
 
@@ -56,7 +59,7 @@ bool ShDecodeDateFully(TDateTime Date, Word &Year, Word &Month, Word &Day, Word 
         Year = Month = Day = DOW = 0;
         return false;
     }
-    const Ymd d = fromDayCount(n);
+    const Ymd d = fromDayCount(static_cast<std::uint32_t>(n));
     Year = static_cast<Word>(d.year);
     Month = static_cast<Word>(d.month);
     Day = static_cast<Word>(d.day);
@@ -71,7 +74,7 @@ void ShDecodeDate(TDateTime Date, Word &Year, Word &Month, Word &Day)
         Year = Month = Day = 0;
         return;
     }
-    const Ymd d = fromDayCount(n);
+    const Ymd d = fromDayCount(static_cast<std::uint32_t>(n));
     Year = static_cast<Word>(d.year);
     Month = static_cast<Word>(d.month);
     Day = static_cast<Word>(d.day);
