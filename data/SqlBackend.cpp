@@ -1,18 +1,16 @@
 #include "data/SqlBackend.h"
 
 #include "data/DataError.h"
+#include "data/TextOrder.h"
 
-#include <QCollator>
 #include <QFileInfo>
 #include <QSqlError>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QUrl>
 
 #include <sqlite3.h>
 
-#include <memory>
 
 namespace SqlBackend {
 namespace {
@@ -124,22 +122,11 @@ void exec(sqlite3* h, const QString& sql, const QString& doing)
     }
 }
 
-int persianCompare(void* arg, int len1, const void* s1, int len2, const void* s2)
+// Equal in SQL means identical (see comparePersian), so GROUP BY never merges two different names.
+int persianCompare(void*, int len1, const void* s1, int len2, const void* s2)
 {
-    const auto* collator = static_cast<const QCollator*>(arg);
-    const QStringView a(static_cast<const QChar*>(s1), len1 / 2);
-    const QStringView b(static_cast<const QChar*>(s2), len2 / 2);
-    int r = collator->compare(a, b);
-    // The collator calls texts equal that differ only in ignorable marks; the code points then decide, so equal
-    // in SQL means identical and GROUP BY never merges two different names.
-    if (r == 0)
-        r = a.compare(b);
-    return r < 0 ? -1 : (r > 0 ? 1 : 0);
-}
-
-void destroyCollator(void* arg)
-{
-    delete static_cast<QCollator*>(arg);
+    return comparePersian(QStringView(static_cast<const QChar*>(s1), len1 / 2),
+                          QStringView(static_cast<const QChar*>(s2), len2 / 2));
 }
 
 FieldType typeFromDeclaration(const QByteArray& declared, int* size)
@@ -312,12 +299,11 @@ QSqlDatabase createDatabase(const QString& connectionName, const QString& fileNa
 void registerCollation(QSqlDatabase& db)
 {
     sqlite3* h = handleOf(db);
-    auto collator = std::make_unique<QCollator>(QLocale(QLocale::Persian, QLocale::Iran));
-    const int rc = sqlite3_create_collation_v2(h, textCollation, SQLITE_UTF16_ALIGNED, collator.get(),
-                                               &persianCompare, &destroyCollator);
+    persianCollator(); // built here, not inside the first comparison
+    const int rc = sqlite3_create_collation_v2(h, textCollation, SQLITE_UTF16_ALIGNED, nullptr, &persianCompare,
+                                               nullptr);
     if (rc != SQLITE_OK)
         throw DataError(QStringLiteral("Cannot register the Persian text order: ") + engineMessage(h));
-    collator.release();
 }
 
 QStringList tableNames(const QSqlDatabase& db)

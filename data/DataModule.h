@@ -1,0 +1,42 @@
+#pragma once
+
+#include "data/DataSet.h"
+#include "data/DataSource.h"
+#include "data/DbConnection.h"
+
+#include <QObject>
+
+// The data module: the one connection and every dataset, data source and command the windows share. Created with
+// every dataset closed and the connection disconnected; it never shows anything and catches no errors.
+class TData : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TData(QObject* parent = nullptr);
+    ~TData() override;
+
+    DbConnection Database;
+    TableDataSet tbProfiles;
+    TableDataSet tbQuestions;
+    QueryDataSet qTest1;
+    QueryDataSet qTest2;
+    DataSource dsProfiles;
+    DataSource dsQuestions;
+    DataSource dsTest1;
+    DataSource dsTest2;
+    SqlCommand sqlCommand;
+
+    // FullName (title and trimmed names, at most 150 characters), GenderText and GradeText of a Profiles row.
+    void tbProfilesCalcFields(CalcRecord& record);
+
+    // The main window's connect step: closes every dataset and the connection, points the connection at
+    // "Ravlen.mdb" in the process's current working directory, connects and opens tbProfiles. Throws DataError
+    // when the file is missing or unusable; the datasets are then closed.
+    void ConnectToWorkingDirectoryDatabase();
+
+    // The same with a given file, for tools and tests.
+    void ConnectToDatabase(const QString& fileName);
+};
+
+extern TData* Data;

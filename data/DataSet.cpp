@@ -1,0 +1,675 @@
+#include "data/DataSet.h"
+
+#include "data/DataError.h"
+#include "data/DbConnection.h"
+#include "data/SqlBackend.h"
+
+#include <algorithm>
+#include <cmath>
+
+// --- FieldValue -----------------------------------------------------------------------------------------------
+
+int FieldValue::asInteger() const
+{
+    if (m_value.isNull())
+        return 0;
+    if (m_value.typeId() == QMetaType::Double)
+        return int(std::lround(m_value.toDouble()));
+    if (m_value.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const int n = m_value.toString().trimmed().toInt(&ok);
+        if (ok)
+            return n;
+        const double d = m_value.toString().trimmed().toDouble(&ok);
+        return ok ? int(std::lround(d)) : 0;
+    }
+    return int(m_value.toLongLong());
+}
+
+double FieldValue::asFloat() const
+{
+    if (m_value.isNull())
+        return 0.0;
+    if (m_value.typeId() == QMetaType::QString)
+        return m_value.toString().trimmed().toDouble();
+    return m_value.toDouble();
+}
+
+bool FieldValue::asBoolean() const
+{
+    if (m_value.isNull())
+        return false;
+    const std::optional<QVariant> b = toFieldValue(m_value, FieldType::Boolean);
+    return b && b->toBool();
+}
+
+QString FieldValue::asString() const
+{
+    if (m_value.isNull())
+        return QString();
+    if (m_value.typeId() == QMetaType::Bool)
+        return m_value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    return m_value.toString();
+}
+
+// --- CalcRecord -----------------------------------------------------------------------------------------------
+
+FieldValue CalcRecord::fieldByName(const QString& name) const
+{
+    const int f = m_ds.requireField(name);
+    const FieldDef& def = m_ds.m_fields[size_t(f)];
+    if (def.calculated)
+        return FieldValue(m_calc[size_t(f - m_ds.m_storedCount)], def.type);
+    return FieldValue(m_ds.recordValue(m_record, f), def.type);
+}
+
+void CalcRecord::setFieldValue(const QString& name, const QVariant& value)
+{
+    const int f = m_ds.requireField(name);
+    const FieldDef& def = m_ds.m_fields[size_t(f)];
+    if (!def.calculated)
+        throw DataError(QStringLiteral("Field '%1' of %2 is not a calculated field").arg(name, m_ds.describe()));
+    const std::optional<QVariant> v = toFieldValue(value, def.type);
+    if (!v)
+        throw DataError(
+            QStringLiteral("The value '%1' does not fit field '%2' of %3").arg(value.toString(), name, m_ds.describe()));
+    QVariant stored = *v;
+    if (def.type == FieldType::Text && def.size > 0 && stored.toString().size() > def.size)
+        stored = stored.toString().left(def.size);
+    m_calc[size_t(f - m_ds.m_storedCount)] = stored;
+}
+
+// --- DataSet --------------------------------------------------------------------------------------------------
+
+DataSet::DataSet(QObject* parent)
+    : QObject(parent)
+{
+}
+
+DataSet::~DataSet() = default;
+
+QString DataSet::describe() const
+{
+    return objectName().isEmpty() ? QStringLiteral("the dataset") : QStringLiteral("dataset '%1'").arg(objectName());
+}
+
+DbConnection& DataSet::requireConnection(const QString& doing) const
+{
+    if (!m_connection || !m_connection->isConnected())
+        throw DataError(doing + QStringLiteral(": the database connection is not open"));
+    return *m_connection;
+}
+
+void DataSet::requireActive(const QString& doing) const
+{
+    if (!isActive())
+        throw DataError(QStringLiteral("Cannot %1: %2 is closed").arg(doing, describe()));
+}
+
+int DataSet::fieldIndex(const QString& name) const
+{
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+int DataSet::requireField(const QString& name) const
+{
+    requireActive(QStringLiteral("read field '%1'").arg(name));
+    const int f = fieldIndex(name);
+    if (f < 0)
+        throw DataError(QStringLiteral("Field '%1' not found in %2").arg(name, describe()));
+    return f;
+}
+
+void DataSet::addCalculatedField(const QString& name, FieldType type, int size)
+{
+    if (isActive())
+        throw DataError(QStringLiteral("Cannot add calculated field '%1': %2 is open").arg(name, describe()));
+    FieldDef f;
+    f.name = name;
+    f.type = type;
+    f.size = size;
+    f.calculated = true;
+    f.readOnly = true;
+    m_calcDefs.push_back(f);
+}
+
+void DataSet::open()
+{
+    if (isActive())
+        return;
+    std::vector<FieldDef> fields;
+    std::vector<QVariant> values;
+    std::vector<qint64> rowIds;
+    readRows(fields, values, rowIds);
+
+    const int stored = int(fields.size());
+    for (const FieldDef& c : m_calcDefs)
+        fields.push_back(c);
+    // A filter or sort set while closed is checked against the fields now known; a bad one leaves it closed.
+    FilterExpression expr;
+    if (!m_filterText.trimmed().isEmpty())
+        expr = FilterExpression::parse(m_filterText, fields);
+    m_fields = std::move(fields);
+    std::vector<int> keys;
+    try {
+        parseSortKeys(m_indexFieldNames, keys);
+    } catch (...) {
+        m_fields.clear();
+        throw;
+    }
+
+    m_storedCount = stored;
+    m_values = std::move(values);
+    m_rowIds = std::move(rowIds);
+    m_recordCount = stored > 0 ? int(m_values.size() / size_t(stored)) : 0;
+    m_calc.assign(size_t(m_recordCount), {});
+    m_calcValid.assign(size_t(m_recordCount), 0);
+    m_filterExpr = std::move(expr);
+    m_sortKeys = std::move(keys);
+    m_state = State::Browse;
+    rebuildView(true);
+}
+
+void DataSet::close()
+{
+    if (!isActive())
+        return;
+    m_state = State::Inactive;
+    m_fields.clear();
+    m_values.clear();
+    m_values.shrink_to_fit();
+    m_rowIds.clear();
+    m_rowIds.shrink_to_fit();
+    m_calc.clear();
+    m_calc.shrink_to_fit();
+    m_calcValid.clear();
+    m_view.clear();
+    m_view.shrink_to_fit();
+    m_editBuffer.clear();
+    m_recordCount = 0;
+    m_storedCount = 0;
+    m_cur = -1;
+    m_bof = m_eof = true;
+    emit rowsReset();
+    emit currentRowChanged(-1);
+}
+
+QVariant DataSet::recordValue(int record, int field) const
+{
+    if (field < m_storedCount)
+        return m_values[size_t(record) * size_t(m_storedCount) + size_t(field)];
+    return calcValues(record)[size_t(field - m_storedCount)];
+}
+
+const std::vector<QVariant>& DataSet::calcValues(int record) const
+{
+    std::vector<QVariant>& calc = m_calc[size_t(record)];
+    if (!m_calcValid[size_t(record)]) {
+        calc.assign(m_calcDefs.size(), QVariant());
+        if (m_onCalcFields && !m_calcDefs.empty()) {
+            CalcRecord rec(*this, record, calc);
+            m_onCalcFields(rec);
+        }
+        m_calcValid[size_t(record)] = 1;
+    }
+    return calc;
+}
+
+void DataSet::parseSortKeys(const QString& names, std::vector<int>& out) const
+{
+    out.clear();
+    for (const QString& part : names.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString name = part.trimmed();
+        if (name.isEmpty())
+            continue;
+        const int f = fieldIndex(name);
+        if (f < 0)
+            throw DataError(QStringLiteral("Cannot sort %1: field '%2' not found").arg(describe(), name));
+        out.push_back(f);
+    }
+}
+
+int DataSet::compareRecords(int a, int b) const
+{
+    for (int f : m_sortKeys) {
+        const int r = compareFieldValues(recordValue(a, f), recordValue(b, f), m_fields[size_t(f)].type);
+        if (r != 0)
+            return r;
+    }
+    return 0;
+}
+
+bool DataSet::lessRecord(int a, int b) const
+{
+    const int r = compareRecords(a, b);
+    return r != 0 ? r < 0 : a < b; // ties keep the order of reading
+}
+
+void DataSet::sortView()
+{
+    if (!m_sortKeys.empty())
+        std::sort(m_view.begin(), m_view.end(), [this](int a, int b) { return lessRecord(a, b); });
+    m_viewSorted = true;
+}
+
+void DataSet::rebuildView(bool moveToFirst)
+{
+    const int currentRecord = (m_cur >= 0 && m_cur < int(m_view.size())) ? m_view[size_t(m_cur)] : -1;
+    m_view.clear();
+    m_view.reserve(size_t(m_recordCount));
+    const bool applyFilter = m_filtered && !m_filterExpr.isEmpty();
+    for (int r = 0; r < m_recordCount; ++r) {
+        if (applyFilter && !m_filterExpr.matches([this, r](int f) { return recordValue(r, f); }))
+            continue;
+        m_view.push_back(r);
+    }
+    sortView();
+    if (moveToFirst || currentRecord < 0) {
+        m_cur = m_view.empty() ? -1 : 0;
+        m_bof = true;
+        m_eof = m_view.empty();
+    } else {
+        const auto it = std::find(m_view.begin(), m_view.end(), currentRecord);
+        m_cur = it != m_view.end() ? int(it - m_view.begin()) : (m_view.empty() ? -1 : 0);
+        if (m_view.empty())
+            m_bof = m_eof = true;
+    }
+    emit rowsReset();
+    emit currentRowChanged(m_cur);
+}
+
+int DataSet::recordCount() const
+{
+    return isActive() ? int(m_view.size()) : 0;
+}
+
+int DataSet::recNo() const
+{
+    return isActive() && m_cur >= 0 ? m_cur + 1 : 0;
+}
+
+void DataSet::ensureBrowse()
+{
+    if (m_state == State::Edit)
+        post();
+}
+
+void DataSet::moveTo(int pos)
+{
+    if (pos != m_cur) {
+        m_cur = pos;
+        emit currentRowChanged(m_cur);
+    }
+}
+
+void DataSet::setRecNo(int recNo)
+{
+    requireActive(QStringLiteral("go to record %1").arg(recNo));
+    if (m_view.empty() && recNo == 0)
+        return;
+    if (recNo < 1 || recNo > int(m_view.size()))
+        throw DataError(QStringLiteral("Record number %1 is out of range in %2, which has %3 records")
+                            .arg(recNo)
+                            .arg(describe())
+                            .arg(m_view.size()));
+    ensureBrowse();
+    moveTo(recNo - 1);
+}
+
+void DataSet::first()
+{
+    requireActive(QStringLiteral("move to the first record"));
+    ensureBrowse();
+    moveTo(m_view.empty() ? -1 : 0);
+    m_bof = true;
+    m_eof = m_view.empty();
+}
+
+void DataSet::last()
+{
+    requireActive(QStringLiteral("move to the last record"));
+    ensureBrowse();
+    moveTo(int(m_view.size()) - 1);
+    m_eof = true;
+    m_bof = m_view.empty();
+}
+
+void DataSet::next()
+{
+    requireActive(QStringLiteral("move to the next record"));
+    ensureBrowse();
+    if (m_view.empty()) {
+        m_bof = m_eof = true;
+        return;
+    }
+    m_bof = m_eof = false;
+    if (m_cur + 1 < int(m_view.size()))
+        moveTo(m_cur + 1);
+    else
+        m_eof = true;
+}
+
+void DataSet::prior()
+{
+    requireActive(QStringLiteral("move to the previous record"));
+    ensureBrowse();
+    if (m_view.empty()) {
+        m_bof = m_eof = true;
+        return;
+    }
+    m_bof = m_eof = false;
+    if (m_cur > 0)
+        moveTo(m_cur - 1);
+    else
+        m_bof = true;
+}
+
+bool DataSet::locate(const QString& fieldName, const QVariant& value)
+{
+    requireActive(QStringLiteral("locate %1").arg(fieldName));
+    const int f = requireField(fieldName);
+    const FieldType type = m_fields[size_t(f)].type;
+    const std::optional<QVariant> wanted = toFieldValue(value, type);
+    if (!wanted)
+        throw DataError(QStringLiteral("Cannot locate '%1' in field '%2' of %3: the value does not fit the field")
+                            .arg(value.toString(), fieldName, describe()));
+    ensureBrowse();
+    int found = -1;
+    if (m_viewSorted && !m_sortKeys.empty() && m_sortKeys.front() == f && !wanted->isNull()) {
+        // Sorted on this field: the first match in the order is found by halving.
+        const auto it = std::lower_bound(m_view.begin(), m_view.end(), *wanted, [&](int record, const QVariant& v) {
+            return compareFieldValues(recordValue(record, f), v, type) < 0;
+        });
+        if (it != m_view.end() && !recordValue(*it, f).isNull()
+            && compareFieldValues(recordValue(*it, f), *wanted, type) == 0)
+            found = int(it - m_view.begin());
+    } else {
+        for (size_t i = 0; i < m_view.size(); ++i) {
+            const QVariant v = recordValue(m_view[i], f);
+            if (wanted->isNull() ? v.isNull() : (!v.isNull() && compareFieldValues(v, *wanted, type) == 0)) {
+                found = int(i);
+                break;
+            }
+        }
+    }
+    if (found < 0)
+        return false;
+    moveTo(found);
+    return true;
+}
+
+void DataSet::setFilter(const QString& text)
+{
+    if (text == m_filterText && (!isActive() || !m_filtered))
+        return;
+    if (!isActive()) {
+        m_filterText = text;
+        return;
+    }
+    FilterExpression expr = FilterExpression::parse(text, m_fields);
+    ensureBrowse();
+    m_filterText = text;
+    m_filterExpr = std::move(expr);
+    if (m_filtered)
+        rebuildView(true);
+}
+
+void DataSet::setFiltered(bool on)
+{
+    if (!isActive()) {
+        m_filtered = on;
+        return;
+    }
+    ensureBrowse();
+    m_filtered = on;
+    rebuildView(true);
+}
+
+void DataSet::setIndexFieldNames(const QString& names)
+{
+    if (!isActive()) {
+        m_indexFieldNames = names;
+        return;
+    }
+    std::vector<int> keys;
+    parseSortKeys(names, keys);
+    ensureBrowse();
+    m_indexFieldNames = names;
+    if (keys == m_sortKeys && m_viewSorted)
+        return;
+    m_sortKeys = std::move(keys);
+    if (m_sortKeys.empty()) {
+        // Back to the order of reading.
+        const int currentRecord = m_cur >= 0 ? m_view[size_t(m_cur)] : -1;
+        std::sort(m_view.begin(), m_view.end());
+        m_cur = currentRecord < 0 ? -1
+                                  : int(std::lower_bound(m_view.begin(), m_view.end(), currentRecord) - m_view.begin());
+        m_viewSorted = true;
+    } else {
+        const int currentRecord = m_cur >= 0 ? m_view[size_t(m_cur)] : -1;
+        sortView();
+        if (currentRecord >= 0)
+            m_cur = int(std::find(m_view.begin(), m_view.end(), currentRecord) - m_view.begin());
+    }
+    emit rowsReset();
+    emit currentRowChanged(m_cur);
+}
+
+FieldValue DataSet::fieldByName(const QString& name) const
+{
+    const int f = requireField(name);
+    const FieldDef& def = m_fields[size_t(f)];
+    if (m_cur < 0)
+        return FieldValue(QVariant(), def.type);
+    if (m_state == State::Edit && f < m_storedCount)
+        return FieldValue(m_editBuffer[size_t(f)], def.type);
+    return FieldValue(recordValue(m_view[size_t(m_cur)], f), def.type);
+}
+
+QVariant DataSet::displayValue(int row, int field) const
+{
+    if (!isActive() || row < 0 || row >= int(m_view.size()) || field < 0 || field >= int(m_fields.size()))
+        return QVariant();
+    if (m_state == State::Edit && row == m_cur && field < m_storedCount)
+        return m_editBuffer[size_t(field)];
+    return recordValue(m_view[size_t(row)], field);
+}
+
+void DataSet::edit()
+{
+    requireActive(QStringLiteral("edit"));
+    if (m_state == State::Edit)
+        return;
+    if (m_cur < 0)
+        throw DataError(QStringLiteral("Cannot edit: %1 has no current record").arg(describe()));
+    if (writableTable().isEmpty())
+        throw DataError(QStringLiteral("Cannot edit: %1 is read-only").arg(describe()));
+    const size_t base = size_t(m_view[size_t(m_cur)]) * size_t(m_storedCount);
+    m_editBuffer.assign(m_values.begin() + qsizetype(base), m_values.begin() + qsizetype(base + size_t(m_storedCount)));
+    m_state = State::Edit;
+}
+
+void DataSet::setFieldValue(const QString& name, const QVariant& value)
+{
+    const int f = requireField(name);
+    if (m_state != State::Edit)
+        throw DataError(QStringLiteral("Cannot set field '%1': %2 is not in edit mode").arg(name, describe()));
+    const FieldDef& def = m_fields[size_t(f)];
+    if (def.calculated || def.readOnly)
+        throw DataError(QStringLiteral("Field '%1' of %2 cannot be modified").arg(name, describe()));
+    const std::optional<QVariant> v = toFieldValue(value, def.type);
+    if (!v)
+        throw DataError(
+            QStringLiteral("The value '%1' does not fit field '%2' of %3").arg(value.toString(), name, describe()));
+    m_editBuffer[size_t(f)] = *v;
+}
+
+void DataSet::post()
+{
+    if (m_state != State::Edit)
+        return;
+    const int record = m_view[size_t(m_cur)];
+    const size_t base = size_t(record) * size_t(m_storedCount);
+    QStringList columns;
+    QVariantList newValues;
+    QVariantList originals;
+    bool sortKeyChanged = false;
+    for (int f = 0; f < m_storedCount; ++f) {
+        const QVariant& before = m_values[base + size_t(f)];
+        const QVariant& after = m_editBuffer[size_t(f)];
+        if (before.isNull() == after.isNull()
+            && (before.isNull() || compareFieldValues(before, after, m_fields[size_t(f)].type) == 0)
+            && before.typeId() == after.typeId())
+            continue;
+        columns << m_fields[size_t(f)].name;
+        newValues << after;
+        originals << before;
+        if (std::find(m_sortKeys.begin(), m_sortKeys.end(), f) != m_sortKeys.end())
+            sortKeyChanged = true;
+    }
+    const QString table = writableTable();
+    if (!columns.isEmpty()) {
+        // Throws with the edit still pending, so nothing in memory changes unless the file did.
+        SqlBackend::updateRow(requireConnection(QStringLiteral("Cannot post to table '%1'").arg(table)).database(),
+                              table, m_rowIds[size_t(record)], columns, newValues, originals);
+        for (int f = 0; f < m_storedCount; ++f)
+            m_values[base + size_t(f)] = m_editBuffer[size_t(f)];
+        m_calcValid[size_t(record)] = 0;
+        if (sortKeyChanged)
+            m_viewSorted = false; // the row keeps its place until the next sort
+    }
+    m_editBuffer.clear();
+    m_state = State::Browse;
+    if (!columns.isEmpty())
+        emit rowChanged(m_cur);
+}
+
+void DataSet::cancel()
+{
+    if (m_state != State::Edit)
+        return;
+    m_editBuffer.clear();
+    m_state = State::Browse;
+    emit rowChanged(m_cur);
+}
+
+void DataSet::insertRecord(const QVariantList& values)
+{
+    requireActive(QStringLiteral("insert a record"));
+    const QString table = writableTable();
+    if (table.isEmpty())
+        throw DataError(QStringLiteral("Cannot insert a record: %1 is read-only").arg(describe()));
+    if (values.size() > m_storedCount)
+        throw DataError(QStringLiteral("Cannot insert a record into %1: %2 values given for %3 fields")
+                            .arg(describe())
+                            .arg(values.size())
+                            .arg(m_storedCount));
+    ensureBrowse();
+    QStringList columns;
+    QVariantList converted;
+    for (int f = 0; f < int(values.size()); ++f) {
+        const FieldDef& def = m_fields[size_t(f)];
+        const QVariant& v = values[f];
+        if (v.isNull() && def.readOnly)
+            continue; // auto-numbered: the database assigns it
+        if (def.readOnly)
+            throw DataError(QStringLiteral("Field '%1' of %2 cannot be modified").arg(def.name, describe()));
+        const std::optional<QVariant> c = toFieldValue(v, def.type);
+        if (!c)
+            throw DataError(QStringLiteral("The value '%1' does not fit field '%2' of %3")
+                                .arg(v.toString(), def.name, describe()));
+        columns << def.name;
+        converted << *c;
+    }
+    const QSqlDatabase& db = requireConnection(QStringLiteral("Cannot insert into table '%1'").arg(table)).database();
+    const qint64 rowId = SqlBackend::insertRow(db, table, columns, converted);
+    std::vector<QVariant> row;
+    if (!SqlBackend::readRow(db, table, m_fields, rowId, row))
+        throw DataError(QStringLiteral("Cannot read back the row inserted into table '%1'").arg(table));
+    const int record = m_recordCount++;
+    m_values.insert(m_values.end(), row.begin(), row.end());
+    m_rowIds.push_back(rowId);
+    m_calc.emplace_back();
+    m_calcValid.push_back(0);
+    int pos = int(m_view.size());
+    if (!m_sortKeys.empty() && m_viewSorted)
+        pos = int(std::upper_bound(m_view.begin(), m_view.end(), record,
+                                   [this](int a, int b) { return lessRecord(a, b); })
+                  - m_view.begin());
+    m_view.insert(m_view.begin() + pos, record);
+    m_cur = pos;
+    if (m_view.size() == 1)
+        m_bof = m_eof = false;
+    emit rowsReset();
+    emit currentRowChanged(m_cur);
+}
+
+// --- TableDataSet ---------------------------------------------------------------------------------------------
+
+TableDataSet::TableDataSet(QObject* parent)
+    : DataSet(parent)
+{
+}
+
+void TableDataSet::setTableName(const QString& name)
+{
+    if (isActive())
+        throw DataError(QStringLiteral("Cannot change the table of %1 while it is open").arg(describe()));
+    m_tableName = name;
+}
+
+void TableDataSet::readRows(std::vector<FieldDef>& fields, std::vector<QVariant>& values, std::vector<qint64>& rowIds)
+{
+    const QString doing = QStringLiteral("Cannot open table '%1'").arg(m_tableName);
+    if (m_tableName.isEmpty())
+        throw DataError(QStringLiteral("Cannot open %1: no table name is set").arg(describe()));
+    SqlBackend::ReadResult r = SqlBackend::readTable(requireConnection(doing).database(), m_tableName);
+    fields = std::move(r.fields);
+    values = std::move(r.values);
+    m_writable = !r.rowIds.empty() || values.empty();
+    // An empty table still has an identity column when it is a table; a view never has one.
+    if (values.empty())
+        m_writable = std::any_of(fields.begin(), fields.end(), [](const FieldDef& f) { return !f.readOnly; });
+    rowIds = std::move(r.rowIds);
+}
+
+QString TableDataSet::writableTable() const
+{
+    return m_writable ? m_tableName : QString();
+}
+
+// --- QueryDataSet ---------------------------------------------------------------------------------------------
+
+QueryDataSet::QueryDataSet(QObject* parent)
+    : DataSet(parent)
+{
+}
+
+void QueryDataSet::readRows(std::vector<FieldDef>& fields, std::vector<QVariant>& values, std::vector<qint64>& rowIds)
+{
+    const QString sql = m_sql.join(QLatin1Char('\n'));
+    if (sql.trimmed().isEmpty())
+        throw DataError(QStringLiteral("Cannot open %1: the query text is empty").arg(describe()));
+    SqlBackend::ReadResult r = SqlBackend::readQuery(
+        requireConnection(QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified())).database(), sql);
+    fields = std::move(r.fields);
+    values = std::move(r.values);
+    rowIds.clear();
+}
+
+// --- SqlCommand -----------------------------------------------------------------------------------------------
+
+SqlCommand::SqlCommand(QObject* parent)
+    : QObject(parent)
+{
+}
+
+int SqlCommand::execute()
+{
+    if (!m_connection || !m_connection->isConnected())
+        throw DataError(QStringLiteral("Cannot execute \"%1\": the database connection is not open").arg(m_text));
+    return m_connection->execute(m_text);
+}

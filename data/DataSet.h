@@ -1,0 +1,257 @@
+#pragma once
+
+#include "data/Field.h"
+#include "data/Filter.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <vector>
+
+class DbConnection;
+class DataSet;
+
+// One field's value in the current row, readable as the kind the caller needs. An empty value reads 0, false or
+// an empty text.
+class FieldValue
+{
+public:
+    FieldValue(QVariant value, FieldType type)
+        : m_value(std::move(value)), m_type(type)
+    {
+    }
+    const QVariant& value() const { return m_value; }
+    bool isNull() const { return m_value.isNull(); }
+    int asInteger() const;
+    double asFloat() const;
+    bool asBoolean() const;
+    QString asString() const;
+    FieldType type() const { return m_type; }
+
+private:
+    QVariant m_value;
+    FieldType m_type;
+};
+
+// The row a calculated-field handler fills: it reads the stored fields and sets the calculated ones. A text set
+// on a calculated field is cut to that field's size.
+class CalcRecord
+{
+public:
+    FieldValue fieldByName(const QString& name) const;
+    void setFieldValue(const QString& name, const QVariant& value);
+
+private:
+    friend class DataSet;
+    CalcRecord(const DataSet& ds, int record, std::vector<QVariant>& calcOut)
+        : m_ds(ds), m_record(record), m_calc(calcOut)
+    {
+    }
+    const DataSet& m_ds;
+    int m_record;
+    std::vector<QVariant>& m_calc;
+};
+
+// A dataset with a static in-memory cursor over the rows read when it was opened. Moving, sorting, filtering and
+// locating work on memory; edits and inserts are written to the database file at once. Errors throw DataError.
+//
+// Record numbers count the visible rows from 1 in their current order; an empty or closed dataset reads 0.
+// Begin and end flags: opening, switching the filter on or off, or changing the filter text while it is on moves
+// to the first visible row and sets begin (end too when nothing is visible); next/prior clear both and set end/begin
+// when there was no row to move to; going to a record number or locating keeps both flags.
+class DataSet : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class State { Inactive, Browse, Edit };
+
+    using CalcFieldsHandler = std::function<void(CalcRecord&)>;
+
+    explicit DataSet(QObject* parent = nullptr);
+    ~DataSet() override;
+
+    void setConnection(DbConnection* connection) { m_connection = connection; }
+    DbConnection* connection() const { return m_connection; }
+
+    // Reads the rows. Opening an open dataset does nothing.
+    void open();
+    // Drops the rows and any unposted edit; filter text, filtering and sort stay set for the next opening.
+    void close();
+    bool isActive() const { return m_state != State::Inactive; }
+    State state() const { return m_state; }
+
+    // Fields: the stored columns in column order, then the calculated fields.
+    const std::vector<FieldDef>& fields() const { return m_fields; }
+    int fieldIndex(const QString& name) const; // any letter case; -1 when there is none
+
+    // Calculated fields are declared before opening; the handler is called for a row whenever its calculated
+    // values are needed after it was read or changed.
+    void addCalculatedField(const QString& name, FieldType type, int size);
+    void setOnCalcFields(CalcFieldsHandler handler) { m_onCalcFields = std::move(handler); }
+
+    int recordCount() const;
+    int recNo() const;
+    // 1 to recordCount moves there; on an empty dataset 0 is accepted and does nothing; anything else throws.
+    void setRecNo(int recNo);
+    bool isEmpty() const { return recordCount() == 0; }
+    void first();
+    void next();
+    void prior();
+    void last();
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+
+    // The first visible row, in the current order, whose field equals the value; moves there and returns true.
+    // Not found: the position stays and the result is false.
+    bool locate(const QString& fieldName, const QVariant& value);
+
+    QString filter() const { return m_filterText; }
+    // Throws on a bad text and then keeps the earlier one.
+    void setFilter(const QString& text);
+    bool filtered() const { return m_filtered; }
+    void setFiltered(bool on);
+
+    // Field names separated by ';', sorted ascending; empty keeps the order of reading. The current row stays
+    // current.
+    QString indexFieldNames() const { return m_indexFieldNames; }
+    void setIndexFieldNames(const QString& names);
+
+    // The current row's value; throws for a closed dataset or an unknown field. An empty dataset gives empty values.
+    FieldValue fieldByName(const QString& name) const;
+
+    // Editing the current row: edit, set values, post (written at once) or cancel. Moving, filtering or sorting
+    // while editing posts first.
+    void edit();
+    void setFieldValue(const QString& name, const QVariant& value);
+    void post();
+    void cancel();
+
+    // Inserts a row with values in column order (missing trailing values and an auto-numbered column left empty
+    // get the database's defaults) and writes it at once. The new row becomes current: under a sort it takes its
+    // place in the order, otherwise it comes last; under a filter it stays visible even if it does not match,
+    // until the filter is applied again.
+    void insertRecord(const QVariantList& values);
+
+    // For the grid adapter: the value of a field in the visible row `row` (0-based).
+    QVariant displayValue(int row, int field) const;
+    // 0-based current visible row, -1 when none.
+    int currentRow() const { return m_cur; }
+
+signals:
+    // Rows, their order, filter or the open state changed: views read everything again.
+    void rowsReset();
+    // The values of one visible row changed.
+    void rowChanged(int row);
+    // The current row moved.
+    void currentRowChanged(int row);
+
+protected:
+    // Reads the rows; fills fields, values and row identities.
+    virtual void readRows(std::vector<FieldDef>& fields, std::vector<QVariant>& values, std::vector<qint64>& rowIds) = 0;
+    // The table edits are written to; empty when rows cannot be written back.
+    virtual QString writableTable() const { return QString(); }
+    QString describe() const;
+    DbConnection& requireConnection(const QString& doing) const;
+
+private:
+    friend class CalcRecord;
+
+    void requireActive(const QString& doing) const;
+    int requireField(const QString& name) const;
+    QVariant recordValue(int record, int field) const;
+    const std::vector<QVariant>& calcValues(int record) const;
+    void rebuildView(bool moveToFirst);
+    void sortView();
+    bool lessRecord(int a, int b) const;
+    int compareRecords(int a, int b) const;
+    void parseSortKeys(const QString& names, std::vector<int>& out) const;
+    void ensureBrowse();
+    void moveTo(int pos);
+
+    DbConnection* m_connection = nullptr;
+    State m_state = State::Inactive;
+    std::vector<FieldDef> m_fields;
+    std::vector<FieldDef> m_calcDefs;
+    int m_storedCount = 0;
+    std::vector<QVariant> m_values;
+    std::vector<qint64> m_rowIds;
+    int m_recordCount = 0;
+    mutable std::vector<std::vector<QVariant>> m_calc;
+    mutable std::vector<char> m_calcValid;
+    CalcFieldsHandler m_onCalcFields;
+
+    std::vector<int> m_view;
+    int m_cur = -1;
+    bool m_bof = true;
+    bool m_eof = true;
+
+    QString m_filterText;
+    bool m_filtered = false;
+    FilterExpression m_filterExpr;
+
+    QString m_indexFieldNames;
+    std::vector<int> m_sortKeys;
+    bool m_viewSorted = true;
+
+    std::vector<QVariant> m_editBuffer;
+};
+
+// A dataset over one table (or view) of the database.
+class TableDataSet : public DataSet
+{
+    Q_OBJECT
+
+public:
+    explicit TableDataSet(QObject* parent = nullptr);
+    QString tableName() const { return m_tableName; }
+    // Throws while the dataset is open: close it first.
+    void setTableName(const QString& name);
+
+protected:
+    void readRows(std::vector<FieldDef>& fields, std::vector<QVariant>& values, std::vector<qint64>& rowIds) override;
+    QString writableTable() const override;
+
+private:
+    QString m_tableName;
+    bool m_writable = false;
+};
+
+// A dataset over the rows of an SQL query, whose text is a list of lines sent joined by line breaks. A change of
+// the text takes effect at the next opening. Query rows are read-only.
+class QueryDataSet : public DataSet
+{
+    Q_OBJECT
+
+public:
+    explicit QueryDataSet(QObject* parent = nullptr);
+    QStringList& SQL() { return m_sql; }
+    const QStringList& SQL() const { return m_sql; }
+
+protected:
+    void readRows(std::vector<FieldDef>& fields, std::vector<QVariant>& values, std::vector<qint64>& rowIds) override;
+
+private:
+    QStringList m_sql;
+};
+
+// A command with no result rows; its text is set before each execution.
+class SqlCommand : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SqlCommand(QObject* parent = nullptr);
+    void setConnection(DbConnection* connection) { m_connection = connection; }
+    QString commandText() const { return m_text; }
+    void setCommandText(const QString& text) { m_text = text; }
+    // Returns the number of rows changed.
+    int execute();
+
+private:
+    DbConnection* m_connection = nullptr;
+    QString m_text;
+};

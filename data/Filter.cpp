@@ -1,0 +1,361 @@
+#include "data/Filter.h"
+
+#include "data/DataError.h"
+#include "data/TextOrder.h"
+
+namespace {
+
+enum class Tok { End, LParen, RParen, Ident, Text, Number, Op };
+
+struct Token
+{
+    Tok kind = Tok::End;
+    QString text;
+    int pos = 0;
+};
+
+class Lexer
+{
+public:
+    explicit Lexer(const QString& s, const QString& whole)
+        : m_s(s), m_whole(whole)
+    {
+    }
+
+    Token next()
+    {
+        while (m_i < m_s.size() && m_s[m_i].isSpace())
+            ++m_i;
+        Token t;
+        t.pos = m_i;
+        if (m_i >= m_s.size())
+            return t;
+        const QChar c = m_s[m_i];
+        if (c == QLatin1Char('(')) {
+            ++m_i;
+            t.kind = Tok::LParen;
+        } else if (c == QLatin1Char(')')) {
+            ++m_i;
+            t.kind = Tok::RParen;
+        } else if (c == QLatin1Char('\'')) {
+            t.kind = Tok::Text;
+            ++m_i;
+            for (;;) {
+                if (m_i >= m_s.size())
+                    fail(QStringLiteral("a text value opened at position %1 is not closed").arg(t.pos + 1));
+                if (m_s[m_i] == QLatin1Char('\'')) {
+                    if (m_i + 1 < m_s.size() && m_s[m_i + 1] == QLatin1Char('\'')) {
+                        t.text += QLatin1Char('\'');
+                        m_i += 2;
+                        continue;
+                    }
+                    ++m_i;
+                    break;
+                }
+                t.text += m_s[m_i++];
+            }
+        } else if (c == QLatin1Char('[')) {
+            const int close = m_s.indexOf(QLatin1Char(']'), m_i);
+            if (close < 0)
+                fail(QStringLiteral("a field name opened at position %1 is not closed").arg(t.pos + 1));
+            t.kind = Tok::Ident;
+            t.text = m_s.mid(m_i + 1, close - m_i - 1);
+            m_i = close + 1;
+        } else if (c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('=')) {
+            t.kind = Tok::Op;
+            t.text = c;
+            ++m_i;
+            if (m_i < m_s.size() && c != QLatin1Char('=')
+                && (m_s[m_i] == QLatin1Char('=') || (c == QLatin1Char('<') && m_s[m_i] == QLatin1Char('>'))))
+                t.text += m_s[m_i++];
+        } else if (c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('+') || c == QLatin1Char('.')) {
+            t.kind = Tok::Number;
+            int j = m_i + 1;
+            while (j < m_s.size()
+                   && (m_s[j].isDigit() || m_s[j] == QLatin1Char('.') || m_s[j] == QLatin1Char('e')
+                       || m_s[j] == QLatin1Char('E')
+                       || ((m_s[j] == QLatin1Char('-') || m_s[j] == QLatin1Char('+'))
+                           && (m_s[j - 1] == QLatin1Char('e') || m_s[j - 1] == QLatin1Char('E')))))
+                ++j;
+            t.text = m_s.mid(m_i, j - m_i);
+            m_i = j;
+        } else if (c.isLetter() || c == QLatin1Char('_')) {
+            t.kind = Tok::Ident;
+            int j = m_i + 1;
+            while (j < m_s.size() && (m_s[j].isLetterOrNumber() || m_s[j] == QLatin1Char('_')))
+                ++j;
+            t.text = m_s.mid(m_i, j - m_i);
+            m_i = j;
+        } else {
+            fail(QStringLiteral("unexpected '%1' at position %2").arg(c).arg(m_i + 1));
+        }
+        return t;
+    }
+
+    [[noreturn]] void fail(const QString& why) const
+    {
+        throw DataError(QStringLiteral("Bad filter text \"%1\": %2").arg(m_whole, why));
+    }
+
+private:
+    const QString& m_s;
+    const QString& m_whole;
+    int m_i = 0;
+};
+
+class Parser
+{
+public:
+    Parser(const QString& text, const std::vector<FieldDef>& fields, std::vector<FilterExpression::Condition>& out)
+        : m_lex(text, text), m_fields(fields), m_out(out)
+    {
+        advance();
+    }
+
+    void parseAll()
+    {
+        if (m_tok.kind == Tok::End)
+            return;
+        parseAnd();
+        if (m_tok.kind != Tok::End)
+            m_lex.fail(QStringLiteral("unexpected '%1' at position %2").arg(describe(m_tok)).arg(m_tok.pos + 1));
+    }
+
+private:
+    static QString describe(const Token& t)
+    {
+        switch (t.kind) {
+        case Tok::LParen: return QStringLiteral("(");
+        case Tok::RParen: return QStringLiteral(")");
+        case Tok::Text: return QLatin1Char('\'') + t.text + QLatin1Char('\'');
+        case Tok::End: return QStringLiteral("end of text");
+        default: return t.text;
+        }
+    }
+
+    void advance() { m_tok = m_lex.next(); }
+
+    void parseAnd()
+    {
+        parseTerm();
+        while (m_tok.kind == Tok::Ident && m_tok.text.compare(QLatin1String("and"), Qt::CaseInsensitive) == 0) {
+            advance();
+            parseTerm();
+        }
+    }
+
+    void parseTerm()
+    {
+        if (m_tok.kind == Tok::LParen) {
+            advance();
+            parseAnd();
+            if (m_tok.kind != Tok::RParen)
+                m_lex.fail(QStringLiteral("expected ')' at position %1").arg(m_tok.pos + 1));
+            advance();
+            return;
+        }
+        parseComparison();
+    }
+
+    void parseComparison()
+    {
+        if (m_tok.kind != Tok::Ident)
+            m_lex.fail(QStringLiteral("expected a field name at position %1, found %2")
+                           .arg(m_tok.pos + 1)
+                           .arg(describe(m_tok)));
+        const QString fieldName = m_tok.text;
+        int field = -1;
+        for (size_t i = 0; i < m_fields.size(); ++i)
+            if (m_fields[i].name.compare(fieldName, Qt::CaseInsensitive) == 0) {
+                field = int(i);
+                break;
+            }
+        if (field < 0)
+            m_lex.fail(QStringLiteral("unknown field '%1'").arg(fieldName));
+        advance();
+        if (m_tok.kind != Tok::Op)
+            m_lex.fail(QStringLiteral("expected a comparison after '%1' at position %2, found %3")
+                           .arg(fieldName)
+                           .arg(m_tok.pos + 1)
+                           .arg(describe(m_tok)));
+        FilterExpression::Condition c;
+        c.field = field;
+        c.type = m_fields[size_t(field)].type;
+        const QString op = m_tok.text;
+        if (op == QLatin1String("="))
+            c.op = FilterExpression::Op::Equal;
+        else if (op == QLatin1String("<>"))
+            c.op = FilterExpression::Op::NotEqual;
+        else if (op == QLatin1String("<"))
+            c.op = FilterExpression::Op::Less;
+        else if (op == QLatin1String("<="))
+            c.op = FilterExpression::Op::LessEqual;
+        else if (op == QLatin1String(">"))
+            c.op = FilterExpression::Op::Greater;
+        else if (op == QLatin1String(">="))
+            c.op = FilterExpression::Op::GreaterEqual;
+        else
+            m_lex.fail(QStringLiteral("unknown comparison '%1'").arg(op));
+        advance();
+        QVariant raw;
+        if (m_tok.kind == Tok::Text) {
+            raw = m_tok.text;
+        } else if (m_tok.kind == Tok::Number) {
+            bool ok = false;
+            const qlonglong n = m_tok.text.toLongLong(&ok);
+            if (ok) {
+                raw = n;
+            } else {
+                const double d = m_tok.text.toDouble(&ok);
+                if (!ok)
+                    m_lex.fail(QStringLiteral("'%1' is not a number").arg(m_tok.text));
+                raw = d;
+            }
+        } else if (m_tok.kind == Tok::Ident && (m_tok.text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+                                                || m_tok.text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)) {
+            raw = m_tok.text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+        } else {
+            m_lex.fail(QStringLiteral("expected a value for '%1' at position %2, found %3")
+                           .arg(fieldName)
+                           .arg(m_tok.pos + 1)
+                           .arg(describe(m_tok)));
+        }
+        const std::optional<QVariant> value = toFieldValue(raw, c.type);
+        if (!value)
+            m_lex.fail(QStringLiteral("the value %1 does not fit field '%2'").arg(describe(m_tok), fieldName));
+        c.value = *value;
+        advance();
+        m_out.push_back(c);
+    }
+
+    Lexer m_lex;
+    const std::vector<FieldDef>& m_fields;
+    std::vector<FilterExpression::Condition>& m_out;
+    Token m_tok;
+};
+
+bool isNumeric(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+FilterExpression FilterExpression::parse(const QString& text, const std::vector<FieldDef>& fields)
+{
+    FilterExpression e;
+    Parser(text, fields, e.m_conditions).parseAll();
+    return e;
+}
+
+bool FilterExpression::matches(const std::function<QVariant(int)>& valueOf) const
+{
+    for (const Condition& c : m_conditions) {
+        const QVariant v = valueOf(c.field);
+        if (v.isNull())
+            return false;
+        const int r = compareFieldValues(v, c.value, c.type);
+        bool ok = false;
+        switch (c.op) {
+        case Op::Equal: ok = r == 0; break;
+        case Op::NotEqual: ok = r != 0; break;
+        case Op::Less: ok = r < 0; break;
+        case Op::LessEqual: ok = r <= 0; break;
+        case Op::Greater: ok = r > 0; break;
+        case Op::GreaterEqual: ok = r >= 0; break;
+        }
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+int compareFieldValues(const QVariant& a, const QVariant& b, FieldType type)
+{
+    const bool an = a.isNull();
+    const bool bn = b.isNull();
+    if (an || bn)
+        return an == bn ? 0 : (an ? -1 : 1);
+    if (isNumeric(a) && isNumeric(b)) {
+        if (a.typeId() != QMetaType::Double && b.typeId() != QMetaType::Double && a.typeId() != QMetaType::Float
+            && b.typeId() != QMetaType::Float) {
+            const qlonglong x = a.toLongLong();
+            const qlonglong y = b.toLongLong();
+            return x < y ? -1 : (x > y ? 1 : 0);
+        }
+        const double x = a.toDouble();
+        const double y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    Q_UNUSED(type);
+    return comparePersian(a.toString(), b.toString());
+}
+
+std::optional<QVariant> toFieldValue(const QVariant& v, FieldType type)
+{
+    if (!v.isValid() || v.isNull())
+        return QVariant();
+    switch (type) {
+    case FieldType::Integer: {
+        if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+            return QVariant(v.toDouble()); // compared as a number; 2.5 simply matches no whole number
+        bool ok = false;
+        const qlonglong n = v.typeId() == QMetaType::QString ? v.toString().trimmed().toLongLong(&ok)
+                                                             : v.toLongLong(&ok);
+        if (ok)
+            return QVariant(n);
+        if (v.typeId() == QMetaType::QString) {
+            const double d = v.toString().trimmed().toDouble(&ok);
+            if (ok)
+                return QVariant(d);
+        }
+        return std::nullopt;
+    }
+    case FieldType::Double: {
+        bool ok = false;
+        const double d = v.typeId() == QMetaType::QString ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
+        if (!ok)
+            return std::nullopt;
+        return QVariant(d);
+    }
+    case FieldType::Boolean: {
+        if (v.typeId() == QMetaType::Bool)
+            return v;
+        if (v.typeId() == QMetaType::QString) {
+            const QString s = v.toString().trimmed();
+            if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+                || s.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0)
+                return QVariant(true);
+            if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0
+                || s.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0)
+                return QVariant(false);
+            bool ok = false;
+            const double d = s.toDouble(&ok);
+            if (!ok)
+                return std::nullopt;
+            return QVariant(d != 0.0);
+        }
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (!ok)
+            return std::nullopt;
+        return QVariant(d != 0.0);
+    }
+    case FieldType::Text:
+        return QVariant(v.toString());
+    case FieldType::Unknown:
+        return v;
+    }
+    return v;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "data/Field.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+// A dataset filter: comparisons of a field with a value (=, <>, <, <=, >, >=), each optionally in parentheses,
+// joined by And (any letter case). Field names match in any case; texts go in single quotes, a doubled quote
+// standing for one; numbers are bare. An empty text selects every row.
+class FilterExpression
+{
+public:
+    enum class Op { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual };
+
+    struct Condition
+    {
+        int field = -1;
+        FieldType type = FieldType::Unknown;
+        Op op = Op::Equal;
+        QVariant value; // already converted to the field's kind
+    };
+
+    // Parses `text` against the dataset's fields; throws DataError naming the text and the fault.
+    static FilterExpression parse(const QString& text, const std::vector<FieldDef>& fields);
+
+    bool isEmpty() const { return m_conditions.empty(); }
+    const std::vector<Condition>& conditions() const { return m_conditions; }
+
+    // Whether a row matches; `valueOf` gives a field's value in that row. A comparison with an empty value is false.
+    bool matches(const std::function<QVariant(int field)>& valueOf) const;
+
+private:
+    std::vector<Condition> m_conditions;
+};
+
+// Order of two values of one field: numbers by value, texts in Persian order, empty values first.
+int compareFieldValues(const QVariant& a, const QVariant& b, FieldType type);
+
+// Converts a value to the kind a field holds; nothing when it cannot be read that way.
+std::optional<QVariant> toFieldValue(const QVariant& v, FieldType type);
