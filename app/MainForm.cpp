@@ -1,0 +1,132 @@
+#include "app/MainForm.h"
+#include "ui_MainForm.h"
+
+#include "app/AboutForm.h"
+#include "app/MenuStyle.h"
+#include "dialogs/AppFonts.h"
+#include "dialogs/BalloonToolTip.h"
+#include "dialogs/ErrorReport.h"
+#include "dialogs/MessageFrm.h"
+#include "dialogs/SvgPixmap.h"
+#include "dialogs/WindowGeometry.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+
+TfrmMain* frmMain = nullptr;
+
+TfrmMain::TfrmMain(QWidget* parent)
+    : QMainWindow(parent)
+    , m_ui(new Ui::TfrmMain)
+{
+    m_ui->setupUi(this);
+    resize(clientSizeForOuter(QSize(667, 363)));
+    setFont(designFont(QStringLiteral("Tahoma"), 12));
+
+    m_ui->RzLabel1->setFont(designFont(QStringLiteral("Tahoma"), 24, true));
+    QPalette grey = m_ui->RzLabel1->palette();
+    grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
+    m_ui->RzLabel1->setPalette(grey);
+    m_ui->RzLabel2->setFont(designFont(QStringLiteral("Calibri"), 16));
+    QPalette navy = m_ui->RzLabel2->palette();
+    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    m_ui->RzLabel2->setPalette(navy);
+    m_ui->RzLabel2->setContentsMargins(4, 0, 4, 0);
+
+    // The menus are drawn by our own style, with 24 x 24 pictures beside the commands.
+    m_menuStyle = new MenuStyle;
+    m_menuStyle->setParent(this);
+    const QFont menuFont = designFont(QStringLiteral("Tahoma"), 12);
+    m_ui->MainMenu1->setFont(menuFont);
+    for (QMenu* menu : {m_ui->N1, m_ui->N6}) {
+        menu->setStyle(m_menuStyle);
+        menu->setFont(menuFont);
+    }
+    const QSize iconSize(MenuStyle::IconSize, MenuStyle::IconSize);
+    m_ui->N2->setIcon(svgIcon(QStringLiteral(":/app/test.svg"), iconSize));
+    m_ui->N3->setIcon(svgIcon(QStringLiteral(":/app/results.svg"), iconSize));
+    m_ui->N5->setIcon(svgIcon(QStringLiteral(":/app/exit.svg"), iconSize));
+    m_ui->N7->setIcon(svgIcon(QStringLiteral(":/app/about.svg"), iconSize));
+    for (QAction* action : m_ui->N1->actions()) {
+        if (action->isSeparator())
+            action->setObjectName(QStringLiteral("N4"));
+    }
+    // The shortcuts act wherever the focus is in this window, menus closed.
+    for (QAction* action : {m_ui->N2, m_ui->N3, m_ui->N5, m_ui->N7}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+
+    installBalloonToolTips();
+
+    connect(m_ui->N2, &QAction::triggered, this, guardedSlot(this, &TfrmMain::N2Click));
+    connect(m_ui->N3, &QAction::triggered, this, guardedSlot(this, &TfrmMain::N3Click));
+    connect(m_ui->N5, &QAction::triggered, this, guardedSlot(this, &TfrmMain::N5Click));
+    connect(m_ui->N7, &QAction::triggered, this, guardedSlot(this, &TfrmMain::N7Click));
+}
+
+TfrmMain::~TfrmMain()
+{
+    if (frmMain == this)
+        frmMain = nullptr;
+}
+
+void TfrmMain::setConnectStep(std::function<void()> step)
+{
+    m_connectStep = std::move(step);
+}
+
+void TfrmMain::FormShow()
+{
+    // Connecting to the database: the data module disconnects, builds the connection string for
+    // Ravlen.mdb in the current working directory, connects and opens tbProfiles.
+    if (m_connectStep)
+        m_connectStep();
+}
+
+bool TfrmMain::FormCloseQuery()
+{
+    return SysMessage(QStringLiteral("خروج از برنامه"), QStringLiteral("از برنامه خارج شويم؟"), 1, 4, 2) == 1;
+}
+
+void TfrmMain::N2Click()
+{
+    // Test: the test window opens here, modally, after its outer height is set to 175 (the height that
+    // marks it idle, so it resets without asking).
+}
+
+void TfrmMain::N3Click()
+{
+    // Review results: the results window opens here, modally; afterwards its participant boxes are
+    // emptied, its charts button disabled and the data module's qTest1 and qTest2 closed.
+}
+
+void TfrmMain::N5Click()
+{
+    close();
+}
+
+void TfrmMain::N7Click()
+{
+    if (frmAbout)
+        frmAbout->exec();
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (!m_centred) {
+        centreWindowOver(this, nullptr);
+        m_centred = true;
+    }
+    guarded([this] { FormShow(); });
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    bool leave = false;
+    guarded([&] { leave = FormCloseQuery(); });
+    event->setAccepted(leave);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TfrmMain;
+}
+
+class MenuStyle;
+
+// The main window: the program's frame with the menu of its three commands (Test, Review results, Exit)
+// and the About box. Closing it by any path asks whether to leave the program.
+class TfrmMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // The data module's connect step, run by FormShow. The data layer supplies it; whatever it throws is
+    // shown by the error report and the window is shown all the same.
+    void setConnectStep(std::function<void()> step);
+
+    void FormShow();
+    bool FormCloseQuery();
+    void N2Click();
+    void N3Click();
+    void N5Click();
+    void N7Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    const std::unique_ptr<Ui::TfrmMain> m_ui;
+    MenuStyle* m_menuStyle = nullptr;
+    std::function<void()> m_connectStep;
+    bool m_centred = false;
+};
+
+extern TfrmMain* frmMain;

@@ -1,0 +1,165 @@
+#include "app/MenuStyle.h"
+
+#include <QMenu>
+#include <QPainter>
+#include <QStyleFactory>
+#include <QStyleOptionMenuItem>
+
+namespace {
+
+constexpr int GutterWidth = MenuStyle::IconSize + 10;
+constexpr int TextGap = 8;
+constexpr int EndMargin = 12;
+constexpr int ItemHeight = MenuStyle::IconSize + 6;
+constexpr int SeparatorHeight = 7;
+constexpr int ShortcutGap = 24;
+
+const QColor MenuBackground(0xfb, 0xfb, 0xf8);
+const QColor GutterLight(0xf2, 0xf4, 0xee);
+const QColor GutterDark(0xdc, 0xe3, 0xd6);
+const QColor HighlightFill(0xd6, 0xe8, 0xfa);
+const QColor HighlightFrame(0x7e, 0xb0, 0xe6);
+
+bool isMenu(const QWidget* widget)
+{
+    return qobject_cast<const QMenu*>(widget) != nullptr;
+}
+
+} // namespace
+
+MenuStyle::MenuStyle(QStyle* base)
+    : QProxyStyle(base ? base : QStyleFactory::create(QStringLiteral("Fusion")))
+{
+}
+
+int MenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
+{
+    if (isMenu(widget)) {
+        switch (metric) {
+        case PM_SmallIconSize:
+            return IconSize;
+        case PM_MenuPanelWidth:
+            return 1;
+        case PM_MenuHMargin:
+        case PM_MenuVMargin:
+            return 2;
+        default:
+            break;
+        }
+    }
+    return QProxyStyle::pixelMetric(metric, option, widget);
+}
+
+QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                                  const QWidget* widget) const
+{
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (type != CT_MenuItem || !item || !isMenu(widget))
+        return QProxyStyle::sizeFromContents(type, option, size, widget);
+    if (item->menuItemType == QStyleOptionMenuItem::Separator)
+        return {size.width(), SeparatorHeight};
+
+    // The caption is measured with its blanks: they are part of it and widen the menu.
+    QString caption = item->text;
+    QString shortcut;
+    if (const int tab = caption.indexOf(QLatin1Char('\t')); tab >= 0) {
+        shortcut = caption.mid(tab + 1);
+        caption.truncate(tab);
+    }
+    const QFontMetrics metrics(item->font);
+    int width = GutterWidth + TextGap + metrics.horizontalAdvance(QString(caption).remove(QLatin1Char('&'))) +
+                EndMargin;
+    if (!shortcut.isEmpty())
+        width += ShortcutGap + metrics.horizontalAdvance(shortcut);
+    return {width, qMax(ItemHeight, metrics.height() + 8)};
+}
+
+void MenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                              const QWidget* widget) const
+{
+    if (element == PE_PanelMenu && isMenu(widget)) {
+        painter->fillRect(option->rect, MenuBackground);
+        QRect gutter = option->rect.adjusted(1, 1, -1, -1);
+        gutter.setWidth(GutterWidth);
+        gutter = visualRect(option->direction, option->rect, gutter);
+        QLinearGradient shade(gutter.topLeft(), gutter.topRight());
+        shade.setColorAt(0, option->direction == Qt::RightToLeft ? GutterDark : GutterLight);
+        shade.setColorAt(1, option->direction == Qt::RightToLeft ? GutterLight : GutterDark);
+        painter->fillRect(gutter, shade);
+        painter->setPen(QColor(0x9a, 0xa3, 0xab));
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        return;
+    }
+    if (element == PE_FrameMenu && isMenu(widget))
+        return; // the panel draws its own frame
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+}
+
+void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                            const QWidget* widget) const
+{
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (element != CE_MenuItem || !item || !isMenu(widget)) {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        return;
+    }
+
+    const Qt::LayoutDirection direction = item->direction;
+    const QRect rect = item->rect;
+    painter->save();
+
+    QRect gutter(rect.left(), rect.top(), GutterWidth, rect.height());
+    gutter = visualRect(direction, rect, gutter);
+    QRect textArea = rect.adjusted(GutterWidth + TextGap, 0, -EndMargin, 0);
+    textArea = visualRect(direction, rect, textArea);
+
+    if (item->menuItemType == QStyleOptionMenuItem::Separator) {
+        const int y = rect.center().y();
+        painter->setPen(QColor(0xc5, 0xcb, 0xd0));
+        painter->drawLine(textArea.left(), y, textArea.right(), y);
+        painter->setPen(Qt::white);
+        painter->drawLine(textArea.left(), y + 1, textArea.right(), y + 1);
+        painter->restore();
+        return;
+    }
+
+    const bool enabled = item->state & State_Enabled;
+    const bool selected = (item->state & State_Selected) && enabled;
+    if (selected) {
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(HighlightFrame);
+        painter->setBrush(HighlightFill);
+        painter->drawRoundedRect(QRectF(rect).adjusted(1.5, 0.5, -1.5, -0.5), 3, 3);
+        painter->setRenderHint(QPainter::Antialiasing, false);
+    }
+
+    if (!item->icon.isNull()) {
+        const QIcon::Mode mode = enabled ? QIcon::Normal : QIcon::Disabled;
+        const QPixmap pixmap = item->icon.pixmap(QSize(IconSize, IconSize), painter->device()->devicePixelRatioF(),
+                                                 mode);
+        QRect target(QPoint(), QSize(IconSize, IconSize));
+        target.moveCenter(gutter.center());
+        painter->drawPixmap(target, pixmap);
+    }
+
+    QString caption = item->text;
+    QString shortcut;
+    if (const int tab = caption.indexOf(QLatin1Char('\t')); tab >= 0) {
+        shortcut = caption.mid(tab + 1);
+        caption.truncate(tab);
+    }
+    int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+    flags |= styleHint(SH_UnderlineShortcut, item, widget) ? Qt::TextShowMnemonic : Qt::TextHideMnemonic;
+    const QColor textColor = enabled ? item->palette.color(QPalette::Text)
+                                     : item->palette.color(QPalette::Disabled, QPalette::Text);
+    painter->setFont(item->font);
+    painter->setPen(textColor);
+    painter->setLayoutDirection(direction);
+    painter->drawText(textArea, flags | int(QStyle::visualAlignment(direction, Qt::AlignLeft)), caption);
+    if (!shortcut.isEmpty()) {
+        // Key names read left to right even in a right-to-left menu ("Ctrl+1", "Esc").
+        painter->setLayoutDirection(Qt::LeftToRight);
+        painter->drawText(textArea, flags | int(QStyle::visualAlignment(direction, Qt::AlignRight)), shortcut);
+    }
+    painter->restore();
+}

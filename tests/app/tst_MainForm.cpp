@@ -1,0 +1,315 @@
+#include "app/AboutForm.h"
+#include "app/MainForm.h"
+#include "app/MenuStyle.h"
+#include "dialogs/AppFonts.h"
+#include "dialogs/BalloonToolTip.h"
+#include "dialogs/MessageFrm.h"
+#include "tests/support/Screenshot.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <stdexcept>
+
+namespace {
+
+// The window system's close request (close box, Alt+F4) reaches Qt through the platform window.
+void systemClose(QWidget* window)
+{
+    QCloseEvent event;
+    QApplication::sendEvent(window->windowHandle(), &event);
+}
+
+QAction* action(QWidget* window, const char* name)
+{
+    return window->findChild<QAction*>(QLatin1String(name));
+}
+
+} // namespace
+
+class tst_MainForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void clientGeometry();
+    void menuCaptionsKeepTheirBlanks_data();
+    void menuCaptionsKeepTheirBlanks();
+    void menuIsDrawnWithLargeIcons();
+    void shortcuts_data();
+    void shortcuts();
+    void everyClosePathAsks_data();
+    void everyClosePathAsks();
+    void exitQuestionWithTheRealDialog();
+    void connectErrorIsReportedAndTheWindowShown();
+    void balloonToolTipsAreInstalled();
+    void screenshots();
+
+private:
+    TfrmMain* m_window = nullptr;
+};
+
+void tst_MainForm::initTestCase()
+{
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    registerApplicationFonts();
+    frmMessage = new TfrmMessage;
+    frmAbout = new TfrmAbout;
+}
+
+void tst_MainForm::init()
+{
+    SysMessageSeam::clearAnswers();
+    SysMessageSeam::clearCalls();
+    m_window = new TfrmMain;
+    frmMain = m_window;
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+}
+
+void tst_MainForm::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    QCOMPARE(SysMessageSeam::pendingAnswers(), 0);
+}
+
+void tst_MainForm::clientGeometry()
+{
+    // 667 x 363 outer, less the frame allowance.
+    QCOMPARE(m_window->size(), QSize(651, 325));
+    QCOMPARE(m_window->layoutDirection(), Qt::RightToLeft);
+    const QRect screen = m_window->screen()->availableGeometry();
+    QVERIFY(qAbs(m_window->geometry().center().x() - screen.center().x()) <= 1);
+
+    auto* title = m_window->findChild<QLabel*>(QStringLiteral("RzLabel1"));
+    auto* footer = m_window->findChild<QLabel*>(QStringLiteral("RzLabel2"));
+    const QRect client = m_window->centralWidget()->geometry();
+    QCOMPARE(footer->height(), 19);
+    QCOMPARE(footer->width(), client.width());
+    QCOMPARE(footer->geometry().bottom(), client.height() - 1);
+    QCOMPARE(title->geometry().bottom() + 1, footer->geometry().top());
+    QCOMPARE(title->width(), client.width());
+    // The title fits in its area with the font it is drawn in.
+    const QRect needed = QFontMetrics(title->font()).boundingRect(title->text());
+    QVERIFY(needed.width() < title->width() && needed.height() < title->height());
+    QCOMPARE(footer->layoutDirection(), Qt::LeftToRight);
+}
+
+void tst_MainForm::menuCaptionsKeepTheirBlanks_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("File") << "N1" << QStringLiteral("  &پرونده  ");
+    QTest::newRow("Review results") << "N3" << QStringLiteral("&بررسي نتايج               ");
+    QTest::newRow("Help") << "N6" << QStringLiteral("  &کمک  ");
+    QTest::newRow("About") << "N7" << QStringLiteral("&درباره          ");
+}
+
+void tst_MainForm::menuCaptionsKeepTheirBlanks()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+
+    auto* bar = m_window->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
+    QString text;
+    int drawnWidth = 0;
+    QFont font;
+    if (auto* menu = m_window->findChild<QMenu*>(name)) {
+        text = menu->title();
+        drawnWidth = bar->actionGeometry(menu->menuAction()).width();
+        font = bar->font();
+    } else {
+        QAction* item = action(m_window, qPrintable(name));
+        text = item->text();
+        auto* owner = qobject_cast<QMenu*>(item->associatedObjects().value(0));
+        QVERIFY(owner);
+        owner->ensurePolished();
+        drawnWidth = owner->sizeHint().width();
+        font = owner->font();
+    }
+    QCOMPARE(text, caption);
+    // The blanks widen what is drawn.
+    const int withBlanks = QFontMetrics(font).horizontalAdvance(QString(caption).remove(QLatin1Char('&')));
+    QVERIFY2(drawnWidth >= withBlanks, qPrintable(QStringLiteral("%1 < %2").arg(drawnWidth).arg(withBlanks)));
+}
+
+void tst_MainForm::menuIsDrawnWithLargeIcons()
+{
+    auto* file = m_window->findChild<QMenu*>(QStringLiteral("N1"));
+    QVERIFY(qobject_cast<MenuStyle*>(file->style()));
+    QCOMPARE(file->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, file), 24);
+    file->popup(m_window->mapToGlobal(QPoint(400, 20)));
+    QVERIFY(QTest::qWaitForWindowExposed(file));
+    for (const char* name : {"N2", "N3", "N5"}) {
+        QAction* item = action(m_window, name);
+        QVERIFY(!item->icon().isNull());
+        QVERIFY(file->actionGeometry(item).height() >= 24);
+        // In the right-to-left menu the picture stands at the right end of the item.
+        const QImage image = file->grab(file->actionGeometry(item)).toImage();
+        const QRect right(image.width() - 30, 3, 24, image.height() - 6);
+        QSet<QRgb> colours;
+        for (int x = right.left(); x <= right.right(); ++x)
+            for (int y = right.top(); y <= right.bottom(); ++y)
+                colours.insert(image.pixel(x, y));
+        QVERIFY2(colours.size() > 8, name);
+    }
+    file->close();
+}
+
+void tst_MainForm::shortcuts_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Ctrl+1: Test") << QKeySequence(Qt::CTRL | Qt::Key_1) << "N2";
+    QTest::newRow("Ctrl+2: Review results") << QKeySequence(Qt::CTRL | Qt::Key_2) << "N3";
+    QTest::newRow("F1: About") << QKeySequence(Qt::Key_F1) << "N7";
+    QTest::newRow("Esc: Exit") << QKeySequence(Qt::Key_Escape) << "N5";
+}
+
+void tst_MainForm::shortcuts()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, name);
+
+    QSignalSpy triggered(action(m_window, qPrintable(name)), &QAction::triggered);
+    bool aboutShown = false;
+    if (name == QLatin1String("N7")) {
+        QTimer::singleShot(0, [&] {
+            aboutShown = frmAbout->isVisible();
+            frmAbout->close();
+        });
+    }
+    if (name == QLatin1String("N5"))
+        SysMessageSeam::setNextAnswer(2);
+    QTest::keySequence(m_window, keys);
+    QCOMPARE(triggered.count(), 1);
+    if (name == QLatin1String("N7"))
+        QVERIFY(aboutShown);
+    QCOMPARE(SysMessageSeam::calls().size(), name == QLatin1String("N5") ? 1 : 0);
+    QVERIFY(m_window->isVisible());
+}
+
+void tst_MainForm::everyClosePathAsks_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+    for (const char* path : {"menu Exit", "Esc", "close()", "window system close"}) {
+        QTest::addRow("%s, Yes", path) << QString::fromLatin1(path) << 1 << true;
+        QTest::addRow("%s, No", path) << QString::fromLatin1(path) << 2 << false;
+    }
+}
+
+void tst_MainForm::everyClosePathAsks()
+{
+    QFETCH(QString, path);
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+
+    SysMessageSeam::setNextAnswer(answer);
+    if (path == QLatin1String("menu Exit"))
+        action(m_window, "N5")->trigger();
+    else if (path == QLatin1String("Esc"))
+        QTest::keyClick(m_window, Qt::Key_Escape);
+    else if (path == QLatin1String("close()"))
+        m_window->close();
+    else
+        systemClose(m_window);
+
+    const auto calls = SysMessageSeam::calls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].caption, QStringLiteral("خروج از برنامه"));
+    QCOMPARE(calls[0].text, QStringLiteral("از برنامه خارج شويم؟"));
+    QCOMPARE(calls[0].buttons, 1);
+    QCOMPARE(calls[0].icon, 4);
+    QCOMPARE(calls[0].defaultButton, 2);
+    QCOMPARE(m_window->isVisible(), !closes);
+}
+
+void tst_MainForm::exitQuestionWithTheRealDialog()
+{
+    QString focused;
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        frmMessage->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frmMessage));
+        caption = frmMessage->windowTitle();
+        focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // the default: No
+    });
+    QTest::keyClick(m_window, Qt::Key_Escape);
+    QCOMPARE(caption, QStringLiteral("خروج از برنامه"));
+    QCOMPARE(focused, QStringLiteral("btKey2"));
+    QVERIFY(m_window->isVisible());
+
+    QTimer::singleShot(0, [] {
+        QTest::mouseClick(frmMessage->findChild<QPushButton*>(QStringLiteral("btKey1")), Qt::LeftButton);
+    });
+    systemClose(m_window);
+    QVERIFY(!m_window->isVisible());
+}
+
+void tst_MainForm::connectErrorIsReportedAndTheWindowShown()
+{
+    delete m_window;
+    m_window = new TfrmMain;
+    frmMain = m_window;
+    int attempts = 0;
+    m_window->setConnectStep([&] {
+        ++attempts;
+        throw std::runtime_error("فايل Ravlen.mdb در پوشه کار پيدا نشد");
+    });
+    SysMessageSeam::setNextAnswer(1);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QCOMPARE(attempts, 1);
+    const auto calls = SysMessageSeam::calls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].text, QStringLiteral("فايل Ravlen.mdb در پوشه کار پيدا نشد"));
+    QCOMPARE(calls[0].icon, 2);
+    QVERIFY(m_window->isVisible());
+}
+
+void tst_MainForm::balloonToolTipsAreInstalled()
+{
+    QWidget widget;
+    widget.setToolTip(QStringLiteral("راهنما"));
+    widget.show();
+    QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), widget.mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&widget, &event);
+    QVERIFY(BalloonToolTip::instance()->isVisible());
+    QCOMPARE(BalloonToolTip::instance()->text(), QStringLiteral("راهنما"));
+    BalloonToolTip::instance()->hideText();
+}
+
+void tst_MainForm::screenshots()
+{
+    QVERIFY(!saveScreenshot(m_window, QStringLiteral("main-window")).isEmpty());
+    auto* bar = m_window->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
+    for (const char* name : {"N1", "N6"}) {
+        auto* menu = m_window->findChild<QMenu*>(QLatin1String(name));
+        const QRect item = bar->actionGeometry(menu->menuAction());
+        menu->popup(bar->mapToGlobal(item.bottomRight()));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        menu->setActiveAction(menu->actions().constFirst());
+        QVERIFY(!saveScreenshot(menu, QStringLiteral("main-menu-") + QLatin1String(name)).isEmpty());
+        menu->close();
+    }
+}
+
+QTEST_MAIN(tst_MainForm)
+#include "tst_MainForm.moc"
