@@ -7,6 +7,8 @@
 
 #include <QStringView>
 
+#include <cstdlib>
+
 TFormatSettings FormatSettings;
 
 namespace {
@@ -391,13 +393,14 @@ bool ShTryStrToDate(const QString &S, TDateTime &Date)
     const TFormatSettings &fs = FormatSettings;
     const FieldOrder order = fieldOrder(fs.ShortDateFormat);
     Scanner scan{S};
-    int era = eraOffset(scan, fs);
+    long long era = eraOffset(scan, fs);
 
     int n1, n2, n3, len1, len2, len3;
     if (!scan.number(n1, len1) || !scan.separator(fs.DateSeparator) || !scan.number(n2, len2))
         return false;
 
-    int year, month, day;
+    // Wide enough that no era offset or window can overflow it.
+    long long year, month, day;
     if (scan.separator(fs.DateSeparator)) {
         if (!scan.number(n3, len3))
             return false;
@@ -416,7 +419,7 @@ bool ShTryStrToDate(const QString &S, TDateTime &Date)
         if (era > 0) {
             if (fs.PrimaryLanguage == LangKorean) {
                 if (year <= 99)
-                    year += (ShCurrentYear() + std::abs(era)) / 100 * 100;
+                    year += (ShCurrentYear() + std::llabs(era)) / 100 * 100;
                 era = -era;
             }
             else
@@ -424,7 +427,7 @@ bool ShTryStrToDate(const QString &S, TDateTime &Date)
             year += era;
         } else if (yearLength <= 2) {
             // A one- or two-digit year lands in the hundred years that begin at the window's base.
-            const int base = ShCurrentYear() - fs.TwoDigitYearCenturyWindow;
+            const long long base = ShCurrentYear() - fs.TwoDigitYearCenturyWindow;
             year += base / 100 * 100;
             if (fs.TwoDigitYearCenturyWindow > 0 && year < base)
                 year += 100;
@@ -457,7 +460,7 @@ bool ShTryStrToDate(const QString &S, TDateTime &Date)
     }
 
     // Fields outside 16 bits are no date at all; never let them wrap into a valid one.
-    if (year < 0 || year > 0xFFFF || month > 0xFFFF || day > 0xFFFF)
+    if (year < 0 || year > 0xFFFF)
         return false;
     TDateTime value;
     if (!ShTryEncodeDate(static_cast<Word>(year), static_cast<Word>(month), static_cast<Word>(day), value))
