@@ -121,19 +121,19 @@ void TfrmMessage::prepare(const QString& caption, const QString& text, int butto
     m_ui->msgText->setText(text);
     m_ui->msgText->resize(m_ui->msgText->width(), qMax(100, m_ui->msgText->heightForWidth(430)));
 
-    if (buttons >= 0 && buttons < 4) {
-        const ButtonSet& set = ButtonSets[buttons];
-        for (int i = 0; i < 3; ++i) {
-            if (!set.captions[i])
-                continue;
-            QPushButton* key = button(i + 1);
-            key->setText(QString::fromUtf16(set.captions[i]));
-            key->move(set.lefts[i], key->y());
-            key->show();
-        }
-        for (int i = 1; i <= 3; ++i)
-            button(i)->setDefault(i == 1);
+    // A set out of range would leave no button, and a dialog that refuses to close without one would hold
+    // the program for good: it gets the OK button instead.
+    const ButtonSet& set = ButtonSets[buttons >= 0 && buttons < 4 ? buttons : 0];
+    for (int i = 0; i < 3; ++i) {
+        if (!set.captions[i])
+            continue;
+        QPushButton* key = button(i + 1);
+        key->setText(QString::fromUtf16(set.captions[i]));
+        key->move(set.lefts[i], key->y());
+        key->show();
     }
+    for (int i = 1; i <= 3; ++i)
+        button(i)->setDefault(i == 1);
 
     switch (icon) {
     case 1:
@@ -178,6 +178,9 @@ void TfrmMessage::FormShow()
 
     int focus = m_ui->lbFocus->text().toInt();
     if (focus == 0)
+        focus = 1;
+    // A default the set does not show would leave Enter on a hidden button: the first button keeps it.
+    if (button(focus) && button(focus)->isHidden())
         focus = 1;
     if (QPushButton* key = button(focus)) {
         for (int i = 1; i <= 3; ++i)

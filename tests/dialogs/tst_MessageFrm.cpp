@@ -113,6 +113,8 @@ void tst_MessageFrm::answers_data()
     QTest::newRow("set 0, default 1: Enter") << 0 << 1 << "enter" << "btKey1" << 1;
     QTest::newRow("set 0, default 0 counts as 1") << 0 << 0 << "enter" << "btKey1" << 1;
     QTest::newRow("set 1, unknown default: Enter stays on the first") << 1 << 7 << "enter" << "btKey1" << 1;
+    QTest::newRow("set 0, default 2 not shown: Enter stays on OK") << 0 << 2 << "enter" << "btKey1" << 1;
+    QTest::newRow("unknown set 9 still offers OK") << 9 << 1 << "enter" << "btKey1" << 1;
     QTest::newRow("set 2: Continue") << 2 << 1 << "1" << "btKey1" << 1;
     QTest::newRow("set 2: Cancel") << 2 << 1 << "2" << "btKey1" << 2;
     QTest::newRow("set 3: Cancel closes with 0") << 3 << 1 << "3" << "btKey1" << 0;
