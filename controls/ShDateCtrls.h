@@ -273,3 +273,4 @@ private:
 };
 
 #include "controls/ShMonthCalendar.h"
+#include "controls/ShDropDownPicker.h"

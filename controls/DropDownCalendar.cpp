@@ -1,0 +1,153 @@
+#include "controls/ShDropDownPicker.h"
+
+#include "calendar/Clock.h"
+
+#include <QApplication>
+#include <QChildEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+TDropDownCalendar::TDropDownCalendar(TCustomExShDatePicker *picker) : TCustomShMonthCalendar(picker), m_picker(picker)
+{
+    // A pop-up of its own: a thin frame, no caption, no task-bar entry, above the window that owns the picker.
+    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setLayoutDirection(picker->layoutDirection());
+    hide();
+    // The picker decides the bold days of every month the calendar builds.
+    connect(this, &TCustomShMonthCalendar::OnGetMonthInfo, picker,
+            [picker](Word year, Word month, std::uint32_t &mask) { picker->DoGetMonthInfo(year, month, mask); });
+    for (QObject *child : findChildren<QObject *>())
+        child->installEventFilter(this);
+}
+
+// ---- no tooltips --------------------------------------------------------------------------------------------------
+
+bool TDropDownCalendar::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip)
+        return true;
+    return TCustomShMonthCalendar::event(event);
+}
+
+bool TDropDownCalendar::eventFilter(QObject *watched, QEvent *event)
+{
+    // The title's parts would explain themselves in tooltips; over a pop-up they only get in the way.
+    if (event->type() == QEvent::ToolTip)
+        return true;
+    return TCustomShMonthCalendar::eventFilter(watched, event);
+}
+
+void TDropDownCalendar::childEvent(QChildEvent *event)
+{
+    TCustomShMonthCalendar::childEvent(event);
+    // Title parts come and go with the options.
+    if (event->added() && event->child())
+        event->child()->installEventFilter(this);
+}
+
+void TDropDownCalendar::paintEvent(QPaintEvent *event)
+{
+    TCustomShMonthCalendar::paintEvent(event);
+    // A single-line frame tells the pop-up from the window under it.
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+// ---- choosing -----------------------------------------------------------------------------------------------------
+
+bool TDropDownCalendar::isChoosablePress(const QPoint &pos) const
+{
+    int col = 0, row = 0;
+    if (!MouseToCell(pos, col, row))
+        return false;
+    if (CalendarOptions().testFlag(mcoToday) && row == RowCount() - 1)
+        return InRange(std::floor(Clock::today()));
+    return SelectCell(col, row);
+}
+
+void TDropDownCalendar::closeUp(bool accept)
+{
+    m_picker->CloseUp(accept);
+    m_picker->window()->activateWindow();
+    if (m_picker->isVisible())
+        m_picker->setFocus(Qt::OtherFocusReason);
+}
+
+void TDropDownCalendar::mousePressEvent(QMouseEvent *event)
+{
+    m_mouseChosen = true;
+    m_validChoice = false;
+    if (event->button() == Qt::LeftButton)
+        m_validChoice = isChoosablePress(event->position().toPoint());
+    if (m_picker->m_capturedButton != TCustomExShDatePicker::btnNone)
+        m_picker->releaseButtons();
+    TCustomShMonthCalendar::mousePressEvent(event);
+    // The press has made the day current (or gone to today): one click picks it.
+    if (event->button() == Qt::LeftButton && m_mouseChosen && m_validChoice && m_picker->DroppedDown())
+        closeUp(true);
+}
+
+void TDropDownCalendar::mouseMoveEvent(QMouseEvent *event)
+{
+    // A press on the drop-down button dragged in here ends in the calendar, not on the button.
+    if (m_picker->m_capturedButton != TCustomExShDatePicker::btnNone)
+        m_picker->releaseButtons();
+    TCustomShMonthCalendar::mouseMoveEvent(event);
+}
+
+void TDropDownCalendar::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_picker->m_capturedButton != TCustomExShDatePicker::btnNone)
+        m_picker->releaseButtons();
+    TCustomShMonthCalendar::mouseReleaseEvent(event);
+}
+
+void TDropDownCalendar::keyPressEvent(QKeyEvent *event)
+{
+    // Keys move within the calendar and never pick a day by themselves.
+    m_mouseChosen = false;
+    const int key = event->key();
+    const bool altArrow = (key == Qt::Key_Up || key == Qt::Key_Down) && (event->modifiers() & Qt::AltModifier);
+    if (altArrow && !m_picker->Buttons().testFlag(dpbDropDown)) {
+        event->accept();
+        return;
+    }
+    if (altArrow || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        event->accept();
+        closeUp(key != Qt::Key_Escape);
+        return;
+    }
+    TCustomShMonthCalendar::keyPressEvent(event);
+    // Whatever the calendar leaves alone stays in the pop-up.
+    event->accept();
+}
+
+// ---- closing ------------------------------------------------------------------------------------------------------
+
+void TDropDownCalendar::focusOutEvent(QFocusEvent *event)
+{
+    TCustomShMonthCalendar::focusOutEvent(event);
+    if (!isVisible() || event->reason() == Qt::PopupFocusReason)
+        return;
+    const QWidget *next = QApplication::focusWidget();
+    if (next && (next == this || isAncestorOf(next)))
+        return;
+    if (next == m_picker)
+        return;
+    closeUp(false);
+}
+
+void TDropDownCalendar::hideEvent(QHideEvent *event)
+{
+    TCustomShMonthCalendar::hideEvent(event);
+    // Hidden by anything but the picker (a press outside, the window losing activation): close without accepting.
+    if (m_picker->DroppedDown())
+        m_picker->CloseUp(false);
+}
