@@ -96,6 +96,11 @@ void tst_AboutForm::placedOverTheMainWindowOnce()
     QVERIFY((first - m_main->geometry().center()).manhattanLength() <= 2);
     QCOMPARE(second, moved);
     QCOMPARE(about.size(), QSize(453, 147));
+    // A tool window whose only caption button is the close box.
+    const Qt::WindowFlags flags = about.windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinMaxButtonsHint));
 }
 
 void tst_AboutForm::textsFitTheirLabels()

@@ -73,6 +73,7 @@ private slots:
     void answers_data();
     void answers();
     void escAndSystemCloseAreRefusedWithoutCancel();
+    void toolWindowOnTopWithoutCloseBox();
     void buttonSets_data();
     void buttonSets();
     void windowGrowth_data();
@@ -160,6 +161,16 @@ void tst_MessageFrm::escAndSystemCloseAreRefusedWithoutCancel()
     });
     QCOMPARE(SysMessage(QStringLiteral("پرسش"), QStringLiteral("متن"), 1, 4, 2), 2);
     QVERIFY(stayedOpen);
+}
+
+void tst_MessageFrm::toolWindowOnTopWithoutCloseBox()
+{
+    const Qt::WindowFlags flags = frmMessage->windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+    QVERIFY(flags & Qt::WindowStaysOnTopHint);
+    QVERIFY(flags & Qt::CustomizeWindowHint);
+    QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint | Qt::WindowSystemMenuHint)));
+    QCOMPARE(frmMessage->layoutDirection(), Qt::RightToLeft);
 }
 
 void tst_MessageFrm::buttonSets_data()
