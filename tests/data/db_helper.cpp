@@ -1,0 +1,67 @@
+// A second workstation for the multi-process tests: it opens the same database file through the data module and
+// posts rows, so the tests can run it beside themselves or kill it mid-run.
+//
+//   db_helper insert <file> <first file number> <count>   insert profiles one by one, then print "done"
+//   db_helper post-and-wait <file> <file number>           insert one profile, answer question 1 of Questions,
+//                                                          print "posted" and wait to be killed
+
+#include "data/DataError.h"
+#include "data/DataModule.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 4)
+        return 2;
+    try {
+        TData data;
+        data.ConnectToDatabase(args[2]);
+        auto profile = [&](int fileNo) {
+            data.tbProfiles.insertRecord({fileNo, QStringLiteral("1402/01/01"), QStringLiteral("نام"),
+                                          QStringLiteral("خانوادگي"), 30, 1, 3, QStringLiteral("ABCDEFGHIJKLMNO"),
+                                          false});
+        };
+        if (args[1] == QLatin1String("insert") && args.size() >= 5) {
+            const int first = args[3].toInt();
+            const int count = args[4].toInt();
+            for (int i = 0; i < count; ++i) {
+                profile(first + i);
+                // Each workstation also answers items of one table, five rows of its own (1-5 for first numbers
+                // below 1000, 6-10 above), interleaving its writes with the other process.
+                data.tbQuestions.close();
+                data.tbQuestions.open();
+                data.tbQuestions.setIndexFieldNames(QStringLiteral("Row"));
+                data.tbQuestions.setRecNo((first / 1000) * 5 + i % 5 + 1);
+                data.tbQuestions.edit();
+                data.tbQuestions.setFieldValue(QStringLiteral("Answer"), 1 + i % 5);
+                data.tbQuestions.post();
+            }
+            std::printf("done\n");
+            return 0;
+        }
+        if (args[1] == QLatin1String("post-and-wait")) {
+            profile(args[3].toInt());
+            data.tbQuestions.open();
+            data.tbQuestions.setIndexFieldNames(QStringLiteral("Row"));
+            data.tbQuestions.first();
+            data.tbQuestions.edit();
+            data.tbQuestions.setFieldValue(QStringLiteral("Answer"), 4);
+            data.tbQuestions.setFieldValue(QStringLiteral("Score"), 2);
+            data.tbQuestions.post();
+            std::printf("posted\n");
+            std::fflush(stdout);
+            for (;;)
+                QThread::sleep(1);
+        }
+    } catch (const DataError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 2;
+}

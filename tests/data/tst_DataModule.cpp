@@ -1,0 +1,252 @@
+#include "data/DataError.h"
+#include "data/DataModule.h"
+#include "data/DataSource.h"
+#include "tests/data/TempDatabase.h"
+
+#include <QFile>
+#include <QTest>
+
+class tst_DataModule : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void calculatedFields_data();
+    void calculatedFields();
+    void calculatedFieldsFollowAPost();
+    void connectFromWorkingDirectory_data();
+    void connectFromWorkingDirectory();
+    void reconnectClosesEverything();
+    void gridShowsChosenColumns();
+    void gridFollowsTheCursorBothWays();
+    void gridRefreshesOnFilterAndValues();
+};
+
+void tst_DataModule::calculatedFields_data()
+{
+    QTest::addColumn<QString>("fname");
+    QTest::addColumn<QString>("lname");
+    QTest::addColumn<QVariant>("gender");
+    QTest::addColumn<QVariant>("grade");
+    QTest::addColumn<QString>("fullName");
+    QTest::addColumn<QString>("genderText");
+    QTest::addColumn<QString>("gradeText");
+    QTest::newRow("female") << "مريم" << "کريمي" << QVariant(0) << QVariant(0) << "خانم مريم کريمي" << "مونث"
+                            << "زير ديپلم";
+    QTest::newRow("male") << "علي" << "رضايي" << QVariant(1) << QVariant(7) << "آقاي علي رضايي" << "مذکر"
+                          << "مدارک حوزه علميه";
+    QTest::newRow("other gender code is male") << "a" << "b" << QVariant(2) << QVariant(3) << "آقاي a b" << "مذکر"
+                                               << "ليسانس";
+    QTest::newRow("names trimmed, one blank between") << "  علي " << " رضايي  " << QVariant(1) << QVariant(1)
+                                                      << "آقاي علي رضايي" << "مذکر" << "ديپلم";
+    QTest::newRow("grade outside the table") << "a" << "b" << QVariant(1) << QVariant(8) << "آقاي a b" << "مذکر"
+                                             << "";
+    QTest::newRow("empty grade") << "a" << "b" << QVariant(0) << QVariant() << "خانم a b" << "مونث" << "";
+    QTest::newRow("empty names") << "" << "" << QVariant(0) << QVariant(6) << "خانم  " << "مونث" << "دکتراي پزشکي";
+    QTest::newRow("long names cut to 150")
+        << QString(255, QChar(0x0628)) << QString(255, QChar(0x067E)) << QVariant(1) << QVariant(5)
+        << (QStringLiteral("آقاي ") + QString(255, QChar(0x0628))).left(150) << "مذکر" << "دکتراي غير پزشکي";
+}
+
+void tst_DataModule::calculatedFields()
+{
+    QFETCH(QString, fname);
+    QFETCH(QString, lname);
+    QFETCH(QVariant, gender);
+    QFETCH(QVariant, grade);
+    QFETCH(QString, fullName);
+    QFETCH(QString, genderText);
+    QFETCH(QString, gradeText);
+    TempDatabase t;
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    data.tbProfiles.insertRecord({1, QStringLiteral("1402/01/01"), fname, lname, 30, gender, grade,
+                                  QStringLiteral("ABC"), false});
+    QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("FullName")).asString(), fullName);
+    QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("GenderText")).asString(), genderText);
+    QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("GradeText")).asString(), gradeText);
+    // Stored as typed, untrimmed.
+    QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("FName")).asString(), fname);
+}
+
+void tst_DataModule::calculatedFieldsFollowAPost()
+{
+    TempDatabase t;
+    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0)"));
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("GenderText")).asString(), QStringLiteral("مونث"));
+    data.tbProfiles.edit();
+    data.tbProfiles.setFieldValue(QStringLiteral("Gender"), 1);
+    data.tbProfiles.post();
+    QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("GenderText")).asString(), QStringLiteral("مذکر"));
+    QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("FullName")).asString(), QStringLiteral("آقاي a b"));
+    // Calculated fields can be filtered on like stored ones.
+    data.tbProfiles.setFilter(QStringLiteral("GenderText='مذکر'"));
+    data.tbProfiles.setFiltered(true);
+    QCOMPARE(data.tbProfiles.recordCount(), 1);
+}
+
+void tst_DataModule::connectFromWorkingDirectory_data()
+{
+    QTest::addColumn<QString>("file"); // what Ravlen.mdb in the working directory holds
+    QTest::addColumn<QString>("error"); // empty: connects
+    QTest::newRow("database") << "database" << "";
+    QTest::newRow("no file") << "none" << "does not exist";
+    QTest::newRow("not a database") << "garbage" << "not a database";
+    QTest::newRow("empty file has no tables") << "empty" << "Profiles";
+    QTest::newRow("folder of that name") << "folder" << "not a file";
+}
+
+void tst_DataModule::connectFromWorkingDirectory()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, error);
+    QTemporaryDir work;
+    QTemporaryDir elsewhere;
+    const QString name = QDir(work.path()).filePath(QStringLiteral("Ravlen.mdb"));
+    if (file == QLatin1String("database")) {
+        Schema::createDatabaseFile(name);
+    } else if (file == QLatin1String("garbage") || file == QLatin1String("empty")) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (file == QLatin1String("garbage"))
+            f.write(QByteArray(4096, 'x'));
+    } else if (file == QLatin1String("folder")) {
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("Ravlen.mdb")));
+    }
+    // A database beside the program but not in the working directory does not count.
+    Schema::createDatabaseFile(QDir(elsewhere.path()).filePath(QStringLiteral("Ravlen.mdb")));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work.path()));
+    TData data;
+    try {
+        data.ConnectToWorkingDirectoryDatabase();
+        QDir::setCurrent(previous);
+        QVERIFY2(error.isEmpty(), "connected");
+        QVERIFY(data.Database.isConnected());
+        QVERIFY(data.tbProfiles.isActive());
+        QCOMPARE(data.Database.fileName(), name);
+        QVERIFY(data.Database.connectionString().startsWith(QLatin1String("Provider=Microsoft.Jet.OLEDB.4.0;")));
+    } catch (const DataError& e) {
+        QDir::setCurrent(previous);
+        QVERIFY2(!error.isEmpty(), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(error), qPrintable(e.message()));
+        QVERIFY(!data.tbProfiles.isActive());
+    }
+    if (file == QLatin1String("garbage")) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray(4096, 'x')); // nothing written
+    }
+}
+
+void tst_DataModule::reconnectClosesEverything()
+{
+    TempDatabase t;
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    data.tbQuestions.open();
+    data.tbProfiles.setFilter(QStringLiteral("FileNo=1"));
+    data.tbProfiles.setFiltered(true);
+    QVERIFY_THROWS_EXCEPTION(DataError, data.ConnectToDatabase(t.fileName + QStringLiteral(".missing")));
+    QVERIFY(!data.Database.isConnected());
+    QVERIFY(!data.tbQuestions.isActive());
+    QVERIFY(!data.tbProfiles.isActive());
+    QVERIFY_THROWS_EXCEPTION(DataError, data.tbProfiles.open());
+    data.ConnectToDatabase(t.fileName);
+    QVERIFY(data.tbProfiles.isActive());
+}
+
+static void addScores(TData& data)
+{
+    data.Database.execute(QStringLiteral(
+        "INSERT INTO Questions (Group1, Group2, Scoring, Question, Answer, Score) VALUES "
+        "('الف', 'ب', 1, 'q', 5, 5), ('الف', 'ب', 1, 'q', 4, 4), ('الف', 'پ', 1, 'q', 3, 3),"
+        "('الف', 'پ', 1, 'q', 5, 5), ('ج', 'ی', 1, 'q', 1, 1), ('ج', 'ی', 1, 'q', 2, 2), ('ج', 'ی', 0, 'q', 4, 2)"));
+    data.qTest2.close();
+    data.qTest2.SQL().clear();
+    data.qTest2.SQL() << QStringLiteral("SELECT Group2, Sum(Score) AS SumScore, Count(Group1)*5 AS TopScore, "
+                                        "Round(Sum(Score)*100/(Count(Group1)*5),2) AS Per")
+                      << QStringLiteral("FROM Questions") << QStringLiteral("GROUP BY Group2 ORDER BY Group2;");
+    data.qTest2.open();
+}
+
+void tst_DataModule::gridShowsChosenColumns()
+{
+    TempDatabase t;
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    addScores(data);
+    DataGridModel grid(&data.dsTest2, {{QStringLiteral("Group2"), QStringLiteral("عنوان تست"), 169},
+                                       {QStringLiteral("Per"), QStringLiteral("نمره از 100"), 0}});
+    QCOMPARE(grid.columnCount(), 2);
+    QCOMPARE(grid.rowCount(), 3);
+    QCOMPARE(grid.headerData(0, Qt::Horizontal).toString(), QStringLiteral("عنوان تست"));
+    QCOMPARE(grid.columnWidth(0), 169);
+    const QStringList expected{"ب", "90", "پ", "80", "ی", "33.33"};
+    QStringList shown;
+    for (int r = 0; r < grid.rowCount(); ++r)
+        for (int c = 0; c < 2; ++c)
+            shown << grid.data(grid.index(r, c)).toString();
+    QCOMPARE(shown, expected);
+}
+
+void tst_DataModule::gridFollowsTheCursorBothWays()
+{
+    TempDatabase t;
+    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0),"
+                                  "(6, '1402/01/02', 'c', 'd', 31, 1, 2, 'Y', 1),"
+                                  "(7, '1402/01/03', 'e', 'f', 32, 1, 9, 'Z', 1)"));
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    DataGridModel grid(&data.dsProfiles, {{QStringLiteral("FileNo"), QStringLiteral("پرونده"), 50},
+                                          {QStringLiteral("GenderText"), QStringLiteral("جنسيت"), 0},
+                                          {QStringLiteral("GradeText"), QStringLiteral("تحصيلات"), 150}});
+    QCOMPARE(grid.selectionModel()->currentIndex().row(), 0);
+    data.tbProfiles.setRecNo(3);
+    QCOMPARE(grid.selectionModel()->currentIndex().row(), 2);
+    QVERIFY(grid.selectionModel()->isRowSelected(2, QModelIndex()));
+    QCOMPARE(grid.data(grid.index(2, 2)).toString(), QString()); // grade 9 has no text
+    QCOMPARE(grid.data(grid.index(1, 1)).toString(), QStringLiteral("مذکر"));
+    // Choosing a row in the grid moves the dataset, which the search window's Select reads.
+    grid.selectionModel()->setCurrentIndex(grid.index(1, 0), QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(data.tbProfiles.recNo(), 2);
+    QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("FileNo")).asInteger(), 6);
+}
+
+void tst_DataModule::gridRefreshesOnFilterAndValues()
+{
+    TempDatabase t;
+    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0),"
+                                  "(6, '1402/01/02', 'c', 'd', 31, 1, 2, 'Y', 1)"));
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    DataGridModel grid(&data.dsProfiles, {{QStringLiteral("FileNo"), QStringLiteral("پرونده"), 50},
+                                          {QStringLiteral("FName"), QStringLiteral("نام"), 150}});
+    int resets = 0;
+    int changes = 0;
+    connect(&grid, &QAbstractItemModel::modelReset, this, [&] { ++resets; });
+    connect(&grid, &QAbstractItemModel::dataChanged, this, [&] { ++changes; });
+    data.tbProfiles.setFilter(QStringLiteral("(Fileno=6)"));
+    data.tbProfiles.setFiltered(true);
+    QCOMPARE(grid.rowCount(), 1);
+    QCOMPARE(grid.data(grid.index(0, 0)).toString(), QStringLiteral("6"));
+    QVERIFY(resets > 0);
+    data.tbProfiles.edit();
+    data.tbProfiles.setFieldValue(QStringLiteral("FName"), QStringLiteral("نو"));
+    data.tbProfiles.post();
+    QCOMPARE(changes, 1);
+    QCOMPARE(grid.data(grid.index(0, 1)).toString(), QStringLiteral("نو"));
+    data.tbProfiles.setFiltered(false);
+    data.tbProfiles.setIndexFieldNames(QStringLiteral("FileNo"));
+    QCOMPARE(grid.rowCount(), 2);
+    data.tbProfiles.close();
+    QCOMPARE(grid.rowCount(), 0);
+    data.tbProfiles.open();
+    QCOMPARE(grid.rowCount(), 2);
+    QCOMPARE(grid.data(grid.index(0, 0)).toString(), QStringLiteral("5"));
+}
+
+QTEST_GUILESS_MAIN(tst_DataModule)
+#include "tst_DataModule.moc"

@@ -1,0 +1,213 @@
+#include "data/DataError.h"
+#include "data/DataSet.h"
+#include "data/DbConnection.h"
+#include "tests/data/TempDatabase.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTest>
+
+class tst_DbConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void settingsSurviveCrashes();
+    void tableNamesListTablesAndViews();
+    void connectionStringWithoutDataSource();
+    void closedConnectionRefusesWork();
+    void newFileIsNeverCreatedByConnecting();
+    void schemaRefusesAnExistingFile();
+    void writerLockedOutTooLongFails();
+    void twoProcessesPostAtOnce();
+    void killedProcessKeepsItsPost();
+};
+
+static QVariant pragma(DbConnection& db, const QString& name)
+{
+    QueryDataSet q;
+    q.setConnection(&db);
+    q.SQL() << QStringLiteral("PRAGMA ") + name;
+    q.open();
+    return q.fieldByName(q.fields()[0].name).value();
+}
+
+void tst_DbConnection::settingsSurviveCrashes()
+{
+    TempDatabase t;
+    QCOMPARE(pragma(t.db(), QStringLiteral("journal_mode")).toString(), QStringLiteral("wal"));
+    QCOMPARE(pragma(t.db(), QStringLiteral("synchronous")).toInt(), 2); // FULL
+    QVERIFY(pragma(t.db(), QStringLiteral("busy_timeout")).toInt() >= 1000);
+}
+
+void tst_DbConnection::tableNamesListTablesAndViews()
+{
+    TempDatabase t;
+    t.db().execute(QStringLiteral("CREATE VIEW Done AS SELECT FileNo FROM Profiles WHERE Completed"));
+    QCOMPARE(t.db().tableNames(), QStringList({"Done", "Profiles", "Questions"})); // no sqlite_sequence
+}
+
+void tst_DbConnection::connectionStringWithoutDataSource()
+{
+    DbConnection db;
+    db.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Password=\"\""));
+    QVERIFY_THROWS_EXCEPTION(DataError, db.open());
+    QVERIFY(!db.isConnected());
+}
+
+void tst_DbConnection::closedConnectionRefusesWork()
+{
+    TempDatabase t;
+    t.db().close();
+    t.db().close(); // twice is harmless
+    QVERIFY_THROWS_EXCEPTION(DataError, t.db().execute(QStringLiteral("DELETE FROM Profiles")));
+    QVERIFY_THROWS_EXCEPTION(DataError, t.db().tableNames());
+    TableDataSet p;
+    p.setConnection(&t.db());
+    p.setTableName(QStringLiteral("Profiles"));
+    try {
+        p.open();
+        QFAIL("opened");
+    } catch (const DataError& e) {
+        QVERIFY2(e.message().contains(QLatin1String("not open")), qPrintable(e.message()));
+    }
+    t.db().open();
+    t.db().open();
+    p.open();
+    QVERIFY(p.isActive());
+}
+
+void tst_DbConnection::newFileIsNeverCreatedByConnecting()
+{
+    QTemporaryDir dir;
+    const QString name = QDir(dir.path()).filePath(QStringLiteral("Ravlen.mdb"));
+    DbConnection db;
+    db.setConnectionString(JetConnectionString(name, QString()));
+    QVERIFY_THROWS_EXCEPTION(DataError, db.open());
+    QVERIFY(!QFile::exists(name));
+}
+
+void tst_DbConnection::schemaRefusesAnExistingFile()
+{
+    TempDatabase t;
+    t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (1)"));
+    QVERIFY_THROWS_EXCEPTION(DataError, Schema::createDatabaseFile(t.fileName));
+    QCOMPARE(t.db().execute(QStringLiteral("UPDATE Profiles SET Age = 1")), 1); // the file and its row are intact
+}
+
+void tst_DbConnection::writerLockedOutTooLongFails()
+{
+    TempDatabase t;
+    t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo, Completed) VALUES (1, 0)"));
+    TableDataSet p;
+    p.setConnection(&t.db());
+    p.setTableName(QStringLiteral("Profiles"));
+    p.open();
+
+    DbConnection other;
+    other.setConnectionString(JetConnectionString(t.fileName, QString()));
+    other.open();
+    other.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    p.edit();
+    p.setFieldValue(QStringLiteral("Completed"), true);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        p.post();
+        QFAIL("posted through a lock");
+    } catch (const DataError& e) {
+        QVERIFY2(e.message().contains(QLatin1String("locked")), qPrintable(e.message()));
+    }
+    QVERIFY(timer.elapsed() >= 1000); // it waited before giving up
+    other.execute(QStringLiteral("ROLLBACK"));
+    QCOMPARE(p.fieldByName(QStringLiteral("Completed")).asBoolean(), true); // the edit is still pending
+    p.post();                                                                // and goes through once free
+    QCOMPARE(pragma(other, QStringLiteral("data_version")).isValid(), true);
+    QueryDataSet q;
+    q.setConnection(&other);
+    q.SQL() << QStringLiteral("SELECT Completed FROM Profiles");
+    q.open();
+    QCOMPARE(q.fieldByName(QStringLiteral("Completed")).asBoolean(), true);
+}
+
+static QString helperPath()
+{
+    return QStringLiteral(RAVLEN_DB_HELPER);
+}
+
+static void addItems(DbConnection& db, int n)
+{
+    for (int i = 1; i <= n; ++i)
+        db.execute(QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', 1, "
+                                  "'q%1')")
+                       .arg(i));
+}
+
+void tst_DbConnection::twoProcessesPostAtOnce()
+{
+    TempDatabase t;
+    addItems(t.db(), 10);
+    const int perProcess = 60;
+    QProcess a;
+    QProcess b;
+    a.start(helperPath(), {QStringLiteral("insert"), t.fileName, QStringLiteral("1"), QString::number(perProcess)});
+    b.start(helperPath(),
+            {QStringLiteral("insert"), t.fileName, QStringLiteral("1001"), QString::number(perProcess)});
+    QVERIFY(a.waitForFinished(120000));
+    QVERIFY(b.waitForFinished(120000));
+    QVERIFY2(a.exitCode() == 0, a.readAllStandardError().constData());
+    QVERIFY2(b.exitCode() == 0, b.readAllStandardError().constData());
+    QCOMPARE(a.readAllStandardOutput().trimmed(), QByteArray("done"));
+    QCOMPARE(b.readAllStandardOutput().trimmed(), QByteArray("done"));
+
+    QueryDataSet q;
+    q.setConnection(&t.db());
+    q.SQL() << QStringLiteral("SELECT Count(*) AS N, Count(DISTINCT FileNo) AS D, Sum(FileNo) AS S FROM Profiles");
+    q.open();
+    QCOMPARE(q.fieldByName(QStringLiteral("N")).asInteger(), 2 * perProcess);
+    QCOMPARE(q.fieldByName(QStringLiteral("D")).asInteger(), 2 * perProcess);
+    const int expectedSum = (perProcess * (perProcess + 1)) / 2 + (perProcess * (1001 + 1000 + perProcess)) / 2;
+    QCOMPARE(q.fieldByName(QStringLiteral("S")).asInteger(), expectedSum);
+    QueryDataSet answered;
+    answered.setConnection(&t.db());
+    answered.SQL() << QStringLiteral("SELECT Count(*) AS N FROM Questions WHERE Answer > 0");
+    answered.open();
+    QCOMPARE(answered.fieldByName(QStringLiteral("N")).asInteger(), 10);
+}
+
+void tst_DbConnection::killedProcessKeepsItsPost()
+{
+    TempDatabase t;
+    addItems(t.db(), 3);
+    t.connection.reset(); // only the helper has the file open while it is killed
+    QProcess p;
+    p.start(helperPath(), {QStringLiteral("post-and-wait"), t.fileName, QStringLiteral("77")});
+    QVERIFY(p.waitForStarted());
+    QByteArray out;
+    QElapsedTimer timer;
+    timer.start();
+    while (!out.contains("posted") && timer.elapsed() < 30000 && p.state() == QProcess::Running) {
+        p.waitForReadyRead(1000);
+        out += p.readAllStandardOutput();
+    }
+    QVERIFY2(out.contains("posted"), p.readAllStandardError().constData());
+    p.kill(); // SIGKILL: no destructor, no close, no checkpoint
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+
+    DbConnection db;
+    db.setConnectionString(JetConnectionString(t.fileName, QString()));
+    db.open();
+    QueryDataSet q;
+    q.setConnection(&db);
+    q.SQL() << QStringLiteral("SELECT (SELECT Count(*) FROM Profiles WHERE FileNo = 77) AS P, "
+                              "(SELECT Answer FROM Questions WHERE Row = 1) AS A, "
+                              "(SELECT Score FROM Questions WHERE Row = 1) AS S");
+    q.open();
+    QCOMPARE(q.fieldByName(QStringLiteral("P")).asInteger(), 1);
+    QCOMPARE(q.fieldByName(QStringLiteral("A")).asFloat(), 4.0);
+    QCOMPARE(q.fieldByName(QStringLiteral("S")).asFloat(), 2.0);
+}
+
+QTEST_GUILESS_MAIN(tst_DbConnection)
+#include "tst_DbConnection.moc"
