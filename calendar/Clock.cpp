@@ -43,9 +43,15 @@ TDateTime systemNow()
 
 namespace Clock {
 
-TDateTime now() { return g_fixed.load() ? g_fixedValue.load() : systemNow(); }
+TDateTime now()
+{
+    return g_fixed.load() ? g_fixedValue.load() : systemNow();
+}
 
-TDateTime today() { return std::trunc(now()); }
+TDateTime today()
+{
+    return std::trunc(now());
+}
 
 void setFixed(TDateTime v)
 {
@@ -53,6 +59,9 @@ void setFixed(TDateTime v)
     g_fixed.store(true);
 }
 
-void useSystem() { g_fixed.store(false); }
+void useSystem()
+{
+    g_fixed.store(false);
+}
 
 } // namespace Clock

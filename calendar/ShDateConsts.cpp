@@ -5,18 +5,18 @@
 
 const QString ShLongMonthNames[13] = {
     QString(),
-    QStringLiteral("فروردين"), // 1
+    QStringLiteral("فروردين"),  // 1
     QStringLiteral("ارديبهشت"), // 2
-    QStringLiteral("خرداد"), // 3
-    QStringLiteral("تير"), // 4
-    QStringLiteral("امرداد"), // 5
-    QStringLiteral("شهريور"), // 6
-    QStringLiteral("مهر"), // 7
-    QStringLiteral("آبان"), // 8
-    QStringLiteral("آذر"), // 9
-    QStringLiteral("دي"), // 10
-    QStringLiteral("بهمن"), // 11
-    QStringLiteral("اسفند"), // 12
+    QStringLiteral("خرداد"),    // 3
+    QStringLiteral("تير"),      // 4
+    QStringLiteral("امرداد"),   // 5
+    QStringLiteral("شهريور"),   // 6
+    QStringLiteral("مهر"),      // 7
+    QStringLiteral("آبان"),     // 8
+    QStringLiteral("آذر"),      // 9
+    QStringLiteral("دي"),       // 10
+    QStringLiteral("بهمن"),     // 11
+    QStringLiteral("اسفند"),    // 12
 };
 
 const QString ShShortMonthNames[13] = {
@@ -30,20 +30,20 @@ const QString ShShortMonthNames[13] = {
     QStringLiteral("مهر"), // 7
     QStringLiteral("آبا"), // 8
     QStringLiteral("آذر"), // 9
-    QStringLiteral("دي"), // 10
+    QStringLiteral("دي"),  // 10
     QStringLiteral("بهم"), // 11
     QStringLiteral("اسف"), // 12
 };
 
 const QString ShLongDayNames[8] = {
     QString(),
-    QStringLiteral("شنبه"), // 1
-    QStringLiteral("يک‌شنبه"), // 2
-    QStringLiteral("دوشنبه"), // 3
-    QStringLiteral("سه‌شنبه"), // 4
-    QStringLiteral("چهارشنبه"), // 5
+    QStringLiteral("شنبه"),              // 1
+    QStringLiteral("يک‌شنبه"),   // 2
+    QStringLiteral("دوشنبه"),            // 3
+    QStringLiteral("سه‌شنبه"),   // 4
+    QStringLiteral("چهارشنبه"),          // 5
     QStringLiteral("پنج‌شنبه"), // 6
-    QStringLiteral("آدينه"), // 7
+    QStringLiteral("آدينه"),             // 7
 };
 
 const QString ShShortDayNames[8] = {

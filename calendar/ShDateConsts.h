@@ -13,9 +13,9 @@ extern const QString ShLongDayNames[8];
 extern const QString ShShortDayNames[8];
 
 // Message texts (UTF-8, printf style: format with QString::asprintf or std::snprintf).
-inline constexpr const char *SShInvalidDate = "Invalid date '%s'";                  // the date text given
-inline constexpr const char *SShDateExceedsMax = "%s exceeds maximum of %s";         // value, maximum
-inline constexpr const char *SShDateLessThanMin = "%s is less than minimum of %s";   // value, minimum
-inline constexpr const char *SShUnknownField = "?";                                   // a field of 65535
-inline constexpr const char *SShInvalidDateEncode = "Invalid argument to date encode";
-inline constexpr const char *SShInvalidDateTime = "'%s' is not a valid date and time"; // the seven numbers
+inline constexpr const char* SShInvalidDate = "Invalid date '%s'";                 // the date text given
+inline constexpr const char* SShDateExceedsMax = "%s exceeds maximum of %s";       // value, maximum
+inline constexpr const char* SShDateLessThanMin = "%s is less than minimum of %s"; // value, minimum
+inline constexpr const char* SShUnknownField = "?";                                // a field of 65535
+inline constexpr const char* SShInvalidDateEncode = "Invalid argument to date encode";
+inline constexpr const char* SShInvalidDateTime = "'%s' is not a valid date and time"; // the seven numbers

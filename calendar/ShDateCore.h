@@ -17,8 +17,8 @@ inline constexpr std::int64_t MsPerDay = 86400000;
 inline constexpr std::int64_t DaysPerCycle = 12053; // 33 years, 8 of them leap
 
 // Bit k set when a year with year mod 33 == k is a leap year: 1, 5, 9, 13, 17, 22, 26, 30.
-inline constexpr std::uint64_t LeapMask = (1ull << 1) | (1ull << 5) | (1ull << 9) | (1ull << 13) | (1ull << 17) |
-                                          (1ull << 22) | (1ull << 26) | (1ull << 30);
+inline constexpr std::uint64_t LeapMask =
+    (1ull << 1) | (1ull << 5) | (1ull << 9) | (1ull << 13) | (1ull << 17) | (1ull << 22) | (1ull << 26) | (1ull << 30);
 
 // LeapsUpTo[r]: leap positions of a cycle that are at most r.
 inline constexpr std::uint8_t LeapsUpTo[33] = {0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4,
@@ -30,9 +30,15 @@ constexpr std::int64_t floorDiv(std::int64_t a, std::int64_t b)
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-constexpr std::int64_t floorMod(std::int64_t a, std::int64_t b) { return a - floorDiv(a, b) * b; }
+constexpr std::int64_t floorMod(std::int64_t a, std::int64_t b)
+{
+    return a - floorDiv(a, b) * b;
+}
 
-constexpr bool isLeap(std::int64_t year) { return (LeapMask >> floorMod(year, 33)) & 1u; }
+constexpr bool isLeap(std::int64_t year)
+{
+    return (LeapMask >> floorMod(year, 33)) & 1u;
+}
 
 // Leap years among 1..year; for negative years it continues the cycle backwards (0 for -1 .. 0).
 constexpr std::int64_t leapCount(std::int64_t year)
@@ -42,9 +48,15 @@ constexpr std::int64_t leapCount(std::int64_t year)
 }
 
 // Days of the months before month (1..12): six months of 31, then 30s.
-constexpr int daysBeforeMonth(int month) { return month <= 7 ? 31 * (month - 1) : 186 + 30 * (month - 7); }
+constexpr int daysBeforeMonth(int month)
+{
+    return month <= 7 ? 31 * (month - 1) : 186 + 30 * (month - 7);
+}
 
-constexpr int monthLength(bool leap, int month) { return month <= 6 ? 31 : (month <= 11 ? 30 : (leap ? 30 : 29)); }
+constexpr int monthLength(bool leap, int month)
+{
+    return month <= 6 ? 31 : (month <= 11 ? 30 : (leap ? 30 : 29));
+}
 
 // Solar Hijri day count of a date, unchecked; year 0 counts as a common year before year 1.
 constexpr std::int64_t dayCount(std::int64_t year, int month, int day)
@@ -105,7 +117,7 @@ constexpr Ymd fromDayCount(std::uint32_t n)
 // Splits a value into day serial (toward zero) and millisecond of the day, rounding to the nearest millisecond
 // first. Values too large to be any date (and NaN) are pinned far outside the calendar so that no step
 // overflows.
-inline void splitValue(double value, std::int64_t &day, std::int64_t &msOfDay)
+inline void splitValue(double value, std::int64_t& day, std::int64_t& msOfDay)
 {
     constexpr double Limit = 1e10; // days; about 27 million years
     if (!(value > -Limit))         // also NaN
@@ -134,6 +146,9 @@ inline std::int64_t daySerial(double value)
 }
 
 // Weekday 1 (Saturday) .. 7 (Friday); day serial 0 is a Saturday.
-constexpr int weekday(std::int64_t serial) { return static_cast<int>(floorMod(serial + SerialToAbsolute + 1, 7)) + 1; }
+constexpr int weekday(std::int64_t serial)
+{
+    return static_cast<int>(floorMod(serial + SerialToAbsolute + 1, 7)) + 1;
+}
 
 } // namespace ShDateCore

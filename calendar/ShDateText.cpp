@@ -49,10 +49,13 @@ struct Output
     }
 };
 
-char16_t upper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+char16_t upper(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+}
 
 // Case-insensitive (a to z) test whether s at i begins with word (given in upper case).
-bool startsWithWord(QStringView s, qsizetype i, const char *word)
+bool startsWithWord(QStringView s, qsizetype i, const char* word)
 {
     for (; *word; ++word, ++i) {
         if (i >= s.size() || upper(s[i].unicode()) != static_cast<char16_t>(*word))
@@ -75,7 +78,7 @@ struct Engine
 // One pattern level: its own lazily decoded fields, last letter and 12-hour flag.
 struct Level
 {
-    Engine &engine;
+    Engine& engine;
     QStringView p;
     bool haveDate = false;
     bool haveTime = false;
@@ -139,7 +142,7 @@ void Engine::run(QStringView pattern)
 
 void Level::run()
 {
-    Output &out = engine.out;
+    Output& out = engine.out;
     const qsizetype n = p.size();
     qsizetype i = 0;
     while (i < n && out.len < OutputLimit) {
@@ -293,24 +296,38 @@ void Level::run()
 
 } // namespace
 
-QString ShDateTimeToString(const QString &Format, TDateTime DateTime)
+QString ShDateTimeToString(const QString& Format, TDateTime DateTime)
 {
     Engine engine(DateTime);
     engine.run(Format.isEmpty() ? QStringView(u"c") : QStringView(Format));
-    return QString(reinterpret_cast<const QChar *>(engine.out.buf), engine.out.len);
+    return QString(reinterpret_cast<const QChar*>(engine.out.buf), engine.out.len);
 }
 
-QString ShFormatDateTime(const QString &Format, TDateTime DateTime) { return ShDateTimeToString(Format, DateTime); }
+QString ShFormatDateTime(const QString& Format, TDateTime DateTime)
+{
+    return ShDateTimeToString(Format, DateTime);
+}
 
-QString ShDateToStr(TDateTime Date) { return ShDateTimeToString(FormatSettings.ShortDateFormat, Date); }
+QString ShDateToStr(TDateTime Date)
+{
+    return ShDateTimeToString(FormatSettings.ShortDateFormat, Date);
+}
 
-QString ShDateTimeToStr(TDateTime DateTime) { return ShDateTimeToString(QString(), DateTime); }
+QString ShDateTimeToStr(TDateTime DateTime)
+{
+    return ShDateTimeToString(QString(), DateTime);
+}
 
 // ---- parser -----------------------------------------------------------------------------------------------------
 
 namespace {
 
-enum class FieldOrder { MonthDayYear, DayMonthYear, YearMonthDay };
+enum class FieldOrder
+{
+    MonthDayYear,
+    DayMonthYear,
+    YearMonthDay
+};
 
 FieldOrder fieldOrder(QStringView format)
 {
@@ -330,7 +347,10 @@ FieldOrder fieldOrder(QStringView format)
     return FieldOrder::MonthDayYear;
 }
 
-bool isDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
+bool isDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
 
 struct Scanner
 {
@@ -343,7 +363,7 @@ struct Scanner
             ++p;
     }
     // A number stops growing once it reaches 1000, even when more digits follow.
-    bool number(int &value, int &length)
+    bool number(int& value, int& length)
     {
         skipBlanks();
         const qsizetype start = p;
@@ -364,7 +384,7 @@ struct Scanner
     }
 };
 
-int eraOffset(Scanner &scan, const TFormatSettings &fs)
+int eraOffset(Scanner& scan, const TFormatSettings& fs)
 {
     if (fs.ShortDateFormat.startsWith(QLatin1Char('g'))) {
         const qsizetype start = scan.p;
@@ -388,9 +408,9 @@ int eraOffset(Scanner &scan, const TFormatSettings &fs)
 
 } // namespace
 
-bool ShTryStrToDate(const QString &S, TDateTime &Date)
+bool ShTryStrToDate(const QString& S, TDateTime& Date)
 {
-    const TFormatSettings &fs = FormatSettings;
+    const TFormatSettings& fs = FormatSettings;
     const FieldOrder order = fieldOrder(fs.ShortDateFormat);
     Scanner scan{S};
     long long era = eraOffset(scan, fs);
@@ -421,8 +441,7 @@ bool ShTryStrToDate(const QString &S, TDateTime &Date)
                 if (year <= 99)
                     year += (ShCurrentYear() + std::llabs(era)) / 100 * 100;
                 era = -era;
-            }
-            else
+            } else
                 era -= 1;
             year += era;
         } else if (yearLength <= 2) {
@@ -453,8 +472,7 @@ bool ShTryStrToDate(const QString &S, TDateTime &Date)
                 while (scan.p < scan.s.size() && scan.s[scan.p].unicode() != u' ')
                     ++scan.p;
                 scan.skipBlanks();
-            } while (scan.p < scan.s.size() &&
-                     !scan.s.mid(scan.p).startsWith(fs.TimeAMString, Qt::CaseInsensitive) &&
+            } while (scan.p < scan.s.size() && !scan.s.mid(scan.p).startsWith(fs.TimeAMString, Qt::CaseInsensitive) &&
                      !scan.s.mid(scan.p).startsWith(fs.TimePMString, Qt::CaseInsensitive));
         }
     }
@@ -471,7 +489,7 @@ bool ShTryStrToDate(const QString &S, TDateTime &Date)
     return true;
 }
 
-TDateTime ShStrToDate(const QString &S)
+TDateTime ShStrToDate(const QString& S)
 {
     TDateTime result;
     if (!ShTryStrToDate(S, result))

@@ -18,22 +18,31 @@ namespace {
 constexpr unsigned DaysBeforeMonth[13] = {0, 0, 31, 62, 93, 124, 155, 186, 216, 246, 276, 306, 336};
 constexpr std::int64_t MaxDecodableCount = dayCount(65535, 12, 29) + (isLeap(65535) ? 1 : 0);
 
-[[noreturn]] void raiseEncodeError() { throw EConvertError(SShInvalidDateEncode); }
+[[noreturn]] void raiseEncodeError()
+{
+    throw EConvertError(SShInvalidDateEncode);
+}
 
 } // namespace
 
-bool ShIsLeapYear(Word Year) { return (LeapMask >> (Year % 33)) & 1u; }
+bool ShIsLeapYear(Word Year)
+{
+    return (LeapMask >> (Year % 33)) & 1u;
+}
 
-int ShLeapYearCount(Word Year) { return static_cast<int>(leapCount(Year)); }
+int ShLeapYearCount(Word Year)
+{
+    return static_cast<int>(leapCount(Year));
+}
 
-bool ShTryEncodeDate(Word Year, Word Month, Word Day, TDateTime &Date)
+bool ShTryEncodeDate(Word Year, Word Month, Word Day, TDateTime& Date)
 {
     // Unsigned 32-bit steps and divisions by constants only: this runs on every key in the date controls.
     const unsigned y1 = Year - 1u; // wraps for year 0
     if (y1 > 9998u || Month - 1u > 11u || Day == 0)
         return false;
     const unsigned q = y1 / 33;
-    const unsigned r = y1 - 33 * q;                    // (Year - 1) mod 33
+    const unsigned r = y1 - 33 * q;                   // (Year - 1) mod 33
     const unsigned leap = (LeapMask >> (r + 1)) & 1u; // bit 33 is clear: a multiple of 33 is common
     if (Day > ShMonthDays[leap][Month])
         return false;
@@ -50,7 +59,7 @@ TDateTime ShEncodeDate(Word Year, Word Month, Word Day)
     return result;
 }
 
-bool ShDecodeDateFully(TDateTime Date, Word &Year, Word &Month, Word &Day, Word &DOW)
+bool ShDecodeDateFully(TDateTime Date, Word& Year, Word& Month, Word& Day, Word& DOW)
 {
     const std::int64_t serial = daySerial(Date);
     const std::int64_t n = serial - DayCountToSerial;
@@ -67,7 +76,7 @@ bool ShDecodeDateFully(TDateTime Date, Word &Year, Word &Month, Word &Day, Word 
     return ShIsLeapYear(Year);
 }
 
-void ShDecodeDate(TDateTime Date, Word &Year, Word &Month, Word &Day)
+void ShDecodeDate(TDateTime Date, Word& Year, Word& Month, Word& Day)
 {
     const std::int64_t n = daySerial(Date) - DayCountToSerial;
     if (n <= 0 || n > MaxDecodableCount) {
@@ -80,9 +89,12 @@ void ShDecodeDate(TDateTime Date, Word &Year, Word &Month, Word &Day)
     Day = static_cast<Word>(d.day);
 }
 
-Word ShDayOfWeek(TDateTime Date) { return static_cast<Word>(weekday(daySerial(Date))); }
+Word ShDayOfWeek(TDateTime Date)
+{
+    return static_cast<Word>(weekday(daySerial(Date)));
+}
 
-void ShIncAMonth(Word &Year, Word &Month, Word &Day, int NumberOfMonths)
+void ShIncAMonth(Word& Year, Word& Month, Word& Day, int NumberOfMonths)
 {
     // 16-bit unsigned steps, as the date fields are 16-bit: a month that falls below 1 wraps and is caught by
     // the single range test.
@@ -164,7 +176,7 @@ int ShWeekOfTheYear(std::uint8_t FirstWeekRule, TDateTime Date)
     return weekOfTheYear(rule, daySerial(day), year);
 }
 
-bool ShTryEncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec, Word MSec, TDateTime &Date)
+bool ShTryEncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec, Word MSec, TDateTime& Date)
 {
     if (!ShTryEncodeDate(Year, Month, Day, Date))
         return false;
@@ -177,7 +189,7 @@ bool ShTryEncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, W
 
 namespace {
 
-void appendField(std::string &text, Word value)
+void appendField(std::string& text, Word value)
 {
     if (value == 0xFFFF)
         text += SShUnknownField;
@@ -185,7 +197,7 @@ void appendField(std::string &text, Word value)
         text += std::to_string(value);
 }
 
-void appendSeparator(std::string &text, QChar separator)
+void appendSeparator(std::string& text, QChar separator)
 {
     if (!separator.isNull())
         text += QString(separator).toStdString();

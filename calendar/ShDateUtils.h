@@ -23,8 +23,8 @@ using Word = std::uint16_t;
 class EConvertError : public std::runtime_error
 {
 public:
-    explicit EConvertError(const std::string &message) : std::runtime_error(message) {}
-    explicit EConvertError(const char *message) : std::runtime_error(message) {}
+    explicit EConvertError(const std::string& message) : std::runtime_error(message) {}
+    explicit EConvertError(const char* message) : std::runtime_error(message) {}
 };
 
 // Month lengths: ShMonthDays[leap 0 or 1][month 1..12]; column 0 is unused (0).
@@ -39,20 +39,20 @@ bool ShIsLeapYear(Word Year);
 int ShLeapYearCount(Word Year);
 
 // False (Date untouched) for a year outside 1..9999, a month outside 1..12 or a day outside the month.
-bool ShTryEncodeDate(Word Year, Word Month, Word Day, TDateTime &Date);
+bool ShTryEncodeDate(Word Year, Word Month, Word Day, TDateTime& Date);
 
 // As ShTryEncodeDate; raises EConvertError("Invalid argument to date encode") on bad input.
 TDateTime ShEncodeDate(Word Year, Word Month, Word Day);
 
 // Never fails: a value before 1 Farvardin 1 gives zeros (and DOW 0). Returns whether the year is a leap year.
-bool ShDecodeDateFully(TDateTime Date, Word &Year, Word &Month, Word &Day, Word &DOW);
-void ShDecodeDate(TDateTime Date, Word &Year, Word &Month, Word &Day);
+bool ShDecodeDateFully(TDateTime Date, Word& Year, Word& Month, Word& Day, Word& DOW);
+void ShDecodeDate(TDateTime Date, Word& Year, Word& Month, Word& Day);
 
 // Weekday 1 (Saturday) .. 7 (Friday) of any value.
 Word ShDayOfWeek(TDateTime Date);
 
 // Moves the date by whole months; the day is clamped to the new month's length.
-void ShIncAMonth(Word &Year, Word &Month, Word &Day, int NumberOfMonths);
+void ShIncAMonth(Word& Year, Word& Month, Word& Day, int NumberOfMonths);
 
 // Moves a value by whole months keeping its time of day; raises EConvertError when the year leaves 1..9999.
 TDateTime ShIncMonth(TDateTime Date, int NumberOfMonths);
@@ -64,7 +64,7 @@ Word ShCurrentYear();
 // 3 first full week.
 int ShWeekOfTheYear(std::uint8_t FirstWeekRule, TDateTime Date);
 
-bool ShTryEncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec, Word MSec, TDateTime &Date);
+bool ShTryEncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec, Word MSec, TDateTime& Date);
 
 // Raises EConvertError("'y/m/d h:n:s.z' is not a valid date and time") on bad input.
 TDateTime ShEncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec, Word MSec);
@@ -108,8 +108,8 @@ inline constexpr Word LangKorean = 0x12;
 
 // Format engine: letters y m d h n s z t c g e a (either case), / and :, quoted text; output cut at 256
 // characters. An empty pattern means "c".
-QString ShDateTimeToString(const QString &Format, TDateTime DateTime);
-QString ShFormatDateTime(const QString &Format, TDateTime DateTime);
+QString ShDateTimeToString(const QString& Format, TDateTime DateTime);
+QString ShFormatDateTime(const QString& Format, TDateTime DateTime);
 
 // The value in the short date format ("1391/02/10" with the defaults).
 QString ShDateToStr(TDateTime Date);
@@ -120,7 +120,7 @@ QString ShDateTimeToStr(TDateTime DateTime);
 // Parser: numbers in the short date format's field order, separated by the date separator; two numbers mean
 // the current year; a one- or two-digit year lands within the two-digit-year window. True when the whole text
 // is a valid date; Date untouched otherwise.
-bool ShTryStrToDate(const QString &S, TDateTime &Date);
+bool ShTryStrToDate(const QString& S, TDateTime& Date);
 
 // As ShTryStrToDate; raises EConvertError("Invalid date '<S>'").
-TDateTime ShStrToDate(const QString &S);
+TDateTime ShStrToDate(const QString& S);

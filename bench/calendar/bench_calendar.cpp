@@ -34,21 +34,21 @@ std::atomic<long long> g_allocations{0};
 }
 
 extern "C" {
-void *__libc_malloc(std::size_t);
-void *__libc_calloc(std::size_t, std::size_t);
-void *__libc_realloc(void *, std::size_t);
+void* __libc_malloc(std::size_t);
+void* __libc_calloc(std::size_t, std::size_t);
+void* __libc_realloc(void*, std::size_t);
 
-void *malloc(std::size_t size)
+void* malloc(std::size_t size)
 {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     return __libc_malloc(size);
 }
-void *calloc(std::size_t count, std::size_t size)
+void* calloc(std::size_t count, std::size_t size)
 {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     return __libc_calloc(count, size);
 }
-void *realloc(void *p, std::size_t size)
+void* realloc(void* p, std::size_t size)
 {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     return __libc_realloc(p, size);
@@ -63,7 +63,7 @@ struct Ymd
 };
 
 // The same dates for every contender, spread over years ours and ICU share.
-const std::vector<Ymd> &dates()
+const std::vector<Ymd>& dates()
 {
     static const std::vector<Ymd> list = [] {
         std::mt19937 rng(1391);
@@ -82,7 +82,7 @@ const std::vector<Ymd> &dates()
 std::vector<double> serials()
 {
     std::vector<double> v;
-    for (const Ymd &d : dates())
+    for (const Ymd& d : dates())
         v.push_back(ShEncodeDate(d.y, d.m, d.d));
     return v;
 }
@@ -90,7 +90,7 @@ std::vector<double> serials()
 std::vector<QString> texts()
 {
     std::vector<QString> v;
-    for (const Ymd &d : dates())
+    for (const Ymd& d : dates())
         v.push_back(QString::asprintf("%04d/%02d/%02d", d.y, d.m, d.d));
     return v;
 }
@@ -111,8 +111,8 @@ std::unique_ptr<icu::Calendar> icuPersian()
 std::unique_ptr<icu::SimpleDateFormat> icuFormat()
 {
     UErrorCode status = U_ZERO_ERROR;
-    auto fmt = std::make_unique<icu::SimpleDateFormat>(
-        icu::UnicodeString("yyyy/MM/dd"), icu::Locale("fa_IR@calendar=persian;numbers=latn"), status);
+    auto fmt = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString("yyyy/MM/dd"),
+                                                       icu::Locale("fa_IR@calendar=persian;numbers=latn"), status);
     if (U_FAILURE(status))
         std::abort();
     fmt->adoptTimeZone(icu::TimeZone::getGMT()->clone());
@@ -120,21 +120,21 @@ std::unique_ptr<icu::SimpleDateFormat> icuFormat()
     return fmt;
 }
 
-void countAllocations(benchmark::State &state, long long before)
+void countAllocations(benchmark::State& state, long long before)
 {
-    state.counters["allocs/op"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before),
-                                                     benchmark::Counter::kAvgIterations);
+    state.counters["allocs/op"] =
+        benchmark::Counter(static_cast<double>(g_allocations.load() - before), benchmark::Counter::kAvgIterations);
 }
 
 // ---- encode -----------------------------------------------------------------------------------------------------
 
-void Encode_Ravlen(benchmark::State &state)
+void Encode_Ravlen(benchmark::State& state)
 {
-    const auto &in = dates();
+    const auto& in = dates();
     std::size_t i = 0;
     const long long before = g_allocations.load();
     for (auto _ : state) {
-        const Ymd &d = in[i++ & 1023];
+        const Ymd& d = in[i++ & 1023];
         TDateTime v;
         benchmark::DoNotOptimize(ShTryEncodeDate(d.y, d.m, d.d, v));
         benchmark::DoNotOptimize(v);
@@ -143,15 +143,15 @@ void Encode_Ravlen(benchmark::State &state)
 }
 BENCHMARK(Encode_Ravlen);
 
-void Encode_Icu(benchmark::State &state)
+void Encode_Icu(benchmark::State& state)
 {
-    const auto &in = dates();
+    const auto& in = dates();
     auto cal = icuPersian();
     UErrorCode status = U_ZERO_ERROR;
     std::size_t i = 0;
     const long long before = g_allocations.load();
     for (auto _ : state) {
-        const Ymd &d = in[i++ & 1023];
+        const Ymd& d = in[i++ & 1023];
         cal->clear();
         cal->set(d.y, d.m - 1, d.d);
         benchmark::DoNotOptimize(cal->getTime(status));
@@ -160,14 +160,14 @@ void Encode_Icu(benchmark::State &state)
 }
 BENCHMARK(Encode_Icu);
 
-void Encode_Qt(benchmark::State &state)
+void Encode_Qt(benchmark::State& state)
 {
-    const auto &in = dates();
+    const auto& in = dates();
     const QCalendar cal(QCalendar::System::Jalali);
     std::size_t i = 0;
     const long long before = g_allocations.load();
     for (auto _ : state) {
-        const Ymd &d = in[i++ & 1023];
+        const Ymd& d = in[i++ & 1023];
         benchmark::DoNotOptimize(cal.dateFromParts(d.y, d.m, d.d).toJulianDay());
     }
     countAllocations(state, before);
@@ -176,7 +176,7 @@ BENCHMARK(Encode_Qt);
 
 // ---- decode -----------------------------------------------------------------------------------------------------
 
-void Decode_Ravlen(benchmark::State &state)
+void Decode_Ravlen(benchmark::State& state)
 {
     const auto in = serials();
     std::size_t i = 0;
@@ -192,7 +192,7 @@ void Decode_Ravlen(benchmark::State &state)
 }
 BENCHMARK(Decode_Ravlen);
 
-void Decode_Icu(benchmark::State &state)
+void Decode_Icu(benchmark::State& state)
 {
     const auto in = serials();
     auto cal = icuPersian();
@@ -209,7 +209,7 @@ void Decode_Icu(benchmark::State &state)
 }
 BENCHMARK(Decode_Icu);
 
-void Decode_Qt(benchmark::State &state)
+void Decode_Qt(benchmark::State& state)
 {
     const auto in = serials();
     const QCalendar cal(QCalendar::System::Jalali);
@@ -226,7 +226,7 @@ BENCHMARK(Decode_Qt);
 
 // ---- date text --------------------------------------------------------------------------------------------------
 
-void DateToStr_Ravlen(benchmark::State &state)
+void DateToStr_Ravlen(benchmark::State& state)
 {
     const auto in = serials();
     std::size_t i = 0;
@@ -237,7 +237,7 @@ void DateToStr_Ravlen(benchmark::State &state)
 }
 BENCHMARK(DateToStr_Ravlen);
 
-void DateToStr_Icu(benchmark::State &state)
+void DateToStr_Icu(benchmark::State& state)
 {
     const auto in = serials();
     auto fmt = icuFormat();
@@ -253,7 +253,7 @@ void DateToStr_Icu(benchmark::State &state)
 }
 BENCHMARK(DateToStr_Icu);
 
-void DateToStr_Qt(benchmark::State &state)
+void DateToStr_Qt(benchmark::State& state)
 {
     const auto in = serials();
     const QCalendar cal(QCalendar::System::Jalali);
@@ -268,7 +268,7 @@ BENCHMARK(DateToStr_Qt);
 
 // ---- parsing ----------------------------------------------------------------------------------------------------
 
-void TryStrToDate_Ravlen(benchmark::State &state)
+void TryStrToDate_Ravlen(benchmark::State& state)
 {
     const auto in = texts();
     std::size_t i = 0;
@@ -282,11 +282,11 @@ void TryStrToDate_Ravlen(benchmark::State &state)
 }
 BENCHMARK(TryStrToDate_Ravlen);
 
-void TryStrToDate_Icu(benchmark::State &state)
+void TryStrToDate_Icu(benchmark::State& state)
 {
     std::vector<icu::UnicodeString> in;
-    for (const QString &t : texts())
-        in.emplace_back(reinterpret_cast<const UChar *>(t.utf16()), static_cast<int32_t>(t.size()));
+    for (const QString& t : texts())
+        in.emplace_back(reinterpret_cast<const UChar*>(t.utf16()), static_cast<int32_t>(t.size()));
     auto fmt = icuFormat();
     std::size_t i = 0;
     const long long before = g_allocations.load();
@@ -298,7 +298,7 @@ void TryStrToDate_Icu(benchmark::State &state)
 }
 BENCHMARK(TryStrToDate_Icu);
 
-void TryStrToDate_Qt(benchmark::State &state)
+void TryStrToDate_Qt(benchmark::State& state)
 {
     const auto in = texts();
     const QCalendar cal(QCalendar::System::Jalali);
@@ -317,10 +317,10 @@ BENCHMARK(TryStrToDate_Qt);
 class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
-    void ReportRuns(const std::vector<Run> &runs) override
+    void ReportRuns(const std::vector<Run>& runs) override
     {
         // With --benchmark_repetitions the median stands for the benchmark; a single run stands for itself.
-        for (const Run &run : runs) {
+        for (const Run& run : runs) {
             if (run.error_occurred)
                 continue;
             if (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.function_name))
@@ -338,7 +338,7 @@ public:
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
@@ -352,12 +352,12 @@ int main(int argc, char **argv)
         const char *op, *peer;
         double atLeast;
     };
-    const Target targets[] = {{"Encode", "Icu", 40}, {"Encode", "Qt", 3},     {"Decode", "Icu", 40},
-                              {"Decode", "Qt", 3},   {"DateToStr", "Icu", 15}, {"DateToStr", "Qt", 3},
+    const Target targets[] = {{"Encode", "Icu", 40},      {"Encode", "Qt", 3},       {"Decode", "Icu", 40},
+                              {"Decode", "Qt", 3},        {"DateToStr", "Icu", 15},  {"DateToStr", "Qt", 3},
                               {"TryStrToDate", "Icu", 0}, {"TryStrToDate", "Qt", 10}};
     bool allMet = true;
     std::printf("\n%-14s %-5s %12s %12s %9s %8s\n", "operation", "peer", "ours (ns)", "peer (ns)", "ratio", "target");
-    for (const Target &t : targets) {
+    for (const Target& t : targets) {
         const auto ours = reporter.times.find(std::string(t.op) + "_Ravlen");
         const auto peer = reporter.times.find(std::string(t.op) + "_" + t.peer);
         if (ours == reporter.times.end() || peer == reporter.times.end())
@@ -368,8 +368,8 @@ int main(int argc, char **argv)
         char target[16] = "-";
         if (t.atLeast > 0)
             std::snprintf(target, sizeof target, ">=%.0fx", t.atLeast);
-        std::printf("%-14s %-5s %12.1f %12.1f %8.1fx %8s%s\n", t.op, t.peer, ours->second, peer->second, ratio,
-                    target, t.atLeast > 0 && !met ? "  MISSED" : "");
+        std::printf("%-14s %-5s %12.1f %12.1f %8.1fx %8s%s\n", t.op, t.peer, ours->second, peer->second, ratio, target,
+                    t.atLeast > 0 && !met ? "  MISSED" : "");
     }
     return allMet ? 0 : 2;
 }

@@ -14,7 +14,7 @@ namespace fuzz {
 
 struct Input
 {
-    const std::uint8_t *data;
+    const std::uint8_t* data;
     std::size_t size;
 
     std::uint8_t byte()
@@ -33,11 +33,11 @@ struct Input
     }
 };
 
-inline void applySettings(Input &in)
+inline void applySettings(Input& in)
 {
-    static const char *const shortDates[] = {"yyyy/MM/dd", "dd/MM/yyyy", "M/d/yy", "gg yyyy/MM/dd", "ee/MM/dd",
-                                             "ddddd", "c yyyy", "'q", "yyyy/MM/dd ddd", ""};
-    static const char *const times[] = {"hh:nn", "hh:nn:ss", "h:mm AM/PM", "tt", "c", "0h", "t ampm", ""};
+    static const char* const shortDates[] = {"yyyy/MM/dd", "dd/MM/yyyy", "M/d/yy", "gg yyyy/MM/dd",  "ee/MM/dd",
+                                             "ddddd",      "c yyyy",     "'q",     "yyyy/MM/dd ddd", ""};
+    static const char* const times[] = {"hh:nn", "hh:nn:ss", "h:mm AM/PM", "tt", "c", "0h", "t ampm", ""};
     static const char16_t separators[] = {u'/', u'-', u'.', 0, u' ', u'\'', u'\u066B', u'y'};
 
     TFormatSettings s;
@@ -56,7 +56,8 @@ inline void applySettings(Input &in)
     if (c & 4) {
         s.EraNames = {QStringLiteral("Heisei"), QStringLiteral("Showa"), QString(), QStringLiteral("X")};
         const std::uint8_t offset = in.byte();
-        s.EraYearOffsets = {offset == 255 ? std::numeric_limits<int>::min() : (offset == 254 ? std::numeric_limits<int>::max() : offset * 40 - 5000),
+        s.EraYearOffsets = {offset == 255 ? std::numeric_limits<int>::min()
+                                          : (offset == 254 ? std::numeric_limits<int>::max() : offset * 40 - 5000),
                             -1925, 0, std::numeric_limits<int>::max()};
     }
     if (c & 8)

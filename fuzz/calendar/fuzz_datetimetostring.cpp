@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzz::Input in{data, size};
     fuzz::applySettings(in);
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     try {
         ShIncMonth(value, static_cast<int>(in.size) - 13);
         ShWeekOfTheYear(static_cast<std::uint8_t>(in.size), value);
-    } catch (const EConvertError &) {
+    } catch (const EConvertError&) {
     }
     return 0;
 }

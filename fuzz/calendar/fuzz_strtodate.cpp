@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzz::Input in{data, size};
     fuzz::applySettings(in);
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     try {
         ShStrToDate(text);
-    } catch (const EConvertError &) {
+    } catch (const EConvertError&) {
     }
     return 0;
 }

@@ -36,8 +36,8 @@ private:
 void tst_ShDateIcu::initTestCase()
 {
     UErrorCode status = U_ZERO_ERROR;
-    m_persian.reset(icu::Calendar::createInstance(icu::TimeZone::getGMT()->clone(),
-                                                  icu::Locale("fa_IR@calendar=persian"), status));
+    m_persian.reset(
+        icu::Calendar::createInstance(icu::TimeZone::getGMT()->clone(), icu::Locale("fa_IR@calendar=persian"), status));
     QVERIFY2(U_SUCCESS(status), u_errorName(status));
     QCOMPARE(QString::fromLatin1(m_persian->getType()), QStringLiteral("persian"));
 }
@@ -58,7 +58,14 @@ void tst_ShDateIcu::everyDayAgreesWithIcu()
         ShDecodeDateFully(serial, y, m, d, dow);
         if (y != year || m != month || d != day || dow != icuDow % 7 + 1)
             QFAIL(qPrintable(QStringLiteral("serial %1: ours %2/%3/%4 weekday %5, ICU %6/%7/%8 weekday %9")
-                                 .arg(serial).arg(y).arg(m).arg(d).arg(dow).arg(year).arg(month).arg(day)
+                                 .arg(serial)
+                                 .arg(y)
+                                 .arg(m)
+                                 .arg(d)
+                                 .arg(dow)
+                                 .arg(year)
+                                 .arg(month)
+                                 .arg(day)
                                  .arg(icuDow % 7 + 1)));
     }
 }
@@ -81,7 +88,12 @@ void tst_ShDateIcu::everyDateEncodesLikeIcu()
             TDateTime ours = 0;
             if (!ShTryEncodeDate(year, month, 1, ours) || ours != first || length != icuLength)
                 QFAIL(qPrintable(QStringLiteral("%1/%2: ours serial %3 length %4, ICU %5 length %6")
-                                     .arg(year).arg(month).arg(ours).arg(length).arg(first).arg(icuLength)));
+                                     .arg(year)
+                                     .arg(month)
+                                     .arg(ours)
+                                     .arg(length)
+                                     .arg(first)
+                                     .arg(icuLength)));
         }
     }
 }

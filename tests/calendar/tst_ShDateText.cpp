@@ -98,7 +98,7 @@ void tst_ShDateText::namesInPersianLetters()
         all << ShLongMonthNames[i] << ShShortMonthNames[i];
     for (int i = 1; i <= 7; ++i)
         all << ShLongDayNames[i] << ShShortDayNames[i];
-    for (const QString &name : all) {
+    for (const QString& name : all) {
         for (const QChar c : name) {
             QVERIFY2(c == QChar(0x200C) || (c.unicode() >= 0x0621 && c.unicode() <= 0x06AF),
                      qPrintable(QStringLiteral("U+%1 in a name").arg(c.unicode(), 4, 16, QLatin1Char('0'))));
@@ -116,15 +116,14 @@ void tst_ShDateText::format_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("expected");
 
-    const TDateTime sunday = at(1391, 2, 10);                  // a Sunday
+    const TDateTime sunday = at(1391, 2, 10);                 // a Sunday
     const TDateTime afternoon = at(1391, 2, 10, 14, 5, 9, 7); // 14:05:09.007
     const QString sun = ShLongDayNames[2];
 
     QTest::newRow("short date") << "yyyy/MM/dd" << sunday << "1391/02/10";
     QTest::newRow("leap day") << "yyyy/MM/dd" << at(1391, 12, 30) << "1391/12/30";
     QTest::newRow("year padded to four") << "yyyy/MM/dd" << at(91, 1, 5) << "0091/01/05";
-    QTest::newRow("long date") << "dddd d mmmm yyyy" << sunday
-                               << sun + " 10 " + ShLongMonthNames[2] + " 1391";
+    QTest::newRow("long date") << "dddd d mmmm yyyy" << sunday << sun + " 10 " + ShLongMonthNames[2] + " 1391";
     QTest::newRow("ddd") << "ddd" << sunday << ShShortDayNames[2];
     QTest::newRow("mmm") << "mmm" << sunday << ShShortMonthNames[2];
     QTest::newRow("mmmmmm is the long name") << "mmmmmm" << sunday << ShLongMonthNames[2];
@@ -152,8 +151,7 @@ void tst_ShDateText::format_data()
     QTest::newRow("a/p") << "h:mm a/p" << afternoon << "2:05 p";
     QTest::newRow("midnight is 12 AM") << "h AM/PM" << at(1391, 1, 1, 0, 30) << "12 AM";
     QTest::newRow("noon is 12 PM") << "h AM/PM" << at(1391, 1, 1, 12) << "12 PM";
-    QTest::newRow("ampm uses the designators") << "hh:nn ampm" << afternoon
-                                               << "02:05 " + FormatSettings.TimePMString;
+    QTest::newRow("ampm uses the designators") << "hh:nn ampm" << afternoon << "02:05 " + FormatSettings.TimePMString;
     QTest::newRow("AMPM morning") << "AMPM" << at(1391, 1, 1, 11, 59) << FormatSettings.TimeAMString;
     QTest::newRow("marker earlier in the pattern") << "AM/PM h" << afternoon << "PM 2";
     QTest::newRow("marker in quotes is not seen") << "h 'am/pm'" << afternoon << "14 am/pm";
@@ -184,13 +182,23 @@ void tst_ShDateText::formatExpandsSettings_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("dateSeparator");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("ddddd is the short date") << "ddddd" << "/" << "1391/02/10";
-    QTest::newRow("dddddd is the long date") << "dddddd" << "/"
-                                             << ShLongDayNames[2] + " 10 " + ShLongMonthNames[2] + " 1391";
-    QTest::newRow("t is the short time") << "t" << "/" << "08:30";
-    QTest::newRow("tt is the long time") << "tt" << "/" << "08:30:15";
-    QTest::newRow("c is date and time") << "c" << "/" << "1391/02/10 08:30:15";
-    QTest::newRow("separator from the settings") << "ddddd" << "-" << "1391-02-10";
+    QTest::newRow("ddddd is the short date") << "ddddd"
+                                             << "/"
+                                             << "1391/02/10";
+    QTest::newRow("dddddd is the long date") << "dddddd"
+                                             << "/" << ShLongDayNames[2] + " 10 " + ShLongMonthNames[2] + " 1391";
+    QTest::newRow("t is the short time") << "t"
+                                         << "/"
+                                         << "08:30";
+    QTest::newRow("tt is the long time") << "tt"
+                                         << "/"
+                                         << "08:30:15";
+    QTest::newRow("c is date and time") << "c"
+                                        << "/"
+                                        << "1391/02/10 08:30:15";
+    QTest::newRow("separator from the settings") << "ddddd"
+                                                 << "-"
+                                                 << "1391-02-10";
     QTest::newRow("a null separator writes nothing") << "yyyy/mm/dd" << QString(QChar(0)) << "13910210";
 }
 
@@ -224,11 +232,11 @@ void tst_ShDateText::formatCutsAt256_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("copied text") << QString(300, 'x') << QString(256, 'x');
     QTest::newRow("a number across the end") << QString(254, 'x') + "yyyy" << QString(254, 'x') + "13";
-    QTest::newRow("a name across the end") << QString(253, 'x') + "mmmm"
-                                           << QString(253, 'x') + ShLongMonthNames[2].left(3);
+    QTest::newRow("a name across the end")
+        << QString(253, 'x') + "mmmm" << QString(253, 'x') + ShLongMonthNames[2].left(3);
     QTest::newRow("nothing after the end") << QString(256, 'x') + "yyyy" << QString(256, 'x');
-    QTest::newRow("expanded format across the end") << QString(250, 'x') + "dddddd"
-                                                    << QString(250, 'x') + ShLongDayNames[2].left(6);
+    QTest::newRow("expanded format across the end")
+        << QString(250, 'x') + "dddddd" << QString(250, 'x') + ShLongDayNames[2].left(6);
     QTest::newRow("quoted text across the end") << "'" + QString(300, 'q') + "'" << QString(256, 'q');
 }
 
@@ -332,14 +340,22 @@ void tst_ShDateText::parseFieldOrders_data()
     QTest::addColumn<int>("year");
     QTest::addColumn<int>("month");
     QTest::addColumn<int>("day");
-    QTest::newRow("day first") << "dd/MM/yyyy" << "10/02/1391" << 1391 << 2 << 10;
-    QTest::newRow("day first, two numbers") << "dd/MM/yyyy" << "10/2" << 1391 << 2 << 10;
-    QTest::newRow("day first, two-digit year") << "d/M/yy" << "10/2/41" << 1341 << 2 << 10;
-    QTest::newRow("month first") << "MM/dd/yyyy" << "2/10/1391" << 1391 << 2 << 10;
-    QTest::newRow("month first, two numbers") << "MM/dd/yyyy" << "2/10" << 1391 << 2 << 10;
-    QTest::newRow("no field letters: month first") << "'x'" << "2/10/1391" << 1391 << 2 << 10;
-    QTest::newRow("first letter decides") << "'-' Yyyy/dd/MM" << "1391/2/10" << 1391 << 2 << 10;
-    QTest::newRow("e orders like y") << "ee/MM/dd" << "1391/2/10" << 1391 << 2 << 10;
+    QTest::newRow("day first") << "dd/MM/yyyy"
+                               << "10/02/1391" << 1391 << 2 << 10;
+    QTest::newRow("day first, two numbers") << "dd/MM/yyyy"
+                                            << "10/2" << 1391 << 2 << 10;
+    QTest::newRow("day first, two-digit year") << "d/M/yy"
+                                               << "10/2/41" << 1341 << 2 << 10;
+    QTest::newRow("month first") << "MM/dd/yyyy"
+                                 << "2/10/1391" << 1391 << 2 << 10;
+    QTest::newRow("month first, two numbers") << "MM/dd/yyyy"
+                                              << "2/10" << 1391 << 2 << 10;
+    QTest::newRow("no field letters: month first") << "'x'"
+                                                   << "2/10/1391" << 1391 << 2 << 10;
+    QTest::newRow("first letter decides") << "'-' Yyyy/dd/MM"
+                                          << "1391/2/10" << 1391 << 2 << 10;
+    QTest::newRow("e orders like y") << "ee/MM/dd"
+                                     << "1391/2/10" << 1391 << 2 << 10;
 }
 
 void tst_ShDateText::parseFieldOrders()
@@ -391,11 +407,16 @@ void tst_ShDateText::parseFarEast_data()
     QTest::addColumn<QString>("shortTimeFormat");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("weekday text skipped") << true << "hh:nn" << "1391/2/10 Sun day" << true;
-    QTest::newRow("stops at the AM designator") << true << "hh:nn" << "1391/2/10 Sun AM" << false;
-    QTest::newRow("not Far-East: text rejected") << false << "hh:nn" << "1391/2/10 Sun" << false;
-    QTest::newRow("digit time format: skip to a digit") << true << "0h" << "1391/2/10 Sun" << true;
-    QTest::newRow("digit time format: stops at it") << true << "0h" << "1391/2/10 Sun 5" << false;
+    QTest::newRow("weekday text skipped") << true << "hh:nn"
+                                          << "1391/2/10 Sun day" << true;
+    QTest::newRow("stops at the AM designator") << true << "hh:nn"
+                                                << "1391/2/10 Sun AM" << false;
+    QTest::newRow("not Far-East: text rejected") << false << "hh:nn"
+                                                 << "1391/2/10 Sun" << false;
+    QTest::newRow("digit time format: skip to a digit") << true << "0h"
+                                                        << "1391/2/10 Sun" << true;
+    QTest::newRow("digit time format: stops at it") << true << "0h"
+                                                    << "1391/2/10 Sun 5" << false;
 }
 
 void tst_ShDateText::parseFarEast()
@@ -430,7 +451,7 @@ void tst_ShDateText::strToDateRaises()
     try {
         ShStrToDate(text);
         QFAIL("nothing raised");
-    } catch (const EConvertError &e) {
+    } catch (const EConvertError& e) {
         QCOMPARE(QString::fromUtf8(e.what()), "Invalid date '" + text + "'");
     }
 }
@@ -439,9 +460,12 @@ void tst_ShDateText::storedTextRoundTrips_data()
 {
     QTest::addColumn<QString>("shortDateFormat");
     QTest::addColumn<QString>("separator");
-    QTest::newRow("yyyy/MM/dd") << "yyyy/MM/dd" << "/";
-    QTest::newRow("dd/MM/yyyy") << "dd/MM/yyyy" << "/";
-    QTest::newRow("M/d/yyyy with dots") << "M/d/yyyy" << ".";
+    QTest::newRow("yyyy/MM/dd") << "yyyy/MM/dd"
+                                << "/";
+    QTest::newRow("dd/MM/yyyy") << "dd/MM/yyyy"
+                                << "/";
+    QTest::newRow("M/d/yyyy with dots") << "M/d/yyyy"
+                                        << ".";
 }
 
 void tst_ShDateText::storedTextRoundTrips()

@@ -17,12 +17,11 @@ constexpr TDateTime FirstSerial = -466699; // (1, 1, 1)
 constexpr TDateTime LastSerial = 3185359;  // (9999, 12, 29)
 
 // Expects the call to raise EConvertError with exactly this message.
-template <typename F>
-QString raisedMessage(F &&call)
+template <typename F> QString raisedMessage(F&& call)
 {
     try {
         call();
-    } catch (const EConvertError &e) {
+    } catch (const EConvertError& e) {
         return QString::fromUtf8(e.what());
     }
     return QStringLiteral("<nothing raised>");
@@ -110,9 +109,9 @@ void tst_ShDateUtils::leapYearCount_data()
 {
     QTest::addColumn<int>("year");
     QTest::addColumn<int>("count");
-    const int rows[][2] = {{0, 0}, {1, 1}, {4, 1}, {5, 2}, {21, 5}, {22, 6}, {32, 8}, {33, 8}, {34, 9},
-                           {1391, 338}, {9999, 2424}, {65535, 15888}};
-    for (const auto &r : rows)
+    const int rows[][2] = {{0, 0},  {1, 1},  {4, 1},  {5, 2},      {21, 5},      {22, 6},
+                           {32, 8}, {33, 8}, {34, 9}, {1391, 338}, {9999, 2424}, {65535, 15888}};
+    for (const auto& r : rows)
         QTest::addRow("%d", r[0]) << r[0] << r[1];
 }
 
@@ -219,7 +218,7 @@ void tst_ShDateUtils::encodeDateRaises()
     try {
         ShEncodeDate(1391, 13, 1);
         QFAIL("nothing raised");
-    } catch (const std::runtime_error &e) {
+    } catch (const std::runtime_error& e) {
         QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Invalid argument to date encode"));
     }
 }
@@ -308,7 +307,14 @@ void tst_ShDateUtils::everyDayRoundTrips()
         const bool leap = ShDecodeDateFully(serial, yy, mm, dd, dow);
         if (yy != y || mm != m || dd != d || dow != expectedDow || leap != ShIsLeapYear(yy))
             QFAIL(qPrintable(QStringLiteral("serial %1 decoded to %2/%3/%4 (weekday %5), expected %6/%7/%8 (%9)")
-                                 .arg(serial).arg(yy).arg(mm).arg(dd).arg(dow).arg(y).arg(m).arg(d)
+                                 .arg(serial)
+                                 .arg(yy)
+                                 .arg(mm)
+                                 .arg(dd)
+                                 .arg(dow)
+                                 .arg(y)
+                                 .arg(m)
+                                 .arg(d)
                                  .arg(expectedDow)));
         TDateTime back;
         if (!ShTryEncodeDate(yy, mm, dd, back) || back != serial)
@@ -479,7 +485,10 @@ void tst_ShDateUtils::weekNumbersFollowTheirRule()
         const int expected = dow != 1 ? previous : (weekOne ? 1 : previous + 1);
         if (week != expected || week > 53)
             QFAIL(qPrintable(QStringLiteral("rule %1, serial %2: week %3, expected %4")
-                                 .arg(rule).arg(serial).arg(week).arg(expected)));
+                                 .arg(rule)
+                                 .arg(serial)
+                                 .arg(week)
+                                 .arg(expected)));
         previous = week;
     }
 }
