@@ -51,6 +51,8 @@ private slots:
     void decodeBeforeFirstDay();
     void decodeTimeOfDay_data();
     void decodeTimeOfDay();
+    void nearMidnightRoundsToTheMillisecond_data();
+    void nearMidnightRoundsToTheMillisecond();
     void decodeOutsideCalendar_data();
     void decodeOutsideCalendar();
     void everyDayRoundTrips();
@@ -267,6 +269,38 @@ void tst_ShDateUtils::decodeTimeOfDay()
     QCOMPARE(int(d), day);
     QCOMPARE(int(dow), weekday);
     QCOMPARE(int(ShDayOfWeek(value)), weekday);
+}
+
+void tst_ShDateUtils::nearMidnightRoundsToTheMillisecond_data()
+{
+    QTest::addColumn<int>("serial");
+    for (int serial : {-466699, -2, -1, 0, 1, 40988, 3185358})
+        QTest::addRow("%d", serial) << serial;
+}
+
+void tst_ShDateUtils::nearMidnightRoundsToTheMillisecond()
+{
+    // The last two milliseconds of a day, in steps far finer than a millisecond: the day is the one the value
+    // rounded to the nearest millisecond falls in (the next one within half a millisecond of midnight).
+    QFETCH(int, serial);
+    for (int k = 0; k <= 2500; ++k) {
+        const double fraction = 1.0 - k * 1e-11;
+        const double value = serial >= 0 ? serial + fraction : serial - fraction;
+        const long long ms = std::llround(value * 86400000.0);
+        const Word expectedDow = ShDayOfWeek(double(ms / 86400000));
+        Word y, m, d, ey, em, ed;
+        ShDecodeDate(value, y, m, d);
+        ShDecodeDate(double(ms / 86400000), ey, em, ed);
+        if (y != ey || m != em || d != ed || ShDayOfWeek(value) != expectedDow)
+            QFAIL(qPrintable(QStringLiteral("%1 decoded to %2/%3/%4, expected %5/%6/%7")
+                                 .arg(value, 0, 'g', 17)
+                                 .arg(y)
+                                 .arg(m)
+                                 .arg(d)
+                                 .arg(ey)
+                                 .arg(em)
+                                 .arg(ed)));
+    }
 }
 
 void tst_ShDateUtils::decodeOutsideCalendar_data()
