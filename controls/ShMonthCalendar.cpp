@@ -80,6 +80,7 @@ public:
     TShCalendarTitleLabel(TCustomShMonthCalendar *calendar, QWidget *parent) : QWidget(parent), m_calendar(calendar)
     {
         setObjectName(QStringLiteral("TitleLabel"));
+        setAttribute(Qt::WA_NoMousePropagation);
     }
 
 protected:
@@ -303,6 +304,8 @@ void TCustomShMonthCalendar::createTitleParts()
         m_titlePanel = new QWidget(this);
         m_titlePanel->setObjectName(QStringLiteral("TitlePanel"));
         m_titlePanel->setAutoFillBackground(true);
+        // The title handles its own presses; none of them may reach the grid under it as a cell press.
+        m_titlePanel->setAttribute(Qt::WA_NoMousePropagation);
         m_titleLabel = new TShCalendarTitleLabel(this, m_titlePanel);
         QFont labelFont = font();
         labelFont.setBold(true);
@@ -1480,12 +1483,13 @@ void TCustomShMonthCalendar::drawTodayRing(QPainter &painter, const QRect &cell,
     painter.setPen(QPen(m_colors->CircleColor(), 2));
     painter.setBrush(Qt::NoBrush);
     QRectF box = QRectF(cell).adjusted(1.5, 1.5, -1.5, -1.5);
-    if (!text.isEmpty()) {
-        // Around the number rather than the whole (wide) cell, as a pen would draw it.
-        const qreal wanted = std::max<qreal>(painter.fontMetrics().horizontalAdvance(text) + 16, box.height() * 1.6);
-        if (wanted < box.width())
-            box = QRectF(box.center().x() - wanted / 2, box.top(), wanted, box.height());
-    }
+    // Around the number (or, in the Today row, a short ring) rather than the whole wide cell, as a pen would draw
+    // it.
+    const qreal wanted = text.isEmpty()
+                             ? box.height() * 2.0
+                             : std::max<qreal>(painter.fontMetrics().horizontalAdvance(text) + 16, box.height() * 1.6);
+    if (wanted < box.width())
+        box = QRectF(box.center().x() - wanted / 2, box.top(), wanted, box.height());
     // Two strokes: the first goes almost all the way round, the second, a little offset, closes the gap and runs
     // past the start of the first.
     painter.drawArc(box, 110 * 16, 320 * 16);

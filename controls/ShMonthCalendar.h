@@ -158,7 +158,8 @@ public:
     void SetPosition(int value);
     // +1 or -1 within the range; the editor shows the new position.
     void Step(int delta);
-    void SetAssociate(TYearEdit *edit) { m_edit = edit; }
+    // The editor that shows the position and takes the focus for the spinner.
+    void SetAssociate(TYearEdit *edit);
     QToolButton *UpButton() const { return m_up; }
     QToolButton *DownButton() const { return m_down; }
 

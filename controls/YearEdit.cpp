@@ -11,8 +11,9 @@ TYearUpDown::TYearUpDown(QWidget *parent)
     : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this))
 {
     setObjectName(QStringLiteral("YearSpinner"));
-    // The spinner never takes the focus, so pressing it does not close the editor it serves.
-    setFocusPolicy(Qt::NoFocus);
+    // A press on the spinner must not move the focus away from the editor it serves (which would close it):
+    // the spinner passes a click focus on to its editor.
+    setFocusPolicy(Qt::ClickFocus);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -28,6 +29,12 @@ TYearUpDown::TYearUpDown(QWidget *parent)
     m_down->setArrowType(Qt::DownArrow);
     connect(m_up, &QToolButton::clicked, this, [this] { Step(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+void TYearUpDown::SetAssociate(TYearEdit *edit)
+{
+    m_edit = edit;
+    setFocusProxy(edit);
 }
 
 void TYearUpDown::SetRange(int min, int max)
