@@ -442,6 +442,8 @@ void tst_ShDatePicker::input_data()
         << "<KP*>" << "1404/5/12" << "1404/05/12" << "day" << false << 1;
     QTest::newRow("a digit leaves the null state") << "null dmy at=day" << "1404/05/12" << "7"
         << "1404/5/7" << "1404/05/07" << "month" << false << 2;
+    QTest::newRow("a digit that leaves the value as it was still leaves null") << "null dmy at=day" << "1404/05/05"
+        << "5" << "1404/5/5" << "1404/05/05" << "month" << false << 1;
     QTest::newRow("retyping the shown day still leaves null") << "null dmy at=day" << "1404/05/12" << "12"
         << "1404/5/12" << "1404/05/12" << "month" << false << 1;
 
@@ -472,6 +474,13 @@ void tst_ShDatePicker::input()
         QCOMPARE(ShDateToStr(w.picker->Date()), date);
     QFETCH(QString, section);
     QCOMPARE(w.picker->CurrentSection(), sectionIndex(section));
+    QVERIFY(w.picker->Time() >= 0 && w.picker->Time() < 1);
+    if (w.picker->Use12HourClock()) {
+        // The 12-hour display hides the stored hour: read it back on the 24-hour scale.
+        const int hour = qRound(w.picker->Time() * 24 * 60) / 60;
+        QCOMPARE(hour % 12 == 0 ? 12 : hour % 12, w.picker->SectionText(3).toInt());
+        QCOMPARE(hour > 11, w.picker->SectionText(7) == FormatSettings.TimePMString);
+    }
     QTEST(w.picker->IsNull(), "isNull");
     QTEST(int(changes.count()), "changes");
 }
