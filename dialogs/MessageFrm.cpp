@@ -44,6 +44,17 @@ QList<SysMessageCall>& recordedCalls()
     return calls;
 }
 
+// The record is for tests; in a long session only the latest calls are kept.
+constexpr qsizetype MaxRecordedCalls = 1000;
+
+void record(const SysMessageCall& call)
+{
+    QList<SysMessageCall>& calls = recordedCalls();
+    if (calls.size() >= MaxRecordedCalls)
+        calls.removeFirst();
+    calls.append(call);
+}
+
 } // namespace
 
 TfrmMessage::TfrmMessage(QWidget* parent)
@@ -278,7 +289,7 @@ int SysMessage(const QString& caption, const QString& text, int buttons, int ico
     SysMessageCall call{caption, text, buttons, icon, defaultButton, 0, false};
     if (!queuedAnswers().isEmpty()) {
         call.answer = queuedAnswers().takeFirst();
-        recordedCalls().append(call);
+        record(call);
         return call.answer;
     }
 
@@ -297,7 +308,7 @@ int SysMessage(const QString& caption, const QString& text, int buttons, int ico
     dialog->exec();
     call.answer = dialog->status();
     call.shown = true;
-    recordedCalls().append(call);
+    record(call);
     return call.answer;
 }
 

@@ -77,7 +77,7 @@ struct SysMessageCall
 };
 
 // Test seam: queued answers are returned by the next calls without showing anything, and every call, shown
-// or answered from the queue, is recorded.
+// or answered from the queue, is recorded (the latest 1000).
 namespace SysMessageSeam {
 void setNextAnswer(int answer);
 void setNextAnswers(std::initializer_list<int> answers);
