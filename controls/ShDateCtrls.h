@@ -200,6 +200,9 @@ protected:
     int CurrentYear() const;
     // Whole client area inside the border.
     QRect ClientRect() const;
+    // Descendants that add buttons narrow the edit rectangle and move the indicator in their AdjustEditRect.
+    void SetEditRect(const QRect &rect) { m_editRect = rect; }
+    void SetIndicatorRect(const QRect &rect) { m_indicatorRect = rect; }
     void InvalidateSection(int section);
     // Left/right extent of a section (0, 0 when hidden).
     int SectionLeft(int section) const { return m_extents[section].first; }

@@ -468,7 +468,7 @@ void TCustomShDatePicker::UpdateSections(const TPickerValue &old, bool notify)
     }
     if (!changed)
         return;
-    if (GetIsNull()) {
+    if (m_null) {
         SetIsNull(false);
         Change();
     } else if (notify) {

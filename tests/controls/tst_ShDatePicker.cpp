@@ -81,7 +81,7 @@ static int sectionIndex(const QString &name)
 }
 
 // Setup words: ymd, dmy, noauto, nointelli, dt, time, sec (ShowSecond), 12h, allownull, null, readonly, greg,
-// noswitch, min=/max= (date), mintime=/maxtime=, at=<section>, highlight.
+// noswitch, min=/max= (date), mintime=/maxtime=, maxdt=yyyy/MM/dd-hh:mm, at=<section>, highlight.
 static void applySetup(PickerWindow &w, const QString &setup, const QString &start)
 {
     TCustomShDatePicker &p = *w.picker;
@@ -126,6 +126,8 @@ static void applySetup(PickerWindow &w, const QString &setup, const QString &sta
             p.SetMinTime(ShTimeValue(word.mid(8, 2).toInt(), word.mid(11, 2).toInt(), 0, 0));
         else if (word.startsWith("maxtime="))
             p.SetMaxTime(ShTimeValue(word.mid(8, 2).toInt(), word.mid(11, 2).toInt(), 0, 0));
+        else if (word.startsWith("maxdt="))
+            p.SetMaxDateTime(ShStrToDate(word.mid(6, 10)) + ShTimeValue(word.mid(17, 2).toInt(), word.mid(20, 2).toInt(), 0, 0));
         else if (word.startsWith("at="))
             at = word.mid(3);
         else
@@ -218,6 +220,11 @@ private slots:
     void wheel_data();
     void wheel();
     void formattedHint();
+    void focus_data();
+    void focus();
+    void autoSizeFollowsFont();
+    void highlightOnlyWithFocus_data();
+    void highlightOnlyWithFocus();
     void indicatorPixels_data();
     void indicatorPixels();
     void requiredMarkPixels_data();
@@ -366,6 +373,12 @@ void tst_ShDatePicker::input_data()
         << "1404/5/12" << "1404/05/12" << "year" << false << 0;
     QTest::newRow("typed hour past MaxTime reverts") << "dt maxtime=12:00 at=hour" << "1404/05/12 10:30" << "15"
         << "1404/5/12 10:30" << "" << "hour" << false << 0;
+    QTest::newRow("typed hour past MaxDateTime reverts") << "dt maxdt=1404/05/12-12:00 at=hour"
+        << "1404/05/12 10:30" << "15" << "1404/5/12 10:30" << "1404/05/12" << "hour" << false << 0;
+    QTest::newRow("typed day past MaxDateTime reverts") << "dt dmy maxdt=1404/05/12-12:00 at=day"
+        << "1404/05/12 10:30" << "13" << "1404/5/12 10:30" << "1404/05/12" << "day" << false << 0;
+    QTest::newRow("typed day within MaxDateTime stands") << "dt dmy maxdt=1404/05/12-12:00 at=day"
+        << "1404/05/12 10:30" << "11" << "1404/5/11 10:30" << "1404/05/11" << "month" << false << 1;
 
     // Stepping.
     QTest::newRow("month 12 up gives 1") << "at=month" << "1404/12/29" << "<Up>"
@@ -809,6 +822,87 @@ void tst_ShDatePicker::formattedHint()
     QCOMPARE(p.FormattedHintText(), QString());
     QCoreApplication::sendEvent(&p, &help);
     QTRY_VERIFY(!QToolTip::isVisible());
+}
+
+void tst_ShDatePicker::focus_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("section"); // current section after the focus came back
+
+    QTest::newRow("day first lands on the day") << "dmy at=month" << "day";
+    QTest::newRow("year first lands on the year") << "ymd at=month" << "year";
+    QTest::newRow("time lands on the hour") << "time at=minute" << "hour";
+    QTest::newRow("without AutoMove the section stays") << "noauto at=month" << "month";
+}
+
+void tst_ShDatePicker::focus()
+{
+    QFETCH(QString, setup);
+    PickerWindow w;
+    QVERIFY(w.show());
+    applySetup(w, setup, "1404/05/12 10:30");
+    QSignalSpy changes(w.picker, &TCustomShDatePicker::OnChange);
+    type(w, "<Out><In>");
+    QFETCH(QString, section);
+    QCOMPARE(w.picker->CurrentSection(), sectionIndex(section));
+    QCOMPARE(changes.count(), 0);
+}
+
+void tst_ShDatePicker::autoSizeFollowsFont()
+{
+    PickerWindow w;
+    QVERIFY(w.show());
+    TCustomShDatePicker &p = *w.picker;
+    const int small = p.height();
+    QFont big = p.font();
+    big.setPixelSize(30);
+    p.setFont(big);
+    QVERIFY2(p.height() > small + 10, qPrintable(QString::number(p.height())));
+    QCOMPARE(p.height(), QFontMetrics(big).height() + 2 + 4);
+    // The sections grow with the font.
+    QVERIFY(p.SectionRect(0).height() == QFontMetrics(big).height());
+    p.SetBorderStyle(bsNone);
+    QCOMPARE(p.height(), QFontMetrics(big).height() + 4);
+    p.SetAutoSize(false);
+    p.resize(p.width(), 80);
+    p.setFont(w.window->font());
+    QCOMPARE(p.height(), 80);
+    // The text stays vertically centred in the taller control.
+    const QRect text = p.TextRect();
+    QVERIFY(qAbs(text.top() - (80 - text.bottom() - 1)) <= 1);
+}
+
+void tst_ShDatePicker::highlightOnlyWithFocus_data()
+{
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("focused") << true << true << true;
+    QTest::newRow("not focused") << false << true << false;
+    QTest::newRow("disabled") << true << false << false;
+}
+
+static int countColour(const QImage &image, const QRect &area, QRgb colour);
+
+void tst_ShDatePicker::highlightOnlyWithFocus()
+{
+    QFETCH(bool, focused);
+    QFETCH(bool, enabled);
+    QFETCH(bool, expected);
+    PickerWindow w;
+    QVERIFY(w.show());
+    TCustomShDatePicker &p = *w.picker;
+    if (focused)
+        p.setFocus();
+    else
+        w.other->setFocus();
+    p.setEnabled(enabled);
+    const QImage image = p.grab().toImage();
+    const QRgb highlight = p.palette().color(QPalette::Active, QPalette::Highlight).rgb();
+    const QRect day = p.SectionRect(2);
+    QCOMPARE(countColour(image, day, highlight) > day.width() * day.height() / 3, expected);
+    QCOMPARE(countColour(image, p.SectionRect(0), highlight), 0);
 }
 
 static int countColour(const QImage &image, const QRect &area, QRgb colour)
