@@ -11,9 +11,7 @@
 
 TfrmAbout* frmAbout = nullptr;
 
-TfrmAbout::TfrmAbout(QWidget* parent)
-    : QDialog(parent)
-    , m_ui(new Ui::TfrmAbout)
+TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent), m_ui(new Ui::TfrmAbout)
 {
     m_ui->setupUi(this);
     // A tool window whose only caption button is the close box.

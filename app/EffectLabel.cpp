@@ -3,8 +3,7 @@
 #include <QPainter>
 #include <QStyle>
 
-EffectLabel::EffectLabel(QWidget* parent)
-    : QLabel(parent)
+EffectLabel::EffectLabel(QWidget* parent) : QLabel(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);

@@ -10,7 +10,12 @@ class EffectLabel : public QLabel
     Q_PROPERTY(TextEffect textEffect READ textEffect WRITE setTextEffect)
 
 public:
-    enum TextEffect { Plain, Raised, Recessed };
+    enum TextEffect
+    {
+        Plain,
+        Raised,
+        Recessed
+    };
     Q_ENUM(TextEffect)
 
     explicit EffectLabel(QWidget* parent = nullptr);

@@ -15,9 +15,7 @@
 
 TfrmMain* frmMain = nullptr;
 
-TfrmMain::TfrmMain(QWidget* parent)
-    : QMainWindow(parent)
-    , m_ui(new Ui::TfrmMain)
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), m_ui(new Ui::TfrmMain)
 {
     m_ui->setupUi(this);
     resize(clientSizeForOuter(QSize(667, 363)));

@@ -27,10 +27,7 @@ bool isMenu(const QWidget* widget)
 
 } // namespace
 
-MenuStyle::MenuStyle(QStyle* base)
-    : QProxyStyle(base ? base : QStyleFactory::create(QStringLiteral("Fusion")))
-{
-}
+MenuStyle::MenuStyle(QStyle* base) : QProxyStyle(base ? base : QStyleFactory::create(QStringLiteral("Fusion"))) {}
 
 int MenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
 {
@@ -67,8 +64,8 @@ QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
         caption.truncate(tab);
     }
     const QFontMetrics metrics(item->font);
-    int width = GutterWidth + TextGap + metrics.horizontalAdvance(QString(caption).remove(QLatin1Char('&'))) +
-                EndMargin;
+    int width =
+        GutterWidth + TextGap + metrics.horizontalAdvance(QString(caption).remove(QLatin1Char('&'))) + EndMargin;
     if (!shortcut.isEmpty())
         width += ShortcutGap + metrics.horizontalAdvance(shortcut);
     return {width, qMax(ItemHeight, metrics.height() + 8)};
@@ -135,8 +132,8 @@ void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, 
 
     if (!item->icon.isNull()) {
         const QIcon::Mode mode = enabled ? QIcon::Normal : QIcon::Disabled;
-        const QPixmap pixmap = item->icon.pixmap(QSize(IconSize, IconSize), painter->device()->devicePixelRatioF(),
-                                                 mode);
+        const QPixmap pixmap =
+            item->icon.pixmap(QSize(IconSize, IconSize), painter->device()->devicePixelRatioF(), mode);
         QRect target(QPoint(), QSize(IconSize, IconSize));
         target.moveCenter(gutter.center());
         painter->drawPixmap(target, pixmap);
@@ -150,8 +147,8 @@ void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, 
     }
     int flags = Qt::AlignVCenter | Qt::TextSingleLine;
     flags |= styleHint(SH_UnderlineShortcut, item, widget) ? Qt::TextShowMnemonic : Qt::TextHideMnemonic;
-    const QColor textColor = enabled ? item->palette.color(QPalette::Text)
-                                     : item->palette.color(QPalette::Disabled, QPalette::Text);
+    const QColor textColor =
+        enabled ? item->palette.color(QPalette::Text) : item->palette.color(QPalette::Disabled, QPalette::Text);
     painter->setFont(item->font);
     painter->setPen(textColor);
     painter->setLayoutDirection(direction);

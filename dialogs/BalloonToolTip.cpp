@@ -13,8 +13,8 @@ namespace {
 constexpr int Padding = 6;
 constexpr int TailHeight = 10;
 constexpr int TailWidth = 14;
-constexpr int TailInset = 16;   // from the balloon's right edge to the pointer
-constexpr int CursorGap = 18;   // below the mouse's hot spot, clear of the arrow
+constexpr int TailInset = 16; // from the balloon's right edge to the pointer
+constexpr int CursorGap = 18; // below the mouse's hot spot, clear of the arrow
 constexpr int TextFlags = Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextWordWrap;
 
 class ToolTipFilter : public QObject
@@ -55,8 +55,7 @@ BalloonToolTip* BalloonToolTip::instance()
     return balloon;
 }
 
-BalloonToolTip::BalloonToolTip()
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint)
+BalloonToolTip::BalloonToolTip() : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("balloonToolTip"));
     setAttribute(Qt::WA_TranslucentBackground);

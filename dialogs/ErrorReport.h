@@ -18,8 +18,7 @@ QString errorReportText(const std::exception& error);
 
 // Runs `handler`; an exception escaping it is shown by reportError() and goes no further.
 // Returns false when the handler ended with an exception.
-template <typename Handler>
-bool guarded(Handler&& handler) noexcept
+template <typename Handler> bool guarded(Handler&& handler) noexcept
 {
     try {
         std::invoke(std::forward<Handler>(handler));
@@ -34,8 +33,7 @@ bool guarded(Handler&& handler) noexcept
 
 // A slot for connect() that runs a member handler through guarded():
 //   connect(m_ui->btStart, &QPushButton::clicked, this, guardedSlot(this, &TfrmNewTest::btStartClick));
-template <typename Object, typename Result>
-auto guardedSlot(Object* object, Result (Object::*handler)())
+template <typename Object, typename Result> auto guardedSlot(Object* object, Result (Object::*handler)())
 {
     return [object, handler] { guarded([&] { (object->*handler)(); }); };
 }

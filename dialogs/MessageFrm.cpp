@@ -57,9 +57,7 @@ void record(const SysMessageCall& call)
 
 } // namespace
 
-TfrmMessage::TfrmMessage(QWidget* parent)
-    : QDialog(parent)
-    , m_ui(new Ui::TfrmMessage)
+TfrmMessage::TfrmMessage(QWidget* parent) : QDialog(parent), m_ui(new Ui::TfrmMessage)
 {
     m_ui->setupUi(this);
     // A tool window without caption buttons that stays above every other window.

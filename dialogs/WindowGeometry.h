@@ -17,13 +17,22 @@ constexpr QSize clientSizeForOuter(const QSize& outer)
 {
     return {outer.width() - WindowFrame::Width, outer.height() - WindowFrame::Height};
 }
-constexpr int clientWidthForOuter(int outerWidth) { return outerWidth - WindowFrame::Width; }
-constexpr int clientHeightForOuter(int outerHeight) { return outerHeight - WindowFrame::Height; }
+constexpr int clientWidthForOuter(int outerWidth)
+{
+    return outerWidth - WindowFrame::Width;
+}
+constexpr int clientHeightForOuter(int outerHeight)
+{
+    return outerHeight - WindowFrame::Height;
+}
 constexpr QSize outerSizeForClient(const QSize& client)
 {
     return {client.width() + WindowFrame::Width, client.height() + WindowFrame::Height};
 }
-constexpr int outerHeightForClient(int clientHeight) { return clientHeight + WindowFrame::Height; }
+constexpr int outerHeightForClient(int clientHeight)
+{
+    return clientHeight + WindowFrame::Height;
+}
 
 // Centres `window` over `anchor`, or over the screen the anchor (or the window) is on when `anchor` is null,
 // keeping the window inside that screen's available area.

@@ -110,13 +110,13 @@ void tst_AboutForm::textsFitTheirLabels()
     const auto labels = frmAbout->findChildren<QLabel*>();
     QVERIFY(labels.size() >= 6);
     for (QLabel* label : labels) {
-        const QRect needed = QFontMetrics(label->font()).boundingRect(QRect(QPoint(), label->size()),
-                                                                      int(label->alignment()), label->text());
+        const QRect needed = QFontMetrics(label->font())
+                                 .boundingRect(QRect(QPoint(), label->size()), int(label->alignment()), label->text());
         QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
                  qPrintable(label->objectName()));
         // The layout lets one label's box overhang the bottom edge by a pixel; its text must not.
-        const QRect drawn = QStyle::alignedRect(label->layoutDirection(), label->alignment(), needed.size(),
-                                                label->geometry());
+        const QRect drawn =
+            QStyle::alignedRect(label->layoutDirection(), label->alignment(), needed.size(), label->geometry());
         QVERIFY2(client.contains(drawn), qPrintable(label->objectName()));
     }
     frmAbout->close();

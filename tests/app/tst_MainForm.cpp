@@ -256,9 +256,8 @@ void tst_MainForm::exitQuestionWithTheRealDialog()
     QCOMPARE(focused, QStringLiteral("btKey2"));
     QVERIFY(m_window->isVisible());
 
-    QTimer::singleShot(0, [] {
-        QTest::mouseClick(frmMessage->findChild<QPushButton*>(QStringLiteral("btKey1")), Qt::LeftButton);
-    });
+    QTimer::singleShot(
+        0, [] { QTest::mouseClick(frmMessage->findChild<QPushButton*>(QStringLiteral("btKey1")), Qt::LeftButton); });
     systemClose(m_window);
     QVERIFY(!m_window->isVisible());
 }

@@ -61,9 +61,12 @@ void tst_BalloonToolTip::balloonTakesTheToolTip_data()
     QTest::addColumn<QString>("widget");
     QTest::addColumn<QString>("tipOf");
     QTest::addColumn<bool>("wraps");
-    QTest::newRow("short text, one line") << "short" << "short" << false;
-    QTest::newRow("long text wraps at 250 px") << "long" << "long" << true;
-    QTest::newRow("no tooltip: the parent's") << "none" << "" << false;
+    QTest::newRow("short text, one line") << "short"
+                                          << "short" << false;
+    QTest::newRow("long text wraps at 250 px") << "long"
+                                               << "long" << true;
+    QTest::newRow("no tooltip: the parent's") << "none"
+                                              << "" << false;
 }
 
 void tst_BalloonToolTip::balloonTakesTheToolTip()

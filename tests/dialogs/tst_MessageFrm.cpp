@@ -107,20 +107,34 @@ void tst_MessageFrm::answers_data()
     QTest::addColumn<QString>("focused");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("set 1: Yes") << 1 << 2 << "1" << "btKey2" << 1;
-    QTest::newRow("set 1: No") << 1 << 2 << "2" << "btKey2" << 2;
-    QTest::newRow("set 1, default 2: Enter answers No") << 1 << 2 << "enter" << "btKey2" << 2;
-    QTest::newRow("set 1, default 1: Enter answers Yes") << 1 << 1 << "enter" << "btKey1" << 1;
-    QTest::newRow("set 0, default 1: Enter") << 0 << 1 << "enter" << "btKey1" << 1;
-    QTest::newRow("set 0, default 0 counts as 1") << 0 << 0 << "enter" << "btKey1" << 1;
-    QTest::newRow("set 1, unknown default: Enter stays on the first") << 1 << 7 << "enter" << "btKey1" << 1;
-    QTest::newRow("set 0, default 2 not shown: Enter stays on OK") << 0 << 2 << "enter" << "btKey1" << 1;
-    QTest::newRow("unknown set 9 still offers OK") << 9 << 1 << "enter" << "btKey1" << 1;
-    QTest::newRow("set 2: Continue") << 2 << 1 << "1" << "btKey1" << 1;
-    QTest::newRow("set 2: Cancel") << 2 << 1 << "2" << "btKey1" << 2;
-    QTest::newRow("set 3: Cancel closes with 0") << 3 << 1 << "3" << "btKey1" << 0;
-    QTest::newRow("set 3: Esc cancels") << 3 << 2 << "esc" << "btKey2" << 0;
-    QTest::newRow("set 3, default 3: Enter cancels") << 3 << 3 << "enter" << "btKey3" << 0;
+    QTest::newRow("set 1: Yes") << 1 << 2 << "1"
+                                << "btKey2" << 1;
+    QTest::newRow("set 1: No") << 1 << 2 << "2"
+                               << "btKey2" << 2;
+    QTest::newRow("set 1, default 2: Enter answers No") << 1 << 2 << "enter"
+                                                        << "btKey2" << 2;
+    QTest::newRow("set 1, default 1: Enter answers Yes") << 1 << 1 << "enter"
+                                                         << "btKey1" << 1;
+    QTest::newRow("set 0, default 1: Enter") << 0 << 1 << "enter"
+                                             << "btKey1" << 1;
+    QTest::newRow("set 0, default 0 counts as 1") << 0 << 0 << "enter"
+                                                  << "btKey1" << 1;
+    QTest::newRow("set 1, unknown default: Enter stays on the first") << 1 << 7 << "enter"
+                                                                      << "btKey1" << 1;
+    QTest::newRow("set 0, default 2 not shown: Enter stays on OK") << 0 << 2 << "enter"
+                                                                   << "btKey1" << 1;
+    QTest::newRow("unknown set 9 still offers OK") << 9 << 1 << "enter"
+                                                   << "btKey1" << 1;
+    QTest::newRow("set 2: Continue") << 2 << 1 << "1"
+                                     << "btKey1" << 1;
+    QTest::newRow("set 2: Cancel") << 2 << 1 << "2"
+                                   << "btKey1" << 2;
+    QTest::newRow("set 3: Cancel closes with 0") << 3 << 1 << "3"
+                                                 << "btKey1" << 0;
+    QTest::newRow("set 3: Esc cancels") << 3 << 2 << "esc"
+                                        << "btKey2" << 0;
+    QTest::newRow("set 3, default 3: Enter cancels") << 3 << 3 << "enter"
+                                                     << "btKey3" << 0;
 }
 
 void tst_MessageFrm::answers()
@@ -216,8 +230,8 @@ void tst_MessageFrm::windowGrowth_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("one line") << QStringLiteral("از برنامه خارج شويم؟");
     QTest::newRow("long text") << LongText;
-    QTest::newRow("many short lines")
-        << QStringLiteral("سطر اول\nسطر دوم\nسطر سوم\nسطر چهارم\nسطر پنجم\nسطر ششم\nسطر هفتم");
+    QTest::newRow("many short lines") << QStringLiteral(
+        "سطر اول\nسطر دوم\nسطر سوم\nسطر چهارم\nسطر پنجم\nسطر ششم\nسطر هفتم");
 }
 
 void tst_MessageFrm::windowGrowth()
