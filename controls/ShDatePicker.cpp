@@ -749,7 +749,16 @@ void TCustomShDatePicker::TodayAndNow(TPickerValue &old)
 
 void TCustomShDatePicker::MoveDays(int days)
 {
-    decodeDateInto(Date() + days);
+    // Stop at the ends of the calendar rather than decode a day no year can hold.
+    const TDateTime target = Date() + days;
+    if (m_useSystemCalendar) {
+        const QDate date = ShSerialToGregorian(target);
+        if (!date.isValid() || date.year() < 1 || date.year() > kMaximumYear)
+            return;
+    } else if (target < ShEncodeDate(1, 1, 1) || target > ShEncodeDate(kMaximumYear, 12, 29)) {
+        return;
+    }
+    decodeDateInto(target);
     ClampDate();
 }
 

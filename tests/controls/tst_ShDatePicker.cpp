@@ -427,6 +427,8 @@ void tst_ShDatePicker::input_data()
         << "1403/12/26" << "1403/12/26" << "day" << false << 1;
     QTest::newRow("Page Up past MaxDate stays at MaxDate") << "max=1404/05/13" << "1404/05/12" << "<PgUp><PgUp>"
         << "1404/5/13" << "1404/05/13" << "day" << false << 1;
+    QTest::newRow("Page Up stops at the last day of year 9999") << "" << "9999/12/29" << "<PgUp>"
+        << "9999/12/29" << "9999/12/29" << "day" << false << 0;
     QTest::newRow("keypad * gives today and now") << "dt" << "1400/01/01 01:00" << "<KP*>"
         << "1404/5/12 10:30" << "1404/05/12" << "day" << false << 1;
     QTest::newRow("Ctrl+Space gives today") << "" << "1400/01/01" << "<C-Space>"
