@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -132,6 +133,8 @@ private slots:
     void multiSelectGroups();
     void rangeSelect();
     void rangeSelectByKeyboardAndDrag();
+    void multiSelectShiftKeysToggleBack();
+    void rangeLengthLimit();
     void selectionOptionsExcludeEachOther_data();
     void selectionOptionsExcludeEachOther();
     void cellIndexErrors();
@@ -139,6 +142,8 @@ private slots:
     void optionsResizeTheControl_data();
     void optionsResizeTheControl();
     void resizeSnapsToWholeCells();
+    void fontChangeResizes();
+    void drawCellNotification();
     void colourSetAssign();
 
     void screenshots();
@@ -297,6 +302,17 @@ void tst_ShMonthCalendar::gregorianMode()
     QCOMPARE(w.cal->MonthsMenu()->actions().at(11)->text(), QStringLiteral("December"));
     QCOMPARE(w.cal->GetCellInfo(0, w.cal->RowCount() - 1).Text,
              QStringLiteral("امروز: ") + QLocale().toString(QDate(2025, 8, 3), QLocale::ShortFormat));
+
+    // An English caption reads left to right: the month name is the left part of the title, the year the right.
+    QVERIFY(w.cal->MonthNameRect().right() < w.cal->YearRect().left());
+    QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->MonthNameRect().center());
+    QTRY_VERIFY(w.cal->MonthsMenu()->isVisible());
+    w.cal->MonthsMenu()->close();
+    QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->YearRect().center());
+    QVERIFY(w.cal->YearEditor()->isVisible());
+    QCOMPARE(w.cal->YearEditor()->text(), QStringLiteral("2025"));
+    QCOMPARE(w.cal->YearSpinner()->Min(), 722);
+    QTest::keyClick(w.cal->YearEditor(), Qt::Key_Escape);
 
     // Next month keeps the day; the month length is Gregorian.
     w.cal->SetDate(ShGregorianToSerial(QDate(2025, 1, 31)));
@@ -768,7 +784,15 @@ void tst_ShMonthCalendar::boldDays()
     CalendarWindow w(Qt::RightToLeft, sh(1404, 5, 12));
     QVERIFY(w.show());
     QCOMPARE(w.cal->BoldDays(), 0u);
+    QList<int> months;
+    QObject::connect(w.cal, &TCustomShMonthCalendar::OnGetMonthInfo, w.cal,
+                     [&months](Word, Word month, std::uint32_t &mask) {
+                         months << month;
+                         mask |= 1u; // the first of every month
+                     });
+    // Writing the bold weekday does not ask the month-info handler.
     w.cal->SetDefaultBoldDays(dbdFridays);
+    QVERIFY(months.isEmpty());
     // Mordad 1404 begins on a Wednesday: its Fridays are 3, 10, 17, 24 and 31.
     const std::uint32_t fridays = (1u << 2) | (1u << 9) | (1u << 16) | (1u << 23) | (1u << 30);
     QCOMPARE(w.cal->BoldDays(), fridays);
@@ -777,13 +801,7 @@ void tst_ShMonthCalendar::boldDays()
     // A trailing Friday of the next month is not bold here.
     QVERIFY(!(w.infoOf(sh(1404, 6, 7)).Flags & ccfBold));
 
-    // A month-info handler may change the mask of every month built from now on.
-    QList<int> months;
-    QObject::connect(w.cal, &TCustomShMonthCalendar::OnGetMonthInfo, w.cal,
-                     [&months](Word, Word month, std::uint32_t &mask) {
-                         months << month;
-                         mask |= 1u; // the first of every month
-                     });
+    // The month-info handler changes the mask of every month built from now on.
     QTest::keyClick(w.cal, Qt::Key_PageDown);
     QCOMPARE(months, QList<int>{6});
     // Shahrivar 1404 begins on a Saturday: Fridays 7, 14, 21, 28 plus day 1.
@@ -970,6 +988,45 @@ void tst_ShMonthCalendar::rangeSelectByKeyboardAndDrag()
     QCOMPARE(w.cal->Date(), sh(1404, 5, 9));
 }
 
+void tst_ShMonthCalendar::multiSelectShiftKeysToggleBack()
+{
+    CalendarWindow w(Qt::LeftToRight, sh(1404, 5, 2));
+    w.cal->SetCalendarOptions(w.cal->CalendarOptions() | mcoMultiSelect);
+    QVERIFY(w.show());
+    w.clickDay(sh(1404, 5, 20), Qt::ControlModifier); // 2 and 20 now
+    w.clickDay(sh(1404, 5, 9), Qt::ControlModifier);  // and 9, the anchor
+    QCOMPARE(w.cal->SelectedCount(), 3);
+    QTest::keyClick(w.cal, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(w.cal, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(w.cal, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(w.cal->SelectedCount(), 6);
+    for (int day : {2, 9, 10, 11, 12, 20})
+        QVERIFY(w.cal->IsDaySelected(sh(1404, 5, day)));
+    // Going back takes the days no longer covered out again; the anchor and the days outside stay.
+    QTest::keyClick(w.cal, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(w.cal, Qt::Key_Left, Qt::ShiftModifier);
+    QCOMPARE(w.cal->Date(), sh(1404, 5, 10));
+    QCOMPARE(w.cal->SelectedCount(), 4);
+    for (int day : {2, 9, 10, 20})
+        QVERIFY(w.cal->IsDaySelected(sh(1404, 5, day)));
+    // A key without Shift ends it all: one day.
+    QTest::keyClick(w.cal, Qt::Key_Down);
+    QCOMPARE(w.cal->Date(), sh(1404, 5, 17));
+    QCOMPARE(w.cal->SelectedCount(), 1);
+}
+
+void tst_ShMonthCalendar::rangeLengthLimit()
+{
+    CalendarWindow w(Qt::LeftToRight, sh(1404, 5, 12));
+    w.cal->SetCalendarOptions(w.cal->CalendarOptions() | mcoRangeSelect);
+    w.cal->SetMaxSelectRange(3);
+    QVERIFY(w.show());
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(w.cal, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(w.cal->SelectedCount(), 3);
+    QCOMPARE(w.cal->Date(), sh(1404, 5, 14));
+}
+
 void tst_ShMonthCalendar::selectionOptionsExcludeEachOther_data()
 {
     QTest::addColumn<TMonthCalOptions>("before");
@@ -1112,6 +1169,67 @@ void tst_ShMonthCalendar::colourSetAssign()
     QCOMPARE(message(&label), QStringLiteral("Cannot assign a QLabel to a TMonthCalendarColors"));
     QCOMPARE(message(nullptr), QStringLiteral("Cannot assign a nil to a TMonthCalendarColors"));
     QCOMPARE(colours->TitleBackColor(), QColor(0, 100, 0));
+}
+
+void tst_ShMonthCalendar::fontChangeResizes()
+{
+    CalendarWindow w;
+    QVERIFY(w.show());
+    const QSize before = w.cal->size();
+    QFont larger = w.cal->font();
+    larger.setPixelSize(20);
+    w.cal->setFont(larger);
+    QVERIFY(w.cal->width() > before.width());
+    QVERIFY(w.cal->height() > before.height());
+    QCOMPARE(w.cal->DefaultRowHeight(), int(1.2 * QFontMetrics(larger).height()));
+    // The title follows the font, in bold, and still covers the two rows above the weekday row.
+    QCOMPARE(w.cal->TitleLabel()->font().pixelSize(), 20);
+    QVERIFY(w.cal->TitleLabel()->font().bold());
+    QCOMPARE(w.cal->TitlePanel()->height(), 2 * (w.cal->DefaultRowHeight() + w.cal->GridLineWidth()));
+}
+
+void tst_ShMonthCalendar::drawCellNotification()
+{
+    CalendarWindow w(Qt::RightToLeft, sh(1404, 5, 12));
+    w.cal->SetDefaultBoldDays(dbdFridays);
+    QVERIFY(w.show());
+    QVERIFY(w.cal->hasFocus());
+    QHash<TDateTime, TCalendarCellFlags> dayFlags;
+    QStringList fixedTexts;
+    QObject::connect(w.cal, &TCustomShMonthCalendar::OnDrawCell, w.cal,
+                     [&](const QRect &, TDateTime value, const QString &text, TCalendarCellFlags flags) {
+                         if (flags & ccfFixed)
+                             fixedTexts << text;
+                         else
+                             dayFlags.insert(value, flags);
+                     });
+    w.cal->grab();
+    QCOMPARE(dayFlags.size(), 42);
+    QCOMPARE(dayFlags.value(sh(1404, 5, 12)), TCalendarCellFlags(ccfSelected | ccfFocused));
+    QCOMPARE(dayFlags.value(sh(1404, 5, 10)), TCalendarCellFlags(ccfBold));
+    QCOMPARE(dayFlags.value(sh(1404, 4, 28)), TCalendarCellFlags(ccfTrailing));
+    QCOMPARE(dayFlags.value(sh(1404, 5, 11)), TCalendarCellFlags(0));
+    QVERIFY(fixedTexts.contains(ShLongDayNames[1]));
+    QVERIFY(fixedTexts.contains(QStringLiteral("امروز: 1404/05/12")));
+
+    // Without default drawing the handler paints the cells on the calendar's canvas.
+    const QColor mark(0, 0, 255);
+    w.cal->SetDefaultDrawing(false);
+    QObject::connect(w.cal, &TCustomShMonthCalendar::OnDrawCell, w.cal,
+                     [&](const QRect &rect, TDateTime value, const QString &, TCalendarCellFlags) {
+                         if (value == sh(1404, 5, 15))
+                             w.cal->Canvas()->fillRect(rect, mark);
+                     });
+    const QImage image = w.cal->grab().toImage();
+    int col = 0, row = 0;
+    w.cal->IndexToCell(int(sh(1404, 5, 15) - w.cal->GridStart()), col, row);
+    QCOMPARE(image.pixelColor(w.cal->CellRect(col, row).center()), mark);
+    // ... and the calendar itself drew no day number: the cell of the 16th is plain background.
+    w.cal->IndexToCell(int(sh(1404, 5, 16) - w.cal->GridStart()), col, row);
+    const QRect plain = w.cal->CellRect(col, row);
+    for (int y = plain.top(); y <= plain.bottom(); ++y)
+        for (int x = plain.left(); x <= plain.right(); ++x)
+            QCOMPARE(image.pixelColor(x, y), w.cal->CalColors()->MonthBackColor());
 }
 
 // ---- pictures ---------------------------------------------------------------------------------------------------
