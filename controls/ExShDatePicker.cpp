@@ -664,7 +664,6 @@ void TCustomExShDatePicker::DropDown()
     cal->move(DropDownPosition(pickerRect, cal->size(), screenRect, align));
     m_droppedDown = true;
     cal->show();
-    cal->raise();
 }
 
 void TCustomExShDatePicker::CloseUp(bool accept)

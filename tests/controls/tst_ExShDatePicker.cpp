@@ -1,0 +1,962 @@
+#include "controls/ShDateCtrls.h"
+
+#include "calendar/Clock.h"
+#include "calendar/ShDateUtils.h"
+#include "tests/support/Screenshot.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <memory>
+
+Q_DECLARE_METATYPE(TDropDownAlign)
+
+namespace {
+
+// The offscreen platform cannot grab the keyboard or raise a window for a pop-up and says so each time.
+QtMessageHandler previousHandler = nullptr;
+void quietPopupHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support ")))
+        return;
+    previousHandler(type, context, message);
+}
+
+// 15 Mehr 1404, half past ten: every "today" of this suite.
+const TDateTime kToday = ShEncodeDate(1404, 7, 15);
+
+TDateTime day(Word year, Word month, Word dayOfMonth)
+{
+    return ShEncodeDate(year, month, dayOfMonth);
+}
+
+// The options the application's windows give the drop-down: everything but the months menu.
+const TMonthCalOptions kFormCalendarOptions = TMonthCalOptions(mcoToday | mcoTodayCircle | mcoTrailingDays |
+                                                               mcoSelectTrailDays | mcoMonthButtons | mcoYearEditor);
+
+// A window holding one picker (and a line edit to take the focus elsewhere), shown, active and with the picker
+// focused.
+struct Form
+{
+    explicit Form(Qt::LayoutDirection direction = Qt::LeftToRight, const QPoint &at = QPoint(100, 100))
+    {
+        window.setLayoutDirection(direction);
+        picker = new TExShDatePicker(&window);
+        picker->move(0, 0);
+        other = new QLineEdit(&window);
+        other->setGeometry(0, picker->height() + 4, 60, 20);
+        window.resize(picker->width(), picker->height() + 24);
+        window.move(at);
+        window.show();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window))
+            qWarning("window did not become active");
+        picker->setFocus();
+    }
+
+    void clickButton(int index)
+    {
+        QTest::mouseClick(picker, Qt::LeftButton, {}, picker->ButtonRect(index).center());
+    }
+
+    // Clicks the cell of `value` in the open calendar.
+    void clickDay(TDateTime value)
+    {
+        TDropDownCalendar *cal = picker->Calendar();
+        const int index = int(value - cal->GridStart());
+        QVERIFY2(index >= 0 && index < TCustomShMonthCalendar::DayCellCount, "day not shown");
+        int col = 0, row = 0;
+        cal->IndexToCell(index, col, row);
+        QTest::mouseClick(cal, Qt::LeftButton, {}, cal->CellRect(col, row).center());
+    }
+
+    QWidget window;
+    TExShDatePicker *picker = nullptr;
+    QLineEdit *other = nullptr;
+};
+
+} // namespace
+
+class tst_ExShDatePicker : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void buttonsLayOutInBothDirections_data();
+    void buttonsLayOutInBothDirections();
+    void spinButtonStepsAndRepeats_data();
+    void spinButtonStepsAndRepeats();
+    void spinRepeatPausesOffTheButton();
+    void buttonLooks();
+    void checkBoxStandsForNull();
+    void checkBoxIgnoresInputWhileUnchecked();
+    void checkedHasNoEffectWithoutCheckBox();
+    void isNullWritesTheCheckBoxSilently();
+    void dropDownPlacement_data();
+    void dropDownPlacement();
+    void clickOnDayPicksAndCloses_data();
+    void clickOnDayPicksAndCloses();
+    void clickOnTodayRow_data();
+    void clickOnTodayRow();
+    void clickOnTitleKeepsOpen();
+    void keysCloseTheCalendar_data();
+    void keysCloseTheCalendar();
+    void altArrowsOpenAndAccept();
+    void enterAndEscapeNeverReachTheDialog_data();
+    void enterAndEscapeNeverReachTheDialog();
+    void closingWithoutAccepting_data();
+    void closingWithoutAccepting();
+    void dropDownHandsOverThePickerSettings();
+    void readOnlyNeverDropsDown();
+    void searchWindowConfiguration();
+    void calendarOptionsDropSelectionModes();
+    void monthInfoComesFromThePicker();
+    void calendarSwitchFollowsIntoTheOpenCalendar();
+    void publishedPropertiesInFormOrder();
+    void screenshotOfTheTestWindow();
+};
+
+void tst_ExShDatePicker::initTestCase()
+{
+    previousHandler = qInstallMessageHandler(quietPopupHandler);
+    // The embedded application font lies next to the screenshots in the build tree.
+    const QString shots = qEnvironmentVariable("RAVLEN_SCREENSHOT_DIR");
+    QString family = QStringLiteral("Noto Sans Arabic");
+    if (!shots.isEmpty()) {
+        const int id = QFontDatabase::addApplicationFont(QDir(shots).filePath(QStringLiteral("../fonts/Regular.ttf")));
+        if (id >= 0 && !QFontDatabase::applicationFontFamilies(id).isEmpty())
+            family = QFontDatabase::applicationFontFamilies(id).first();
+        QFontDatabase::addApplicationFont(QDir(shots).filePath(QStringLiteral("../fonts/Bold.ttf")));
+    }
+    QFont font(family);
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+}
+
+void tst_ExShDatePicker::init()
+{
+    Clock::setFixed(kToday + 0.4375);
+}
+
+void tst_ExShDatePicker::cleanupTestCase()
+{
+    Clock::useSystem();
+}
+
+// ---- layout ---------------------------------------------------------------------------------------------------------
+
+void tst_ExShDatePicker::buttonsLayOutInBothDirections_data()
+{
+    QTest::addColumn<Qt::LayoutDirection>("direction");
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<bool>("checkBox");
+    QTest::newRow("ltr, both buttons") << Qt::LeftToRight << int(dpbDropDown | dpbUpDown) << false;
+    QTest::newRow("ltr, both buttons, check box") << Qt::LeftToRight << int(dpbDropDown | dpbUpDown) << true;
+    QTest::newRow("ltr, spin only") << Qt::LeftToRight << int(dpbUpDown) << true;
+    QTest::newRow("ltr, none") << Qt::LeftToRight << 0 << false;
+    QTest::newRow("rtl, both buttons") << Qt::RightToLeft << int(dpbDropDown | dpbUpDown) << false;
+    QTest::newRow("rtl, both buttons, check box") << Qt::RightToLeft << int(dpbDropDown | dpbUpDown) << true;
+    QTest::newRow("rtl, drop-down only") << Qt::RightToLeft << int(dpbDropDown) << false;
+}
+
+void tst_ExShDatePicker::buttonsLayOutInBothDirections()
+{
+    QFETCH(Qt::LayoutDirection, direction);
+    QFETCH(int, buttons);
+    QFETCH(bool, checkBox);
+    QWidget window;
+    window.setLayoutDirection(direction);
+    TExShDatePicker picker(&window);
+    picker.resize(160, picker.height());
+    picker.SetButtons(TDatePickerButtons::fromInt(buttons));
+    picker.SetShowCheckBox(checkBox);
+    window.show();
+
+    const bool rtl = direction == Qt::RightToLeft;
+    const int b = picker.ButtonWidth();
+    QVERIFY(b > 0);
+    const QRect inner = picker.rect().adjusted(1, 1, -1, -1); // inside the single-line border
+    const QRect drop = picker.ButtonRect(TCustomExShDatePicker::btnDropDown);
+    const QRect up = picker.ButtonRect(TCustomExShDatePicker::btnUp);
+    const QRect down = picker.ButtonRect(TCustomExShDatePicker::btnDown);
+    const QRect box = picker.ButtonRect(TCustomExShDatePicker::btnCheckBox);
+    QVERIFY(picker.ButtonRect(TCustomExShDatePicker::btnNone).isEmpty());
+
+    // Reading from the trailing end: drop-down button, spin buttons, text, check box.
+    int trailing = rtl ? inner.left() : inner.right() + 1;
+    const auto takeTrailing = [&](const QRect &r) {
+        QCOMPARE(r.width(), b);
+        QCOMPARE(r.top(), inner.top());
+        if (rtl) {
+            QCOMPARE(r.left(), trailing);
+            trailing += b;
+        } else {
+            QCOMPARE(r.right() + 1, trailing);
+            trailing -= b;
+        }
+    };
+    if (buttons & dpbDropDown) {
+        takeTrailing(drop);
+        QCOMPARE(drop.height(), inner.height());
+    } else {
+        QVERIFY(drop.isEmpty());
+    }
+    if (buttons & dpbUpDown) {
+        QCOMPARE(up.left(), down.left());
+        QCOMPARE(up.height(), inner.height() / 2);
+        QCOMPARE(up.bottom() + 1, down.top());
+        QCOMPARE(down.bottom(), inner.bottom());
+        takeTrailing(QRect(up.topLeft(), down.bottomRight()));
+    } else {
+        QVERIFY(up.isEmpty());
+        QVERIFY(down.isEmpty());
+    }
+    if (checkBox) {
+        QCOMPARE(box.width(), b);
+        QCOMPARE(rtl ? box.right() : box.left(), rtl ? inner.right() : inner.left());
+    } else {
+        QVERIFY(box.isEmpty());
+    }
+
+    // The edit (and the text in it) stays clear of every button; the Gregorian corner moves with the buttons.
+    const QRect edit = picker.EditRect();
+    for (int i = TCustomExShDatePicker::btnDropDown; i < TCustomExShDatePicker::ButtonCount; ++i)
+        QVERIFY2(!edit.intersects(picker.ButtonRect(i)), qPrintable(QString::number(i)));
+    QVERIFY(edit.contains(picker.TextRect().left(), edit.center().y()));
+    QVERIFY(picker.TextRect().right() <= edit.right());
+    const QRect corner = picker.IndicatorRect();
+    QVERIFY(!corner.isEmpty());
+    for (int i = TCustomExShDatePicker::btnDropDown; i < TCustomExShDatePicker::ButtonCount; ++i)
+        QVERIFY(!corner.intersects(picker.ButtonRect(i)));
+    QCOMPARE(rtl ? corner.left() : corner.right() + 1, rtl ? trailing + 2 : trailing - 2);
+}
+
+// ---- spin buttons -------------------------------------------------------------------------------------------------
+
+void tst_ExShDatePicker::spinButtonStepsAndRepeats_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("step");
+    QTest::newRow("up") << int(TCustomExShDatePicker::btnUp) << 1;
+    QTest::newRow("down") << int(TCustomExShDatePicker::btnDown) << -1;
+}
+
+void tst_ExShDatePicker::spinButtonStepsAndRepeats()
+{
+    QFETCH(int, button);
+    QFETCH(int, step);
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    QCOMPARE(picker->CurrentSection(), int(TCustomShDatePicker::secDay));
+    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
+    const QPoint at = picker->ButtonRect(button).center();
+
+    // Held down: one step at once, the next after 400 ms, then one every 100 ms.
+    QTest::mousePress(picker, Qt::LeftButton, {}, at);
+    QCOMPARE(picker->Date(), kToday + step);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(picker->CapturedButton(), button);
+    QTimer *timer = picker->RepeatTimer();
+    QVERIFY(timer);
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 400);
+    for (int tick = 2; tick <= 5; ++tick) {
+        QMetaObject::invokeMethod(timer, "timeout");
+        QCOMPARE(picker->Date(), kToday + tick * step);
+        QCOMPARE(timer->interval(), 100);
+        QVERIFY(timer->isActive());
+    }
+    QCOMPARE(changes.count(), 5);
+
+    QTest::mouseRelease(picker, Qt::LeftButton, {}, at);
+    QVERIFY(!timer->isActive());
+    QCOMPARE(picker->CapturedButton(), int(TCustomExShDatePicker::btnNone));
+
+    // The next press starts over with the long delay.
+    QTest::mousePress(picker, Qt::LeftButton, {}, at);
+    QCOMPARE(timer->interval(), 400);
+    QTest::mouseRelease(picker, Qt::LeftButton, {}, at);
+    QCOMPARE(picker->Date(), kToday + 6 * step);
+}
+
+void tst_ExShDatePicker::spinRepeatPausesOffTheButton()
+{
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    picker->SetDate(day(1403, 12, 29));
+    const QPoint up = picker->ButtonRect(TCustomExShDatePicker::btnUp).center();
+    QTest::mousePress(picker, Qt::LeftButton, {}, up);
+    QCOMPARE(picker->Date(), day(1403, 12, 30)); // 1403 is leap: Esfand has 30 days
+    QTimer *timer = picker->RepeatTimer();
+
+    // Dragged onto the text, the button waits; back on it, it repeats again.
+    QTest::mouseMove(picker, picker->TextRect().center());
+    QMetaObject::invokeMethod(timer, "timeout");
+    QCOMPARE(picker->Date(), day(1403, 12, 30));
+    QCOMPARE(picker->LookOf(TCustomExShDatePicker::btnUp), TCustomExShDatePicker::blHot);
+    QTest::mouseMove(picker, up);
+    QCOMPARE(picker->LookOf(TCustomExShDatePicker::btnUp), TCustomExShDatePicker::blPressed);
+    QMetaObject::invokeMethod(timer, "timeout");
+    QCOMPARE(picker->Date(), day(1403, 12, 1)); // the day wraps within its month
+    QTest::mouseRelease(picker, Qt::LeftButton, {}, up);
+    QVERIFY(!timer->isActive());
+}
+
+void tst_ExShDatePicker::buttonLooks()
+{
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    using P = TCustomExShDatePicker;
+    QTest::mouseMove(picker, picker->ButtonRect(P::btnDown).center());
+    QCOMPARE(picker->HotButton(), int(P::btnDown));
+    QCOMPARE(picker->LookOf(P::btnDown), P::blHot);
+    QCOMPARE(picker->LookOf(P::btnUp), P::blNormal);
+    QTest::mouseMove(picker, picker->ButtonRect(P::btnDropDown).center());
+    QCOMPARE(picker->LookOf(P::btnDropDown), P::blHot);
+    QCOMPARE(picker->LookOf(P::btnDown), P::blNormal);
+
+    // Pressing the up button and dragging onto the drop-down button lights the latter.
+    QTest::mousePress(picker, Qt::LeftButton, {}, picker->ButtonRect(P::btnUp).center());
+    QTest::mouseMove(picker, picker->ButtonRect(P::btnDropDown).center());
+    QCOMPARE(picker->LookOf(P::btnDropDown), P::blHot);
+    QCOMPARE(picker->LookOf(P::btnUp), P::blHot);
+    QTest::mouseRelease(picker, Qt::LeftButton, {}, picker->ButtonRect(P::btnDropDown).center());
+    QVERIFY(!picker->DroppedDown());
+
+    picker->setEnabled(false);
+    for (int i = P::btnDropDown; i < P::ButtonCount; ++i)
+        QCOMPARE(picker->LookOf(i), P::blDisabled);
+}
+
+// ---- check box ----------------------------------------------------------------------------------------------------
+
+void tst_ExShDatePicker::checkBoxStandsForNull()
+{
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    picker->SetShowCheckBox(true);
+    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
+    QVERIFY(!picker->IsNull());
+
+    // A press on the box unchecks it: no date, one OnChange, the text goes grey.
+    form.clickButton(TCustomExShDatePicker::btnCheckBox);
+    QVERIFY(!picker->Checked());
+    QVERIFY(picker->IsNull());
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(picker->LookOf(TCustomExShDatePicker::btnCheckBox), TCustomExShDatePicker::blHot);
+
+    // Space checks it again.
+    QTest::keyClick(picker, Qt::Key_Space);
+    QVERIFY(picker->Checked());
+    QVERIFY(!picker->IsNull());
+    QCOMPARE(changes.count(), 2);
+    QCOMPARE(picker->Date(), kToday);
+
+    // Shift+Space stays the calendar switch.
+    QTest::keyClick(picker, Qt::Key_Space, Qt::ShiftModifier);
+    QVERIFY(picker->Checked());
+    QVERIFY(picker->UseSystemCalendar());
+
+    // A spin press on an unchecked box checks it and steps the section.
+    QTest::keyClick(picker, Qt::Key_Space);
+    QVERIFY(!picker->Checked());
+    form.clickButton(TCustomExShDatePicker::btnDown);
+    QVERIFY(picker->Checked());
+    QCOMPARE(picker->Date(), kToday - 1);
+}
+
+void tst_ExShDatePicker::checkBoxIgnoresInputWhileUnchecked()
+{
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    picker->SetShowCheckBox(true);
+    picker->SetChecked(false);
+    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
+
+    QTest::keyClicks(picker, "3");
+    QTest::keyClick(picker, Qt::Key_Up);
+    QTest::keyClick(picker, Qt::Key_PageUp);
+    QWheelEvent wheel(QPointF(20, 5), picker->mapToGlobal(QPointF(20, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(picker, &wheel);
+    QCOMPARE(picker->Date(), kToday);
+    QVERIFY(picker->IsNull());
+    QCOMPARE(changes.count(), 0);
+
+    // Read-only: the box cannot be toggled by the user either.
+    picker->SetReadOnly(true);
+    form.clickButton(TCustomExShDatePicker::btnCheckBox);
+    QTest::keyClick(picker, Qt::Key_Space);
+    QVERIFY(!picker->Checked());
+}
+
+void tst_ExShDatePicker::checkedHasNoEffectWithoutCheckBox()
+{
+    // The test window's picker: Checked false, no check box, behaves as a plain picker.
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
+    picker->SetChecked(false);
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(!picker->IsNull());
+    QTest::keyClick(picker, Qt::Key_Up);
+    QCOMPARE(picker->Date(), kToday + 1);
+    QTest::keyClick(picker, Qt::Key_Space);
+    QVERIFY(!picker->Checked());
+    QCOMPARE(picker->ButtonRect(TCustomExShDatePicker::btnCheckBox), QRect());
+}
+
+void tst_ExShDatePicker::isNullWritesTheCheckBoxSilently()
+{
+    TExShDatePicker picker;
+    picker.SetShowCheckBox(true);
+    QSignalSpy changes(&picker, &TCustomShDatePicker::OnChange);
+    picker.SetIsNull(true);
+    QVERIFY(!picker.Checked());
+    picker.SetIsNull(false);
+    QVERIFY(picker.Checked());
+    QCOMPARE(changes.count(), 0);
+    picker.SetChecked(false);
+    QCOMPARE(changes.count(), 1);
+}
+
+// ---- drop-down placement ------------------------------------------------------------------------------------------
+
+enum Placement { BelowLeftEdges, BelowRightEdges, BelowCentred, Above, AtScreenRight, AtScreenLeft };
+Q_DECLARE_METATYPE(Placement)
+
+void tst_ExShDatePicker::dropDownPlacement_data()
+{
+    QTest::addColumn<Qt::LayoutDirection>("direction");
+    QTest::addColumn<TDropDownAlign>("align");
+    QTest::addColumn<bool>("nearBottom");
+    QTest::addColumn<int>("horizontal"); // 0 middle of the screen, -1 at its left edge, 1 at its right edge
+    QTest::addColumn<Placement>("horizontalPlacement");
+
+    QTest::newRow("ltr left") << Qt::LeftToRight << daLeft << false << 0 << BelowLeftEdges;
+    QTest::newRow("ltr right") << Qt::LeftToRight << daRight << false << 0 << BelowRightEdges;
+    QTest::newRow("ltr centre") << Qt::LeftToRight << daCenter << false << 0 << BelowCentred;
+    QTest::newRow("rtl left aligns right edges") << Qt::RightToLeft << daLeft << false << 0 << BelowRightEdges;
+    QTest::newRow("rtl right aligns left edges") << Qt::RightToLeft << daRight << false << 0 << BelowLeftEdges;
+    QTest::newRow("rtl centre") << Qt::RightToLeft << daCenter << false << 0 << BelowCentred;
+    QTest::newRow("near bottom opens above") << Qt::LeftToRight << daLeft << true << 0 << BelowLeftEdges;
+    QTest::newRow("near right edge shifts left") << Qt::LeftToRight << daLeft << false << 1 << AtScreenRight;
+    QTest::newRow("near left edge stays on screen") << Qt::RightToLeft << daLeft << false << -1 << AtScreenLeft;
+    QTest::newRow("bottom right corner") << Qt::LeftToRight << daLeft << true << 1 << AtScreenRight;
+}
+
+void tst_ExShDatePicker::dropDownPlacement()
+{
+    QFETCH(Qt::LayoutDirection, direction);
+    QFETCH(TDropDownAlign, align);
+    QFETCH(bool, nearBottom);
+    QFETCH(int, horizontal);
+    QFETCH(Placement, horizontalPlacement);
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    Form probe(direction);
+    const QSize pickerSize = probe.picker->size();
+    probe.picker->DropDown();
+    const QSize calSize = probe.picker->Calendar()->size();
+    probe.picker->CloseUp(false);
+    QVERIFY(calSize.width() > pickerSize.width());
+
+    QPoint at(screen.center().x() - pickerSize.width() / 2, screen.top() + 50);
+    if (nearBottom)
+        at.setY(screen.bottom() - pickerSize.height() - 10);
+    if (horizontal > 0)
+        at.setX(screen.right() - pickerSize.width() - 5);
+    else if (horizontal < 0)
+        at.setX(screen.left() + 5);
+    Form form(direction, at);
+    TExShDatePicker *picker = form.picker;
+    picker->SetDropDownAlign(align);
+    QSignalSpy opened(picker, &TCustomExShDatePicker::OnDropDown);
+    picker->DropDown();
+    QVERIFY(picker->DroppedDown());
+    QCOMPARE(opened.count(), 1);
+    TDropDownCalendar *cal = picker->Calendar();
+    QVERIFY(cal->isVisible());
+
+    const QRect p(picker->mapToGlobal(QPoint(0, 0)), picker->size());
+    const QRect c = cal->frameGeometry();
+    if (nearBottom)
+        QCOMPARE(c.bottom() + 1, p.top());
+    else
+        QCOMPARE(c.top(), p.bottom() + 1);
+    switch (horizontalPlacement) {
+    case BelowLeftEdges: QCOMPARE(c.left(), p.left()); break;
+    case BelowRightEdges: QCOMPARE(c.right(), p.right()); break;
+    case BelowCentred: QVERIFY(qAbs(c.center().x() - p.center().x()) <= 1); break;
+    case AtScreenRight: QCOMPARE(c.right(), screen.right()); break;
+    case AtScreenLeft: QCOMPARE(c.left(), screen.left()); break;
+    case Above: break;
+    }
+    QVERIFY(screen.contains(c));
+}
+
+// ---- choosing a day -----------------------------------------------------------------------------------------------
+
+void tst_ExShDatePicker::clickOnDayPicksAndCloses_data()
+{
+    QTest::addColumn<Qt::LayoutDirection>("direction");
+    QTest::addColumn<TDateTime>("target");
+    QTest::newRow("ltr, same month") << Qt::LeftToRight << day(1404, 7, 3);
+    QTest::newRow("rtl, same month") << Qt::RightToLeft << day(1404, 7, 28);
+    QTest::newRow("rtl, trailing day of the next month") << Qt::RightToLeft << day(1404, 8, 2);
+}
+
+void tst_ExShDatePicker::clickOnDayPicksAndCloses()
+{
+    QFETCH(Qt::LayoutDirection, direction);
+    QFETCH(TDateTime, target);
+    Form form(direction);
+    TExShDatePicker *picker = form.picker;
+    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
+    QSignalSpy closed(picker, &TCustomExShDatePicker::OnCloseUp);
+
+    form.clickButton(TCustomExShDatePicker::btnDropDown);
+    QVERIFY(picker->DroppedDown());
+    TDropDownCalendar *cal = picker->Calendar();
+    QCOMPARE(cal->Date(), kToday);
+    QCOMPARE(cal->layoutDirection(), direction);
+
+    form.clickDay(target);
+    QVERIFY(!picker->DroppedDown());
+    QVERIFY(!cal->isVisible());
+    QCOMPARE(picker->Date(), target);
+    QVERIFY(!picker->UseCurrentDate());
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(picker->hasFocus());
+    QCOMPARE(picker->CapturedButton(), int(TCustomExShDatePicker::btnNone));
+}
+
+void tst_ExShDatePicker::clickOnTodayRow_data()
+{
+    QTest::addColumn<TDateTime>("maxDate");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("today within the bounds") << TDateTime(0) << true;
+    QTest::newRow("today past the maximum") << day(1404, 7, 10) << false;
+}
+
+void tst_ExShDatePicker::clickOnTodayRow()
+{
+    QFETCH(TDateTime, maxDate);
+    QFETCH(bool, closes);
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    picker->SetDate(day(1404, 6, 20));
+    picker->SetMaxDate(maxDate);
+    picker->DropDown();
+    TDropDownCalendar *cal = picker->Calendar();
+    const QRect todayRow = cal->CellRect(cal->FixedCols() + 3, cal->RowCount() - 1);
+    QTest::mouseClick(cal, Qt::LeftButton, {}, todayRow.center());
+    QCOMPARE(picker->DroppedDown(), !closes);
+    QCOMPARE(picker->Date(), closes ? kToday : day(1404, 6, 20));
+    if (!closes)
+        picker->CloseUp(false);
+}
+
+void tst_ExShDatePicker::clickOnTitleKeepsOpen()
+{
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    picker->DropDown();
+    TDropDownCalendar *cal = picker->Calendar();
+    // A press on a weekday name and the next-month button move nothing to the picker.
+    QTest::mouseClick(cal, Qt::LeftButton, {}, cal->CellRect(cal->FixedCols() + 2, cal->FixedRows() - 1).center());
+    QVERIFY(picker->DroppedDown());
+    QToolButton *next = cal->RightMonthButton();
+    QVERIFY(next);
+    QTest::mouseClick(next, Qt::LeftButton);
+    QVERIFY(picker->DroppedDown());
+    QCOMPARE(picker->Date(), kToday);
+    picker->CloseUp(false);
+}
+
+// ---- keys ---------------------------------------------------------------------------------------------------------
+
+void tst_ExShDatePicker::keysCloseTheCalendar_data()
+{
+    QTest::addColumn<bool>("toCalendar"); // keys typed in the pop-up itself, or reaching the picker
+    QTest::addColumn<int>("closingKey");
+    QTest::addColumn<TDateTime>("expected");
+    QTest::newRow("enter in calendar keeps the arrowed day") << true << int(Qt::Key_Return) << kToday + 6;
+    QTest::newRow("keypad enter in calendar") << true << int(Qt::Key_Enter) << kToday + 6;
+    QTest::newRow("escape in calendar keeps the old day") << true << int(Qt::Key_Escape) << kToday;
+    QTest::newRow("enter at the picker") << false << int(Qt::Key_Return) << kToday + 6;
+    QTest::newRow("escape at the picker") << false << int(Qt::Key_Escape) << kToday;
+}
+
+void tst_ExShDatePicker::keysCloseTheCalendar()
+{
+    QFETCH(bool, toCalendar);
+    QFETCH(int, closingKey);
+    QFETCH(TDateTime, expected);
+    Form form(Qt::RightToLeft);
+    TExShDatePicker *picker = form.picker;
+    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
+    QSignalSpy closed(picker, &TCustomExShDatePicker::OnCloseUp);
+    picker->DropDown();
+    TDropDownCalendar *cal = picker->Calendar();
+    QWidget *target = toCalendar ? static_cast<QWidget *>(cal) : picker;
+
+    // Down is a week later; Right in right-to-left layout is a day earlier. Arrows never close.
+    QTest::keyClick(target, Qt::Key_Down);
+    QTest::keyClick(target, Qt::Key_Right);
+    QCOMPARE(cal->Date(), kToday + 6);
+    QVERIFY(picker->DroppedDown());
+    QCOMPARE(picker->Date(), kToday);
+
+    QTest::keyClick(target, Qt::Key(closingKey));
+    QVERIFY(!picker->DroppedDown());
+    QVERIFY(!cal->isVisible());
+    QCOMPARE(picker->Date(), expected);
+    QCOMPARE(changes.count(), expected == kToday ? 0 : 1);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(picker->hasFocus());
+}
+
+void tst_ExShDatePicker::altArrowsOpenAndAccept()
+{
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    QSignalSpy opened(picker, &TCustomExShDatePicker::OnDropDown);
+    QSignalSpy closed(picker, &TCustomExShDatePicker::OnCloseUp);
+
+    QTest::keyClick(picker, Qt::Key_Down, Qt::AltModifier);
+    QVERIFY(picker->DroppedDown());
+    QCOMPARE(picker->Date(), kToday); // Alt+Down is not a step
+    QTest::keyClick(picker->Calendar(), Qt::Key_PageDown); // a month later
+    QTest::keyClick(picker->Calendar(), Qt::Key_Up, Qt::AltModifier);
+    QVERIFY(!picker->DroppedDown());
+    QCOMPARE(picker->Date(), day(1404, 8, 15));
+
+    QTest::keyClick(picker, Qt::Key_Up, Qt::AltModifier);
+    QVERIFY(picker->DroppedDown());
+    QTest::keyClick(picker, Qt::Key_End);
+    QTest::keyClick(picker, Qt::Key_Down, Qt::AltModifier);
+    QVERIFY(!picker->DroppedDown());
+    QCOMPARE(picker->Date(), day(1404, 8, 30));
+    QCOMPARE(opened.count(), 2);
+    QCOMPARE(closed.count(), 2);
+
+    // Without the drop-down button there is nothing to open.
+    picker->SetButtons(dpbUpDown);
+    QTest::keyClick(picker, Qt::Key_Down, Qt::AltModifier);
+    QVERIFY(!picker->DroppedDown());
+}
+
+void tst_ExShDatePicker::enterAndEscapeNeverReachTheDialog_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("enter") << int(Qt::Key_Return);
+    QTest::newRow("escape") << int(Qt::Key_Escape);
+}
+
+void tst_ExShDatePicker::enterAndEscapeNeverReachTheDialog()
+{
+    QFETCH(int, key);
+    QDialog dialog;
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *picker = new TExShDatePicker(&dialog);
+    auto *ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    layout->addWidget(picker);
+    layout->addWidget(ok);
+    QSignalSpy clicked(ok, &QPushButton::clicked);
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    picker->setFocus();
+
+    picker->DropDown();
+    QTest::keyClick(picker, Qt::Key(key));
+    QVERIFY(!picker->DroppedDown());
+    QCOMPARE(clicked.count(), 0);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(dialog.isVisible());
+
+    // Closed, the same key is the dialog's again.
+    QTest::keyClick(picker, Qt::Key(key));
+    QCOMPARE(finished.count(), 1);
+}
+
+// ---- closing ------------------------------------------------------------------------------------------------------
+
+void tst_ExShDatePicker::closingWithoutAccepting_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("press on the drop-down button") << "button";
+    QTest::newRow("press on the text") << "text";
+    QTest::newRow("focus leaves within the window") << "focus";
+    QTest::newRow("picker hidden") << "hide";
+    QTest::newRow("pop-up closed by the system") << "popup";
+    QTest::newRow("picker disabled") << "disable";
+}
+
+void tst_ExShDatePicker::closingWithoutAccepting()
+{
+    QFETCH(QString, how);
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    QSignalSpy closed(picker, &TCustomExShDatePicker::OnCloseUp);
+    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
+    picker->DropDown();
+    TDropDownCalendar *cal = picker->Calendar();
+    QTest::keyClick(cal, Qt::Key_PageDown); // the calendar moves on, the picker must not follow
+    QCOMPARE(cal->Date(), day(1404, 8, 15));
+
+    if (how == "button")
+        form.clickButton(TCustomExShDatePicker::btnDropDown);
+    else if (how == "text")
+        QTest::mouseClick(picker, Qt::LeftButton, {}, picker->SectionRect(TCustomShDatePicker::secYear).center());
+    else if (how == "focus")
+        form.other->setFocus();
+    else if (how == "hide")
+        picker->hide();
+    else if (how == "popup")
+        cal->close();
+    else if (how == "disable")
+        picker->setEnabled(false);
+
+    QVERIFY(!picker->DroppedDown());
+    QVERIFY(!cal->isVisible());
+    QCOMPARE(picker->Date(), kToday);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(closed.count(), 1);
+    if (how == "text")
+        QCOMPARE(picker->CurrentSection(), int(TCustomShDatePicker::secYear));
+}
+
+// ---- what the drop-down takes from the picker ---------------------------------------------------------------------
+
+void tst_ExShDatePicker::dropDownHandsOverThePickerSettings()
+{
+    Form form(Qt::RightToLeft);
+    TExShDatePicker *picker = form.picker;
+    QFont big = picker->font();
+    big.setPixelSize(20);
+    picker->setFont(big);
+    picker->SetMinDate(day(1404, 7, 5));
+    picker->SetMaxDate(day(1404, 7, 25));
+    picker->SetDate(day(1404, 7, 20));
+    picker->SetCalendarOptions(kFormCalendarOptions);
+    picker->SetDefaultBoldDays(dbdFridays);
+    picker->DropDown();
+    TDropDownCalendar *cal = picker->Calendar();
+    QCOMPARE(cal->font().pixelSize(), 20);
+    QCOMPARE(cal->MinDate(), day(1404, 7, 5));
+    QCOMPARE(cal->MaxDate(), day(1404, 7, 25));
+    QCOMPARE(cal->Date(), day(1404, 7, 20));
+    QCOMPARE(cal->CalendarOptions(), kFormCalendarOptions);
+    QVERIFY(!cal->MonthsMenu());
+    QCOMPARE(cal->DefaultBoldDays(), dbdFridays);
+    QVERIFY(cal->BoldDays() != 0);
+
+    // A day outside the bounds cannot be picked; the calendar stays open.
+    form.clickDay(day(1404, 7, 28));
+    QVERIFY(picker->DroppedDown());
+    QCOMPARE(picker->Date(), day(1404, 7, 20));
+    picker->CloseUp(false);
+
+    // Bounds narrowed the other way round must not trip over the ones the calendar still holds.
+    picker->SetMinDate(0);
+    picker->SetMaxDate(0);
+    picker->SetDate(day(1405, 1, 10));
+    picker->SetMinDate(day(1405, 1, 1));
+    picker->DropDown();
+    QVERIFY(picker->DroppedDown());
+    QCOMPARE(cal->MinDate(), day(1405, 1, 1));
+    QCOMPARE(cal->MaxDate(), TDateTime(0));
+    QCOMPARE(cal->Date(), day(1405, 1, 10));
+    picker->CloseUp(true);
+    QCOMPARE(picker->Date(), day(1405, 1, 10));
+}
+
+void tst_ExShDatePicker::readOnlyNeverDropsDown()
+{
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    picker->SetReadOnly(true);
+    QSignalSpy opened(picker, &TCustomExShDatePicker::OnDropDown);
+    form.clickButton(TCustomExShDatePicker::btnDropDown);
+    QTest::keyClick(picker, Qt::Key_Down, Qt::AltModifier);
+    form.clickButton(TCustomExShDatePicker::btnUp);
+    QVERIFY(!picker->DroppedDown());
+    QCOMPARE(opened.count(), 0);
+    QCOMPARE(picker->Date(), kToday);
+}
+
+void tst_ExShDatePicker::searchWindowConfiguration()
+{
+    Form form(Qt::RightToLeft);
+    TExShDatePicker *picker = form.picker;
+    // As the search window sets it up: no date until the user gives one, a stored day behind it.
+    picker->SetCalendarOptions(kFormCalendarOptions);
+    picker->SetChecked(false);
+    picker->SetFormattedHint(true);
+    picker->SetHighlightRequired(true);
+    picker->SetAllowNull(true);
+    picker->SetUseCurrentDate(false);
+    picker->SetDate(day(1399, 3, 10));
+    picker->SetIsNull(true);
+    QVERIFY(picker->IsNull());
+    QCOMPARE(picker->SectionText(TCustomShDatePicker::secYear), QStringLiteral("  "));
+
+    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
+    QTest::keyClick(picker, Qt::Key_Down, Qt::AltModifier);
+    QVERIFY(picker->DroppedDown());
+    QVERIFY(!picker->IsNull());
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(picker->Calendar()->Date(), day(1399, 3, 10));
+
+    QTest::keyClick(picker->Calendar(), Qt::Key_Escape);
+    QVERIFY(!picker->DroppedDown());
+    QVERIFY(!picker->IsNull());
+    QCOMPARE(picker->Date(), day(1399, 3, 10));
+    QCOMPARE(picker->SectionText(TCustomShDatePicker::secYear), QStringLiteral("1399"));
+    QCOMPARE(changes.count(), 1);
+
+    // Delete empties it again; a click on a day then fills it with that day.
+    QTest::keyClick(picker, Qt::Key_Delete);
+    QVERIFY(picker->IsNull());
+    form.clickButton(TCustomExShDatePicker::btnDropDown);
+    form.clickDay(day(1399, 3, 20));
+    QVERIFY(!picker->IsNull());
+    QCOMPARE(picker->Date(), day(1399, 3, 20));
+}
+
+void tst_ExShDatePicker::calendarOptionsDropSelectionModes()
+{
+    TExShDatePicker picker;
+    QCOMPARE(picker.CalendarOptions(), TCustomShMonthCalendar::DefaultOptions);
+    picker.SetCalendarOptions(TMonthCalOptions(mcoToday | mcoRangeSelect | mcoMultiSelect | mcoWeekNumbers));
+    QCOMPARE(picker.CalendarOptions(), TMonthCalOptions(mcoToday | mcoWeekNumbers));
+}
+
+void tst_ExShDatePicker::monthInfoComesFromThePicker()
+{
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    QList<QPair<int, int>> asked;
+    QObject *sender = nullptr;
+    connect(picker, &TCustomExShDatePicker::OnGetMonthInfo, picker,
+            [&](QObject *from, Word year, Word month, std::uint32_t &mask) {
+                sender = from;
+                asked.append({year, month});
+                mask = 1u << 9; // the 10th of every month is a holiday
+            });
+    picker->SetDate(day(1404, 5, 3));
+    picker->DropDown();
+    QCOMPARE(sender, picker);
+    QVERIFY(asked.contains(qMakePair(1404, 5)));
+    QCOMPARE(picker->Calendar()->BoldDays(), 1u << 9);
+    QTest::keyClick(picker->Calendar(), Qt::Key_PageDown);
+    QVERIFY(asked.contains(qMakePair(1404, 6)));
+    picker->CloseUp(false);
+}
+
+void tst_ExShDatePicker::calendarSwitchFollowsIntoTheOpenCalendar()
+{
+    Form form;
+    TExShDatePicker *picker = form.picker;
+    picker->DropDown();
+    picker->SetUseSystemCalendar(true);
+    QVERIFY(picker->Calendar()->UseSystemCalendar());
+    QCOMPARE(picker->Calendar()->Date(), kToday);
+    picker->CloseUp(true);
+    QCOMPARE(picker->Date(), kToday);
+}
+
+void tst_ExShDatePicker::publishedPropertiesInFormOrder()
+{
+    // A form stores and loads the published properties in this order.
+    const QStringList expected = {
+        "Alignment", "AllowCalendarSwitch", "AllowNull", "AutoMove", "AutoMoveDirection", "AutoSize", "BorderStyle",
+        "Buttons", "CalColors", "CalendarOptions", "Checked", "Date", "DefaultBoldDays", "DropDownAlign",
+        "FormattedHint", "HighlightRequired", "IntelliYearDigits", "IsNull", "Kind", "MaxDate", "MaxDateTime",
+        "MaxTime", "MinDate", "MinDateTime", "MinTime", "ReadOnly", "ShowCheckBox", "ShowSecond", "Time",
+        "Use12HourClock", "UseCurrentDate", "UseCurrentTime", "UseSystemCalendar"};
+    const QMetaObject &meta = TExShDatePicker::staticMetaObject;
+    QStringList published;
+    for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i)
+        published << QString::fromLatin1(meta.property(i).name());
+    QCOMPARE(published, expected);
+
+    // Written through the property system as a form loader would.
+    TExShDatePicker picker;
+    QVERIFY(picker.setProperty("Buttons", QVariant::fromValue(TDatePickerButtons(dpbUpDown))));
+    QVERIFY(picker.setProperty("DropDownAlign", QVariant::fromValue(daCenter)));
+    QVERIFY(picker.setProperty("ShowCheckBox", true));
+    QCOMPARE(picker.Buttons(), TDatePickerButtons(dpbUpDown));
+    QCOMPARE(picker.DropDownAlign(), daCenter);
+    QVERIFY(!picker.ButtonRect(TCustomExShDatePicker::btnCheckBox).isEmpty());
+    QCOMPARE(picker.property("CalColors").value<TMonthCalendarColors *>(), picker.Calendar()->CalColors());
+}
+
+// ---- how it looks -------------------------------------------------------------------------------------------------
+
+void tst_ExShDatePicker::screenshotOfTheTestWindow()
+{
+    // The test window's picker: right to left, no months menu, Checked off, formatted hint, required mark.
+    QWidget window;
+    window.setLayoutDirection(Qt::RightToLeft);
+    window.setPalette(QApplication::palette());
+    auto *picker = new TExShDatePicker(&window);
+    picker->SetCalendarOptions(kFormCalendarOptions);
+    picker->SetChecked(false);
+    picker->SetFormattedHint(true);
+    picker->SetHighlightRequired(true);
+    picker->setGeometry(20, 16, 130, picker->height());
+    window.resize(170, 60);
+    window.move(200, 200);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    picker->setFocus();
+    picker->DropDown();
+    TDropDownCalendar *cal = picker->Calendar();
+    QVERIFY(cal->isVisible());
+    // Make the cursor day distinct from today so both marks show.
+    QTest::keyClick(cal, Qt::Key_Down);
+
+    // The pop-up is a window of its own: compose it under the picker as the screen shows it.
+    const QRect windowRect = window.frameGeometry();
+    const QRect calRect = cal->frameGeometry();
+    const QRect all = windowRect.united(calRect).adjusted(-8, -8, 8, 8);
+    QImage image(all.size(), QImage::Format_ARGB32);
+    image.fill(QColor(0x6d, 0x7b, 0x8d));
+    QPainter painter(&image);
+    painter.drawPixmap(windowRect.topLeft() - all.topLeft(), window.grab());
+    painter.drawPixmap(calRect.topLeft() - all.topLeft(), cal->grab());
+    painter.end();
+    QVERIFY(!saveScreenshot(image, QStringLiteral("ExShDatePicker_testwindow_dropdown")).isEmpty());
+    QVERIFY(!saveScreenshot(cal, QStringLiteral("ExShDatePicker_dropdown_calendar")).isEmpty());
+    picker->CloseUp(false);
+
+    picker->SetShowCheckBox(true);
+    picker->SetDate(day(1404, 7, 3));
+    QVERIFY(!saveScreenshot(picker, QStringLiteral("ExShDatePicker_checkbox_unchecked")).isEmpty());
+}
+
+QTEST_MAIN(tst_ExShDatePicker)
+#include "tst_ExShDatePicker.moc"
