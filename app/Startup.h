@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+
+class TfrmAbout;
+class TfrmMain;
+class TfrmMessage;
+
+// Application-wide settings every window relies on: right-to-left layout, the embedded font, Qt's Persian
+// translation and the button style. Call once, after QApplication exists.
+void prepareApplication();
+
+// The single instances of the program's windows and data module, created hidden in their fixed order and
+// reachable through their globals (frmMain, frmMessage, ...). Destroying it destroys them in reverse order
+// and clears the globals.
+struct ApplicationWindows
+{
+    ApplicationWindows();
+    ~ApplicationWindows();
+    ApplicationWindows(const ApplicationWindows&) = delete;
+    ApplicationWindows& operator=(const ApplicationWindows&) = delete;
+
+    std::unique_ptr<TfrmMain> main;
+    std::unique_ptr<TfrmMessage> message;
+    // frmNewTest (the test window), Data (the data module), frmResult (the results window) and frmSearch
+    // (the search window) are created here, in that order, between the message dialog and the About box.
+    std::unique_ptr<TfrmAbout> about;
+};
