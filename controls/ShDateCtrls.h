@@ -24,7 +24,7 @@ struct TPickerValue
     Word PM = 0; // 1 when Hour is above 11
 
     Word word(int section) const;
-    friend bool operator==(const TPickerValue &, const TPickerValue &) = default;
+    friend bool operator==(const TPickerValue&, const TPickerValue&) = default;
 };
 
 // A focusable, self-painted single-line date (and/or time) edit. The value is edited section by section:
@@ -64,9 +64,20 @@ class TCustomShDatePicker : public QWidget
 
 public:
     // Section indexes; word i of a TPickerValue belongs to section i.
-    enum Section { secYear = 0, secMonth, secDay, secHour, secMinute, secSecond, secMSec, secAmPm, SectionCount };
+    enum Section
+    {
+        secYear = 0,
+        secMonth,
+        secDay,
+        secHour,
+        secMinute,
+        secSecond,
+        secMSec,
+        secAmPm,
+        SectionCount
+    };
 
-    explicit TCustomShDatePicker(QWidget *parent = nullptr);
+    explicit TCustomShDatePicker(QWidget* parent = nullptr);
     ~TCustomShDatePicker() override;
 
     Qt::Alignment Alignment() const { return m_alignment; }
@@ -121,7 +132,7 @@ public:
     bool UseSystemCalendar() const { return m_useSystemCalendar; }
     // The pattern of the formatted tooltip (the control's hint text).
     QString Hint() const { return m_hint; }
-    void SetHint(const QString &value);
+    void SetHint(const QString& value);
 
     // The date joined with the time of day: what the date-time bounds and the formatted tooltip use.
     TDateTime DateTime() const;
@@ -163,11 +174,11 @@ protected:
     virtual void CheckTime(TDateTime value) const;
     virtual bool IsGrayed() const;
     virtual bool ShowRequiredMark() const;
-    virtual void PaintSection(QPainter &painter, int index);
+    virtual void PaintSection(QPainter& painter, int index);
 
     // Notifications descendants may extend.
     virtual void SectionChanged(int oldSection);
-    virtual void UpdateSections(const TPickerValue &old, bool notify);
+    virtual void UpdateSections(const TPickerValue& old, bool notify);
     virtual void Change();
     virtual void CalendarSwitch();
 
@@ -182,7 +193,7 @@ protected:
     void SetSectionLimit(int section, bool upper);
     // Today's date and the current time, clamped; when null and nothing moved, old.Year is zeroed so the
     // following UpdateSections still leaves the null state.
-    void TodayAndNow(TPickerValue &old);
+    void TodayAndNow(TPickerValue& old);
     // Moves the date by whole days and clamps it.
     void MoveDays(int days);
     void ClampDate();
@@ -201,30 +212,30 @@ protected:
     // Whole client area inside the border.
     QRect ClientRect() const;
     // Descendants that add buttons narrow the edit rectangle and move the indicator in their AdjustEditRect.
-    void SetEditRect(const QRect &rect) { m_editRect = rect; }
-    void SetIndicatorRect(const QRect &rect) { m_indicatorRect = rect; }
+    void SetEditRect(const QRect& rect) { m_editRect = rect; }
+    void SetIndicatorRect(const QRect& rect) { m_indicatorRect = rect; }
     void InvalidateSection(int section);
     // Left/right extent of a section (0, 0 when hidden).
     int SectionLeft(int section) const { return m_extents[section].first; }
     int SectionRight(int section) const { return m_extents[section].second; }
 
-    bool event(QEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    TDateTime encodeDate(const TPickerValue &v) const;
-    TDateTime encodeTime(const TPickerValue &v, bool withSeconds) const;
+    TDateTime encodeDate(const TPickerValue& v) const;
+    TDateTime encodeTime(const TPickerValue& v, bool withSeconds) const;
     void decodeDateInto(TDateTime value);
     void decodeTimeInto(TDateTime value);
-    void setParts(const TPickerValue &v);
+    void setParts(const TPickerValue& v);
     void handleDigit(int digit);
     void autoMove();
     void clampAfterSectionChange(int section);

@@ -38,10 +38,10 @@ int digitValue(QChar c)
     return -1;
 }
 
-QString withAsciiDigits(const QString &text)
+QString withAsciiDigits(const QString& text)
 {
     QString out = text;
-    for (QChar &c : out) {
+    for (QChar& c : out) {
         const int d = digitValue(c);
         if (d >= 0)
             c = QChar(u'0' + d);
@@ -59,19 +59,28 @@ QString twoDigits(int value)
 Word TPickerValue::word(int section) const
 {
     switch (section) {
-    case 0: return Year;
-    case 1: return Month;
-    case 2: return Day;
-    case 3: return Hour;
-    case 4: return Minute;
-    case 5: return Second;
-    case 6: return MSec;
-    case 7: return PM;
-    default: return 0;
+    case 0:
+        return Year;
+    case 1:
+        return Month;
+    case 2:
+        return Day;
+    case 3:
+        return Hour;
+    case 4:
+        return Minute;
+    case 5:
+        return Second;
+    case 6:
+        return MSec;
+    case 7:
+        return PM;
+    default:
+        return 0;
     }
 }
 
-TCustomShDatePicker::TCustomShDatePicker(QWidget *parent) : QWidget(parent)
+TCustomShDatePicker::TCustomShDatePicker(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -111,7 +120,7 @@ int TCustomShDatePicker::CurrentYear() const
     return ShCurrentYear();
 }
 
-TDateTime TCustomShDatePicker::encodeDate(const TPickerValue &v) const
+TDateTime TCustomShDatePicker::encodeDate(const TPickerValue& v) const
 {
     if (m_useSystemCalendar) {
         const QDate date(v.Year, v.Month, v.Day);
@@ -122,7 +131,7 @@ TDateTime TCustomShDatePicker::encodeDate(const TPickerValue &v) const
     return value;
 }
 
-TDateTime TCustomShDatePicker::encodeTime(const TPickerValue &v, bool withSeconds) const
+TDateTime TCustomShDatePicker::encodeTime(const TPickerValue& v, bool withSeconds) const
 {
     return withSeconds ? ShTimeValue(v.Hour, v.Minute, v.Second, v.MSec) : ShTimeValue(v.Hour, v.Minute, 0, 0);
 }
@@ -189,7 +198,7 @@ TDateTime TCustomShDatePicker::Date() const
 
 TDateTime TCustomShDatePicker::Time() const
 {
-    const TPickerValue &v = m_editing ? m_preEdit : m_value;
+    const TPickerValue& v = m_editing ? m_preEdit : m_value;
     return ShTimeValue(v.Hour, v.Minute, m_showSecond ? v.Second : 0, 0);
 }
 
@@ -367,7 +376,7 @@ void TCustomShDatePicker::SetUse12HourClock(bool value)
     relayout();
 }
 
-void TCustomShDatePicker::SetHint(const QString &value)
+void TCustomShDatePicker::SetHint(const QString& value)
 {
     m_hint = value;
 }
@@ -417,19 +426,26 @@ QString TCustomShDatePicker::SectionText(int section) const
     if (m_null)
         return QStringLiteral("  ");
     switch (section) {
-    case secYear: return QString::number(m_value.Year);
-    case secMonth: return QString::number(m_value.Month);
-    case secDay: return QString::number(m_value.Day);
+    case secYear:
+        return QString::number(m_value.Year);
+    case secMonth:
+        return QString::number(m_value.Month);
+    case secDay:
+        return QString::number(m_value.Day);
     case secHour: {
         if (!m_use12HourClock)
             return twoDigits(m_value.Hour);
         const int h = m_value.Hour % 12;
         return twoDigits(h == 0 ? 12 : h);
     }
-    case secMinute: return twoDigits(m_value.Minute);
-    case secSecond: return twoDigits(m_value.Second);
-    case secAmPm: return m_value.Hour > 11 ? FormatSettings.TimePMString : FormatSettings.TimeAMString;
-    default: return {};
+    case secMinute:
+        return twoDigits(m_value.Minute);
+    case secSecond:
+        return twoDigits(m_value.Second);
+    case secAmPm:
+        return m_value.Hour > 11 ? FormatSettings.TimePMString : FormatSettings.TimeAMString;
+    default:
+        return {};
     }
 }
 
@@ -456,7 +472,7 @@ void TCustomShDatePicker::SectionChanged(int oldSection)
     InvalidateSection(m_currentSection);
 }
 
-void TCustomShDatePicker::UpdateSections(const TPickerValue &old, bool notify)
+void TCustomShDatePicker::UpdateSections(const TPickerValue& old, bool notify)
 {
     const TPickerValue now = Snapshot();
     bool changed = false;
@@ -669,7 +685,7 @@ void TCustomShDatePicker::clampAfterSectionChange(int section)
 
 void TCustomShDatePicker::StepSection(int section, int delta)
 {
-    TPickerValue &v = m_value;
+    TPickerValue& v = m_value;
     switch (section) {
     case secYear: {
         int year = v.Year + delta;
@@ -701,18 +717,27 @@ void TCustomShDatePicker::StepSection(int section, int delta)
         v.Day = static_cast<Word>(day);
         break;
     }
-    case secHour: v.Hour = static_cast<Word>((v.Hour + delta + 24) % 24); break;
-    case secMinute: v.Minute = static_cast<Word>((v.Minute + delta + 60) % 60); break;
-    case secSecond: v.Second = static_cast<Word>((v.Second + delta + 60) % 60); break;
-    case secAmPm: v.Hour = static_cast<Word>(v.Hour > 11 ? v.Hour - 12 : v.Hour + 12); break;
-    default: return;
+    case secHour:
+        v.Hour = static_cast<Word>((v.Hour + delta + 24) % 24);
+        break;
+    case secMinute:
+        v.Minute = static_cast<Word>((v.Minute + delta + 60) % 60);
+        break;
+    case secSecond:
+        v.Second = static_cast<Word>((v.Second + delta + 60) % 60);
+        break;
+    case secAmPm:
+        v.Hour = static_cast<Word>(v.Hour > 11 ? v.Hour - 12 : v.Hour + 12);
+        break;
+    default:
+        return;
     }
     clampAfterSectionChange(section);
 }
 
 void TCustomShDatePicker::SetSectionLimit(int section, bool upper)
 {
-    TPickerValue &v = m_value;
+    TPickerValue& v = m_value;
     switch (section) {
     case secYear: {
         const int first = CurrentYear() - FormatSettings.TwoDigitYearCenturyWindow;
@@ -724,17 +749,26 @@ void TCustomShDatePicker::SetSectionLimit(int section, bool upper)
         v.Month = upper ? 12 : 1;
         clampDayToMonth();
         break;
-    case secDay: v.Day = static_cast<Word>(upper ? MonthLength(v.Year, v.Month) : 1); break;
+    case secDay:
+        v.Day = static_cast<Word>(upper ? MonthLength(v.Year, v.Month) : 1);
+        break;
     case secHour:
-    case secAmPm: v.Hour = upper ? 23 : 0; break;
-    case secMinute: v.Minute = upper ? 59 : 0; break;
-    case secSecond: v.Second = upper ? 59 : 0; break;
-    default: return;
+    case secAmPm:
+        v.Hour = upper ? 23 : 0;
+        break;
+    case secMinute:
+        v.Minute = upper ? 59 : 0;
+        break;
+    case secSecond:
+        v.Second = upper ? 59 : 0;
+        break;
+    default:
+        return;
     }
     clampAfterSectionChange(section);
 }
 
-void TCustomShDatePicker::TodayAndNow(TPickerValue &old)
+void TCustomShDatePicker::TodayAndNow(TPickerValue& old)
 {
     decodeDateInto(Clock::today());
     decodeTimeInto(Clock::now());
@@ -742,8 +776,8 @@ void TCustomShDatePicker::TodayAndNow(TPickerValue &old)
     ClampTime();
     ClampDateTime();
     const TPickerValue now = Snapshot();
-    if (GetIsNull() && now.Year == old.Year && now.Month == old.Month && now.Day == old.Day &&
-        now.Hour == old.Hour && now.Minute == old.Minute && now.Second == old.Second)
+    if (GetIsNull() && now.Year == old.Year && now.Month == old.Month && now.Day == old.Day && now.Hour == old.Hour &&
+        now.Minute == old.Minute && now.Second == old.Second)
         old.Year = 0;
 }
 
@@ -767,7 +801,7 @@ bool TCustomShDatePicker::CommitEdit()
     if (!m_editing)
         return true;
     const TPickerValue old = Snapshot();
-    TPickerValue &v = m_value;
+    TPickerValue& v = m_value;
 
     if (v.Year < 100) {
         const int window = FormatSettings.TwoDigitYearCenturyWindow;
@@ -861,15 +895,14 @@ void TCustomShDatePicker::handleDigit(int d)
     }
     TPickerValue old = Snapshot();
     const int prev = m_previousDigit;
-    TPickerValue &v = m_value;
+    TPickerValue& v = m_value;
     bool complete = false;
 
     switch (m_currentSection) {
     case secYear:
         v.Year = static_cast<Word>(v.Year >= 1000 || prev < 0 ? d : v.Year * 10 + d);
-        complete = v.Year > 999 ||
-                   (m_intelliYearDigits && m_autoMove && (v.Year > 9 || prev >= 0) &&
-                    (m_autoMoveDirection == amdYMD || m_kind == dtkDateTime));
+        complete = v.Year > 999 || (m_intelliYearDigits && m_autoMove && (v.Year > 9 || prev >= 0) &&
+                                    (m_autoMoveDirection == amdYMD || m_kind == dtkDateTime));
         break;
     case secMonth: {
         const int candidate = v.Month * 10 + d;
@@ -930,7 +963,7 @@ void TCustomShDatePicker::handleDigit(int d)
         break;
     case secMinute:
     case secSecond: {
-        Word &field = m_currentSection == secMinute ? v.Minute : v.Second;
+        Word& field = m_currentSection == secMinute ? v.Minute : v.Second;
         if (prev >= 0 && field * 10 + d < 60) {
             field = static_cast<Word>(field * 10 + d);
             complete = true;
@@ -993,7 +1026,7 @@ void TCustomShDatePicker::PasteFromClipboard()
     if (parsed != Date()) {
         try {
             SetDate(parsed);
-        } catch (const EShDateTimeError &) {
+        } catch (const EShDateTimeError&) {
             // A pasted date outside the bounds is dropped without a word, like a typed one.
         }
     } else if (GetIsNull()) {
@@ -1065,8 +1098,8 @@ void TCustomShDatePicker::UpdateLayout()
     const QFontMetrics fm(font());
     const int dateSep = FormatSettings.DateSeparator.isNull() ? 0 : fm.horizontalAdvance(FormatSettings.DateSeparator);
     const int timeSep = FormatSettings.TimeSeparator.isNull() ? 0 : fm.horizontalAdvance(FormatSettings.TimeSeparator);
-    const int amPm = std::max(fm.horizontalAdvance(FormatSettings.TimeAMString),
-                              fm.horizontalAdvance(FormatSettings.TimePMString));
+    const int amPm =
+        std::max(fm.horizontalAdvance(FormatSettings.TimeAMString), fm.horizontalAdvance(FormatSettings.TimePMString));
     const int space = fm.horizontalAdvance(QLatin1Char(' '));
     int field = 0;
     for (int i = 0; i <= 9; ++i)
@@ -1074,7 +1107,9 @@ void TCustomShDatePicker::UpdateLayout()
 
     int total = 0;
     switch (m_kind) {
-    case dtkDate: total = 4 * field + 2 * dateSep; break;
+    case dtkDate:
+        total = 4 * field + 2 * dateSep;
+        break;
     case dtkTime:
         total = m_showSecond ? 3 * field + 2 * timeSep : 2 * field + timeSep;
         if (m_use12HourClock)
@@ -1117,12 +1152,16 @@ void TCustomShDatePicker::UpdateLayout()
         x += width;
         switch (i) {
         case secYear:
-        case secMonth: x += dateSep; break;
+        case secMonth:
+            x += dateSep;
+            break;
         case secDay:
             if (m_kind == dtkDateTime)
                 x += space;
             break;
-        case secHour: x += timeSep; break;
+        case secHour:
+            x += timeSep;
+            break;
         case secMinute:
             if (m_showSecond || m_use12HourClock)
                 x += timeSep;
@@ -1131,7 +1170,8 @@ void TCustomShDatePicker::UpdateLayout()
             if (m_use12HourClock)
                 x += timeSep;
             break;
-        default: break;
+        default:
+            break;
         }
     }
     m_layoutSize = size();
@@ -1149,7 +1189,7 @@ void TCustomShDatePicker::relayout()
 
 // ---- painting -----------------------------------------------------------------------------------------------------
 
-void TCustomShDatePicker::paintEvent(QPaintEvent *)
+void TCustomShDatePicker::paintEvent(QPaintEvent*)
 {
     if (m_layoutSize != size())
         UpdateLayout();
@@ -1173,8 +1213,8 @@ void TCustomShDatePicker::paintEvent(QPaintEvent *)
             return;
         const int left = m_extents[before].second;
         const int right = m_extents[after].first;
-        p.drawText(QRect(left, m_textRect.top(), right - left, m_textRect.height()),
-                   Qt::AlignHCenter | Qt::AlignTop, QString(separator));
+        p.drawText(QRect(left, m_textRect.top(), right - left, m_textRect.height()), Qt::AlignHCenter | Qt::AlignTop,
+                   QString(separator));
     };
     if (m_visible[secYear] || m_visible[secMonth]) {
         drawGap(secYear, secMonth, FormatSettings.DateSeparator);
@@ -1209,7 +1249,7 @@ void TCustomShDatePicker::paintEvent(QPaintEvent *)
     }
 }
 
-void TCustomShDatePicker::PaintSection(QPainter &painter, int index)
+void TCustomShDatePicker::PaintSection(QPainter& painter, int index)
 {
     const QRect r = SectionRect(index);
     if (r.isEmpty())
@@ -1233,7 +1273,7 @@ void TCustomShDatePicker::PaintSection(QPainter &painter, int index)
 
 // ---- input --------------------------------------------------------------------------------------------------------
 
-void TCustomShDatePicker::keyPressEvent(QKeyEvent *event)
+void TCustomShDatePicker::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers();
     const bool ctrl = mods & Qt::ControlModifier;
@@ -1346,7 +1386,7 @@ void TCustomShDatePicker::keyPressEvent(QKeyEvent *event)
     UpdateSections(old, true);
 }
 
-void TCustomShDatePicker::mousePressEvent(QMouseEvent *event)
+void TCustomShDatePicker::mousePressEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
@@ -1375,7 +1415,7 @@ void TCustomShDatePicker::mousePressEvent(QMouseEvent *event)
     event->accept();
 }
 
-void TCustomShDatePicker::mouseDoubleClickEvent(QMouseEvent *event)
+void TCustomShDatePicker::mouseDoubleClickEvent(QMouseEvent* event)
 {
     event->accept();
     if (!m_allowCalendarSwitch || event->button() != Qt::LeftButton)
@@ -1392,7 +1432,7 @@ void TCustomShDatePicker::mouseDoubleClickEvent(QMouseEvent *event)
         CalendarSwitch();
 }
 
-void TCustomShDatePicker::wheelEvent(QWheelEvent *event)
+void TCustomShDatePicker::wheelEvent(QWheelEvent* event)
 {
     if (!CanModify()) {
         event->ignore();
@@ -1421,7 +1461,7 @@ void TCustomShDatePicker::wheelEvent(QWheelEvent *event)
     UpdateSections(old, true);
 }
 
-void TCustomShDatePicker::focusInEvent(QFocusEvent *event)
+void TCustomShDatePicker::focusInEvent(QFocusEvent* event)
 {
     if (m_autoMove)
         m_currentSection = m_kind == dtkTime ? secHour : m_autoMoveDirection == amdYMD ? secYear : secDay;
@@ -1429,20 +1469,20 @@ void TCustomShDatePicker::focusInEvent(QFocusEvent *event)
     QWidget::focusInEvent(event);
 }
 
-void TCustomShDatePicker::focusOutEvent(QFocusEvent *event)
+void TCustomShDatePicker::focusOutEvent(QFocusEvent* event)
 {
     CommitEdit();
     update();
     QWidget::focusOutEvent(event);
 }
 
-void TCustomShDatePicker::resizeEvent(QResizeEvent *event)
+void TCustomShDatePicker::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     UpdateLayout();
 }
 
-void TCustomShDatePicker::changeEvent(QEvent *event)
+void TCustomShDatePicker::changeEvent(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::FontChange:
@@ -1456,7 +1496,8 @@ void TCustomShDatePicker::changeEvent(QEvent *event)
     case QEvent::PaletteChange:
         update();
         break;
-    default: break;
+    default:
+        break;
     }
     QWidget::changeEvent(event);
 }
@@ -1472,7 +1513,7 @@ QString TCustomShDatePicker::FormattedHintText() const
     return m_hint.isEmpty() ? QLocale().toString(dt, QLocale::ShortFormat) : QLocale().toString(dt, m_hint);
 }
 
-bool TCustomShDatePicker::event(QEvent *event)
+bool TCustomShDatePicker::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && m_formattedHint) {
         if (GetIsNull()) {
@@ -1480,7 +1521,7 @@ bool TCustomShDatePicker::event(QEvent *event)
             event->ignore();
             return true;
         }
-        const auto *help = static_cast<QHelpEvent *>(event);
+        const auto* help = static_cast<QHelpEvent*>(event);
         QToolTip::showText(help->globalPos(), FormattedHintText(), this);
         return true;
     }

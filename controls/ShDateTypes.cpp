@@ -25,12 +25,12 @@ std::int64_t totalMilliseconds(TDateTime value)
 
 } // namespace
 
-QString ShExceedsMaximumText(const QString &value, const QString &maximum)
+QString ShExceedsMaximumText(const QString& value, const QString& maximum)
 {
     return QString::asprintf(SShDateExceedsMax, value.toUtf8().constData(), maximum.toUtf8().constData());
 }
 
-QString ShLessThanMinimumText(const QString &value, const QString &minimum)
+QString ShLessThanMinimumText(const QString& value, const QString& minimum)
 {
     return QString::asprintf(SShDateLessThanMin, value.toUtf8().constData(), minimum.toUtf8().constData());
 }
@@ -40,7 +40,7 @@ QDate ShSerialToGregorian(TDateTime value)
     return QDate::fromJulianDay(serialBase() + static_cast<qint64>(ShDayOf(value)));
 }
 
-TDateTime ShGregorianToSerial(const QDate &date)
+TDateTime ShGregorianToSerial(const QDate& date)
 {
     return static_cast<TDateTime>(date.toJulianDay() - serialBase());
 }

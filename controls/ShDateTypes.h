@@ -12,31 +12,44 @@
 #include <string>
 
 // Which sections a picker shows: the date, the time of day, or both.
-enum TShDateTimeKind { dtkDate, dtkTime, dtkDateTime };
+enum TShDateTimeKind
+{
+    dtkDate,
+    dtkTime,
+    dtkDateTime
+};
 
 // The order in which a completed section hands the input on: year, month, day, or day, month, year.
-enum TAutoMoveDirection { amdYMD, amdDMY };
+enum TAutoMoveDirection
+{
+    amdYMD,
+    amdDMY
+};
 
 // The frame a date control draws around itself.
-enum TBorderStyle { bsNone, bsSingle };
+enum TBorderStyle
+{
+    bsNone,
+    bsSingle
+};
 
 // A value given by code that lies outside a control's bounds, or a bound that contradicts the other bound.
 // what() is the formatted message in UTF-8.
 class EShDateTimeError : public std::runtime_error
 {
 public:
-    explicit EShDateTimeError(const std::string &message) : std::runtime_error(message) {}
-    explicit EShDateTimeError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    explicit EShDateTimeError(const std::string& message) : std::runtime_error(message) {}
+    explicit EShDateTimeError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
 // The range messages of the date controls with both arguments filled in ("%s exceeds maximum of %s",
 // "%s is less than minimum of %s").
-QString ShExceedsMaximumText(const QString &value, const QString &maximum);
-QString ShLessThanMinimumText(const QString &value, const QString &minimum);
+QString ShExceedsMaximumText(const QString& value, const QString& maximum);
+QString ShLessThanMinimumText(const QString& value, const QString& minimum);
 
 // Day serial <-> Gregorian date. Day serial 0 is 30 December 1899; the time of day is ignored.
 QDate ShSerialToGregorian(TDateTime value);
-TDateTime ShGregorianToSerial(const QDate &date);
+TDateTime ShGregorianToSerial(const QDate& date);
 
 // Whole day serial of a value, split the way the calendar splits it (to the nearest millisecond, so a value
 // less than half a millisecond before midnight belongs to the next day).

@@ -28,8 +28,8 @@ static TDateTime fixedNow()
 struct PickerWindow
 {
     std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
-    TCustomShDatePicker *picker = nullptr;
-    QLineEdit *other = nullptr;
+    TCustomShDatePicker* picker = nullptr;
+    QLineEdit* other = nullptr;
 
     explicit PickerWindow(Qt::LayoutDirection direction = Qt::LeftToRight)
     {
@@ -53,7 +53,7 @@ struct PickerWindow
 };
 
 // What the user reads: year/month/day, a blank, hour:minute[:second] [AM/PM].
-static QString display(const TCustomShDatePicker &p)
+static QString display(const TCustomShDatePicker& p)
 {
     QStringList date;
     for (int s : {0, 1, 2})
@@ -74,7 +74,7 @@ static QString display(const TCustomShDatePicker &p)
     return out;
 }
 
-static int sectionIndex(const QString &name)
+static int sectionIndex(const QString& name)
 {
     static const QStringList names = {"year", "month", "day", "hour", "minute", "second", "msec", "ampm"};
     return names.indexOf(name);
@@ -82,14 +82,14 @@ static int sectionIndex(const QString &name)
 
 // Setup words: ymd, dmy, noauto, nointelli, dt, time, sec (ShowSecond), 12h, allownull, null, readonly, greg,
 // noswitch, min=/max= (date), mintime=/maxtime=, maxdt=yyyy/MM/dd-hh:mm, at=<section>, highlight.
-static void applySetup(PickerWindow &w, const QString &setup, const QString &start)
+static void applySetup(PickerWindow& w, const QString& setup, const QString& start)
 {
-    TCustomShDatePicker &p = *w.picker;
+    TCustomShDatePicker& p = *w.picker;
     const QStringList words = setup.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QString at;
     bool makeNull = false;
     bool readOnly = false;
-    for (const QString &word : words) {
+    for (const QString& word : words) {
         if (word == "ymd")
             p.SetAutoMoveDirection(amdYMD);
         else if (word == "dmy")
@@ -127,7 +127,8 @@ static void applySetup(PickerWindow &w, const QString &setup, const QString &sta
         else if (word.startsWith("maxtime="))
             p.SetMaxTime(ShTimeValue(word.mid(8, 2).toInt(), word.mid(11, 2).toInt(), 0, 0));
         else if (word.startsWith("maxdt="))
-            p.SetMaxDateTime(ShStrToDate(word.mid(6, 10)) + ShTimeValue(word.mid(17, 2).toInt(), word.mid(20, 2).toInt(), 0, 0));
+            p.SetMaxDateTime(ShStrToDate(word.mid(6, 10)) +
+                             ShTimeValue(word.mid(17, 2).toInt(), word.mid(20, 2).toInt(), 0, 0));
         else if (word.startsWith("at="))
             at = word.mid(3);
         else
@@ -154,17 +155,15 @@ static void applySetup(PickerWindow &w, const QString &setup, const QString &sta
 
 // Input: characters are typed one by one; <Name> is a key, with C- (Ctrl) and S- (Shift) prefixes;
 // <KP*>, <KP+>, <KP-> are keypad keys; <Out> moves the focus to the other edit, <In> back to the picker.
-static void type(PickerWindow &w, const QString &input)
+static void type(PickerWindow& w, const QString& input)
 {
     static const QHash<QString, Qt::Key> keys = {
-        {"Up", Qt::Key_Up},       {"Down", Qt::Key_Down},         {"Left", Qt::Key_Left},
-        {"Right", Qt::Key_Right}, {"Home", Qt::Key_Home},         {"End", Qt::Key_End},
-        {"PgUp", Qt::Key_PageUp}, {"PgDn", Qt::Key_PageDown},     {"Del", Qt::Key_Delete},
-        {"Space", Qt::Key_Space}, {"C", Qt::Key_C},               {"V", Qt::Key_V},
-        {"X", Qt::Key_X},         {"KP*", Qt::Key_Asterisk},      {"KP+", Qt::Key_Plus},
-        {"KP-", Qt::Key_Minus},
+        {"Up", Qt::Key_Up},      {"Down", Qt::Key_Down},    {"Left", Qt::Key_Left},   {"Right", Qt::Key_Right},
+        {"Home", Qt::Key_Home},  {"End", Qt::Key_End},      {"PgUp", Qt::Key_PageUp}, {"PgDn", Qt::Key_PageDown},
+        {"Del", Qt::Key_Delete}, {"Space", Qt::Key_Space},  {"C", Qt::Key_C},         {"V", Qt::Key_V},
+        {"X", Qt::Key_X},        {"KP*", Qt::Key_Asterisk}, {"KP+", Qt::Key_Plus},    {"KP-", Qt::Key_Minus},
     };
-    TCustomShDatePicker *p = w.picker;
+    TCustomShDatePicker* p = w.picker;
     for (int i = 0; i < input.size(); ++i) {
         const QChar c = input[i];
         if (c == QLatin1Char('<')) {
@@ -264,7 +263,7 @@ void tst_ShDatePicker::cleanup()
 void tst_ShDatePicker::newPickerShowsNow()
 {
     PickerWindow w;
-    const TCustomShDatePicker &p = *w.picker;
+    const TCustomShDatePicker& p = *w.picker;
     QCOMPARE(p.Date(), ShEncodeDate(1404, 5, 12));
     QCOMPARE(p.Time(), ShTimeValue(10, 30, 0, 0)); // seconds only count when shown
     QCOMPARE(p.CurrentSection(), 2);
@@ -276,6 +275,7 @@ void tst_ShDatePicker::newPickerShowsNow()
     QCOMPARE(w.picker->sizeHint().width(), 121);
 }
 
+// clang-format off
 void tst_ShDatePicker::input_data()
 {
     QTest::addColumn<QString>("setup");
@@ -468,6 +468,7 @@ void tst_ShDatePicker::input_data()
     QTest::newRow("read-only still moves between sections") << "readonly at=day" << "1404/05/12" << "<Right>"
         << "1404/5/12" << "1404/05/12" << "year" << false << 0;
 }
+// clang-format on
 
 void tst_ShDatePicker::input()
 {
@@ -523,6 +524,7 @@ void tst_ShDatePicker::rightToLeftArrowsFollowTheScreen()
     }
 }
 
+// clang-format off
 void tst_ShDatePicker::boundErrors_data()
 {
     QTest::addColumn<QString>("action");
@@ -544,18 +546,19 @@ void tst_ShDatePicker::boundErrors_data()
         << "13:15:00 exceeds maximum of 12:00:00";
     QTest::newRow("bounds of 0 never raise") << "min=1404/05/01 max=0 min=0 max=1404/04/01" << "";
 }
+// clang-format on
 
 void tst_ShDatePicker::boundErrors()
 {
     QFETCH(QString, action);
     QFETCH(QString, message);
     PickerWindow w;
-    TCustomShDatePicker &p = *w.picker;
+    TCustomShDatePicker& p = *w.picker;
     p.SetTime(ShTimeValue(10, 30, 0, 0));
     const TDateTime dateBefore = p.Date();
     QString caught;
     TDateTime minBefore = 0, maxBefore = 0;
-    for (const QString &word : action.split(' ')) {
+    for (const QString& word : action.split(' ')) {
         const int eq = word.indexOf('=');
         const QString name = word.left(eq), value = word.mid(eq + 1);
         const auto date = [&] { return value == "0" ? 0.0 : ShStrToDate(value); };
@@ -577,7 +580,7 @@ void tst_ShDatePicker::boundErrors()
                 p.SetMaxTime(time());
             else if (name == "time")
                 p.SetTime(time());
-        } catch (const EShDateTimeError &e) {
+        } catch (const EShDateTimeError& e) {
             caught = QString::fromUtf8(e.what());
             break;
         }
@@ -595,7 +598,7 @@ void tst_ShDatePicker::boundErrors()
 void tst_ShDatePicker::settingBoundClampsValue()
 {
     PickerWindow w;
-    TCustomShDatePicker &p = *w.picker;
+    TCustomShDatePicker& p = *w.picker;
     p.SetKind(dtkDateTime);
     p.SetTime(ShTimeValue(10, 30, 0, 0));
     QSignalSpy changes(&p, &TCustomShDatePicker::OnChange);
@@ -614,6 +617,7 @@ void tst_ShDatePicker::settingBoundClampsValue()
     QCOMPARE(display(p), QStringLiteral("1404/4/20 12:00"));
 }
 
+// clang-format off
 void tst_ShDatePicker::clipboard_data()
 {
     QTest::addColumn<QString>("setup");
@@ -651,6 +655,7 @@ void tst_ShDatePicker::clipboard_data()
     QTest::newRow("Gregorian copy uses the locale") << "greg" << "" << "<C-C>" << "2025/8/3" << false << 0
         << "8/3/25";
 }
+// clang-format on
 
 void tst_ShDatePicker::clipboard()
 {
@@ -674,7 +679,7 @@ void tst_ShDatePicker::calendarSwitch()
     PickerWindow w;
     QVERIFY(w.show());
     applySetup(w, "dt", "1404/05/12 10:30");
-    TCustomShDatePicker &p = *w.picker;
+    TCustomShDatePicker& p = *w.picker;
     QSignalSpy changes(&p, &TCustomShDatePicker::OnChange);
     QSignalSpy switches(&p, &TCustomShDatePicker::OnCalendarSwitch);
     const TDateTime day = p.Date();
@@ -732,7 +737,7 @@ void tst_ShDatePicker::mouse()
     PickerWindow w;
     QVERIFY(w.show());
     applySetup(w, "dt", "1400/01/01 01:00");
-    TCustomShDatePicker &p = *w.picker;
+    TCustomShDatePicker& p = *w.picker;
     w.other->setFocus();
     QVERIFY(!p.hasFocus());
 
@@ -765,6 +770,7 @@ void tst_ShDatePicker::mouse()
     QCOMPARE(ShDateToStr(p.Date()), QStringLiteral("1400/01/01"));
 }
 
+// clang-format off
 void tst_ShDatePicker::wheel_data()
 {
     QTest::addColumn<QString>("setup");
@@ -783,6 +789,7 @@ void tst_ShDatePicker::wheel_data()
     QTest::newRow("read-only leaves the wheel to others") << "readonly at=month" << 120 << 0 << "1404/5/30" << 0
         << false;
 }
+// clang-format on
 
 void tst_ShDatePicker::wheel()
 {
@@ -808,7 +815,7 @@ void tst_ShDatePicker::formattedHint()
     PickerWindow w;
     QVERIFY(w.show());
     applySetup(w, "dt allownull", "1391/02/10 08:30");
-    TCustomShDatePicker &p = *w.picker;
+    TCustomShDatePicker& p = *w.picker;
     p.SetFormattedHint(true);
     p.SetHint(QStringLiteral("yyyy/mm/dd hh:nn"));
     QCOMPARE(p.FormattedHintText(), QStringLiteral("1391/02/10 08:30"));
@@ -826,6 +833,7 @@ void tst_ShDatePicker::formattedHint()
     QTRY_VERIFY(!QToolTip::isVisible());
 }
 
+// clang-format off
 void tst_ShDatePicker::focus_data()
 {
     QTest::addColumn<QString>("setup");
@@ -836,6 +844,7 @@ void tst_ShDatePicker::focus_data()
     QTest::newRow("time lands on the hour") << "time at=minute" << "hour";
     QTest::newRow("without AutoMove the section stays") << "noauto at=month" << "month";
 }
+// clang-format on
 
 void tst_ShDatePicker::focus()
 {
@@ -854,7 +863,7 @@ void tst_ShDatePicker::autoSizeFollowsFont()
 {
     PickerWindow w;
     QVERIFY(w.show());
-    TCustomShDatePicker &p = *w.picker;
+    TCustomShDatePicker& p = *w.picker;
     const int small = p.height();
     QFont big = p.font();
     big.setPixelSize(30);
@@ -874,6 +883,7 @@ void tst_ShDatePicker::autoSizeFollowsFont()
     QVERIFY(qAbs(text.top() - (80 - text.bottom() - 1)) <= 1);
 }
 
+// clang-format off
 void tst_ShDatePicker::highlightOnlyWithFocus_data()
 {
     QTest::addColumn<bool>("focused");
@@ -884,8 +894,9 @@ void tst_ShDatePicker::highlightOnlyWithFocus_data()
     QTest::newRow("not focused") << false << true << false;
     QTest::newRow("disabled") << true << false << false;
 }
+// clang-format on
 
-static int countColour(const QImage &image, const QRect &area, QRgb colour);
+static int countColour(const QImage& image, const QRect& area, QRgb colour);
 
 void tst_ShDatePicker::highlightOnlyWithFocus()
 {
@@ -894,7 +905,7 @@ void tst_ShDatePicker::highlightOnlyWithFocus()
     QFETCH(bool, expected);
     PickerWindow w;
     QVERIFY(w.show());
-    TCustomShDatePicker &p = *w.picker;
+    TCustomShDatePicker& p = *w.picker;
     if (focused)
         p.setFocus();
     else
@@ -907,7 +918,7 @@ void tst_ShDatePicker::highlightOnlyWithFocus()
     QCOMPARE(countColour(image, p.SectionRect(0), highlight), 0);
 }
 
-static int countColour(const QImage &image, const QRect &area, QRgb colour)
+static int countColour(const QImage& image, const QRect& area, QRgb colour)
 {
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -917,6 +928,7 @@ static int countColour(const QImage &image, const QRect &area, QRgb colour)
     return n;
 }
 
+// clang-format off
 void tst_ShDatePicker::indicatorPixels_data()
 {
     QTest::addColumn<bool>("rtl");
@@ -932,6 +944,7 @@ void tst_ShDatePicker::indicatorPixels_data()
     QTest::newRow("Gregorian without switching: none") << false << true << false << int(dtkDate) << false;
     QTest::newRow("Gregorian time only: none") << false << true << true << int(dtkTime) << false;
 }
+// clang-format on
 
 void tst_ShDatePicker::indicatorPixels()
 {
@@ -942,7 +955,7 @@ void tst_ShDatePicker::indicatorPixels()
     QFETCH(bool, expected);
     PickerWindow w(rtl ? Qt::RightToLeft : Qt::LeftToRight);
     QVERIFY(w.show());
-    TCustomShDatePicker &p = *w.picker;
+    TCustomShDatePicker& p = *w.picker;
     p.SetKind(TShDateTimeKind(kind));
     p.SetUseSystemCalendar(gregorian);
     p.SetAllowCalendarSwitch(allowSwitch);
@@ -962,6 +975,7 @@ void tst_ShDatePicker::indicatorPixels()
     QCOMPARE(ind.top(), 1 + 2); // border, then 2 pixels down
 }
 
+// clang-format off
 void tst_ShDatePicker::requiredMarkPixels_data()
 {
     QTest::addColumn<bool>("highlight");
@@ -975,6 +989,7 @@ void tst_ShDatePicker::requiredMarkPixels_data()
     QTest::newRow("required, not null") << true << true << false << false << false;
     QTest::newRow("not required, null") << false << true << true << false << false;
 }
+// clang-format on
 
 void tst_ShDatePicker::requiredMarkPixels()
 {
@@ -985,7 +1000,7 @@ void tst_ShDatePicker::requiredMarkPixels()
     QFETCH(bool, expected);
     PickerWindow w(rtl ? Qt::RightToLeft : Qt::LeftToRight);
     QVERIFY(w.show());
-    TCustomShDatePicker &p = *w.picker;
+    TCustomShDatePicker& p = *w.picker;
     p.SetHighlightRequired(highlight);
     p.SetAllowNull(allowNull);
     p.SetIsNull(isNull);
@@ -1020,7 +1035,7 @@ void tst_ShDatePicker::sheet()
                     for (const bool null : {false, true}) {
                         PickerWindow w(rtl ? Qt::RightToLeft : Qt::LeftToRight);
                         QVERIFY(w.show());
-                        TCustomShDatePicker &p = *w.picker;
+                        TCustomShDatePicker& p = *w.picker;
                         p.resize(dateTime ? 190 : 130, p.height());
                         p.SetKind(dateTime ? dtkDateTime : dtkDate);
                         p.SetUse12HourClock(dateTime && gregorian);
@@ -1047,7 +1062,7 @@ void tst_ShDatePicker::sheet()
         const int x = (i % 2) * columnWidth + 8, y = (i / 2) * rowHeight + 8;
         painter.setPen(Qt::black);
         painter.drawText(QRect(x, y, 230, rowHeight - 8), Qt::AlignVCenter | Qt::AlignLeft, shots[i].caption);
-        const QImage &img = shots[i].image;
+        const QImage& img = shots[i].image;
         painter.drawImage(QRect(x + 235, y, img.width() * scale, img.height() * scale), img);
     }
     painter.end();
@@ -1057,13 +1072,13 @@ void tst_ShDatePicker::sheet()
     QWidget form;
     form.setLayoutDirection(Qt::RightToLeft);
     form.resize(300, 80);
-    auto *label = new QLabel(QString::fromUtf8("تاریخ:"), &form);
+    auto* label = new QLabel(QString::fromUtf8("تاریخ:"), &form);
     label->setGeometry(200, 12, 80, 24);
-    auto *picker = new TCustomShDatePicker(&form);
+    auto* picker = new TCustomShDatePicker(&form);
     picker->setGeometry(70, 12, 121, picker->height());
-    auto *label2 = new QLabel(QString::fromUtf8("زمان:"), &form);
+    auto* label2 = new QLabel(QString::fromUtf8("زمان:"), &form);
     label2->setGeometry(200, 44, 80, 24);
-    auto *picker2 = new TCustomShDatePicker(&form);
+    auto* picker2 = new TCustomShDatePicker(&form);
     picker2->SetKind(dtkDateTime);
     picker2->SetShowSecond(true);
     picker2->setGeometry(20, 44, 171, picker2->height());
