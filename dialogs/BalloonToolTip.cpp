@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QToolTip>
 
 namespace {
 
@@ -45,6 +46,8 @@ void installBalloonToolTips()
         return;
     filter = new ToolTipFilter(qApp);
     qApp->installEventFilter(filter);
+    // Views that show their items' tips themselves still use Qt's tooltip: give it the balloon's font.
+    QToolTip::setFont(designFont(QStringLiteral("Tahoma"), 11));
 }
 
 BalloonToolTip* BalloonToolTip::instance()
