@@ -1,5 +1,6 @@
 #include "data/DataModule.h"
 
+#include "data/TableNameGuard.h"
 #include "data/ZarkU.h"
 
 #include <QDir>
@@ -111,4 +112,11 @@ void TData::ConnectToDatabase(const QString& fileName)
 void TData::ConnectToWorkingDirectoryDatabase()
 {
     ConnectToDatabase(QDir(QDir::currentPath()).filePath(QStringLiteral("Ravlen.mdb")));
+}
+
+void TData::OpenQuestionTable(const QString& tableName)
+{
+    tbQuestions.close();
+    tbQuestions.setTableName(checkedParticipantTableName(tableName));
+    tbQuestions.open();
 }

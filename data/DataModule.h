@@ -37,6 +37,11 @@ public:
 
     // The same with a given file, for tools and tests.
     void ConnectToDatabase(const QString& fileName);
+
+    // Closes tbQuestions, points it at a participant question table and opens it. The name normally comes from
+    // Profiles.QTable, so it is checked first (1 to 15 capitals A-Z): anything else throws DataError and leaves
+    // tbQuestions closed.
+    void OpenQuestionTable(const QString& tableName);
 };
 
 extern TData* Data;

@@ -170,6 +170,7 @@ void DataSet::open()
     m_filterExpr = std::move(expr);
     m_sortKeys = std::move(keys);
     m_state = State::Browse;
+    m_orderSorted = false;
     rebuildView(true);
 }
 
@@ -188,6 +189,8 @@ void DataSet::close()
     m_calcValid.clear();
     m_view.clear();
     m_view.shrink_to_fit();
+    m_order.clear();
+    m_order.shrink_to_fit();
     m_editBuffer.clear();
     m_recordCount = 0;
     m_storedCount = 0;
@@ -197,7 +200,7 @@ void DataSet::close()
     emit currentRowChanged(-1);
 }
 
-QVariant DataSet::recordValue(int record, int field) const
+const QVariant& DataSet::recordValue(int record, int field) const
 {
     if (field < m_storedCount)
         return m_values[size_t(record) * size_t(m_storedCount) + size_t(field)];
@@ -248,25 +251,32 @@ bool DataSet::lessRecord(int a, int b) const
     return r != 0 ? r < 0 : a < b; // ties keep the order of reading
 }
 
-void DataSet::sortView()
+void DataSet::sortOrder()
 {
+    m_order.resize(size_t(m_recordCount));
+    for (int r = 0; r < m_recordCount; ++r)
+        m_order[size_t(r)] = r;
     if (!m_sortKeys.empty())
-        std::sort(m_view.begin(), m_view.end(), [this](int a, int b) { return lessRecord(a, b); });
-    m_viewSorted = true;
+        std::stable_sort(m_order.begin(), m_order.end(), [this](int a, int b) { return compareRecords(a, b) < 0; });
+    m_orderSorted = true;
 }
 
 void DataSet::rebuildView(bool moveToFirst)
 {
     const int currentRecord = (m_cur >= 0 && m_cur < int(m_view.size())) ? m_view[size_t(m_cur)] : -1;
-    m_view.clear();
-    m_view.reserve(size_t(m_recordCount));
+    if (!m_orderSorted)
+        sortOrder();
+    // The full order is kept sorted, so filtering it keeps the sort and needs no sort of its own.
     const bool applyFilter = m_filtered && !m_filterExpr.isEmpty();
-    for (int r = 0; r < m_recordCount; ++r) {
-        if (applyFilter && !m_filterExpr.matches([this, r](int f) { return recordValue(r, f); }))
-            continue;
-        m_view.push_back(r);
+    if (!applyFilter) {
+        m_view = m_order;
+    } else {
+        m_view.clear();
+        for (int r : m_order)
+            if (m_filterExpr.matches([this, r](int f) -> const QVariant& { return recordValue(r, f); }))
+                m_view.push_back(r);
     }
-    sortView();
+    m_viewSorted = true;
     if (moveToFirst || currentRecord < 0) {
         m_cur = m_view.empty() ? -1 : 0;
         m_bof = true;
@@ -388,8 +398,8 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value)
             found = int(it - m_view.begin());
     } else {
         for (size_t i = 0; i < m_view.size(); ++i) {
-            const QVariant v = recordValue(m_view[i], f);
-            if (wanted->isNull() ? v.isNull() : (!v.isNull() && compareFieldValues(v, *wanted, type) == 0)) {
+            const QVariant& v = recordValue(m_view[i], f);
+            if (wanted->isNull() ? v.isNull() : (!v.isNull() && equalFieldValues(v, *wanted, type))) {
                 found = int(i);
                 break;
             }
@@ -438,22 +448,19 @@ void DataSet::setIndexFieldNames(const QString& names)
     parseSortKeys(names, keys);
     ensureBrowse();
     m_indexFieldNames = names;
-    if (keys == m_sortKeys && m_viewSorted)
+    if (keys == m_sortKeys && m_viewSorted && m_orderSorted)
         return;
     m_sortKeys = std::move(keys);
-    if (m_sortKeys.empty()) {
-        // Back to the order of reading.
-        const int currentRecord = m_cur >= 0 ? m_view[size_t(m_cur)] : -1;
+    const int currentRecord = m_cur >= 0 ? m_view[size_t(m_cur)] : -1;
+    sortOrder();
+    // The visible rows keep their membership (a row inserted outside the filter stays) and take the new order.
+    if (m_sortKeys.empty())
         std::sort(m_view.begin(), m_view.end());
-        m_cur = currentRecord < 0 ? -1
-                                  : int(std::lower_bound(m_view.begin(), m_view.end(), currentRecord) - m_view.begin());
-        m_viewSorted = true;
-    } else {
-        const int currentRecord = m_cur >= 0 ? m_view[size_t(m_cur)] : -1;
-        sortView();
-        if (currentRecord >= 0)
-            m_cur = int(std::find(m_view.begin(), m_view.end(), currentRecord) - m_view.begin());
-    }
+    else
+        std::stable_sort(m_view.begin(), m_view.end(), [this](int a, int b) { return lessRecord(a, b); });
+    m_viewSorted = true;
+    if (currentRecord >= 0)
+        m_cur = int(std::find(m_view.begin(), m_view.end(), currentRecord) - m_view.begin());
     emit rowsReset();
     emit currentRowChanged(m_cur);
 }
@@ -538,8 +545,10 @@ void DataSet::post()
         for (int f = 0; f < m_storedCount; ++f)
             m_values[base + size_t(f)] = m_editBuffer[size_t(f)];
         m_calcValid[size_t(record)] = 0;
-        if (sortKeyChanged)
-            m_viewSorted = false; // the row keeps its place until the next sort
+        if (sortKeyChanged) {
+            m_viewSorted = false; // the row keeps its place until the next sort or filter
+            m_orderSorted = false;
+        }
     }
     m_editBuffer.clear();
     m_state = State::Browse;
@@ -594,11 +603,14 @@ void DataSet::insertRecord(const QVariantList& values)
     m_rowIds.push_back(rowId);
     m_calc.emplace_back();
     m_calcValid.push_back(0);
+    auto less = [this](int a, int b) { return lessRecord(a, b); };
+    if (!m_sortKeys.empty() && m_orderSorted)
+        m_order.insert(std::upper_bound(m_order.begin(), m_order.end(), record, less), record);
+    else
+        m_order.push_back(record);
     int pos = int(m_view.size());
     if (!m_sortKeys.empty() && m_viewSorted)
-        pos = int(std::upper_bound(m_view.begin(), m_view.end(), record,
-                                   [this](int a, int b) { return lessRecord(a, b); })
-                  - m_view.begin());
+        pos = int(std::upper_bound(m_view.begin(), m_view.end(), record, less) - m_view.begin());
     m_view.insert(m_view.begin() + pos, record);
     m_cur = pos;
     if (m_view.size() == 1)

@@ -162,10 +162,10 @@ private:
 
     void requireActive(const QString& doing) const;
     int requireField(const QString& name) const;
-    QVariant recordValue(int record, int field) const;
+    const QVariant& recordValue(int record, int field) const;
     const std::vector<QVariant>& calcValues(int record) const;
     void rebuildView(bool moveToFirst);
-    void sortView();
+    void sortOrder();
     bool lessRecord(int a, int b) const;
     int compareRecords(int a, int b) const;
     void parseSortKeys(const QString& names, std::vector<int>& out) const;
@@ -184,7 +184,9 @@ private:
     mutable std::vector<char> m_calcValid;
     CalcFieldsHandler m_onCalcFields;
 
-    std::vector<int> m_view;
+    std::vector<int> m_order; // every record, in the sort order
+    bool m_orderSorted = false;
+    std::vector<int> m_view;  // the visible records, in the sort order
     int m_cur = -1;
     bool m_bof = true;
     bool m_eof = true;

@@ -259,17 +259,22 @@ FilterExpression FilterExpression::parse(const QString& text, const std::vector<
     return e;
 }
 
-bool FilterExpression::matches(const std::function<QVariant(int)>& valueOf) const
+bool FilterExpression::matches(const std::function<const QVariant&(int)>& valueOf) const
 {
     for (const Condition& c : m_conditions) {
-        const QVariant v = valueOf(c.field);
+        const QVariant& v = valueOf(c.field);
         if (v.isNull())
             return false;
+        if (c.op == Op::Equal || c.op == Op::NotEqual) {
+            if (equalFieldValues(v, c.value, c.type) != (c.op == Op::Equal))
+                return false;
+            continue;
+        }
         const int r = compareFieldValues(v, c.value, c.type);
         bool ok = false;
         switch (c.op) {
-        case Op::Equal: ok = r == 0; break;
-        case Op::NotEqual: ok = r != 0; break;
+        case Op::Equal:
+        case Op::NotEqual: break;
         case Op::Less: ok = r < 0; break;
         case Op::LessEqual: ok = r <= 0; break;
         case Op::Greater: ok = r > 0; break;
@@ -299,7 +304,18 @@ int compareFieldValues(const QVariant& a, const QVariant& b, FieldType type)
         return x < y ? -1 : (x > y ? 1 : 0);
     }
     Q_UNUSED(type);
+    if (a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString)
+        return comparePersian(*static_cast<const QString*>(a.constData()), *static_cast<const QString*>(b.constData()));
     return comparePersian(a.toString(), b.toString());
+}
+
+bool equalFieldValues(const QVariant& a, const QVariant& b, FieldType type)
+{
+    // Texts are equal only when identical (the Persian order breaks its ties by code point), so equality needs no
+    // collation, which is the costly part of comparing.
+    if (a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString)
+        return *static_cast<const QString*>(a.constData()) == *static_cast<const QString*>(b.constData());
+    return compareFieldValues(a, b, type) == 0;
 }
 
 std::optional<QVariant> toFieldValue(const QVariant& v, FieldType type)

@@ -177,7 +177,8 @@ QVariant columnValue(sqlite3_stmt* st, int col, FieldType type)
 }
 
 // Reads every row of a prepared SELECT; the first `skip` columns are the row identity (0 or 1 of them).
-ReadResult readAll(sqlite3* h, Statement& st, int skip, const QString& table, const QString& doing)
+ReadResult readAll(sqlite3* h, Statement& st, int skip, const QString& table, const QString& doing,
+                   qint64 expectedRows = 0)
 {
     ReadResult r;
     const int cols = sqlite3_column_count(st.get());
@@ -198,6 +199,12 @@ ReadResult readAll(sqlite3* h, Statement& st, int skip, const QString& table, co
         r.fields.push_back(f);
     }
     const int n = cols - skip;
+    // Growing a vector of a million values step by step costs more than asking for the row count first.
+    if (expectedRows > 0) {
+        r.values.reserve(size_t(expectedRows) * size_t(n));
+        if (skip)
+            r.rowIds.reserve(size_t(expectedRows));
+    }
     std::vector<bool> typeKnown(static_cast<size_t>(n), false);
     for (int c = 0; c < n; ++c)
         typeKnown[size_t(c)] = r.fields[size_t(c)].type != FieldType::Unknown;
@@ -350,8 +357,14 @@ ReadResult readTable(const QSqlDatabase& db, const QString& table)
     const bool isTable = type == QLatin1String("table");
     const QString sql = isTable ? QStringLiteral("SELECT rowid, * FROM %1").arg(quoteIdentifier(table))
                                 : QStringLiteral("SELECT * FROM %1").arg(quoteIdentifier(table));
+    qint64 expected = 0;
+    {
+        Statement count(h, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table)), doing);
+        if (count.step(doing))
+            expected = sqlite3_column_int64(count.get(), 0);
+    }
     Statement st(h, sql, doing);
-    ReadResult r = readAll(h, st, isTable ? 1 : 0, isTable ? table : QString(), doing);
+    ReadResult r = readAll(h, st, isTable ? 1 : 0, isTable ? table : QString(), doing, expected);
     if (!isTable)
         for (FieldDef& f : r.fields)
             f.readOnly = true;

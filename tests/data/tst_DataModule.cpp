@@ -17,6 +17,8 @@ private slots:
     void connectFromWorkingDirectory_data();
     void connectFromWorkingDirectory();
     void reconnectClosesEverything();
+    void questionTableNameIsChecked_data();
+    void questionTableNameIsChecked();
     void gridShowsChosenColumns();
     void gridFollowsTheCursorBothWays();
     void gridRefreshesOnFilterAndValues();
@@ -156,6 +158,42 @@ void tst_DataModule::reconnectClosesEverything()
     QVERIFY_THROWS_EXCEPTION(DataError, data.tbProfiles.open());
     data.ConnectToDatabase(t.fileName);
     QVERIFY(data.tbProfiles.isActive());
+}
+
+void tst_DataModule::questionTableNameIsChecked_data()
+{
+    QTest::addColumn<QString>("qtable");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("generated name") << "ABCDEFGHIJKLMNO" << true;
+    QTest::newRow("injection") << "Questions; DROP TABLE Profiles" << false;
+    QTest::newRow("master table") << "Questions" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void tst_DataModule::questionTableNameIsChecked()
+{
+    QFETCH(QString, qtable);
+    QFETCH(bool, opens);
+    TempDatabase t;
+    t.db().execute(QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', 1, 'q')"));
+    t.db().execute(QStringLiteral("SELECT * INTO ABCDEFGHIJKLMNO FROM Questions Where Row>=0"));
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    data.tbQuestions.open();
+    if (opens) {
+        data.OpenQuestionTable(qtable);
+        QCOMPARE(data.tbQuestions.tableName(), qtable);
+        QCOMPARE(data.tbQuestions.recordCount(), 1);
+    } else {
+        try {
+            data.OpenQuestionTable(qtable);
+            QFAIL("opened");
+        } catch (const DataError& e) {
+            QVERIFY2(e.message().contains(qtable), qPrintable(e.message()));
+        }
+        QVERIFY(!data.tbQuestions.isActive());
+    }
+    QVERIFY(data.Database.tableExists(QStringLiteral("Profiles")));
 }
 
 static void addScores(TData& data)

@@ -60,6 +60,7 @@ private slots:
     void locate_data();
     void locate();
     void sortKeepsCurrentRow();
+    void editedSortKeyIsStillFound();
     void persianOrderOfTexts();
     void editPostWritesToTheFileAtOnce();
     void postOverAnotherUsersChangeFails();
@@ -409,6 +410,31 @@ void tst_DataSet::sortKeepsCurrentRow()
     QCOMPARE(visibleFileNos(p), QList<int>({3, 7, 12, 20}));
     p.setIndexFieldNames(QString());
     QCOMPARE(visibleFileNos(p), QList<int>({12, 7, 3, 20}));
+}
+
+void tst_DataSet::editedSortKeyIsStillFound()
+{
+    TempDatabase t;
+    addProfiles(t.db());
+    TableDataSet p;
+    p.setConnection(&t.db());
+    p.setTableName(QStringLiteral("Profiles"));
+    p.setIndexFieldNames(QStringLiteral("FileNo"));
+    p.open();
+    QVERIFY(p.locate(QStringLiteral("FileNo"), 3));
+    p.edit();
+    p.setFieldValue(QStringLiteral("FileNo"), 30);
+    p.post();
+    QCOMPARE(p.recNo(), 1); // the row keeps its place until the order is applied again
+    p.last();
+    QVERIFY(p.locate(QStringLiteral("FileNo"), 30));
+    QCOMPARE(p.recNo(), 1);
+    QVERIFY(p.locate(QStringLiteral("FileNo"), 12));
+    QVERIFY(!p.locate(QStringLiteral("FileNo"), 3));
+    p.setFiltered(false);
+    QCOMPARE(visibleFileNos(p), QList<int>({7, 12, 20, 30}));
+    QVERIFY(p.locate(QStringLiteral("FileNo"), 30));
+    QCOMPARE(p.recNo(), 4);
 }
 
 void tst_DataSet::persianOrderOfTexts()
