@@ -205,6 +205,7 @@ private slots:
     void cleanup();
 
     void newPickerShowsNow();
+    void codeWrites();
     void input_data();
     void input();
     void rightToLeftArrowsFollowTheScreen();
@@ -273,6 +274,39 @@ void tst_ShDatePicker::newPickerShowsNow()
     w.picker->SetShowSecond(true);
     QCOMPARE(p.Time(), ShTimeValue(10, 30, 45, 0));
     QCOMPARE(w.picker->sizeHint().width(), 121);
+}
+
+void tst_ShDatePicker::codeWrites()
+{
+    PickerWindow w;
+    TCustomShDatePicker& p = *w.picker;
+    p.SetAllowNull(true);
+    QSignalSpy changes(&p, &TCustomShDatePicker::OnChange);
+
+    p.SetIsNull(true); // writing IsNull is silent
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(display(p), QStringLiteral("  /  /  "));
+
+    p.SetDate(ShEncodeDate(1404, 5, 12) + 0.75); // the same day: nothing moved, the control stays null
+    QVERIFY(p.IsNull());
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(!p.UseCurrentDate());
+
+    p.SetDate(ShEncodeDate(1399, 7, 3) + 0.75); // another day leaves the null state, once
+    QVERIFY(!p.IsNull());
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(p.Date(), ShEncodeDate(1399, 7, 3));
+
+    p.SetTime(ShEncodeDate(1300, 1, 1) + ShTimeValue(8, 15, 0, 0)); // only the time of day is taken
+    QCOMPARE(p.Time(), ShTimeValue(8, 15, 0, 0));
+    QCOMPARE(p.Date(), ShEncodeDate(1399, 7, 3));
+    QCOMPARE(changes.count(), 2);
+    QVERIFY(!p.UseCurrentTime());
+
+    p.SetUseCurrentDate(true);
+    QCOMPARE(p.Date(), ShEncodeDate(1404, 5, 12));
+    QVERIFY(p.UseCurrentDate());
+    QCOMPARE(changes.count(), 3);
 }
 
 // clang-format off
