@@ -11,7 +11,7 @@
 
 #include <cmath>
 
-TDropDownCalendar::TDropDownCalendar(TCustomExShDatePicker *picker) : TCustomShMonthCalendar(picker), m_picker(picker)
+TDropDownCalendar::TDropDownCalendar(TCustomExShDatePicker* picker) : TCustomShMonthCalendar(picker), m_picker(picker)
 {
     // A pop-up of its own: a thin frame, no caption, no task-bar entry, above the window that owns the picker.
     setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
@@ -21,21 +21,21 @@ TDropDownCalendar::TDropDownCalendar(TCustomExShDatePicker *picker) : TCustomShM
     hide();
     // The picker decides the bold days of every month the calendar builds.
     connect(this, &TCustomShMonthCalendar::OnGetMonthInfo, picker,
-            [picker](Word year, Word month, std::uint32_t &mask) { picker->DoGetMonthInfo(year, month, mask); });
-    for (QObject *child : findChildren<QObject *>())
+            [picker](Word year, Word month, std::uint32_t& mask) { picker->DoGetMonthInfo(year, month, mask); });
+    for (QObject* child : findChildren<QObject*>())
         child->installEventFilter(this);
 }
 
 // ---- no tooltips --------------------------------------------------------------------------------------------------
 
-bool TDropDownCalendar::event(QEvent *event)
+bool TDropDownCalendar::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip)
         return true;
     return TCustomShMonthCalendar::event(event);
 }
 
-bool TDropDownCalendar::eventFilter(QObject *watched, QEvent *event)
+bool TDropDownCalendar::eventFilter(QObject* watched, QEvent* event)
 {
     // The title's parts would explain themselves in tooltips; over a pop-up they only get in the way.
     if (event->type() == QEvent::ToolTip)
@@ -43,7 +43,7 @@ bool TDropDownCalendar::eventFilter(QObject *watched, QEvent *event)
     return TCustomShMonthCalendar::eventFilter(watched, event);
 }
 
-void TDropDownCalendar::childEvent(QChildEvent *event)
+void TDropDownCalendar::childEvent(QChildEvent* event)
 {
     TCustomShMonthCalendar::childEvent(event);
     // Title parts come and go with the options.
@@ -51,7 +51,7 @@ void TDropDownCalendar::childEvent(QChildEvent *event)
         event->child()->installEventFilter(this);
 }
 
-void TDropDownCalendar::paintEvent(QPaintEvent *event)
+void TDropDownCalendar::paintEvent(QPaintEvent* event)
 {
     TCustomShMonthCalendar::paintEvent(event);
     // A single-line frame tells the pop-up from the window under it.
@@ -62,7 +62,7 @@ void TDropDownCalendar::paintEvent(QPaintEvent *event)
 
 // ---- choosing -----------------------------------------------------------------------------------------------------
 
-bool TDropDownCalendar::isChoosablePress(const QPoint &pos) const
+bool TDropDownCalendar::isChoosablePress(const QPoint& pos) const
 {
     int col = 0, row = 0;
     if (!MouseToCell(pos, col, row))
@@ -80,7 +80,7 @@ void TDropDownCalendar::closeUp(bool accept)
         m_picker->setFocus(Qt::OtherFocusReason);
 }
 
-void TDropDownCalendar::mousePressEvent(QMouseEvent *event)
+void TDropDownCalendar::mousePressEvent(QMouseEvent* event)
 {
     m_mouseChosen = true;
     m_validChoice = false;
@@ -94,7 +94,7 @@ void TDropDownCalendar::mousePressEvent(QMouseEvent *event)
         closeUp(true);
 }
 
-void TDropDownCalendar::mouseMoveEvent(QMouseEvent *event)
+void TDropDownCalendar::mouseMoveEvent(QMouseEvent* event)
 {
     // A press on the drop-down button dragged in here ends in the calendar, not on the button.
     if (m_picker->m_capturedButton != TCustomExShDatePicker::btnNone)
@@ -102,14 +102,14 @@ void TDropDownCalendar::mouseMoveEvent(QMouseEvent *event)
     TCustomShMonthCalendar::mouseMoveEvent(event);
 }
 
-void TDropDownCalendar::mouseReleaseEvent(QMouseEvent *event)
+void TDropDownCalendar::mouseReleaseEvent(QMouseEvent* event)
 {
     if (m_picker->m_capturedButton != TCustomExShDatePicker::btnNone)
         m_picker->releaseButtons();
     TCustomShMonthCalendar::mouseReleaseEvent(event);
 }
 
-void TDropDownCalendar::keyPressEvent(QKeyEvent *event)
+void TDropDownCalendar::keyPressEvent(QKeyEvent* event)
 {
     // Keys move within the calendar and never pick a day by themselves.
     m_mouseChosen = false;
@@ -119,7 +119,14 @@ void TDropDownCalendar::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    if (altArrow || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+    const bool enterOrEscape = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+    if (TYearEdit* editor = YearEditor(); enterOrEscape && editor && editor->isVisible()) {
+        // The open year editor ends its own edit first.
+        QCoreApplication::sendEvent(editor, event);
+        event->accept();
+        return;
+    }
+    if (altArrow || enterOrEscape) {
         event->accept();
         closeUp(key != Qt::Key_Escape);
         return;
@@ -131,12 +138,12 @@ void TDropDownCalendar::keyPressEvent(QKeyEvent *event)
 
 // ---- closing ------------------------------------------------------------------------------------------------------
 
-void TDropDownCalendar::focusOutEvent(QFocusEvent *event)
+void TDropDownCalendar::focusOutEvent(QFocusEvent* event)
 {
     TCustomShMonthCalendar::focusOutEvent(event);
     if (!isVisible() || event->reason() == Qt::PopupFocusReason)
         return;
-    const QWidget *next = QApplication::focusWidget();
+    const QWidget* next = QApplication::focusWidget();
     if (next && (next == this || isAncestorOf(next)))
         return;
     if (next == m_picker)
@@ -144,7 +151,7 @@ void TDropDownCalendar::focusOutEvent(QFocusEvent *event)
     closeUp(false);
 }
 
-void TDropDownCalendar::hideEvent(QHideEvent *event)
+void TDropDownCalendar::hideEvent(QHideEvent* event)
 {
     TCustomShMonthCalendar::hideEvent(event);
     // Hidden by anything but the picker (a press outside, the window losing activation): close without accepting.

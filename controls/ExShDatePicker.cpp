@@ -18,8 +18,7 @@ namespace {
 // The edit keeps its edit rectangle and corner indicator private and offers no setter, yet the buttons and the
 // check box must narrow the edit rectangle from within AdjustEditRect. An explicit instantiation may name private
 // members; this is the standard-conforming way to reach exactly these two.
-template <typename Tag, typename Tag::type Member>
-struct MemberAccess
+template <typename Tag, typename Tag::type Member> struct MemberAccess
 {
     friend typename Tag::type memberOf(Tag) { return Member; }
 };
@@ -36,13 +35,13 @@ struct IndicatorRectTag
 template struct MemberAccess<EditRectTag, &TCustomShDatePicker::m_editRect>;
 template struct MemberAccess<IndicatorRectTag, &TCustomShDatePicker::m_indicatorRect>;
 
-bool isAltArrow(const QKeyEvent *event)
+bool isAltArrow(const QKeyEvent* event)
 {
     const int key = event->key();
     return (key == Qt::Key_Up || key == Qt::Key_Down) && (event->modifiers() & Qt::AltModifier);
 }
 
-bool isEnterOrEscape(const QKeyEvent *event)
+bool isEnterOrEscape(const QKeyEvent* event)
 {
     const int key = event->key();
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
@@ -50,7 +49,7 @@ bool isEnterOrEscape(const QKeyEvent *event)
 
 } // namespace
 
-TCustomExShDatePicker::TCustomExShDatePicker(QWidget *parent) : TCustomShDatePicker(parent)
+TCustomExShDatePicker::TCustomExShDatePicker(QWidget* parent) : TCustomShDatePicker(parent)
 {
     m_buttonWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     // The hot button follows the pointer without a press.
@@ -72,12 +71,12 @@ void TCustomExShDatePicker::SetButtons(TDatePickerButtons value)
     update();
 }
 
-TMonthCalendarColors *TCustomExShDatePicker::CalColors() const
+TMonthCalendarColors* TCustomExShDatePicker::CalColors() const
 {
     return m_calendar->CalColors();
 }
 
-void TCustomExShDatePicker::SetCalColors(const TMonthCalendarColors *value)
+void TCustomExShDatePicker::SetCalColors(const TMonthCalendarColors* value)
 {
     m_calendar->SetCalColors(value);
 }
@@ -134,7 +133,7 @@ void TCustomExShDatePicker::SetIsNull(bool value)
 
 // ---- virtual operations -------------------------------------------------------------------------------------------
 
-void TCustomExShDatePicker::DoGetMonthInfo(Word year, Word month, std::uint32_t &mask)
+void TCustomExShDatePicker::DoGetMonthInfo(Word year, Word month, std::uint32_t& mask)
 {
     emit OnGetMonthInfo(this, year, month, mask);
 }
@@ -177,8 +176,8 @@ int TCustomExShDatePicker::buttonCount() const
 void TCustomExShDatePicker::AdjustEditRect()
 {
     TCustomShDatePicker::AdjustEditRect();
-    QRect &edit = this->*memberOf(EditRectTag{});
-    QRect &indicator = this->*memberOf(IndicatorRectTag{});
+    QRect& edit = this->*memberOf(EditRectTag{});
+    QRect& indicator = this->*memberOf(IndicatorRectTag{});
     const int b = m_buttonWidth;
     const int buttons = buttonCount() * b;
     // The buttons take the trailing end, the check box the leading end.
@@ -229,7 +228,7 @@ QRect TCustomExShDatePicker::ButtonRect(int index) const
     return m_buttonRects[index];
 }
 
-int TCustomExShDatePicker::ButtonAt(const QPoint &pos) const
+int TCustomExShDatePicker::ButtonAt(const QPoint& pos) const
 {
     for (int i = btnDropDown; i < ButtonCount; ++i)
         if (m_buttonRects[i].contains(pos))
@@ -261,11 +260,12 @@ TCustomExShDatePicker::ButtonLook TCustomExShDatePicker::LookOf(int index) const
         if (m_hotButton == index || m_capturedButton == index)
             return blHot;
         return blNormal;
-    default: return blNormal;
+    default:
+        return blNormal;
     }
 }
 
-void TCustomExShDatePicker::paintEvent(QPaintEvent *event)
+void TCustomExShDatePicker::paintEvent(QPaintEvent* event)
 {
     TCustomShDatePicker::paintEvent(event);
     QPainter painter(this);
@@ -273,13 +273,13 @@ void TCustomExShDatePicker::paintEvent(QPaintEvent *event)
         PaintButton(painter, i);
 }
 
-void TCustomExShDatePicker::PaintButton(QPainter &painter, int index)
+void TCustomExShDatePicker::PaintButton(QPainter& painter, int index)
 {
     const QRect r = ButtonRect(index);
     if (r.isEmpty())
         return;
     const ButtonLook look = LookOf(index);
-    QStyle *s = style();
+    QStyle* s = style();
 
     QStyleOption state;
     state.initFrom(this);
@@ -297,7 +297,7 @@ void TCustomExShDatePicker::PaintButton(QPainter &painter, int index)
 
     if (index == btnCheckBox) {
         QStyleOptionButton box;
-        static_cast<QStyleOption &>(box) = state;
+        static_cast<QStyleOption&>(box) = state;
         box.state &= ~QStyle::State_Raised;
         box.state |= m_checked ? QStyle::State_On : QStyle::State_Off;
         const int w = s->pixelMetric(QStyle::PM_IndicatorWidth, &box, this);
@@ -309,7 +309,7 @@ void TCustomExShDatePicker::PaintButton(QPainter &painter, int index)
         s->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, &painter, this);
         if (hasFocus()) {
             QStyleOptionFocusRect focus;
-            static_cast<QStyleOption &>(focus) = state;
+            static_cast<QStyleOption&>(focus) = state;
             focus.rect = box.rect.adjusted(-1, -1, 1, 1);
             focus.backgroundColor = palette().color(QPalette::Base);
             s->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
@@ -318,7 +318,7 @@ void TCustomExShDatePicker::PaintButton(QPainter &painter, int index)
     }
 
     QStyleOptionButton panel;
-    static_cast<QStyleOption &>(panel) = state;
+    static_cast<QStyleOption&>(panel) = state;
     panel.rect = r;
     panel.features = QStyleOptionButton::None;
     painter.fillRect(r, palette().color(QPalette::Button));
@@ -400,7 +400,7 @@ void TCustomExShDatePicker::repeatTick()
     UpdateSections(old, true);
 }
 
-void TCustomExShDatePicker::mousePressEvent(QMouseEvent *event)
+void TCustomExShDatePicker::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
     if (event->button() == Qt::LeftButton) {
@@ -439,7 +439,7 @@ void TCustomExShDatePicker::mousePressEvent(QMouseEvent *event)
         TCustomShDatePicker::mousePressEvent(event);
 }
 
-void TCustomExShDatePicker::mouseMoveEvent(QMouseEvent *event)
+void TCustomExShDatePicker::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
     if (m_capturedButton != btnNone) {
@@ -454,13 +454,13 @@ void TCustomExShDatePicker::mouseMoveEvent(QMouseEvent *event)
     TCustomShDatePicker::mouseMoveEvent(event);
 }
 
-void TCustomExShDatePicker::mouseReleaseEvent(QMouseEvent *event)
+void TCustomExShDatePicker::mouseReleaseEvent(QMouseEvent* event)
 {
     releaseButtons();
     TCustomShDatePicker::mouseReleaseEvent(event);
 }
 
-void TCustomExShDatePicker::mouseDoubleClickEvent(QMouseEvent *event)
+void TCustomExShDatePicker::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // A quick second press on a button or the check box is another press, not a calendar switch.
     if (event->button() == Qt::LeftButton && ButtonAt(event->position().toPoint()) != btnNone) {
@@ -473,14 +473,14 @@ void TCustomExShDatePicker::mouseDoubleClickEvent(QMouseEvent *event)
         event->accept();
 }
 
-void TCustomExShDatePicker::leaveEvent(QEvent *event)
+void TCustomExShDatePicker::leaveEvent(QEvent* event)
 {
     if (m_capturedButton == btnNone)
         setHotButton(btnNone);
     TCustomShDatePicker::leaveEvent(event);
 }
 
-void TCustomExShDatePicker::wheelEvent(QWheelEvent *event)
+void TCustomExShDatePicker::wheelEvent(QWheelEvent* event)
 {
     if (m_droppedDown) {
         QCoreApplication::sendEvent(m_calendar, event);
@@ -495,11 +495,11 @@ void TCustomExShDatePicker::wheelEvent(QWheelEvent *event)
 
 // ---- keys ---------------------------------------------------------------------------------------------------------
 
-bool TCustomExShDatePicker::event(QEvent *event)
+bool TCustomExShDatePicker::event(QEvent* event)
 {
     // While the calendar is open, Enter and Escape belong to it, not to the window's shortcuts.
     if (event->type() == QEvent::ShortcutOverride && m_droppedDown) {
-        const auto *key = static_cast<QKeyEvent *>(event);
+        const auto* key = static_cast<QKeyEvent*>(event);
         if (isEnterOrEscape(key) || isAltArrow(key)) {
             event->accept();
             return true;
@@ -508,7 +508,7 @@ bool TCustomExShDatePicker::event(QEvent *event)
     return TCustomShDatePicker::event(event);
 }
 
-void TCustomExShDatePicker::keyPressEvent(QKeyEvent *event)
+void TCustomExShDatePicker::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers();
     if (isAltArrow(event) && m_buttons.testFlag(dpbDropDown)) {
@@ -523,7 +523,7 @@ void TCustomExShDatePicker::keyPressEvent(QKeyEvent *event)
         event->accept();
         if (isEnterOrEscape(event)) {
             // The open year editor takes Enter and Escape for itself.
-            if (TYearEdit *editor = m_calendar->YearEditor(); editor && editor->isVisible()) {
+            if (TYearEdit* editor = m_calendar->YearEditor(); editor && editor->isVisible()) {
                 QCoreApplication::sendEvent(editor, event);
                 return;
             }
@@ -551,18 +551,18 @@ void TCustomExShDatePicker::keyPressEvent(QKeyEvent *event)
 
 // ---- focus and visibility -----------------------------------------------------------------------------------------
 
-bool TCustomExShDatePicker::isCalendarFocus(const QWidget *widget) const
+bool TCustomExShDatePicker::isCalendarFocus(const QWidget* widget) const
 {
     return widget && (widget == m_calendar || m_calendar->isAncestorOf(widget));
 }
 
-void TCustomExShDatePicker::focusInEvent(QFocusEvent *event)
+void TCustomExShDatePicker::focusInEvent(QFocusEvent* event)
 {
     TCustomShDatePicker::focusInEvent(event);
     repaintButton(btnCheckBox);
 }
 
-void TCustomExShDatePicker::focusOutEvent(QFocusEvent *event)
+void TCustomExShDatePicker::focusOutEvent(QFocusEvent* event)
 {
     TCustomShDatePicker::focusOutEvent(event);
     repaintButton(btnCheckBox);
@@ -573,14 +573,14 @@ void TCustomExShDatePicker::focusOutEvent(QFocusEvent *event)
     CloseUp(false);
 }
 
-void TCustomExShDatePicker::hideEvent(QHideEvent *event)
+void TCustomExShDatePicker::hideEvent(QHideEvent* event)
 {
     releaseButtons();
     CloseUp(false);
     TCustomShDatePicker::hideEvent(event);
 }
 
-void TCustomExShDatePicker::changeEvent(QEvent *event)
+void TCustomExShDatePicker::changeEvent(QEvent* event)
 {
     TCustomShDatePicker::changeEvent(event);
     switch (event->type()) {
@@ -600,13 +600,14 @@ void TCustomExShDatePicker::changeEvent(QEvent *event)
             CloseUp(false);
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
 // ---- drop-down ----------------------------------------------------------------------------------------------------
 
-QPoint TCustomExShDatePicker::DropDownPosition(const QRect &picker, const QSize &calendar, const QRect &screen,
+QPoint TCustomExShDatePicker::DropDownPosition(const QRect& picker, const QSize& calendar, const QRect& screen,
                                                TDropDownAlign align)
 {
     int top = picker.top() + picker.height();
@@ -614,9 +615,14 @@ QPoint TCustomExShDatePicker::DropDownPosition(const QRect &picker, const QSize 
         top = picker.top() - calendar.height();
     int left = picker.left();
     switch (align) {
-    case daLeft: break;
-    case daRight: left = picker.left() + picker.width() - calendar.width(); break;
-    case daCenter: left = picker.left() - (calendar.width() - picker.width()) / 2; break;
+    case daLeft:
+        break;
+    case daRight:
+        left = picker.left() + picker.width() - calendar.width();
+        break;
+    case daCenter:
+        left = picker.left() - (calendar.width() - picker.width()) / 2;
+        break;
     }
     if (left < screen.left())
         left = screen.left();
@@ -627,7 +633,8 @@ QPoint TCustomExShDatePicker::DropDownPosition(const QRect &picker, const QSize 
 
 void TCustomExShDatePicker::DropDown()
 {
-    if (m_droppedDown || !CanModify())
+    // A hidden picker has nowhere to hang its calendar.
+    if (m_droppedDown || !CanModify() || !isVisible())
         return;
     if (!IsActive())
         SetChecked(true);
@@ -637,7 +644,7 @@ void TCustomExShDatePicker::DropDown()
     }
     emit OnDropDown();
 
-    TDropDownCalendar *cal = m_calendar;
+    TDropDownCalendar* cal = m_calendar;
     try {
         cal->SetUseSystemCalendar(UseSystemCalendar());
         cal->setFont(font());
@@ -649,7 +656,7 @@ void TCustomExShDatePicker::DropDown()
         cal->SetMaxDate(MaxDate());
         cal->SetMinDate(MinDate());
         cal->SetDate(Date());
-    } catch (const std::exception &) {
+    } catch (const std::exception&) {
         // The picker keeps its day within the same bounds, so this cannot happen; if it does, stay closed
         // rather than let the error cross the event loop.
         return;
@@ -659,7 +666,7 @@ void TCustomExShDatePicker::DropDown()
     if (isRightToLeft() && align != daCenter)
         align = align == daLeft ? daRight : daLeft;
     const QRect pickerRect(mapToGlobal(QPoint(0, 0)), size());
-    QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
+    QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
     const QRect screenRect = where ? where->geometry() : QRect(0, 0, 1 << 20, 1 << 20);
     cal->move(DropDownPosition(pickerRect, cal->size(), screenRect, align));
     m_droppedDown = true;
@@ -673,7 +680,7 @@ void TCustomExShDatePicker::CloseUp(bool accept)
     if (accept) {
         try {
             SetDate(m_calendar->Date());
-        } catch (const std::exception &) {
+        } catch (const std::exception&) {
             // The calendar keeps its day within the picker's bounds; a day it could not hand back is dropped.
         }
     }
@@ -687,4 +694,4 @@ void TCustomExShDatePicker::CloseUp(bool accept)
 
 // ---- published ----------------------------------------------------------------------------------------------------
 
-TExShDatePicker::TExShDatePicker(QWidget *parent) : TCustomExShDatePicker(parent) {}
+TExShDatePicker::TExShDatePicker(QWidget* parent) : TCustomExShDatePicker(parent) {}

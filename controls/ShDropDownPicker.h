@@ -17,7 +17,8 @@ class QTimer;
 class TCustomExShDatePicker;
 
 // The buttons a picker shows besides its sections.
-enum TDatePickerButton {
+enum TDatePickerButton
+{
     dpbDropDown = 1 << 0, // opens the month calendar
     dpbUpDown = 1 << 1,   // steps the current section up and down
 };
@@ -26,7 +27,12 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TDatePickerButtons)
 
 // Which edges of the drop-down calendar and the picker line up. In right-to-left layout daLeft and daRight
 // trade places, so daLeft always means "the leading edges".
-enum TDropDownAlign { daLeft, daRight, daCenter };
+enum TDropDownAlign
+{
+    daLeft,
+    daRight,
+    daCenter
+};
 
 // The month calendar as the pop-up of a picker. One click on a day that may be chosen (or on the Today row)
 // hands that day to the picker and closes; keys move within the calendar and never close it, except Enter
@@ -37,34 +43,34 @@ class TDropDownCalendar : public TCustomShMonthCalendar
     Q_OBJECT
 
 public:
-    explicit TDropDownCalendar(TCustomExShDatePicker *picker);
+    explicit TDropDownCalendar(TCustomExShDatePicker* picker);
 
-    TCustomExShDatePicker *Picker() const { return m_picker; }
+    TCustomExShDatePicker* Picker() const { return m_picker; }
     // The last input was a mouse press in the calendar.
     bool MouseChosen() const { return m_mouseChosen; }
     // The last pressed cell may be chosen.
     bool ValidChoice() const { return m_validChoice; }
 
 protected:
-    bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-    void childEvent(QChildEvent *event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void childEvent(QChildEvent* event) override;
 
 private:
     // Whether a press at `pos` lands on a cell that may be chosen: a choosable day, or the Today row while today
     // lies within the bounds.
-    bool isChoosablePress(const QPoint &pos) const;
+    bool isChoosablePress(const QPoint& pos) const;
     // Ends the drop-down and gives the focus back to the picker.
     void closeUp(bool accept);
 
-    TCustomExShDatePicker *m_picker;
+    TCustomExShDatePicker* m_picker;
     bool m_mouseChosen = false;
     bool m_validChoice = false;
 };
@@ -78,7 +84,7 @@ class TCustomExShDatePicker : public TCustomShDatePicker
 {
     Q_OBJECT
     Q_PROPERTY(TDatePickerButtons Buttons READ Buttons WRITE SetButtons)
-    Q_PROPERTY(TMonthCalendarColors *CalColors READ CalColors WRITE SetCalColors)
+    Q_PROPERTY(TMonthCalendarColors* CalColors READ CalColors WRITE SetCalColors)
     Q_PROPERTY(TMonthCalOptions CalendarOptions READ CalendarOptions WRITE SetCalendarOptions)
     Q_PROPERTY(bool Checked READ Checked WRITE SetChecked)
     Q_PROPERTY(TDefaultBoldDays DefaultBoldDays READ DefaultBoldDays WRITE SetDefaultBoldDays)
@@ -87,22 +93,36 @@ class TCustomExShDatePicker : public TCustomShDatePicker
 
 public:
     // Button indexes; 0 stands for "no button".
-    enum ButtonIndex { btnNone = 0, btnDropDown, btnCheckBox, btnUp, btnDown, ButtonCount };
+    enum ButtonIndex
+    {
+        btnNone = 0,
+        btnDropDown,
+        btnCheckBox,
+        btnUp,
+        btnDown,
+        ButtonCount
+    };
     // How a button is drawn.
-    enum ButtonLook { blNormal, blHot, blPressed, blDisabled };
+    enum ButtonLook
+    {
+        blNormal,
+        blHot,
+        blPressed,
+        blDisabled
+    };
 
     static constexpr TMonthCalOptions DefaultCalendarOptions = TCustomShMonthCalendar::DefaultOptions;
     static constexpr int FirstRepeatDelay = 400; // ms before a held spin button repeats
     static constexpr int RepeatInterval = 100;   // ms between repeats after that
 
-    explicit TCustomExShDatePicker(QWidget *parent = nullptr);
+    explicit TCustomExShDatePicker(QWidget* parent = nullptr);
     ~TCustomExShDatePicker() override;
 
     TDatePickerButtons Buttons() const { return m_buttons; }
     void SetButtons(TDatePickerButtons value);
     // The drop-down calendar's own colour set; writing it copies the colours into that set.
-    TMonthCalendarColors *CalColors() const;
-    void SetCalColors(const TMonthCalendarColors *value);
+    TMonthCalendarColors* CalColors() const;
+    void SetCalColors(const TMonthCalendarColors* value);
     TMonthCalOptions CalendarOptions() const { return m_calendarOptions; }
     // Multi-day and range selection make no sense for one date: they are dropped from the stored set.
     void SetCalendarOptions(TMonthCalOptions value);
@@ -116,23 +136,23 @@ public:
     void SetShowCheckBox(bool value);
 
     bool DroppedDown() const { return m_droppedDown; }
-    TDropDownCalendar *Calendar() const { return m_calendar; }
+    TDropDownCalendar* Calendar() const { return m_calendar; }
     // Width of every button: the style's vertical scroll bar width, read at creation.
     int ButtonWidth() const { return m_buttonWidth; }
     // Rectangle of a button in widget coordinates (empty when the button is not shown).
     QRect ButtonRect(int index) const;
     // The button under a point (btnNone when none).
-    int ButtonAt(const QPoint &pos) const;
+    int ButtonAt(const QPoint& pos) const;
     ButtonLook LookOf(int index) const;
     int CapturedButton() const { return m_capturedButton; }
     int HotButton() const { return m_hotButton; }
     // The spin buttons' repeat timer (null until a spin button was first pressed).
-    QTimer *RepeatTimer() const { return m_repeatTimer; }
+    QTimer* RepeatTimer() const { return m_repeatTimer; }
 
     // Where the drop-down calendar of size `calendar` opens for a picker at `picker` (screen coordinates) on a
     // screen `screen`: under the picker, or above it when it would pass the screen's bottom; aligned by `align`
     // (already mirrored for right-to-left layout) and kept inside the screen's left and right edges.
-    static QPoint DropDownPosition(const QRect &picker, const QSize &calendar, const QRect &screen,
+    static QPoint DropDownPosition(const QRect& picker, const QSize& calendar, const QRect& screen,
                                    TDropDownAlign align);
 
     void SetUseSystemCalendar(bool value) override;
@@ -151,34 +171,34 @@ signals:
     void OnDropDown();
     // Whenever the drop-down calendar builds a month; the handler may change which days are bold (bit d - 1 for
     // day d). Sender is the picker.
-    void OnGetMonthInfo(QObject *Sender, Word Year, Word Month, std::uint32_t &MonthBoldDays);
+    void OnGetMonthInfo(QObject* Sender, Word Year, Word Month, std::uint32_t& MonthBoldDays);
 
 protected:
-    virtual void DoGetMonthInfo(Word year, Word month, std::uint32_t &mask);
+    virtual void DoGetMonthInfo(Word year, Word month, std::uint32_t& mask);
     virtual void CheckedChanged();
     virtual bool CheckBoxHit(int x, int y) const;
     // False while the check box is shown and unchecked: the control then holds no date.
     virtual bool IsActive() const;
-    virtual void PaintButton(QPainter &painter, int index);
+    virtual void PaintButton(QPainter& painter, int index);
 
     void AdjustEditRect() override;
     void UpdateLayout() override;
     bool IsGrayed() const override;
     bool ShowRequiredMark() const override;
 
-    bool event(QEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void leaveEvent(QEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     friend class TDropDownCalendar;
@@ -191,10 +211,10 @@ private:
     void releaseButtons();
     void spin(int delta);
     void repeatTick();
-    bool isCalendarFocus(const QWidget *widget) const;
+    bool isCalendarFocus(const QWidget* widget) const;
 
-    TDropDownCalendar *m_calendar = nullptr;
-    QTimer *m_repeatTimer = nullptr;
+    TDropDownCalendar* m_calendar = nullptr;
+    QTimer* m_repeatTimer = nullptr;
     std::array<QRect, ButtonCount> m_buttonRects{};
     TDatePickerButtons m_buttons = TDatePickerButtons(dpbDropDown | dpbUpDown);
     TMonthCalOptions m_calendarOptions = DefaultCalendarOptions;
@@ -221,7 +241,7 @@ class TExShDatePicker : public TCustomExShDatePicker
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
     Q_PROPERTY(TBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
     Q_PROPERTY(TDatePickerButtons Buttons READ Buttons WRITE SetButtons)
-    Q_PROPERTY(TMonthCalendarColors *CalColors READ CalColors WRITE SetCalColors)
+    Q_PROPERTY(TMonthCalendarColors* CalColors READ CalColors WRITE SetCalColors)
     Q_PROPERTY(TMonthCalOptions CalendarOptions READ CalendarOptions WRITE SetCalendarOptions)
     Q_PROPERTY(bool Checked READ Checked WRITE SetChecked)
     Q_PROPERTY(double Date READ Date WRITE SetDate NOTIFY OnChange)
@@ -248,5 +268,5 @@ class TExShDatePicker : public TCustomExShDatePicker
     Q_PROPERTY(bool UseSystemCalendar READ UseSystemCalendar WRITE SetUseSystemCalendar NOTIFY OnCalendarSwitch)
 
 public:
-    explicit TExShDatePicker(QWidget *parent = nullptr);
+    explicit TExShDatePicker(QWidget* parent = nullptr);
 };

@@ -26,7 +26,7 @@ namespace {
 
 // The offscreen platform cannot grab the keyboard or raise a window for a pop-up and says so each time.
 QtMessageHandler previousHandler = nullptr;
-void quietPopupHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+void quietPopupHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (message.startsWith(QLatin1String("This plugin does not support ")))
         return;
@@ -49,7 +49,7 @@ const TMonthCalOptions kFormCalendarOptions = TMonthCalOptions(mcoToday | mcoTod
 // focused.
 struct Form
 {
-    explicit Form(Qt::LayoutDirection direction = Qt::LeftToRight, const QPoint &at = QPoint(100, 100))
+    explicit Form(Qt::LayoutDirection direction = Qt::LeftToRight, const QPoint& at = QPoint(100, 100))
     {
         window.setLayoutDirection(direction);
         picker = new TExShDatePicker(&window);
@@ -65,15 +65,12 @@ struct Form
         picker->setFocus();
     }
 
-    void clickButton(int index)
-    {
-        QTest::mouseClick(picker, Qt::LeftButton, {}, picker->ButtonRect(index).center());
-    }
+    void clickButton(int index) { QTest::mouseClick(picker, Qt::LeftButton, {}, picker->ButtonRect(index).center()); }
 
     // Clicks the cell of `value` in the open calendar.
     void clickDay(TDateTime value)
     {
-        TDropDownCalendar *cal = picker->Calendar();
+        TDropDownCalendar* cal = picker->Calendar();
         const int index = int(value - cal->GridStart());
         QVERIFY2(index >= 0 && index < TCustomShMonthCalendar::DayCellCount, "day not shown");
         int col = 0, row = 0;
@@ -82,8 +79,8 @@ struct Form
     }
 
     QWidget window;
-    TExShDatePicker *picker = nullptr;
-    QLineEdit *other = nullptr;
+    TExShDatePicker* picker = nullptr;
+    QLineEdit* other = nullptr;
 };
 
 } // namespace
@@ -113,7 +110,7 @@ private slots:
     void clickOnDayPicksAndCloses();
     void clickOnTodayRow_data();
     void clickOnTodayRow();
-    void clickOnTitleKeepsOpen();
+    void titleYearEditorAndWheelKeepItOpen();
     void keysCloseTheCalendar_data();
     void keysCloseTheCalendar();
     void altArrowsOpenAndAccept();
@@ -199,7 +196,7 @@ void tst_ExShDatePicker::buttonsLayOutInBothDirections()
 
     // Reading from the trailing end: drop-down button, spin buttons, text, check box.
     int trailing = rtl ? inner.left() : inner.right() + 1;
-    const auto takeTrailing = [&](const QRect &r) {
+    const auto takeTrailing = [&](const QRect& r) {
         QCOMPARE(r.width(), b);
         QCOMPARE(r.top(), inner.top());
         if (rtl) {
@@ -261,7 +258,7 @@ void tst_ExShDatePicker::spinButtonStepsAndRepeats()
     QFETCH(int, button);
     QFETCH(int, step);
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     QCOMPARE(picker->CurrentSection(), int(TCustomShDatePicker::secDay));
     QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
     const QPoint at = picker->ButtonRect(button).center();
@@ -271,7 +268,7 @@ void tst_ExShDatePicker::spinButtonStepsAndRepeats()
     QCOMPARE(picker->Date(), kToday + step);
     QCOMPARE(changes.count(), 1);
     QCOMPARE(picker->CapturedButton(), button);
-    QTimer *timer = picker->RepeatTimer();
+    QTimer* timer = picker->RepeatTimer();
     QVERIFY(timer);
     QVERIFY(timer->isActive());
     QCOMPARE(timer->interval(), 400);
@@ -297,12 +294,12 @@ void tst_ExShDatePicker::spinButtonStepsAndRepeats()
 void tst_ExShDatePicker::spinRepeatPausesOffTheButton()
 {
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     picker->SetDate(day(1403, 12, 29));
     const QPoint up = picker->ButtonRect(TCustomExShDatePicker::btnUp).center();
     QTest::mousePress(picker, Qt::LeftButton, {}, up);
     QCOMPARE(picker->Date(), day(1403, 12, 30)); // 1403 is leap: Esfand has 30 days
-    QTimer *timer = picker->RepeatTimer();
+    QTimer* timer = picker->RepeatTimer();
 
     // Dragged onto the text, the button waits; back on it, it repeats again.
     QTest::mouseMove(picker, picker->TextRect().center());
@@ -320,7 +317,7 @@ void tst_ExShDatePicker::spinRepeatPausesOffTheButton()
 void tst_ExShDatePicker::buttonLooks()
 {
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     using P = TCustomExShDatePicker;
     QTest::mouseMove(picker, picker->ButtonRect(P::btnDown).center());
     QCOMPARE(picker->HotButton(), int(P::btnDown));
@@ -348,7 +345,7 @@ void tst_ExShDatePicker::buttonLooks()
 void tst_ExShDatePicker::checkBoxStandsForNull()
 {
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     picker->SetShowCheckBox(true);
     QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
     QVERIFY(!picker->IsNull());
@@ -383,7 +380,7 @@ void tst_ExShDatePicker::checkBoxStandsForNull()
 void tst_ExShDatePicker::checkBoxIgnoresInputWhileUnchecked()
 {
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     picker->SetShowCheckBox(true);
     picker->SetChecked(false);
     QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
@@ -409,7 +406,7 @@ void tst_ExShDatePicker::checkedHasNoEffectWithoutCheckBox()
 {
     // The test window's picker: Checked false, no check box, behaves as a plain picker.
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
     picker->SetChecked(false);
     QCOMPARE(changes.count(), 0);
@@ -437,7 +434,15 @@ void tst_ExShDatePicker::isNullWritesTheCheckBoxSilently()
 
 // ---- drop-down placement ------------------------------------------------------------------------------------------
 
-enum Placement { BelowLeftEdges, BelowRightEdges, BelowCentred, Above, AtScreenRight, AtScreenLeft };
+enum Placement
+{
+    BelowLeftEdges,
+    BelowRightEdges,
+    BelowCentred,
+    Above,
+    AtScreenRight,
+    AtScreenLeft
+};
 Q_DECLARE_METATYPE(Placement)
 
 void tst_ExShDatePicker::dropDownPlacement_data()
@@ -484,13 +489,13 @@ void tst_ExShDatePicker::dropDownPlacement()
     else if (horizontal < 0)
         at.setX(screen.left() + 5);
     Form form(direction, at);
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     picker->SetDropDownAlign(align);
     QSignalSpy opened(picker, &TCustomExShDatePicker::OnDropDown);
     picker->DropDown();
     QVERIFY(picker->DroppedDown());
     QCOMPARE(opened.count(), 1);
-    TDropDownCalendar *cal = picker->Calendar();
+    TDropDownCalendar* cal = picker->Calendar();
     QVERIFY(cal->isVisible());
 
     const QRect p(picker->mapToGlobal(QPoint(0, 0)), picker->size());
@@ -500,12 +505,23 @@ void tst_ExShDatePicker::dropDownPlacement()
     else
         QCOMPARE(c.top(), p.bottom() + 1);
     switch (horizontalPlacement) {
-    case BelowLeftEdges: QCOMPARE(c.left(), p.left()); break;
-    case BelowRightEdges: QCOMPARE(c.right(), p.right()); break;
-    case BelowCentred: QVERIFY(qAbs(c.center().x() - p.center().x()) <= 1); break;
-    case AtScreenRight: QCOMPARE(c.right(), screen.right()); break;
-    case AtScreenLeft: QCOMPARE(c.left(), screen.left()); break;
-    case Above: break;
+    case BelowLeftEdges:
+        QCOMPARE(c.left(), p.left());
+        break;
+    case BelowRightEdges:
+        QCOMPARE(c.right(), p.right());
+        break;
+    case BelowCentred:
+        QVERIFY(qAbs(c.center().x() - p.center().x()) <= 1);
+        break;
+    case AtScreenRight:
+        QCOMPARE(c.right(), screen.right());
+        break;
+    case AtScreenLeft:
+        QCOMPARE(c.left(), screen.left());
+        break;
+    case Above:
+        break;
     }
     QVERIFY(screen.contains(c));
 }
@@ -526,13 +542,13 @@ void tst_ExShDatePicker::clickOnDayPicksAndCloses()
     QFETCH(Qt::LayoutDirection, direction);
     QFETCH(TDateTime, target);
     Form form(direction);
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
     QSignalSpy closed(picker, &TCustomExShDatePicker::OnCloseUp);
 
     form.clickButton(TCustomExShDatePicker::btnDropDown);
     QVERIFY(picker->DroppedDown());
-    TDropDownCalendar *cal = picker->Calendar();
+    TDropDownCalendar* cal = picker->Calendar();
     QCOMPARE(cal->Date(), kToday);
     QCOMPARE(cal->layoutDirection(), direction);
 
@@ -560,11 +576,11 @@ void tst_ExShDatePicker::clickOnTodayRow()
     QFETCH(TDateTime, maxDate);
     QFETCH(bool, closes);
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     picker->SetDate(day(1404, 6, 20));
     picker->SetMaxDate(maxDate);
     picker->DropDown();
-    TDropDownCalendar *cal = picker->Calendar();
+    TDropDownCalendar* cal = picker->Calendar();
     const QRect todayRow = cal->CellRect(cal->FixedCols() + 3, cal->RowCount() - 1);
     QTest::mouseClick(cal, Qt::LeftButton, {}, todayRow.center());
     QCOMPARE(picker->DroppedDown(), !closes);
@@ -573,21 +589,43 @@ void tst_ExShDatePicker::clickOnTodayRow()
         picker->CloseUp(false);
 }
 
-void tst_ExShDatePicker::clickOnTitleKeepsOpen()
+void tst_ExShDatePicker::titleYearEditorAndWheelKeepItOpen()
 {
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     picker->DropDown();
-    TDropDownCalendar *cal = picker->Calendar();
+    TDropDownCalendar* cal = picker->Calendar();
     // A press on a weekday name and the next-month button move nothing to the picker.
     QTest::mouseClick(cal, Qt::LeftButton, {}, cal->CellRect(cal->FixedCols() + 2, cal->FixedRows() - 1).center());
     QVERIFY(picker->DroppedDown());
-    QToolButton *next = cal->RightMonthButton();
+    QToolButton* next = cal->RightMonthButton();
     QVERIFY(next);
     QTest::mouseClick(next, Qt::LeftButton);
     QVERIFY(picker->DroppedDown());
     QCOMPARE(picker->Date(), kToday);
-    picker->CloseUp(false);
+
+    // The year editor takes the focus inside the pop-up; Escape ends the edit, not the drop-down.
+    QWidget* label = cal->TitleLabel();
+    QVERIFY(label);
+    QTest::mouseClick(label, Qt::LeftButton, {}, cal->YearRect().center());
+    TYearEdit* editor = cal->YearEditor();
+    QVERIFY(editor && editor->isVisible());
+    QVERIFY(picker->DroppedDown());
+    QTest::keyClick(cal, Qt::Key_Escape);
+    QVERIFY(!editor->isVisible());
+    QVERIFY(picker->DroppedDown());
+
+    // The wheel over the open calendar turns its months, not the picker's day.
+    QWheelEvent wheel(QPointF(20, 5), picker->mapToGlobal(QPointF(20, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(picker, &wheel);
+    QVERIFY(picker->DroppedDown());
+    QCOMPARE(picker->Date(), kToday);
+    const TDateTime shown = cal->Date();
+    QTest::keyClick(cal, Qt::Key_Return);
+    QVERIFY(!picker->DroppedDown());
+    QCOMPARE(picker->Date(), shown);
+    QVERIFY(shown != kToday);
 }
 
 // ---- keys ---------------------------------------------------------------------------------------------------------
@@ -610,12 +648,12 @@ void tst_ExShDatePicker::keysCloseTheCalendar()
     QFETCH(int, closingKey);
     QFETCH(TDateTime, expected);
     Form form(Qt::RightToLeft);
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
     QSignalSpy closed(picker, &TCustomExShDatePicker::OnCloseUp);
     picker->DropDown();
-    TDropDownCalendar *cal = picker->Calendar();
-    QWidget *target = toCalendar ? static_cast<QWidget *>(cal) : picker;
+    TDropDownCalendar* cal = picker->Calendar();
+    QWidget* target = toCalendar ? static_cast<QWidget*>(cal) : picker;
 
     // Down is a week later; Right in right-to-left layout is a day earlier. Arrows never close.
     QTest::keyClick(target, Qt::Key_Down);
@@ -636,13 +674,13 @@ void tst_ExShDatePicker::keysCloseTheCalendar()
 void tst_ExShDatePicker::altArrowsOpenAndAccept()
 {
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     QSignalSpy opened(picker, &TCustomExShDatePicker::OnDropDown);
     QSignalSpy closed(picker, &TCustomExShDatePicker::OnCloseUp);
 
     QTest::keyClick(picker, Qt::Key_Down, Qt::AltModifier);
     QVERIFY(picker->DroppedDown());
-    QCOMPARE(picker->Date(), kToday); // Alt+Down is not a step
+    QCOMPARE(picker->Date(), kToday);                      // Alt+Down is not a step
     QTest::keyClick(picker->Calendar(), Qt::Key_PageDown); // a month later
     QTest::keyClick(picker->Calendar(), Qt::Key_Up, Qt::AltModifier);
     QVERIFY(!picker->DroppedDown());
@@ -674,9 +712,9 @@ void tst_ExShDatePicker::enterAndEscapeNeverReachTheDialog()
 {
     QFETCH(int, key);
     QDialog dialog;
-    auto *layout = new QVBoxLayout(&dialog);
-    auto *picker = new TExShDatePicker(&dialog);
-    auto *ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* picker = new TExShDatePicker(&dialog);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
     layout->addWidget(picker);
@@ -717,11 +755,11 @@ void tst_ExShDatePicker::closingWithoutAccepting()
 {
     QFETCH(QString, how);
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     QSignalSpy closed(picker, &TCustomExShDatePicker::OnCloseUp);
     QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
     picker->DropDown();
-    TDropDownCalendar *cal = picker->Calendar();
+    TDropDownCalendar* cal = picker->Calendar();
     QTest::keyClick(cal, Qt::Key_PageDown); // the calendar moves on, the picker must not follow
     QCOMPARE(cal->Date(), day(1404, 8, 15));
 
@@ -752,7 +790,7 @@ void tst_ExShDatePicker::closingWithoutAccepting()
 void tst_ExShDatePicker::dropDownHandsOverThePickerSettings()
 {
     Form form(Qt::RightToLeft);
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     QFont big = picker->font();
     big.setPixelSize(20);
     picker->setFont(big);
@@ -762,7 +800,7 @@ void tst_ExShDatePicker::dropDownHandsOverThePickerSettings()
     picker->SetCalendarOptions(kFormCalendarOptions);
     picker->SetDefaultBoldDays(dbdFridays);
     picker->DropDown();
-    TDropDownCalendar *cal = picker->Calendar();
+    TDropDownCalendar* cal = picker->Calendar();
     QCOMPARE(cal->font().pixelSize(), 20);
     QCOMPARE(cal->MinDate(), day(1404, 7, 5));
     QCOMPARE(cal->MaxDate(), day(1404, 7, 25));
@@ -795,7 +833,7 @@ void tst_ExShDatePicker::dropDownHandsOverThePickerSettings()
 void tst_ExShDatePicker::readOnlyNeverDropsDown()
 {
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     picker->SetReadOnly(true);
     QSignalSpy opened(picker, &TCustomExShDatePicker::OnDropDown);
     form.clickButton(TCustomExShDatePicker::btnDropDown);
@@ -809,7 +847,7 @@ void tst_ExShDatePicker::readOnlyNeverDropsDown()
 void tst_ExShDatePicker::searchWindowConfiguration()
 {
     Form form(Qt::RightToLeft);
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     // As the search window sets it up: no date until the user gives one, a stored day behind it.
     picker->SetCalendarOptions(kFormCalendarOptions);
     picker->SetChecked(false);
@@ -856,11 +894,11 @@ void tst_ExShDatePicker::calendarOptionsDropSelectionModes()
 void tst_ExShDatePicker::monthInfoComesFromThePicker()
 {
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     QList<QPair<int, int>> asked;
-    QObject *sender = nullptr;
+    QObject* sender = nullptr;
     connect(picker, &TCustomExShDatePicker::OnGetMonthInfo, picker,
-            [&](QObject *from, Word year, Word month, std::uint32_t &mask) {
+            [&](QObject* from, Word year, Word month, std::uint32_t& mask) {
                 sender = from;
                 asked.append({year, month});
                 mask = 1u << 9; // the 10th of every month is a holiday
@@ -878,7 +916,7 @@ void tst_ExShDatePicker::monthInfoComesFromThePicker()
 void tst_ExShDatePicker::calendarSwitchFollowsIntoTheOpenCalendar()
 {
     Form form;
-    TExShDatePicker *picker = form.picker;
+    TExShDatePicker* picker = form.picker;
     picker->DropDown();
     picker->SetUseSystemCalendar(true);
     QVERIFY(picker->Calendar()->UseSystemCalendar());
@@ -890,13 +928,40 @@ void tst_ExShDatePicker::calendarSwitchFollowsIntoTheOpenCalendar()
 void tst_ExShDatePicker::publishedPropertiesInFormOrder()
 {
     // A form stores and loads the published properties in this order.
-    const QStringList expected = {
-        "Alignment", "AllowCalendarSwitch", "AllowNull", "AutoMove", "AutoMoveDirection", "AutoSize", "BorderStyle",
-        "Buttons", "CalColors", "CalendarOptions", "Checked", "Date", "DefaultBoldDays", "DropDownAlign",
-        "FormattedHint", "HighlightRequired", "IntelliYearDigits", "IsNull", "Kind", "MaxDate", "MaxDateTime",
-        "MaxTime", "MinDate", "MinDateTime", "MinTime", "ReadOnly", "ShowCheckBox", "ShowSecond", "Time",
-        "Use12HourClock", "UseCurrentDate", "UseCurrentTime", "UseSystemCalendar"};
-    const QMetaObject &meta = TExShDatePicker::staticMetaObject;
+    const QStringList expected = {"Alignment",
+                                  "AllowCalendarSwitch",
+                                  "AllowNull",
+                                  "AutoMove",
+                                  "AutoMoveDirection",
+                                  "AutoSize",
+                                  "BorderStyle",
+                                  "Buttons",
+                                  "CalColors",
+                                  "CalendarOptions",
+                                  "Checked",
+                                  "Date",
+                                  "DefaultBoldDays",
+                                  "DropDownAlign",
+                                  "FormattedHint",
+                                  "HighlightRequired",
+                                  "IntelliYearDigits",
+                                  "IsNull",
+                                  "Kind",
+                                  "MaxDate",
+                                  "MaxDateTime",
+                                  "MaxTime",
+                                  "MinDate",
+                                  "MinDateTime",
+                                  "MinTime",
+                                  "ReadOnly",
+                                  "ShowCheckBox",
+                                  "ShowSecond",
+                                  "Time",
+                                  "Use12HourClock",
+                                  "UseCurrentDate",
+                                  "UseCurrentTime",
+                                  "UseSystemCalendar"};
+    const QMetaObject& meta = TExShDatePicker::staticMetaObject;
     QStringList published;
     for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i)
         published << QString::fromLatin1(meta.property(i).name());
@@ -910,7 +975,7 @@ void tst_ExShDatePicker::publishedPropertiesInFormOrder()
     QCOMPARE(picker.Buttons(), TDatePickerButtons(dpbUpDown));
     QCOMPARE(picker.DropDownAlign(), daCenter);
     QVERIFY(!picker.ButtonRect(TCustomExShDatePicker::btnCheckBox).isEmpty());
-    QCOMPARE(picker.property("CalColors").value<TMonthCalendarColors *>(), picker.Calendar()->CalColors());
+    QCOMPARE(picker.property("CalColors").value<TMonthCalendarColors*>(), picker.Calendar()->CalColors());
 }
 
 // ---- how it looks -------------------------------------------------------------------------------------------------
@@ -921,7 +986,7 @@ void tst_ExShDatePicker::screenshotOfTheTestWindow()
     QWidget window;
     window.setLayoutDirection(Qt::RightToLeft);
     window.setPalette(QApplication::palette());
-    auto *picker = new TExShDatePicker(&window);
+    auto* picker = new TExShDatePicker(&window);
     picker->SetCalendarOptions(kFormCalendarOptions);
     picker->SetChecked(false);
     picker->SetFormattedHint(true);
@@ -934,7 +999,7 @@ void tst_ExShDatePicker::screenshotOfTheTestWindow()
     QVERIFY(QTest::qWaitForWindowActive(&window));
     picker->setFocus();
     picker->DropDown();
-    TDropDownCalendar *cal = picker->Calendar();
+    TDropDownCalendar* cal = picker->Calendar();
     QVERIFY(cal->isVisible());
     // Make the cursor day distinct from today so both marks show.
     QTest::keyClick(cal, Qt::Key_Down);
