@@ -303,6 +303,12 @@ void tst_ShDatePicker::codeWrites()
     QCOMPARE(changes.count(), 2);
     QVERIFY(!p.UseCurrentTime());
 
+    // The properties answer through Qt's property system too, as a form loader or a check would use them.
+    QVERIFY(p.setProperty("Kind", int(dtkDateTime)));
+    QCOMPARE(p.Kind(), dtkDateTime);
+    QCOMPARE(p.property("AutoMoveDirection").toInt(), int(amdDMY));
+    QCOMPARE(p.property("Date").toDouble(), ShEncodeDate(1399, 7, 3));
+
     p.SetUseCurrentDate(true);
     QCOMPARE(p.Date(), ShEncodeDate(1404, 5, 12));
     QVERIFY(p.UseCurrentDate());
