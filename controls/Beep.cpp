@@ -6,7 +6,7 @@
 
 namespace {
 
-std::function<void()> &beepHook()
+std::function<void()>& beepHook()
 {
     static std::function<void()> hook;
     return hook;
@@ -16,7 +16,7 @@ std::function<void()> &beepHook()
 
 void SystemBeep()
 {
-    if (const auto &hook = beepHook())
+    if (const auto& hook = beepHook())
         hook();
     else
         QApplication::beep();

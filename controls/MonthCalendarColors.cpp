@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-TMonthCalendarColors::TMonthCalendarColors(TCustomShMonthCalendar *calendar, QObject *parent)
+TMonthCalendarColors::TMonthCalendarColors(TCustomShMonthCalendar* calendar, QObject* parent)
     : QObject(parent), m_calendar(calendar)
 {
     for (int i = 0; i < ColorCount; ++i)
@@ -42,7 +42,7 @@ QColor TMonthCalendarColors::GetColor(int index) const
     return index >= 0 && index < ColorCount ? m_colors[index] : QColor();
 }
 
-void TMonthCalendarColors::SetColor(int index, const QColor &value)
+void TMonthCalendarColors::SetColor(int index, const QColor& value)
 {
     if (index < 0 || index >= ColorCount)
         return;
@@ -51,9 +51,9 @@ void TMonthCalendarColors::SetColor(int index, const QColor &value)
         m_calendar->applyColors();
 }
 
-void TMonthCalendarColors::Assign(const QObject *source)
+void TMonthCalendarColors::Assign(const QObject* source)
 {
-    if (const auto *other = qobject_cast<const TMonthCalendarColors *>(source)) {
+    if (const auto* other = qobject_cast<const TMonthCalendarColors*>(source)) {
         for (int i = 0; i < ColorCount; ++i)
             m_colors[i] = other->m_colors[i];
         return;

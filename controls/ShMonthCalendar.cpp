@@ -77,14 +77,14 @@ QIcon monthButtonIcon(bool pointsLeft)
 class TShCalendarTitleLabel : public QWidget
 {
 public:
-    TShCalendarTitleLabel(TCustomShMonthCalendar *calendar, QWidget *parent) : QWidget(parent), m_calendar(calendar)
+    TShCalendarTitleLabel(TCustomShMonthCalendar* calendar, QWidget* parent) : QWidget(parent), m_calendar(calendar)
     {
         setObjectName(QStringLiteral("TitleLabel"));
         setAttribute(Qt::WA_NoMousePropagation);
     }
 
 protected:
-    void paintEvent(QPaintEvent *) override
+    void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
         painter.setFont(font());
@@ -93,15 +93,15 @@ protected:
         painter.drawText(m_calendar->m_yearRect, Qt::AlignCenter, m_calendar->m_captionYear);
     }
 
-    void mousePressEvent(QMouseEvent *event) override { m_calendar->titleMousePress(event); }
+    void mousePressEvent(QMouseEvent* event) override { m_calendar->titleMousePress(event); }
 
 private:
-    TCustomShMonthCalendar *m_calendar;
+    TCustomShMonthCalendar* m_calendar;
 };
 
 // ---- construction -----------------------------------------------------------------------------------------------
 
-TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget *parent)
+TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget* parent)
     : QWidget(parent), m_colors(new TMonthCalendarColors(this, this))
 {
     setFocusPolicy(Qt::StrongFocus);
@@ -122,7 +122,7 @@ TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget *parent)
 
 TCustomShMonthCalendar::~TCustomShMonthCalendar() = default;
 
-QWidget *TCustomShMonthCalendar::TitleLabel() const
+QWidget* TCustomShMonthCalendar::TitleLabel() const
 {
     return m_titleLabel;
 }
@@ -135,7 +135,7 @@ QSize TCustomShMonthCalendar::sizeHint() const
 
 // ---- calendar of the current mode -------------------------------------------------------------------------------
 
-void TCustomShMonthCalendar::decode(TDateTime day, int &year, int &month, int &dayOfMonth) const
+void TCustomShMonthCalendar::decode(TDateTime day, int& year, int& month, int& dayOfMonth) const
 {
     if (m_useSystemCalendar) {
         const QDate date = ShSerialToGregorian(day);
@@ -151,7 +151,7 @@ void TCustomShMonthCalendar::decode(TDateTime day, int &year, int &month, int &d
     dayOfMonth = d;
 }
 
-bool TCustomShMonthCalendar::tryEncode(int year, int month, int day, TDateTime &value) const
+bool TCustomShMonthCalendar::tryEncode(int year, int month, int day, TDateTime& value) const
 {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
         return false;
@@ -181,7 +181,7 @@ int TCustomShMonthCalendar::weekdayColumn(TDateTime day) const
     return ShDayOfWeek(day);                         // Saturday 1 .. Friday 7
 }
 
-bool TCustomShMonthCalendar::tryIncMonth(TDateTime day, int months, TDateTime &result) const
+bool TCustomShMonthCalendar::tryIncMonth(TDateTime day, int months, TDateTime& result) const
 {
     int y = 0, m = 0, d = 0;
     decode(day, y, m, d);
@@ -292,7 +292,7 @@ void TCustomShMonthCalendar::afterResize()
     update();
 }
 
-void TCustomShMonthCalendar::resizeEvent(QResizeEvent *event)
+void TCustomShMonthCalendar::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     afterResize();
@@ -320,7 +320,7 @@ void TCustomShMonthCalendar::createTitleParts()
         m_rightButton = new QToolButton(m_titlePanel);
         m_rightButton->setObjectName(QStringLiteral("MonthButtonRight"));
         m_rightButton->setIcon(monthButtonIcon(false));
-        for (QToolButton *button : {m_leftButton, m_rightButton}) {
+        for (QToolButton* button : {m_leftButton, m_rightButton}) {
             button->setFocusPolicy(Qt::NoFocus);
             button->setIconSize(QSize(6, 10));
             button->show();
@@ -338,7 +338,7 @@ void TCustomShMonthCalendar::createTitleParts()
         m_monthsMenu = new QMenu(this);
         m_monthsMenu->setObjectName(QStringLiteral("MonthsMenu"));
         for (int month = 1; month <= 12; ++month) {
-            QAction *action = m_monthsMenu->addAction(MonthName(month));
+            QAction* action = m_monthsMenu->addAction(MonthName(month));
             action->setData(month);
             connect(action, &QAction::triggered, this, [this, month] { monthMenuClick(month); });
         }
@@ -360,8 +360,8 @@ void TCustomShMonthCalendar::createTitleParts()
         m_yearEdit->SetUpDown(m_yearUpDown);
         m_yearEdit->SetOnDone([this](bool accept) { YearEditDone(accept); });
     } else if (!wantYearEditor && m_yearEdit) {
-        TYearEdit *edit = m_yearEdit;
-        TYearUpDown *upDown = m_yearUpDown;
+        TYearEdit* edit = m_yearEdit;
+        TYearUpDown* upDown = m_yearUpDown;
         m_yearEdit = nullptr;
         m_yearUpDown = nullptr;
         delete edit;
@@ -375,7 +375,7 @@ void TCustomShMonthCalendar::updateMonthMenu()
 {
     if (!m_monthsMenu)
         return;
-    for (QAction *action : m_monthsMenu->actions())
+    for (QAction* action : m_monthsMenu->actions())
         action->setText(MonthName(action->data().toInt()));
 }
 
@@ -418,9 +418,8 @@ void TCustomShMonthCalendar::layoutTitle()
     }
     if (m_yearEdit) {
         const QFontMetrics editMetrics(m_yearEdit->font());
-        const int editWidth = int(1.125 * editMetrics.horizontalAdvance(m_captionYear.isEmpty()
-                                                                             ? QStringLiteral("0000")
-                                                                             : m_captionYear));
+        const int editWidth = int(
+            1.125 * editMetrics.horizontalAdvance(m_captionYear.isEmpty() ? QStringLiteral("0000") : m_captionYear));
         const int editHeight = int(1.125 * editMetrics.height());
         m_yearEdit->resize(editWidth, editHeight);
         m_yearUpDown->resize(std::max(12, editHeight * 2 / 3), editHeight);
@@ -434,7 +433,7 @@ void TCustomShMonthCalendar::SetTitleVerticalPlacement(TitlePlacement value)
     layoutTitle();
 }
 
-void TCustomShMonthCalendar::changeEvent(QEvent *event)
+void TCustomShMonthCalendar::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
@@ -459,7 +458,7 @@ void TCustomShMonthCalendar::changeEvent(QEvent *event)
     }
 }
 
-void TCustomShMonthCalendar::titleMousePress(QMouseEvent *event)
+void TCustomShMonthCalendar::titleMousePress(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
@@ -617,7 +616,7 @@ void TCustomShMonthCalendar::SetMinDate(TDateTime value)
         GoToDate(v, false);
 }
 
-void TCustomShMonthCalendar::SetCalColors(const TMonthCalendarColors *value)
+void TCustomShMonthCalendar::SetCalColors(const TMonthCalendarColors* value)
 {
     m_colors->Assign(value);
     applyColors();
@@ -829,7 +828,7 @@ int TCustomShMonthCalendar::CellIndex(int col, int row) const
     return index;
 }
 
-void TCustomShMonthCalendar::IndexToCell(int index, int &col, int &row) const
+void TCustomShMonthCalendar::IndexToCell(int index, int& col, int& row) const
 {
     if (index < 0 || index >= DayCellCount)
         throw ECustomCalendarError("Invalid cell index: " + std::to_string(index));
@@ -876,7 +875,7 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
         } else {
             try {
                 week = ShWeekOfTheYear(0, middle);
-            } catch (const std::exception &) {
+            } catch (const std::exception&) {
                 week = 0; // a week beyond the calendar's years has no number
             }
         }
@@ -921,8 +920,8 @@ bool TCustomShMonthCalendar::SelectCell(int col, int row) const
         return false;
     if (!m_options.testFlag(mcoSelectTrailDays) && (day < m_firstOfMonth || day > m_lastOfMonth))
         return false;
-    if (m_options.testFlag(mcoRangeSelect) && m_maxSelectRange > 0 && (m_mouseSelecting || m_shiftExtending)
-        && std::abs(index - m_anchor) + 1 > m_maxSelectRange)
+    if (m_options.testFlag(mcoRangeSelect) && m_maxSelectRange > 0 && (m_mouseSelecting || m_shiftExtending) &&
+        std::abs(index - m_anchor) + 1 > m_maxSelectRange)
         return false;
     return true;
 }
@@ -1085,7 +1084,7 @@ void TCustomShMonthCalendar::normaliseSelection()
     DoClick();
 }
 
-void TCustomShMonthCalendar::toggleGroup(const QList<int> &indexes)
+void TCustomShMonthCalendar::toggleGroup(const QList<int>& indexes)
 {
     QList<int> choosable;
     for (int index : indexes) {
@@ -1096,8 +1095,8 @@ void TCustomShMonthCalendar::toggleGroup(const QList<int> &indexes)
     }
     if (choosable.isEmpty())
         return;
-    const bool allSelected = std::all_of(choosable.begin(), choosable.end(),
-                                         [this](int i) { return (m_selBits >> i) & 1; });
+    const bool allSelected =
+        std::all_of(choosable.begin(), choosable.end(), [this](int i) { return (m_selBits >> i) & 1; });
     for (int index : choosable) {
         if (allSelected)
             m_selBits &= ~(std::uint64_t(1) << index);
@@ -1113,7 +1112,7 @@ void TCustomShMonthCalendar::toggleGroup(const QList<int> &indexes)
 
 // ---- keyboard ---------------------------------------------------------------------------------------------------
 
-void TCustomShMonthCalendar::keyPressEvent(QKeyEvent *event)
+void TCustomShMonthCalendar::keyPressEvent(QKeyEvent* event)
 {
     int key = event->key();
     const Qt::KeyboardModifiers modifiers = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
@@ -1241,7 +1240,7 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
 
 // ---- mouse and wheel --------------------------------------------------------------------------------------------
 
-bool TCustomShMonthCalendar::MouseToCell(const QPoint &pos, int &col, int &row) const
+bool TCustomShMonthCalendar::MouseToCell(const QPoint& pos, int& col, int& row) const
 {
     if (pos.x() < 0 || pos.y() < 0 || pos.x() >= width() || pos.y() >= height())
         return false;
@@ -1251,7 +1250,7 @@ bool TCustomShMonthCalendar::MouseToCell(const QPoint &pos, int &col, int &row) 
     return col >= 0 && col < m_colCount && row >= 0 && row < m_rowCount;
 }
 
-void TCustomShMonthCalendar::mousePressEvent(QMouseEvent *event)
+void TCustomShMonthCalendar::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
@@ -1314,7 +1313,7 @@ void TCustomShMonthCalendar::mousePressEvent(QMouseEvent *event)
     m_mouseSelecting = true;
 }
 
-void TCustomShMonthCalendar::mouseMoveEvent(QMouseEvent *event)
+void TCustomShMonthCalendar::mouseMoveEvent(QMouseEvent* event)
 {
     if (!(event->buttons() & Qt::LeftButton) || !m_gridDragging)
         return;
@@ -1328,7 +1327,7 @@ void TCustomShMonthCalendar::mouseMoveEvent(QMouseEvent *event)
     }
 }
 
-void TCustomShMonthCalendar::mouseReleaseEvent(QMouseEvent *event)
+void TCustomShMonthCalendar::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {
         QWidget::mouseReleaseEvent(event);
@@ -1339,7 +1338,7 @@ void TCustomShMonthCalendar::mouseReleaseEvent(QMouseEvent *event)
     DoClick();
 }
 
-void TCustomShMonthCalendar::wheelEvent(QWheelEvent *event)
+void TCustomShMonthCalendar::wheelEvent(QWheelEvent* event)
 {
     event->accept();
     normaliseSelection();
@@ -1354,13 +1353,13 @@ void TCustomShMonthCalendar::wheelEvent(QWheelEvent *event)
         GoToDate(target, true);
 }
 
-void TCustomShMonthCalendar::focusInEvent(QFocusEvent *event)
+void TCustomShMonthCalendar::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
     update(CellRect(m_col, m_row));
 }
 
-void TCustomShMonthCalendar::focusOutEvent(QFocusEvent *event)
+void TCustomShMonthCalendar::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
     update(CellRect(m_col, m_row));
@@ -1373,7 +1372,7 @@ QRect TCustomShMonthCalendar::logicalCellRect(int col, int row) const
     return QRect(col * (m_colWidth + m_lineWidth), row * (m_rowHeight + m_lineWidth), m_colWidth, m_rowHeight);
 }
 
-QRect TCustomShMonthCalendar::visual(const QRect &logical) const
+QRect TCustomShMonthCalendar::visual(const QRect& logical) const
 {
     if (!isRightToLeft())
         return logical;
@@ -1385,20 +1384,20 @@ QRect TCustomShMonthCalendar::CellRect(int col, int row) const
     return visual(logicalCellRect(col, row));
 }
 
-void TCustomShMonthCalendar::CellDrawn(const QRect &rect, const QString &text, TDateTime value,
+void TCustomShMonthCalendar::CellDrawn(const QRect& rect, const QString& text, TDateTime value,
                                        TCalendarCellFlags flags)
 {
     emit OnDrawCell(rect, value, text, flags);
 }
 
-void TCustomShMonthCalendar::paintEvent(QPaintEvent *event)
+void TCustomShMonthCalendar::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     m_canvas = &painter;
     painter.fillRect(rect(), m_colors->MonthBackColor());
     drawLines(painter);
-    if (m_options.testFlag(mcoToday) && event->rect().intersects(CellRect(0, m_rowCount - 1).united(
-                                                                      CellRect(m_colCount - 1, m_rowCount - 1))))
+    if (m_options.testFlag(mcoToday) &&
+        event->rect().intersects(CellRect(0, m_rowCount - 1).united(CellRect(m_colCount - 1, m_rowCount - 1))))
         drawTodayRow(painter);
     for (int row = FixedRowCount - 1; row < FixedRowCount + 6; ++row) {
         for (int col = 0; col < m_colCount; ++col) {
@@ -1418,7 +1417,7 @@ void TCustomShMonthCalendar::paintEvent(QPaintEvent *event)
     m_canvas = nullptr;
 }
 
-void TCustomShMonthCalendar::drawLines(QPainter &painter)
+void TCustomShMonthCalendar::drawLines(QPainter& painter)
 {
     const int lw = m_lineWidth;
     if (lw <= 0)
@@ -1430,7 +1429,7 @@ void TCustomShMonthCalendar::drawLines(QPainter &painter)
     const int weekdayTop = logicalCellRect(0, FixedRowCount - 1).top();
     const int daysTop = logicalCellRect(0, FixedRowCount).top();
     const int weeksBottom = logicalCellRect(0, FixedRowCount + 5).bottom() + 1;
-    auto line = [&](const QRect &logical) { painter.fillRect(visual(logical), color); };
+    auto line = [&](const QRect& logical) { painter.fillRect(visual(logical), color); };
 
     const int inset = plain ? 4 : 0;
     line(QRect(inset, daysTop - lw, totalWidth - 2 * inset, lw));
@@ -1454,7 +1453,7 @@ void TCustomShMonthCalendar::drawLines(QPainter &painter)
     }
 }
 
-void TCustomShMonthCalendar::drawTodayRow(QPainter &painter)
+void TCustomShMonthCalendar::drawTodayRow(QPainter& painter)
 {
     const int row = m_rowCount - 1;
     const QRect rowRect = visual(logicalCellRect(0, row).united(logicalCellRect(m_colCount - 1, row)));
@@ -1475,7 +1474,7 @@ void TCustomShMonthCalendar::drawTodayRow(QPainter &painter)
     CellDrawn(rowRect, text, today, ccfFixed);
 }
 
-void TCustomShMonthCalendar::drawTodayRing(QPainter &painter, const QRect &cell, const QString &text)
+void TCustomShMonthCalendar::drawTodayRing(QPainter& painter, const QRect& cell, const QString& text)
 {
     painter.save();
     painter.setClipRect(cell);
@@ -1497,7 +1496,7 @@ void TCustomShMonthCalendar::drawTodayRing(QPainter &painter, const QRect &cell,
     painter.restore();
 }
 
-void TCustomShMonthCalendar::drawCell(QPainter &painter, int col, int row)
+void TCustomShMonthCalendar::drawCell(QPainter& painter, int col, int row)
 {
     const TCalendarCellInfo info = GetCellInfo(col, row);
     const QRect cell = CellRect(col, row);

@@ -23,35 +23,46 @@ class QToolButton;
 class TCustomShMonthCalendar;
 
 // Options of the month calendar; each value is the bit of its position.
-enum TMonthCalOption {
-    mcoToday = 1 << 0,            // the Today row at the bottom
-    mcoTodayCircle = 1 << 1,      // a ring around today when it lies in the shown month
-    mcoWeekNumbers = 1 << 2,      // a fixed first column of week numbers
-    mcoTrailingDays = 1 << 3,     // day numbers of the neighbouring months are shown
-    mcoMultiSelect = 1 << 4,      // several separate days can be selected
-    mcoRangeSelect = 1 << 5,      // one continuous range can be selected
-    mcoSelectTrailDays = 1 << 6,  // days of the neighbouring months can be chosen (needs mcoTrailingDays)
-    mcoDaysVertLine = 1 << 7,     // vertical lines between the weekday names
-    mcoWeeksHorzLine = 1 << 8,    // horizontal lines between the week numbers
-    mcoVerticalLine = 1 << 9,     // vertical lines between the day columns
-    mcoHorizontalLine = 1 << 10,  // horizontal lines between the week rows
-    mcoMonthButtons = 1 << 11,    // previous / next month buttons in the title
-    mcoMonthPopupMenu = 1 << 12,  // the month name opens a menu of the twelve months
-    mcoYearEditor = 1 << 13,      // the year opens the in-place year editor
+enum TMonthCalOption
+{
+    mcoToday = 1 << 0,           // the Today row at the bottom
+    mcoTodayCircle = 1 << 1,     // a ring around today when it lies in the shown month
+    mcoWeekNumbers = 1 << 2,     // a fixed first column of week numbers
+    mcoTrailingDays = 1 << 3,    // day numbers of the neighbouring months are shown
+    mcoMultiSelect = 1 << 4,     // several separate days can be selected
+    mcoRangeSelect = 1 << 5,     // one continuous range can be selected
+    mcoSelectTrailDays = 1 << 6, // days of the neighbouring months can be chosen (needs mcoTrailingDays)
+    mcoDaysVertLine = 1 << 7,    // vertical lines between the weekday names
+    mcoWeeksHorzLine = 1 << 8,   // horizontal lines between the week numbers
+    mcoVerticalLine = 1 << 9,    // vertical lines between the day columns
+    mcoHorizontalLine = 1 << 10, // horizontal lines between the week rows
+    mcoMonthButtons = 1 << 11,   // previous / next month buttons in the title
+    mcoMonthPopupMenu = 1 << 12, // the month name opens a menu of the twelve months
+    mcoYearEditor = 1 << 13,     // the year opens the in-place year editor
 };
 Q_DECLARE_FLAGS(TMonthCalOptions, TMonthCalOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TMonthCalOptions)
 
 // The weekday drawn in bold in every month; the first seven are weekday numbers 1 to 7, Saturday first.
-enum TDefaultBoldDays { dbdSaturdays, dbdSundays, dbdMondays, dbdTuesdays, dbdWednesdays, dbdThursdays, dbdFridays,
-                        dbdNone };
+enum TDefaultBoldDays
+{
+    dbdSaturdays,
+    dbdSundays,
+    dbdMondays,
+    dbdTuesdays,
+    dbdWednesdays,
+    dbdThursdays,
+    dbdFridays,
+    dbdNone
+};
 
 // Flags of one calendar cell, as handed to OnDrawCell (one byte).
-enum TCalendarCellFlag : std::uint8_t {
+enum TCalendarCellFlag : std::uint8_t
+{
     ccfFixed = 1,
     ccfFocused = 2,
     ccfSelected = 4,
-    ccfTrailing = 8,   // a day of the previous or next month
+    ccfTrailing = 8, // a day of the previous or next month
     ccfBold = 16,
     ccfDayName = 32,   // a weekday-name cell
     ccfWeekNumber = 64 // a week-number cell
@@ -70,16 +81,16 @@ struct TCalendarCellInfo
 class ECustomCalendarError : public std::runtime_error
 {
 public:
-    explicit ECustomCalendarError(const std::string &message) : std::runtime_error(message) {}
-    explicit ECustomCalendarError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    explicit ECustomCalendarError(const std::string& message) : std::runtime_error(message) {}
+    explicit ECustomCalendarError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
 // Asking about a day that the calendar does not show.
 class EMonthCalError : public std::runtime_error
 {
 public:
-    explicit EMonthCalError(const std::string &message) : std::runtime_error(message) {}
-    explicit EMonthCalError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    explicit EMonthCalError(const std::string& message) : std::runtime_error(message) {}
+    explicit EMonthCalError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
 // The nine colours of a month calendar. An invalid QColor in BoldDaysColor is the default-colour marker: bold
@@ -99,44 +110,55 @@ class TMonthCalendarColors : public QObject
 
 public:
     // Colour indexes, in the order of the properties.
-    enum Index { ciCircle, ciText, ciTitleBack, ciTitleText, ciMonthBack, ciTrailingText, ciBoldDays, ciLines,
-                 ciFixedText, ColorCount };
+    enum Index
+    {
+        ciCircle,
+        ciText,
+        ciTitleBack,
+        ciTitleText,
+        ciMonthBack,
+        ciTrailingText,
+        ciBoldDays,
+        ciLines,
+        ciFixedText,
+        ColorCount
+    };
 
     // The set keeps a reference to its calendar (which may be null for a free-standing set).
-    explicit TMonthCalendarColors(TCustomShMonthCalendar *calendar, QObject *parent = nullptr);
+    explicit TMonthCalendarColors(TCustomShMonthCalendar* calendar, QObject* parent = nullptr);
 
     // The default of colour `index`: red ring, system text colours, the system caption colour for the title,
     // white month, the default-colour marker for bold days.
     static QColor DefaultColor(int index);
 
     QColor GetColor(int index) const;
-    void SetColor(int index, const QColor &value);
+    void SetColor(int index, const QColor& value);
 
     // Copies all nine colours from another colour set (without applying them). Any other source, or none,
     // raises EConvertError "Cannot assign a <source class or nil> to a TMonthCalendarColors".
-    void Assign(const QObject *source);
+    void Assign(const QObject* source);
 
     QColor CircleColor() const { return GetColor(ciCircle); }
-    void SetCircleColor(const QColor &v) { SetColor(ciCircle, v); }
+    void SetCircleColor(const QColor& v) { SetColor(ciCircle, v); }
     QColor TextColor() const { return GetColor(ciText); }
-    void SetTextColor(const QColor &v) { SetColor(ciText, v); }
+    void SetTextColor(const QColor& v) { SetColor(ciText, v); }
     QColor TitleBackColor() const { return GetColor(ciTitleBack); }
-    void SetTitleBackColor(const QColor &v) { SetColor(ciTitleBack, v); }
+    void SetTitleBackColor(const QColor& v) { SetColor(ciTitleBack, v); }
     QColor TitleTextColor() const { return GetColor(ciTitleText); }
-    void SetTitleTextColor(const QColor &v) { SetColor(ciTitleText, v); }
+    void SetTitleTextColor(const QColor& v) { SetColor(ciTitleText, v); }
     QColor MonthBackColor() const { return GetColor(ciMonthBack); }
-    void SetMonthBackColor(const QColor &v) { SetColor(ciMonthBack, v); }
+    void SetMonthBackColor(const QColor& v) { SetColor(ciMonthBack, v); }
     QColor TrailingTextColor() const { return GetColor(ciTrailingText); }
-    void SetTrailingTextColor(const QColor &v) { SetColor(ciTrailingText, v); }
+    void SetTrailingTextColor(const QColor& v) { SetColor(ciTrailingText, v); }
     QColor BoldDaysColor() const { return GetColor(ciBoldDays); }
-    void SetBoldDaysColor(const QColor &v) { SetColor(ciBoldDays, v); }
+    void SetBoldDaysColor(const QColor& v) { SetColor(ciBoldDays, v); }
     QColor LinesColor() const { return GetColor(ciLines); }
-    void SetLinesColor(const QColor &v) { SetColor(ciLines, v); }
+    void SetLinesColor(const QColor& v) { SetColor(ciLines, v); }
     QColor FixedTextColor() const { return GetColor(ciFixedText); }
-    void SetFixedTextColor(const QColor &v) { SetColor(ciFixedText, v); }
+    void SetFixedTextColor(const QColor& v) { SetColor(ciFixedText, v); }
 
 private:
-    TCustomShMonthCalendar *m_calendar;
+    TCustomShMonthCalendar* m_calendar;
     QColor m_colors[ColorCount];
 };
 
@@ -149,7 +171,7 @@ class TYearUpDown : public QWidget
     Q_OBJECT
 
 public:
-    explicit TYearUpDown(QWidget *parent = nullptr);
+    explicit TYearUpDown(QWidget* parent = nullptr);
 
     int Min() const { return m_min; }
     int Max() const { return m_max; }
@@ -159,16 +181,16 @@ public:
     // +1 or -1 within the range; the editor shows the new position.
     void Step(int delta);
     // The editor that shows the position and takes the focus for the spinner.
-    void SetAssociate(TYearEdit *edit);
-    QToolButton *UpButton() const { return m_up; }
-    QToolButton *DownButton() const { return m_down; }
+    void SetAssociate(TYearEdit* edit);
+    QToolButton* UpButton() const { return m_up; }
+    QToolButton* DownButton() const { return m_down; }
 
 private:
     void showPosition();
 
-    QToolButton *m_up;
-    QToolButton *m_down;
-    TYearEdit *m_edit = nullptr;
+    QToolButton* m_up;
+    QToolButton* m_down;
+    TYearEdit* m_edit = nullptr;
     int m_min = 0;
     int m_max = 9999;
     int m_position = 0;
@@ -182,11 +204,11 @@ class TYearEdit : public QLineEdit
     Q_OBJECT
 
 public:
-    explicit TYearEdit(QWidget *parent = nullptr);
+    explicit TYearEdit(QWidget* parent = nullptr);
     ~TYearEdit() override;
 
-    TYearUpDown *UpDown() const { return m_upDown; }
-    void SetUpDown(TYearUpDown *upDown) { m_upDown = upDown; }
+    TYearUpDown* UpDown() const { return m_upDown; }
+    void SetUpDown(TYearUpDown* upDown) { m_upDown = upDown; }
     // Called with true (accept) or false (discard) when the editor closes.
     void SetOnDone(std::function<void(bool)> done) { m_done = std::move(done); }
 
@@ -197,13 +219,13 @@ public:
     bool IsClosing() const { return m_closing; }
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TYearUpDown *m_upDown = nullptr;
+    TYearUpDown* m_upDown = nullptr;
     std::function<void(bool)> m_done;
     bool m_closing = false;
     bool m_filtering = false;
@@ -226,13 +248,18 @@ class TCustomShMonthCalendar : public QWidget
 
 public:
     static constexpr int DayCellCount = 42;
-    static constexpr TMonthCalOptions DefaultOptions = TMonthCalOptions(
-        mcoToday | mcoTodayCircle | mcoTrailingDays | mcoSelectTrailDays | mcoMonthButtons | mcoMonthPopupMenu
-        | mcoYearEditor);
+    static constexpr TMonthCalOptions DefaultOptions =
+        TMonthCalOptions(mcoToday | mcoTodayCircle | mcoTrailingDays | mcoSelectTrailDays | mcoMonthButtons |
+                         mcoMonthPopupMenu | mcoYearEditor);
 
-    enum TitlePlacement { tpTop, tpCenter, tpBottom };
+    enum TitlePlacement
+    {
+        tpTop,
+        tpCenter,
+        tpBottom
+    };
 
-    explicit TCustomShMonthCalendar(QWidget *parent = nullptr);
+    explicit TCustomShMonthCalendar(QWidget* parent = nullptr);
     ~TCustomShMonthCalendar() override;
 
     // ---- properties ----
@@ -245,9 +272,9 @@ public:
     void SetMaxDate(TDateTime value);
     TMonthCalOptions CalendarOptions() const { return m_options; }
     void SetCalendarOptions(TMonthCalOptions value);
-    TMonthCalendarColors *CalColors() const { return m_colors; }
+    TMonthCalendarColors* CalColors() const { return m_colors; }
     // Copies the nine colours of another set and applies them.
-    void SetCalColors(const TMonthCalendarColors *value);
+    void SetCalColors(const TMonthCalendarColors* value);
     TDefaultBoldDays DefaultBoldDays() const { return m_defaultBoldDays; }
     void SetDefaultBoldDays(TDefaultBoldDays value);
     bool UseSystemCalendar() const { return m_useSystemCalendar; }
@@ -274,7 +301,7 @@ public:
     // A cell's rectangle in widget coordinates (mirrored in right-to-left layout).
     QRect CellRect(int col, int row) const;
     // The cell under a point; false when the point lies outside the grid.
-    bool MouseToCell(const QPoint &pos, int &col, int &row) const;
+    bool MouseToCell(const QPoint& pos, int& col, int& row) const;
 
     // ---- month and cells ----
     TDateTime GridStart() const { return m_gridStart; }
@@ -284,7 +311,7 @@ public:
     // Index 0..41 of a day cell; raises ECustomCalendarError "Invalid Col Or Row" for any other cell.
     int CellIndex(int col, int row) const;
     // Column and row of day cell `index`; raises ECustomCalendarError "Invalid cell index: <index>".
-    void IndexToCell(int index, int &col, int &row) const;
+    void IndexToCell(int index, int& col, int& row) const;
     TDateTime CellDay(int index) const { return m_gridStart + index; }
     virtual TCalendarCellInfo GetCellInfo(int col, int row) const;
 
@@ -310,17 +337,17 @@ public:
     virtual bool InRange(TDateTime value) const;
 
     // ---- title ----
-    QWidget *TitlePanel() const { return m_titlePanel; }
-    QWidget *TitleLabel() const;
+    QWidget* TitlePanel() const { return m_titlePanel; }
+    QWidget* TitleLabel() const;
     QString TitleCaption() const { return m_caption; }
     // Hit rectangles of the month name and of the year, in title label coordinates.
     QRect MonthNameRect() const { return m_monthRect; }
     QRect YearRect() const { return m_yearRect; }
-    QToolButton *LeftMonthButton() const { return m_leftButton; }
-    QToolButton *RightMonthButton() const { return m_rightButton; }
-    QMenu *MonthsMenu() const { return m_monthsMenu; }
-    TYearEdit *YearEditor() const { return m_yearEdit; }
-    TYearUpDown *YearSpinner() const { return m_yearUpDown; }
+    QToolButton* LeftMonthButton() const { return m_leftButton; }
+    QToolButton* RightMonthButton() const { return m_rightButton; }
+    QMenu* MonthsMenu() const { return m_monthsMenu; }
+    TYearEdit* YearEditor() const { return m_yearEdit; }
+    TYearUpDown* YearSpinner() const { return m_yearUpDown; }
 
     // The calendar texts of the current mode.
     QString MonthName(int month) const;
@@ -329,7 +356,7 @@ public:
 
     // The painter of the paint that is running (null outside painting), for OnDrawCell handlers that draw the
     // cell themselves when DefaultDrawing is off.
-    QPainter *Canvas() const { return m_canvas; }
+    QPainter* Canvas() const { return m_canvas; }
 
     QSize sizeHint() const override;
 
@@ -337,34 +364,34 @@ signals:
     // The user changed the chosen day (the control's click).
     void OnClick();
     // After each cell is drawn.
-    void OnDrawCell(const QRect &Rect, TDateTime Value, const QString &Text, TCalendarCellFlags Flags);
+    void OnDrawCell(const QRect& Rect, TDateTime Value, const QString& Text, TCalendarCellFlags Flags);
     // Before the calendar handles a key; setting Key to 0 stops the calendar's own handling.
-    void OnCalendarKeyDown(int &Key, Qt::KeyboardModifiers Shift);
+    void OnCalendarKeyDown(int& Key, Qt::KeyboardModifiers Shift);
     void OnMonthChanged();
     // Before the shown month changes; setting Allow to false keeps the month.
-    void OnMonthChanging(bool &Allow);
+    void OnMonthChanging(bool& Allow);
     // When a month is built; the handler may change which days are bold (bit d - 1 for day d).
-    void OnGetMonthInfo(Word Year, Word Month, std::uint32_t &MonthBoldDays);
+    void OnGetMonthInfo(Word Year, Word Month, std::uint32_t& MonthBoldDays);
 
 protected:
     virtual void DoClick();
     virtual void YearEditDone(bool accept);
-    virtual void CellDrawn(const QRect &rect, const QString &text, TDateTime value, TCalendarCellFlags flags);
+    virtual void CellDrawn(const QRect& rect, const QString& text, TDateTime value, TCalendarCellFlags flags);
     virtual bool CanChangeMonth();
     virtual void MonthChanged();
     // The grid's cell-selection test: may this cell become the current one?
     virtual bool SelectCell(int col, int row) const;
 
-    void paintEvent(QPaintEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     friend class TMonthCalendarColors;
@@ -372,11 +399,11 @@ private:
     static constexpr int FixedRowCount = 3;
 
     // calendar arithmetic of the current mode
-    void decode(TDateTime day, int &year, int &month, int &dayOfMonth) const;
-    bool tryEncode(int year, int month, int day, TDateTime &value) const;
+    void decode(TDateTime day, int& year, int& month, int& dayOfMonth) const;
+    bool tryEncode(int year, int month, int day, TDateTime& value) const;
     int monthLength(int year, int month) const;
     int weekdayColumn(TDateTime day) const; // 1 at the first column
-    bool tryIncMonth(TDateTime day, int months, TDateTime &result) const;
+    bool tryIncMonth(TDateTime day, int months, TDateTime& result) const;
     int minimumYear() const;
     TDateTime firstOfMonthOf(TDateTime day) const;
     TDateTime lastOfMonthOf(TDateTime day) const;
@@ -389,7 +416,7 @@ private:
     void updateMonthMenu();
     void createTitleParts();
     void layoutTitle();
-    void titleMousePress(QMouseEvent *event);
+    void titleMousePress(QMouseEvent* event);
     void monthButtonClick(bool leftButton);
     void monthMenuClick(int month);
     void showYearEditor();
@@ -408,19 +435,19 @@ private:
     void resetSelection();
     void extendSelection(int index);
     void normaliseSelection();
-    void toggleGroup(const QList<int> &indexes);
+    void toggleGroup(const QList<int>& indexes);
     void invalidateCell(int index);
     void invalidateDayArea();
 
     // painting
     QRect logicalCellRect(int col, int row) const;
-    QRect visual(const QRect &logical) const;
-    void drawCell(QPainter &painter, int col, int row);
-    void drawLines(QPainter &painter);
-    void drawTodayRow(QPainter &painter);
-    void drawTodayRing(QPainter &painter, const QRect &cell, const QString &text);
+    QRect visual(const QRect& logical) const;
+    void drawCell(QPainter& painter, int col, int row);
+    void drawLines(QPainter& painter);
+    void drawTodayRow(QPainter& painter);
+    void drawTodayRing(QPainter& painter, const QRect& cell, const QString& text);
 
-    TMonthCalendarColors *m_colors;
+    TMonthCalendarColors* m_colors;
     TDateTime m_date = 0;
     TDateTime m_minDate = 0;
     TDateTime m_maxDate = 0;
@@ -454,14 +481,14 @@ private:
     bool m_shiftExtending = false;
     bool m_resizing = false;
 
-    QWidget *m_titlePanel = nullptr;
-    QWidget *m_titleLabel = nullptr;
-    QToolButton *m_leftButton = nullptr;
-    QToolButton *m_rightButton = nullptr;
-    QMenu *m_monthsMenu = nullptr;
-    TYearEdit *m_yearEdit = nullptr;
-    TYearUpDown *m_yearUpDown = nullptr;
-    QPainter *m_canvas = nullptr;
+    QWidget* m_titlePanel = nullptr;
+    QWidget* m_titleLabel = nullptr;
+    QToolButton* m_leftButton = nullptr;
+    QToolButton* m_rightButton = nullptr;
+    QMenu* m_monthsMenu = nullptr;
+    TYearEdit* m_yearEdit = nullptr;
+    TYearUpDown* m_yearUpDown = nullptr;
+    QPainter* m_canvas = nullptr;
     QString m_caption;
     QString m_captionMonth;
     QString m_captionYear;

@@ -7,17 +7,16 @@
 
 // ---- TYearUpDown ------------------------------------------------------------------------------------------------
 
-TYearUpDown::TYearUpDown(QWidget *parent)
-    : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this))
+TYearUpDown::TYearUpDown(QWidget* parent) : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this))
 {
     setObjectName(QStringLiteral("YearSpinner"));
     // A press on the spinner must not move the focus away from the editor it serves (which would close it):
     // the spinner passes a click focus on to its editor.
     setFocusPolicy(Qt::ClickFocus);
-    auto *layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    for (QToolButton *button : {m_up, m_down}) {
+    for (QToolButton* button : {m_up, m_down}) {
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoRepeat(true);
         button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
@@ -31,7 +30,7 @@ TYearUpDown::TYearUpDown(QWidget *parent)
     connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
 }
 
-void TYearUpDown::SetAssociate(TYearEdit *edit)
+void TYearUpDown::SetAssociate(TYearEdit* edit)
 {
     m_edit = edit;
     setFocusProxy(edit);
@@ -63,7 +62,7 @@ void TYearUpDown::showPosition()
 
 // ---- TYearEdit --------------------------------------------------------------------------------------------------
 
-TYearEdit::TYearEdit(QWidget *parent) : QLineEdit(parent)
+TYearEdit::TYearEdit(QWidget* parent) : QLineEdit(parent)
 {
     setObjectName(QStringLiteral("YearEdit"));
     setFrame(false);
@@ -114,7 +113,7 @@ void TYearEdit::CloseEdit(bool accept)
     m_closing = false;
 }
 
-void TYearEdit::keyPressEvent(QKeyEvent *event)
+void TYearEdit::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Return:
@@ -137,27 +136,26 @@ void TYearEdit::keyPressEvent(QKeyEvent *event)
     }
 }
 
-void TYearEdit::focusOutEvent(QFocusEvent *event)
+void TYearEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
     CloseEdit(true);
 }
 
-void TYearEdit::wheelEvent(QWheelEvent *event)
+void TYearEdit::wheelEvent(QWheelEvent* event)
 {
     if (m_upDown && event->angleDelta().y() != 0)
         m_upDown->Step(event->angleDelta().y() > 0 ? 1 : -1);
     event->accept();
 }
 
-bool TYearEdit::eventFilter(QObject *watched, QEvent *event)
+bool TYearEdit::eventFilter(QObject* watched, QEvent* event)
 {
     // A press on any other control ends the edit the way a click elsewhere ends a modal state: accepted.
     if (event->type() == QEvent::MouseButtonPress && isVisible() && !m_closing) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        const bool ours = widget
-                          && (widget == this || isAncestorOf(widget)
-                              || (m_upDown && (widget == m_upDown || m_upDown->isAncestorOf(widget))));
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const bool ours = widget && (widget == this || isAncestorOf(widget) ||
+                                     (m_upDown && (widget == m_upDown || m_upDown->isAncestorOf(widget))));
         if (widget && !ours)
             CloseEdit(true);
     }
