@@ -196,6 +196,21 @@ bool TCustomShMonthCalendar::tryIncMonth(TDateTime day, int months, TDateTime& r
     return tryEncode(ny, nm, nd, result);
 }
 
+TDateTime TCustomShMonthCalendar::calendarFirstDay() const
+{
+    return m_useSystemCalendar ? ShGregorianToSerial(QDate(1, 1, 1)) : ShEncodeDate(1, 1, 1);
+}
+
+TDateTime TCustomShMonthCalendar::calendarLastDay() const
+{
+    return m_useSystemCalendar ? ShGregorianToSerial(QDate(9999, 12, 31)) : ShEncodeDate(9999, 12, 29);
+}
+
+bool TCustomShMonthCalendar::inCalendar(TDateTime day) const
+{
+    return day >= calendarFirstDay() && day <= calendarLastDay();
+}
+
 int TCustomShMonthCalendar::minimumYear() const
 {
     return m_useSystemCalendar ? 722 : 100;
@@ -779,6 +794,8 @@ void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
         v = m_minDate;
     else if (m_maxDate != 0 && v > m_maxDate)
         v = m_maxDate;
+    // Trailing days past the calendar's first or last day are shown but cannot be dates.
+    v = std::clamp(v, calendarFirstDay(), calendarLastDay());
 
     const TDateTime old = m_date;
     const bool byUser = user && v != m_date;
@@ -916,7 +933,7 @@ bool TCustomShMonthCalendar::SelectCell(int col, int row) const
         return true;
     const int index = CellIndex(col, row);
     const TDateTime day = m_gridStart + index;
-    if (!InRange(day))
+    if (!InRange(day) || !inCalendar(day))
         return false;
     if (!m_options.testFlag(mcoSelectTrailDays) && (day < m_firstOfMonth || day > m_lastOfMonth))
         return false;

@@ -405,6 +405,11 @@ private:
     int weekdayColumn(TDateTime day) const; // 1 at the first column
     bool tryIncMonth(TDateTime day, int months, TDateTime& result) const;
     int minimumYear() const;
+    // First and last day the current calendar can encode (1 Farvardin 1 .. 29 Esfand 9999, or 1 January 1 ..
+    // 31 December 9999).
+    TDateTime calendarFirstDay() const;
+    TDateTime calendarLastDay() const;
+    bool inCalendar(TDateTime day) const;
     TDateTime firstOfMonthOf(TDateTime day) const;
     TDateTime lastOfMonthOf(TDateTime day) const;
 

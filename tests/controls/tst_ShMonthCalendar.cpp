@@ -121,6 +121,8 @@ private slots:
     void keyboard_data();
     void keyboard();
     void keyHandlerCanSwallowKeys();
+    void navigationStopsAtTheCalendarsEnd();
+    void titlePartsFollowOptions();
     void monthChangingCanBeRefused();
     void wheel_data();
     void wheel();
@@ -689,6 +691,54 @@ void tst_ShMonthCalendar::keyHandlerCanSwallowKeys()
     QTest::keyClick(w.cal, Qt::Key_PageUp);
     QCOMPARE(w.cal->Date(), sh(1404, 4, 12));
     QCOMPARE(seen, (QList<int>{Qt::Key_PageDown, Qt::Key_PageUp}));
+}
+
+void tst_ShMonthCalendar::navigationStopsAtTheCalendarsEnd()
+{
+    CalendarWindow w(Qt::RightToLeft, sh(9999, 12, 10));
+    QVERIFY(w.show());
+    // No month after Esfand 9999: the keys and the button beep, nothing raises, the day stays.
+    QTest::keyClick(w.cal, Qt::Key_PageDown);
+    QTest::keyClick(w.cal, Qt::Key_PageDown, Qt::ControlModifier);
+    QTest::mouseClick(w.cal->LeftMonthButton(), Qt::LeftButton);
+    QCOMPARE(w.cal->Date(), sh(9999, 12, 10));
+    QCOMPARE(g_beeps, 3);
+    QTest::keyClick(w.cal, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(w.cal->Date(), sh(9999, 12, 29));
+    // The days shown after 29 Esfand 9999 cannot be chosen.
+    const TDateTime after = sh(9999, 12, 29) + 1;
+    w.clickDay(after);
+    QCOMPARE(w.cal->Date(), sh(9999, 12, 29));
+    QTest::keyClick(w.cal, Qt::Key_Down);
+    QCOMPARE(w.cal->Date(), sh(9999, 12, 29));
+    QCOMPARE(w.cal->FirstOfMonth(), sh(9999, 12, 1));
+}
+
+void tst_ShMonthCalendar::titlePartsFollowOptions()
+{
+    CalendarWindow w(Qt::RightToLeft, sh(1404, 5, 12));
+    QVERIFY(w.show());
+    QCOMPARE(w.cal->TitlePanel()->findChildren<QToolButton*>(QStringLiteral("MonthButtonLeft")).size(), 1);
+    w.cal->SetCalendarOptions(w.cal->CalendarOptions() &
+                              ~TMonthCalOptions(mcoMonthButtons | mcoMonthPopupMenu | mcoYearEditor));
+    QVERIFY(!w.cal->LeftMonthButton());
+    QVERIFY(!w.cal->MonthsMenu());
+    QVERIFY(!w.cal->YearEditor());
+    QVERIFY(w.cal->TitlePanel()->findChildren<QToolButton*>(QStringLiteral("MonthButtonLeft")).isEmpty());
+    // The title still shows the month; presses on it only give the calendar the focus.
+    QCOMPARE(w.cal->TitleCaption(), ShLongMonthNames[5] + " 1404");
+    w.other->setFocus();
+    QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->MonthNameRect().center());
+    QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->YearRect().center());
+    QTRY_VERIFY(w.cal->hasFocus());
+    QCOMPARE(w.cal->Date(), sh(1404, 5, 12));
+    // Back on: the parts are there again and work.
+    w.cal->SetCalendarOptions(w.cal->CalendarOptions() | mcoMonthButtons | mcoYearEditor);
+    QVERIFY(w.cal->LeftMonthButton()->isVisible());
+    QTest::mouseClick(w.cal->LeftMonthButton(), Qt::LeftButton);
+    QCOMPARE(w.cal->Date(), sh(1404, 6, 12));
+    QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->YearRect().center());
+    QVERIFY(w.cal->YearEditor()->isVisible());
 }
 
 void tst_ShMonthCalendar::monthChangingCanBeRefused()
