@@ -82,6 +82,15 @@ void TDropDownCalendar::closeUp(bool accept)
 
 void TDropDownCalendar::mousePressEvent(QMouseEvent* event)
 {
+    // While it is open the pop-up receives every press; one outside it closes it without accepting. A press on
+    // the picker ends there (it must not open the calendar again); elsewhere it goes on to what lies under it.
+    if (!rect().contains(event->position().toPoint())) {
+        const QPoint onPicker = m_picker->mapFromGlobal(event->globalPosition().toPoint());
+        setAttribute(Qt::WA_NoMouseReplay, m_picker->rect().contains(onPicker));
+        event->accept();
+        closeUp(false);
+        return;
+    }
     m_mouseChosen = true;
     m_validChoice = false;
     if (event->button() == Qt::LeftButton)

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <memory>
 
@@ -55,8 +56,9 @@ struct Form
         picker = new TExShDatePicker(&window);
         picker->move(0, 0);
         other = new QLineEdit(&window);
-        other->setGeometry(0, picker->height() + 4, 60, 20);
-        window.resize(picker->width(), picker->height() + 24);
+        // Beside the picker, where the open calendar does not cover it.
+        other->setGeometry(picker->width() + 8, 0, 60, picker->height());
+        window.resize(picker->width() + 72, picker->height());
         window.move(at);
         window.show();
         window.activateWindow();
@@ -118,6 +120,8 @@ private slots:
     void enterAndEscapeNeverReachTheDialog();
     void closingWithoutAccepting_data();
     void closingWithoutAccepting();
+    void pressesRoutedByTheWindowSystem_data();
+    void pressesRoutedByTheWindowSystem();
     void dropDownHandsOverThePickerSettings();
     void readOnlyNeverDropsDown();
     void searchWindowConfiguration();
@@ -783,6 +787,54 @@ void tst_ExShDatePicker::closingWithoutAccepting()
     QCOMPARE(closed.count(), 1);
     if (how == "text")
         QCOMPARE(picker->CurrentSection(), int(TCustomShDatePicker::secYear));
+}
+
+void tst_ExShDatePicker::pressesRoutedByTheWindowSystem_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<bool>("picks");
+    QTest::newRow("on the drop-down button: closes, does not reopen") << "button" << false;
+    QTest::newRow("on another control: closes") << "other" << false;
+    QTest::newRow("on a day of the calendar: picks it") << "day" << true;
+}
+
+void tst_ExShDatePicker::pressesRoutedByTheWindowSystem()
+{
+    // Clicks that go through the window system as a real mouse does: while the pop-up is open, it gets them all.
+    QFETCH(QString, where);
+    QFETCH(bool, picks);
+    Form form;
+    TExShDatePicker* picker = form.picker;
+    QSignalSpy opened(picker, &TCustomExShDatePicker::OnDropDown);
+    QSignalSpy closed(picker, &TCustomExShDatePicker::OnCloseUp);
+    QWindow* window = form.window.windowHandle();
+    QVERIFY(window);
+    const QPoint button = picker->ButtonRect(TCustomExShDatePicker::btnDropDown).center();
+    QTest::mouseClick(window, Qt::LeftButton, {}, picker->mapTo(&form.window, button));
+    QVERIFY(picker->DroppedDown());
+    TDropDownCalendar* cal = picker->Calendar();
+    QVERIFY(QApplication::activePopupWidget() == cal);
+    QTest::keyClick(cal, Qt::Key_Up); // a week earlier, not picked yet
+
+    if (where == "button") {
+        QTest::mouseClick(window, Qt::LeftButton, {}, picker->mapTo(&form.window, button));
+    } else if (where == "other") {
+        QTest::mouseClick(window, Qt::LeftButton, {}, form.other->geometry().center());
+    } else {
+        const int index = int(day(1404, 7, 20) - cal->GridStart());
+        int col = 0, row = 0;
+        cal->IndexToCell(index, col, row);
+        QTest::mouseClick(cal->windowHandle(), Qt::LeftButton, {}, cal->CellRect(col, row).center());
+    }
+    // A press that closed the pop-up may be handed on to what lies under it later.
+    QCoreApplication::processEvents();
+    QVERIFY(!picker->DroppedDown());
+    QVERIFY(!cal->isVisible());
+    QVERIFY(!QApplication::activePopupWidget());
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(picker->Date(), picks ? day(1404, 7, 20) : kToday);
+    QCOMPARE(picker->CapturedButton(), int(TCustomExShDatePicker::btnNone));
 }
 
 // ---- what the drop-down takes from the picker ---------------------------------------------------------------------
