@@ -141,7 +141,7 @@ void DataSet::open()
     if (isActive())
         return;
     std::vector<FieldDef> fields;
-    std::vector<QVariant> values;
+    ColumnStore values;
     std::vector<qint64> rowIds;
     readRows(fields, values, rowIds);
 
@@ -164,7 +164,7 @@ void DataSet::open()
     m_storedCount = stored;
     m_values = std::move(values);
     m_rowIds = std::move(rowIds);
-    m_recordCount = stored > 0 ? int(m_values.size() / size_t(stored)) : 0;
+    m_recordCount = m_values.rowCount();
     m_calc.assign(size_t(m_recordCount), {});
     m_calcValid.assign(size_t(m_recordCount), 0);
     m_filterExpr = std::move(expr);
@@ -181,7 +181,6 @@ void DataSet::close()
     m_state = State::Inactive;
     m_fields.clear();
     m_values.clear();
-    m_values.shrink_to_fit();
     m_rowIds.clear();
     m_rowIds.shrink_to_fit();
     m_calc.clear();
@@ -200,10 +199,10 @@ void DataSet::close()
     emit currentRowChanged(-1);
 }
 
-const QVariant& DataSet::recordValue(int record, int field) const
+QVariant DataSet::recordValue(int record, int field) const
 {
     if (field < m_storedCount)
-        return m_values[size_t(record) * size_t(m_storedCount) + size_t(field)];
+        return m_values.value(record, field);
     return calcValues(record)[size_t(field - m_storedCount)];
 }
 
@@ -238,7 +237,9 @@ void DataSet::parseSortKeys(const QString& names, std::vector<int>& out) const
 int DataSet::compareRecords(int a, int b) const
 {
     for (int f : m_sortKeys) {
-        const int r = compareFieldValues(recordValue(a, f), recordValue(b, f), m_fields[size_t(f)].type);
+        const int r = f < m_storedCount
+                          ? m_values.compareRows(f, a, b)
+                          : compareFieldValues(recordValue(a, f), recordValue(b, f), m_fields[size_t(f)].type);
         if (r != 0)
             return r;
     }
@@ -273,7 +274,7 @@ void DataSet::rebuildView(bool moveToFirst)
     } else {
         m_view.clear();
         for (int r : m_order)
-            if (m_filterExpr.matches([this, r](int f) -> const QVariant& { return recordValue(r, f); }))
+            if (recordMatches(r))
                 m_view.push_back(r);
     }
     m_viewSorted = true;
@@ -289,6 +290,33 @@ void DataSet::rebuildView(bool moveToFirst)
     }
     emit rowsReset();
     emit currentRowChanged(m_cur);
+}
+
+bool DataSet::recordMatches(int record) const
+{
+    using Op = FilterExpression::Op;
+    for (const FilterExpression::Condition& c : m_filterExpr.conditions()) {
+        if (c.field < m_storedCount) {
+            if (m_values.isNull(record, c.field))
+                return false;
+            if (c.op == Op::Equal || c.op == Op::NotEqual) {
+                if (m_values.equalTo(record, c.field, c.value) != (c.op == Op::Equal))
+                    return false;
+            } else if (!FilterExpression::holds(c.op, m_values.compareTo(record, c.field, c.value))) {
+                return false;
+            }
+        } else {
+            const QVariant v = recordValue(record, c.field);
+            if (v.isNull())
+                return false;
+            const int order = c.op == Op::Equal || c.op == Op::NotEqual
+                                  ? (equalFieldValues(v, c.value, c.type) ? 0 : 1)
+                                  : compareFieldValues(v, c.value, c.type);
+            if (!FilterExpression::holds(c.op, order))
+                return false;
+        }
+    }
+    return true;
 }
 
 int DataSet::recordCount() const
@@ -391,15 +419,23 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value)
     if (m_viewSorted && !m_sortKeys.empty() && m_sortKeys.front() == f && !wanted->isNull()) {
         // Sorted on this field: the first match in the order is found by halving.
         const auto it = std::lower_bound(m_view.begin(), m_view.end(), *wanted, [&](int record, const QVariant& v) {
-            return compareFieldValues(recordValue(record, f), v, type) < 0;
+            return (f < m_storedCount ? m_values.compareTo(record, f, v)
+                                      : compareFieldValues(recordValue(record, f), v, type))
+                   < 0;
         });
         if (it != m_view.end() && !recordValue(*it, f).isNull()
             && compareFieldValues(recordValue(*it, f), *wanted, type) == 0)
             found = int(it - m_view.begin());
     } else {
         for (size_t i = 0; i < m_view.size(); ++i) {
-            const QVariant& v = recordValue(m_view[i], f);
-            if (wanted->isNull() ? v.isNull() : (!v.isNull() && equalFieldValues(v, *wanted, type))) {
+            const int r = m_view[i];
+            const bool match = f < m_storedCount
+                                   ? (wanted->isNull() ? m_values.isNull(r, f)
+                                                       : (!m_values.isNull(r, f) && m_values.equalTo(r, f, *wanted)))
+                                   : (wanted->isNull() ? recordValue(r, f).isNull()
+                                                       : (!recordValue(r, f).isNull()
+                                                          && equalFieldValues(recordValue(r, f), *wanted, type)));
+            if (match) {
                 found = int(i);
                 break;
             }
@@ -494,8 +530,10 @@ void DataSet::edit()
         throw DataError(QStringLiteral("Cannot edit: %1 has no current record").arg(describe()));
     if (writableTable().isEmpty())
         throw DataError(QStringLiteral("Cannot edit: %1 is read-only").arg(describe()));
-    const size_t base = size_t(m_view[size_t(m_cur)]) * size_t(m_storedCount);
-    m_editBuffer.assign(m_values.begin() + qsizetype(base), m_values.begin() + qsizetype(base + size_t(m_storedCount)));
+    const int record = m_view[size_t(m_cur)];
+    m_editBuffer.clear();
+    for (int f = 0; f < m_storedCount; ++f)
+        m_editBuffer.push_back(m_values.value(record, f));
     m_state = State::Edit;
 }
 
@@ -519,13 +557,12 @@ void DataSet::post()
     if (m_state != State::Edit)
         return;
     const int record = m_view[size_t(m_cur)];
-    const size_t base = size_t(record) * size_t(m_storedCount);
     QStringList columns;
     QVariantList newValues;
     QVariantList originals;
     bool sortKeyChanged = false;
     for (int f = 0; f < m_storedCount; ++f) {
-        const QVariant& before = m_values[base + size_t(f)];
+        const QVariant before = m_values.value(record, f);
         const QVariant& after = m_editBuffer[size_t(f)];
         if (before.isNull() == after.isNull()
             && (before.isNull() || compareFieldValues(before, after, m_fields[size_t(f)].type) == 0)
@@ -543,7 +580,7 @@ void DataSet::post()
         SqlBackend::updateRow(requireConnection(QStringLiteral("Cannot post to table '%1'").arg(table)).database(),
                               table, m_rowIds[size_t(record)], columns, newValues, originals);
         for (int f = 0; f < m_storedCount; ++f)
-            m_values[base + size_t(f)] = m_editBuffer[size_t(f)];
+            m_values.set(record, f, m_editBuffer[size_t(f)]);
         m_calcValid[size_t(record)] = 0;
         if (sortKeyChanged) {
             m_viewSorted = false; // the row keeps its place until the next sort or filter
@@ -599,7 +636,9 @@ void DataSet::insertRecord(const QVariantList& values)
     if (!SqlBackend::readRow(db, table, m_fields, rowId, row))
         throw DataError(QStringLiteral("Cannot read back the row inserted into table '%1'").arg(table));
     const int record = m_recordCount++;
-    m_values.insert(m_values.end(), row.begin(), row.end());
+    for (int f = 0; f < m_storedCount; ++f)
+        m_values.appendVariant(f, row[size_t(f)]);
+    m_values.endRow();
     m_rowIds.push_back(rowId);
     m_calc.emplace_back();
     m_calcValid.push_back(0);
@@ -633,17 +672,17 @@ void TableDataSet::setTableName(const QString& name)
     m_tableName = name;
 }
 
-void TableDataSet::readRows(std::vector<FieldDef>& fields, std::vector<QVariant>& values, std::vector<qint64>& rowIds)
+void TableDataSet::readRows(std::vector<FieldDef>& fields, ColumnStore& values, std::vector<qint64>& rowIds)
 {
     const QString doing = QStringLiteral("Cannot open table '%1'").arg(m_tableName);
     if (m_tableName.isEmpty())
         throw DataError(QStringLiteral("Cannot open %1: no table name is set").arg(describe()));
     SqlBackend::ReadResult r = SqlBackend::readTable(requireConnection(doing).database(), m_tableName);
     fields = std::move(r.fields);
-    values = std::move(r.values);
-    m_writable = !r.rowIds.empty() || values.empty();
-    // An empty table still has an identity column when it is a table; a view never has one.
-    if (values.empty())
+    values = std::move(r.store);
+    m_writable = !r.rowIds.empty();
+    // An empty table still takes writes when it is a table; a view never does.
+    if (values.rowCount() == 0)
         m_writable = std::any_of(fields.begin(), fields.end(), [](const FieldDef& f) { return !f.readOnly; });
     rowIds = std::move(r.rowIds);
 }
@@ -660,7 +699,7 @@ QueryDataSet::QueryDataSet(QObject* parent)
 {
 }
 
-void QueryDataSet::readRows(std::vector<FieldDef>& fields, std::vector<QVariant>& values, std::vector<qint64>& rowIds)
+void QueryDataSet::readRows(std::vector<FieldDef>& fields, ColumnStore& values, std::vector<qint64>& rowIds)
 {
     const QString sql = m_sql.join(QLatin1Char('\n'));
     if (sql.trimmed().isEmpty())
@@ -668,7 +707,7 @@ void QueryDataSet::readRows(std::vector<FieldDef>& fields, std::vector<QVariant>
     SqlBackend::ReadResult r = SqlBackend::readQuery(
         requireConnection(QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified())).database(), sql);
     fields = std::move(r.fields);
-    values = std::move(r.values);
+    values = std::move(r.store);
     rowIds.clear();
 }
 

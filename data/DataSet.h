@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/ColumnStore.h"
 #include "data/Field.h"
 #include "data/Filter.h"
 
@@ -151,7 +152,7 @@ signals:
 
 protected:
     // Reads the rows; fills fields, values and row identities.
-    virtual void readRows(std::vector<FieldDef>& fields, std::vector<QVariant>& values, std::vector<qint64>& rowIds) = 0;
+    virtual void readRows(std::vector<FieldDef>& fields, ColumnStore& values, std::vector<qint64>& rowIds) = 0;
     // The table edits are written to; empty when rows cannot be written back.
     virtual QString writableTable() const { return QString(); }
     QString describe() const;
@@ -162,9 +163,10 @@ private:
 
     void requireActive(const QString& doing) const;
     int requireField(const QString& name) const;
-    const QVariant& recordValue(int record, int field) const;
+    QVariant recordValue(int record, int field) const;
     const std::vector<QVariant>& calcValues(int record) const;
     void rebuildView(bool moveToFirst);
+    bool recordMatches(int record) const;
     void sortOrder();
     bool lessRecord(int a, int b) const;
     int compareRecords(int a, int b) const;
@@ -177,7 +179,7 @@ private:
     std::vector<FieldDef> m_fields;
     std::vector<FieldDef> m_calcDefs;
     int m_storedCount = 0;
-    std::vector<QVariant> m_values;
+    ColumnStore m_values;
     std::vector<qint64> m_rowIds;
     int m_recordCount = 0;
     mutable std::vector<std::vector<QVariant>> m_calc;
@@ -214,7 +216,7 @@ public:
     void setTableName(const QString& name);
 
 protected:
-    void readRows(std::vector<FieldDef>& fields, std::vector<QVariant>& values, std::vector<qint64>& rowIds) override;
+    void readRows(std::vector<FieldDef>& fields, ColumnStore& values, std::vector<qint64>& rowIds) override;
     QString writableTable() const override;
 
 private:
@@ -234,7 +236,7 @@ public:
     const QStringList& SQL() const { return m_sql; }
 
 protected:
-    void readRows(std::vector<FieldDef>& fields, std::vector<QVariant>& values, std::vector<qint64>& rowIds) override;
+    void readRows(std::vector<FieldDef>& fields, ColumnStore& values, std::vector<qint64>& rowIds) override;
 
 private:
     QStringList m_sql;

@@ -259,31 +259,17 @@ FilterExpression FilterExpression::parse(const QString& text, const std::vector<
     return e;
 }
 
-bool FilterExpression::matches(const std::function<const QVariant&(int)>& valueOf) const
+bool FilterExpression::holds(Op op, int order)
 {
-    for (const Condition& c : m_conditions) {
-        const QVariant& v = valueOf(c.field);
-        if (v.isNull())
-            return false;
-        if (c.op == Op::Equal || c.op == Op::NotEqual) {
-            if (equalFieldValues(v, c.value, c.type) != (c.op == Op::Equal))
-                return false;
-            continue;
-        }
-        const int r = compareFieldValues(v, c.value, c.type);
-        bool ok = false;
-        switch (c.op) {
-        case Op::Equal:
-        case Op::NotEqual: break;
-        case Op::Less: ok = r < 0; break;
-        case Op::LessEqual: ok = r <= 0; break;
-        case Op::Greater: ok = r > 0; break;
-        case Op::GreaterEqual: ok = r >= 0; break;
-        }
-        if (!ok)
-            return false;
+    switch (op) {
+    case Op::Equal: return order == 0;
+    case Op::NotEqual: return order != 0;
+    case Op::Less: return order < 0;
+    case Op::LessEqual: return order <= 0;
+    case Op::Greater: return order > 0;
+    case Op::GreaterEqual: return order >= 0;
     }
-    return true;
+    return false;
 }
 
 int compareFieldValues(const QVariant& a, const QVariant& b, FieldType type)

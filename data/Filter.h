@@ -5,7 +5,6 @@
 #include <QString>
 #include <QVariant>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,8 +30,9 @@ public:
     bool isEmpty() const { return m_conditions.empty(); }
     const std::vector<Condition>& conditions() const { return m_conditions; }
 
-    // Whether a row matches; `valueOf` gives a field's value in that row. A comparison with an empty value is false.
-    bool matches(const std::function<const QVariant&(int field)>& valueOf) const;
+    // Whether a comparison's result (<0, 0, >0 of the row's value against the condition's) satisfies its
+    // operator. A comparison with an empty value is false whatever the operator.
+    static bool holds(Op op, int order);
 
 private:
     std::vector<Condition> m_conditions;

@@ -199,31 +199,58 @@ ReadResult readAll(sqlite3* h, Statement& st, int skip, const QString& table, co
         r.fields.push_back(f);
     }
     const int n = cols - skip;
-    // Growing a vector of a million values step by step costs more than asking for the row count first.
+    std::vector<FieldType> types;
+    for (const FieldDef& f : r.fields)
+        types.push_back(f.type);
+    r.store.reset(types);
     if (expectedRows > 0) {
-        r.values.reserve(size_t(expectedRows) * size_t(n));
+        r.store.reserve(size_t(expectedRows));
         if (skip)
             r.rowIds.reserve(size_t(expectedRows));
     }
     std::vector<bool> typeKnown(static_cast<size_t>(n), false);
     for (int c = 0; c < n; ++c)
         typeKnown[size_t(c)] = r.fields[size_t(c)].type != FieldType::Unknown;
+    sqlite3_stmt* s = st.get();
     while (st.step(doing)) {
         if (skip)
-            r.rowIds.push_back(sqlite3_column_int64(st.get(), 0));
+            r.rowIds.push_back(sqlite3_column_int64(s, 0));
         for (int c = 0; c < n; ++c) {
-            FieldDef& f = r.fields[size_t(c)];
+            const int sc = c + skip;
+            const int kind = sqlite3_column_type(s, sc);
             if (!typeKnown[size_t(c)]) {
                 // Computed columns carry no declared type: the first value that is not empty decides.
-                switch (sqlite3_column_type(st.get(), c + skip)) {
+                FieldDef& f = r.fields[size_t(c)];
+                switch (kind) {
                 case SQLITE_INTEGER: f.type = FieldType::Integer; typeKnown[size_t(c)] = true; break;
                 case SQLITE_FLOAT: f.type = FieldType::Double; typeKnown[size_t(c)] = true; break;
                 case SQLITE_TEXT: f.type = FieldType::Text; typeKnown[size_t(c)] = true; break;
                 default: break;
                 }
             }
-            r.values.push_back(columnValue(st.get(), c + skip, f.type));
+            switch (kind) {
+            case SQLITE_INTEGER:
+                r.store.appendInt(c, sqlite3_column_int64(s, sc));
+                break;
+            case SQLITE_FLOAT:
+                r.store.appendDouble(c, sqlite3_column_double(s, sc));
+                break;
+            case SQLITE_TEXT: {
+                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, sc));
+                r.store.appendUtf8(c, p, sqlite3_column_bytes(s, sc));
+                break;
+            }
+            case SQLITE_BLOB: {
+                const auto* p = static_cast<const char*>(sqlite3_column_blob(s, sc));
+                r.store.appendVariant(c, QVariant(QByteArray(p, sqlite3_column_bytes(s, sc))));
+                break;
+            }
+            default:
+                r.store.appendNull(c);
+                break;
+            }
         }
+        r.store.endRow();
     }
     return r;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/ColumnStore.h"
 #include "data/Field.h"
 
 #include <QSqlDatabase>
@@ -37,12 +38,12 @@ bool tableExists(const QSqlDatabase& db, const QString& name);
 // Quotes an identifier for use in SQL text.
 QString quoteIdentifier(const QString& name);
 
-// Rows read into memory: field descriptions, values row by row (fields.size() per row) and, for tables, the
-// identity of each row that updates address.
+// Rows read into memory: field descriptions, the values column by column and, for tables, the identity of each
+// row that updates address.
 struct ReadResult
 {
     std::vector<FieldDef> fields;
-    std::vector<QVariant> values;
+    ColumnStore store;
     std::vector<qint64> rowIds;
 };
 

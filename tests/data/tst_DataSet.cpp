@@ -69,6 +69,7 @@ private slots:
     void insertPlacesTheNewRow();
     void insertDuplicateFileNoFails();
     void emptyValueReadsZero();
+    void valuesOfAnotherKindAreKept();
     void tableCopyKeepsTypesAndRows();
     void tableCopyFailureLeavesNothing();
     void scoreQuery();
@@ -615,6 +616,37 @@ void tst_DataSet::emptyValueReadsZero()
     q.setFilter(QStringLiteral("Answer<=0"));
     q.setFiltered(true);
     QCOMPARE(q.recordCount(), 0);
+}
+
+void tst_DataSet::valuesOfAnotherKindAreKept()
+{
+    // A table made by hand without the schema's checks: the engine stores whatever it is given.
+    TempDatabase t;
+    t.db().execute(QStringLiteral("CREATE TABLE Loose (N INTEGER, D DOUBLE, T TEXT)"));
+    t.db().execute(QStringLiteral("INSERT INTO Loose VALUES (2, 1.5, 'x'), ('b', 'y', 7), (1, 3, NULL)"));
+    TableDataSet l;
+    l.setConnection(&t.db());
+    l.setTableName(QStringLiteral("Loose"));
+    l.open();
+    QCOMPARE(l.fieldByName(QStringLiteral("N")).value(), QVariant(qlonglong(2)));
+    l.next();
+    QCOMPARE(l.fieldByName(QStringLiteral("N")).value(), QVariant(QStringLiteral("b")));
+    QCOMPARE(l.fieldByName(QStringLiteral("D")).asString(), QStringLiteral("y"));
+    QCOMPARE(l.fieldByName(QStringLiteral("T")).asInteger(), 7);
+    l.next();
+    QCOMPARE(l.fieldByName(QStringLiteral("D")).asFloat(), 3.0);
+    QVERIFY(l.fieldByName(QStringLiteral("T")).isNull());
+    // Numbers sort before texts, as in the engine's own order.
+    l.setIndexFieldNames(QStringLiteral("N"));
+    QStringList order;
+    for (l.first(); !l.eof(); l.next())
+        order << l.fieldByName(QStringLiteral("N")).asString();
+    QCOMPARE(order, QStringList({"1", "2", "b"}));
+    QVERIFY(l.locate(QStringLiteral("N"), 2));
+    l.edit();
+    l.setFieldValue(QStringLiteral("N"), 5);
+    l.post();
+    QCOMPARE(l.fieldByName(QStringLiteral("N")).asInteger(), 5);
 }
 
 void tst_DataSet::tableCopyKeepsTypesAndRows()
