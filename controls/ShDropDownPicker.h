@@ -159,11 +159,6 @@ public:
     bool GetIsNull() const override;
     void SetIsNull(bool value) override;
 
-    // Closes the drop-down; with accept the calendar's day becomes the picker's Date.
-    virtual void CloseUp(bool accept);
-    // Opens the drop-down calendar under the picker.
-    virtual void DropDown();
-
 signals:
     // After the drop-down calendar closed.
     void OnCloseUp();
@@ -181,6 +176,13 @@ protected:
     virtual bool IsActive() const;
     virtual void PaintButton(QPainter& painter, int index);
 
+public:
+    // Closes the drop-down; with accept the calendar's day becomes the picker's Date.
+    virtual void CloseUp(bool accept);
+    // Opens the drop-down calendar under the picker.
+    virtual void DropDown();
+
+protected:
     void AdjustEditRect() override;
     void UpdateLayout() override;
     bool IsGrayed() const override;
