@@ -540,7 +540,7 @@ void TCustomShMonthCalendar::YearEditDone(bool accept)
 void TCustomShMonthCalendar::monthButtonClick(bool leftButton)
 {
     normaliseSelection();
-    if (m_yearEdit && m_yearEdit->isVisible())
+    if (m_yearEdit && !m_yearEdit->isHidden())
         m_yearEdit->CloseEdit(true);
     // The button that leads forward in reading order goes to the next month.
     const bool next = leftButton == isRightToLeft();

@@ -98,7 +98,8 @@ void TYearEdit::StartEdit()
 
 void TYearEdit::CloseEdit(bool accept)
 {
-    if (m_closing || !isVisible())
+    // isHidden, not isVisible: when the calendar itself is hidden mid-edit, the edit must still close once.
+    if (m_closing || isHidden())
         return;
     m_closing = true;
     if (m_filtering) {
@@ -152,7 +153,7 @@ void TYearEdit::wheelEvent(QWheelEvent* event)
 bool TYearEdit::eventFilter(QObject* watched, QEvent* event)
 {
     // A press on any other control ends the edit the way a click elsewhere ends a modal state: accepted.
-    if (event->type() == QEvent::MouseButtonPress && isVisible() && !m_closing) {
+    if (event->type() == QEvent::MouseButtonPress && !isHidden() && !m_closing) {
         auto* widget = qobject_cast<QWidget*>(watched);
         const bool ours = widget && (widget == this || isAncestorOf(widget) ||
                                      (m_upDown && (widget == m_upDown || m_upDown->isAncestorOf(widget))));

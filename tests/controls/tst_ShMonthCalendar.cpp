@@ -576,6 +576,15 @@ void tst_ShMonthCalendar::yearEditorRangeFollowsBounds()
     QTest::keyClick(w.cal->YearEditor(), Qt::Key_Enter);
     QCOMPARE(w.cal->Date(), sh(1405, 2, 1));
 
+    // Hiding the calendar in the middle of an edit accepts it, and the editor is closed when it shows again.
+    QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->YearRect().center());
+    QTest::keyClick(w.cal->YearEditor(), Qt::Key_Down);
+    w.cal->hide();
+    QVERIFY(w.cal->YearEditor()->isHidden());
+    QCOMPARE(w.cal->Date(), sh(1404, 2, 1));
+    w.cal->show();
+    QVERIFY(!w.cal->YearEditor()->isVisible());
+
     // Without bounds the range is the calendar's: 100 to 9999.
     CalendarWindow free(Qt::RightToLeft, sh(1404, 5, 12));
     QVERIFY(free.show());
