@@ -27,8 +27,7 @@ bool isIntegral(int typeId)
     }
 }
 
-template <typename T>
-int order(T a, T b)
+template <typename T> int order(T a, T b)
 {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
@@ -43,11 +42,21 @@ void ColumnStore::reset(const std::vector<FieldType>& types)
         Column& c = m_cols[i];
         c.type = types[i];
         switch (types[i]) {
-        case FieldType::Integer: c.kind = Kind::Int; break;
-        case FieldType::Boolean: c.kind = Kind::Bool; break;
-        case FieldType::Double: c.kind = Kind::Real; break;
-        case FieldType::Text: c.kind = Kind::Text; break;
-        case FieldType::Unknown: c.kind = Kind::Any; break;
+        case FieldType::Integer:
+            c.kind = Kind::Int;
+            break;
+        case FieldType::Boolean:
+            c.kind = Kind::Bool;
+            break;
+        case FieldType::Double:
+            c.kind = Kind::Real;
+            break;
+        case FieldType::Text:
+            c.kind = Kind::Text;
+            break;
+        case FieldType::Unknown:
+            c.kind = Kind::Any;
+            break;
         }
     }
     m_rows = 0;
@@ -59,14 +68,20 @@ void ColumnStore::reserve(size_t rows)
         c.nulls.reserve(rows);
         switch (c.kind) {
         case Kind::Int:
-        case Kind::Bool: c.ints.reserve(rows); break;
-        case Kind::Real: c.reals.reserve(rows); break;
+        case Kind::Bool:
+            c.ints.reserve(rows);
+            break;
+        case Kind::Real:
+            c.reals.reserve(rows);
+            break;
         case Kind::Text:
             c.offsets.reserve(rows);
             c.lengths.reserve(rows);
             c.chars.reserve(rows * 12);
             break;
-        case Kind::Any: c.any.reserve(rows); break;
+        case Kind::Any:
+            c.any.reserve(rows);
+            break;
         }
     }
 }
@@ -89,11 +104,16 @@ bool ColumnStore::fits(const Column& c, const QVariant& v)
 {
     const int t = v.typeId();
     switch (c.kind) {
-    case Kind::Int: return isIntegral(t);
-    case Kind::Bool: return t == QMetaType::Bool;
-    case Kind::Real: return t == QMetaType::Double || t == QMetaType::Float;
-    case Kind::Text: return t == QMetaType::QString;
-    case Kind::Any: return true;
+    case Kind::Int:
+        return isIntegral(t);
+    case Kind::Bool:
+        return t == QMetaType::Bool;
+    case Kind::Real:
+        return t == QMetaType::Double || t == QMetaType::Float;
+    case Kind::Text:
+        return t == QMetaType::QString;
+    case Kind::Any:
+        return true;
     }
     return true;
 }
@@ -110,11 +130,20 @@ void ColumnStore::degrade(Column& c)
             continue;
         }
         switch (c.kind) {
-        case Kind::Int: any.emplace_back(qlonglong(c.ints[r])); break;
-        case Kind::Bool: any.emplace_back(c.ints[r] != 0); break;
-        case Kind::Real: any.emplace_back(c.reals[r]); break;
-        case Kind::Text: any.emplace_back(textAt(c, r).toString()); break;
-        case Kind::Any: break;
+        case Kind::Int:
+            any.emplace_back(qlonglong(c.ints[r]));
+            break;
+        case Kind::Bool:
+            any.emplace_back(c.ints[r] != 0);
+            break;
+        case Kind::Real:
+            any.emplace_back(c.reals[r]);
+            break;
+        case Kind::Text:
+            any.emplace_back(textAt(c, r).toString());
+            break;
+        case Kind::Any:
+            break;
         }
     }
     c.any = std::move(any);
@@ -129,11 +158,21 @@ void ColumnStore::degrade(Column& c)
 void ColumnStore::pushTyped(Column& c, const QVariant& v)
 {
     switch (c.kind) {
-    case Kind::Int: c.ints.push_back(v.toLongLong()); break;
-    case Kind::Bool: c.ints.push_back(v.toBool() ? 1 : 0); break;
-    case Kind::Real: c.reals.push_back(v.toDouble()); break;
-    case Kind::Text: pushText(c, v.toString()); break;
-    case Kind::Any: c.any.push_back(v); break;
+    case Kind::Int:
+        c.ints.push_back(v.toLongLong());
+        break;
+    case Kind::Bool:
+        c.ints.push_back(v.toBool() ? 1 : 0);
+        break;
+    case Kind::Real:
+        c.reals.push_back(v.toDouble());
+        break;
+    case Kind::Text:
+        pushText(c, v.toString());
+        break;
+    case Kind::Any:
+        c.any.push_back(v);
+        break;
     }
 }
 
@@ -143,10 +182,18 @@ void ColumnStore::appendNull(int col)
     c.nulls.push_back(1);
     switch (c.kind) {
     case Kind::Int:
-    case Kind::Bool: c.ints.push_back(0); break;
-    case Kind::Real: c.reals.push_back(0.0); break;
-    case Kind::Text: pushText(c, QStringView()); break;
-    case Kind::Any: c.any.emplace_back(); break;
+    case Kind::Bool:
+        c.ints.push_back(0);
+        break;
+    case Kind::Real:
+        c.reals.push_back(0.0);
+        break;
+    case Kind::Text:
+        pushText(c, QStringView());
+        break;
+    case Kind::Any:
+        c.any.emplace_back();
+        break;
     }
 }
 
@@ -231,11 +278,16 @@ QVariant ColumnStore::value(int row, int col) const
     if (c.nulls[size_t(row)])
         return QVariant();
     switch (c.kind) {
-    case Kind::Int: return QVariant(qlonglong(c.ints[size_t(row)]));
-    case Kind::Bool: return QVariant(c.ints[size_t(row)] != 0);
-    case Kind::Real: return QVariant(c.reals[size_t(row)]);
-    case Kind::Text: return QVariant(textAt(c, size_t(row)).toString());
-    case Kind::Any: return c.any[size_t(row)];
+    case Kind::Int:
+        return QVariant(qlonglong(c.ints[size_t(row)]));
+    case Kind::Bool:
+        return QVariant(c.ints[size_t(row)] != 0);
+    case Kind::Real:
+        return QVariant(c.reals[size_t(row)]);
+    case Kind::Text:
+        return QVariant(textAt(c, size_t(row)).toString());
+    case Kind::Any:
+        return c.any[size_t(row)];
     }
     return QVariant();
 }
@@ -254,9 +306,15 @@ void ColumnStore::set(int row, int col, const QVariant& v)
         degrade(c);
     c.nulls[r] = 0;
     switch (c.kind) {
-    case Kind::Int: c.ints[r] = v.toLongLong(); break;
-    case Kind::Bool: c.ints[r] = v.toBool() ? 1 : 0; break;
-    case Kind::Real: c.reals[r] = v.toDouble(); break;
+    case Kind::Int:
+        c.ints[r] = v.toLongLong();
+        break;
+    case Kind::Bool:
+        c.ints[r] = v.toBool() ? 1 : 0;
+        break;
+    case Kind::Real:
+        c.reals[r] = v.toDouble();
+        break;
     case Kind::Text: {
         // The old text stays in the buffer unused; edits are few next to the rows read.
         const QString t = v.toString();
@@ -265,7 +323,9 @@ void ColumnStore::set(int row, int col, const QVariant& v)
         c.chars.insert(c.chars.end(), t.utf16(), t.utf16() + t.size());
         break;
     }
-    case Kind::Any: c.any[r] = v; break;
+    case Kind::Any:
+        c.any[r] = v;
+        break;
     }
 }
 
@@ -278,10 +338,14 @@ int ColumnStore::compareRows(int col, int a, int b) const
         return an == bn ? 0 : (an ? -1 : 1);
     switch (c.kind) {
     case Kind::Int:
-    case Kind::Bool: return order(c.ints[size_t(a)], c.ints[size_t(b)]);
-    case Kind::Real: return order(c.reals[size_t(a)], c.reals[size_t(b)]);
-    case Kind::Text: return comparePersian(textAt(c, size_t(a)), textAt(c, size_t(b)));
-    case Kind::Any: return compareFieldValues(c.any[size_t(a)], c.any[size_t(b)], c.type);
+    case Kind::Bool:
+        return order(c.ints[size_t(a)], c.ints[size_t(b)]);
+    case Kind::Real:
+        return order(c.reals[size_t(a)], c.reals[size_t(b)]);
+    case Kind::Text:
+        return comparePersian(textAt(c, size_t(a)), textAt(c, size_t(b)));
+    case Kind::Any:
+        return compareFieldValues(c.any[size_t(a)], c.any[size_t(b)], c.type);
     }
     return 0;
 }

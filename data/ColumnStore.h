@@ -40,7 +40,14 @@ public:
     bool equalTo(int row, int col, const QVariant& v) const;
 
 private:
-    enum class Kind { Int, Bool, Real, Text, Any };
+    enum class Kind
+    {
+        Int,
+        Bool,
+        Real,
+        Text,
+        Any
+    };
     struct Column
     {
         Kind kind = Kind::Any;

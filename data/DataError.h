@@ -9,10 +9,7 @@
 class DataError : public std::runtime_error
 {
 public:
-    explicit DataError(const QString& message)
-        : std::runtime_error(message.toStdString())
-    {
-    }
+    explicit DataError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
     QString message() const { return QString::fromUtf8(what()); }
 };

@@ -26,9 +26,10 @@ const QString& title(bool female)
 QString gradeText(const FieldValue& grade)
 {
     static const QStringList texts{
-        QStringLiteral("زير ديپلم"),         QStringLiteral("ديپلم"),        QStringLiteral("فوق ديپلم"),
-        QStringLiteral("ليسانس"),            QStringLiteral("فوق ليسانس"),   QStringLiteral("دکتراي غير پزشکي"),
-        QStringLiteral("دکتراي پزشکي"),      QStringLiteral("مدارک حوزه علميه"),
+        QStringLiteral("زير ديپلم"),    QStringLiteral("ديپلم"),
+        QStringLiteral("فوق ديپلم"),    QStringLiteral("ليسانس"),
+        QStringLiteral("فوق ليسانس"),   QStringLiteral("دکتراي غير پزشکي"),
+        QStringLiteral("دکتراي پزشکي"), QStringLiteral("مدارک حوزه علميه"),
     };
     if (grade.isNull())
         return QString();
@@ -38,8 +39,7 @@ QString gradeText(const FieldValue& grade)
 
 } // namespace
 
-TData::TData(QObject* parent)
-    : QObject(parent)
+TData::TData(QObject* parent) : QObject(parent)
 {
     setObjectName(QStringLiteral("Data"));
     tbProfiles.setObjectName(QStringLiteral("tbProfiles"));
@@ -90,8 +90,8 @@ TData::~TData()
 void TData::tbProfilesCalcFields(CalcRecord& record)
 {
     const bool female = record.fieldByName(QStringLiteral("Gender")).asInteger() == 0;
-    const QString name = title(female) + record.fieldByName(QStringLiteral("FName")).asString().trimmed()
-                         + QLatin1Char(' ') + record.fieldByName(QStringLiteral("LName")).asString().trimmed();
+    const QString name = title(female) + record.fieldByName(QStringLiteral("FName")).asString().trimmed() +
+                         QLatin1Char(' ') + record.fieldByName(QStringLiteral("LName")).asString().trimmed();
     record.setFieldValue(QStringLiteral("FullName"), name.left(150));
     record.setFieldValue(QStringLiteral("GenderText"), genderText(female));
     record.setFieldValue(QStringLiteral("GradeText"), gradeText(record.fieldByName(QStringLiteral("Grade"))));

@@ -71,8 +71,8 @@ void CalcRecord::setFieldValue(const QString& name, const QVariant& value)
         throw DataError(QStringLiteral("Field '%1' of %2 is not a calculated field").arg(name, m_ds.describe()));
     const std::optional<QVariant> v = toFieldValue(value, def.type);
     if (!v)
-        throw DataError(
-            QStringLiteral("The value '%1' does not fit field '%2' of %3").arg(value.toString(), name, m_ds.describe()));
+        throw DataError(QStringLiteral("The value '%1' does not fit field '%2' of %3")
+                            .arg(value.toString(), name, m_ds.describe()));
     QVariant stored = *v;
     if (def.type == FieldType::Text && def.size > 0 && stored.toString().size() > def.size)
         stored = stored.toString().left(def.size);
@@ -81,10 +81,7 @@ void CalcRecord::setFieldValue(const QString& name, const QVariant& value)
 
 // --- DataSet --------------------------------------------------------------------------------------------------
 
-DataSet::DataSet(QObject* parent)
-    : QObject(parent)
-{
-}
+DataSet::DataSet(QObject* parent) : QObject(parent) {}
 
 DataSet::~DataSet() = default;
 
@@ -309,9 +306,8 @@ bool DataSet::recordMatches(int record) const
             const QVariant v = recordValue(record, c.field);
             if (v.isNull())
                 return false;
-            const int order = c.op == Op::Equal || c.op == Op::NotEqual
-                                  ? (equalFieldValues(v, c.value, c.type) ? 0 : 1)
-                                  : compareFieldValues(v, c.value, c.type);
+            const int order = c.op == Op::Equal || c.op == Op::NotEqual ? (equalFieldValues(v, c.value, c.type) ? 0 : 1)
+                                                                        : compareFieldValues(v, c.value, c.type);
             if (!FilterExpression::holds(c.op, order))
                 return false;
         }
@@ -420,11 +416,10 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value)
         // Sorted on this field: the first match in the order is found by halving.
         const auto it = std::lower_bound(m_view.begin(), m_view.end(), *wanted, [&](int record, const QVariant& v) {
             return (f < m_storedCount ? m_values.compareTo(record, f, v)
-                                      : compareFieldValues(recordValue(record, f), v, type))
-                   < 0;
+                                      : compareFieldValues(recordValue(record, f), v, type)) < 0;
         });
-        if (it != m_view.end() && !recordValue(*it, f).isNull()
-            && compareFieldValues(recordValue(*it, f), *wanted, type) == 0)
+        if (it != m_view.end() && !recordValue(*it, f).isNull() &&
+            compareFieldValues(recordValue(*it, f), *wanted, type) == 0)
             found = int(it - m_view.begin());
     } else {
         for (size_t i = 0; i < m_view.size(); ++i) {
@@ -433,8 +428,8 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value)
                                    ? (wanted->isNull() ? m_values.isNull(r, f)
                                                        : (!m_values.isNull(r, f) && m_values.equalTo(r, f, *wanted)))
                                    : (wanted->isNull() ? recordValue(r, f).isNull()
-                                                       : (!recordValue(r, f).isNull()
-                                                          && equalFieldValues(recordValue(r, f), *wanted, type)));
+                                                       : (!recordValue(r, f).isNull() &&
+                                                          equalFieldValues(recordValue(r, f), *wanted, type)));
             if (match) {
                 found = int(i);
                 break;
@@ -564,9 +559,9 @@ void DataSet::post()
     for (int f = 0; f < m_storedCount; ++f) {
         const QVariant before = m_values.value(record, f);
         const QVariant& after = m_editBuffer[size_t(f)];
-        if (before.isNull() == after.isNull()
-            && (before.isNull() || compareFieldValues(before, after, m_fields[size_t(f)].type) == 0)
-            && before.typeId() == after.typeId())
+        if (before.isNull() == after.isNull() &&
+            (before.isNull() || compareFieldValues(before, after, m_fields[size_t(f)].type) == 0) &&
+            before.typeId() == after.typeId())
             continue;
         columns << m_fields[size_t(f)].name;
         newValues << after;
@@ -625,8 +620,8 @@ void DataSet::insertRecord(const QVariantList& values)
             throw DataError(QStringLiteral("Field '%1' of %2 cannot be modified").arg(def.name, describe()));
         const std::optional<QVariant> c = toFieldValue(v, def.type);
         if (!c)
-            throw DataError(QStringLiteral("The value '%1' does not fit field '%2' of %3")
-                                .arg(v.toString(), def.name, describe()));
+            throw DataError(
+                QStringLiteral("The value '%1' does not fit field '%2' of %3").arg(v.toString(), def.name, describe()));
         columns << def.name;
         converted << *c;
     }
@@ -660,10 +655,7 @@ void DataSet::insertRecord(const QVariantList& values)
 
 // --- TableDataSet ---------------------------------------------------------------------------------------------
 
-TableDataSet::TableDataSet(QObject* parent)
-    : DataSet(parent)
-{
-}
+TableDataSet::TableDataSet(QObject* parent) : DataSet(parent) {}
 
 void TableDataSet::setTableName(const QString& name)
 {
@@ -694,10 +686,7 @@ QString TableDataSet::writableTable() const
 
 // --- QueryDataSet ---------------------------------------------------------------------------------------------
 
-QueryDataSet::QueryDataSet(QObject* parent)
-    : DataSet(parent)
-{
-}
+QueryDataSet::QueryDataSet(QObject* parent) : DataSet(parent) {}
 
 void QueryDataSet::readRows(std::vector<FieldDef>& fields, ColumnStore& values, std::vector<qint64>& rowIds)
 {
@@ -713,10 +702,7 @@ void QueryDataSet::readRows(std::vector<FieldDef>& fields, ColumnStore& values, 
 
 // --- SqlCommand -----------------------------------------------------------------------------------------------
 
-SqlCommand::SqlCommand(QObject* parent)
-    : QObject(parent)
-{
-}
+SqlCommand::SqlCommand(QObject* parent) : QObject(parent) {}
 
 int SqlCommand::execute()
 {

@@ -20,10 +20,7 @@ class DataSet;
 class FieldValue
 {
 public:
-    FieldValue(QVariant value, FieldType type)
-        : m_value(std::move(value)), m_type(type)
-    {
-    }
+    FieldValue(QVariant value, FieldType type) : m_value(std::move(value)), m_type(type) {}
     const QVariant& value() const { return m_value; }
     bool isNull() const { return m_value.isNull(); }
     int asInteger() const;
@@ -68,7 +65,12 @@ class DataSet : public QObject
     Q_OBJECT
 
 public:
-    enum class State { Inactive, Browse, Edit };
+    enum class State
+    {
+        Inactive,
+        Browse,
+        Edit
+    };
 
     using CalcFieldsHandler = std::function<void(CalcRecord&)>;
 
@@ -188,7 +190,7 @@ private:
 
     std::vector<int> m_order; // every record, in the sort order
     bool m_orderSorted = false;
-    std::vector<int> m_view;  // the visible records, in the sort order
+    std::vector<int> m_view; // the visible records, in the sort order
     int m_cur = -1;
     bool m_bof = true;
     bool m_eof = true;

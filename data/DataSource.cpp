@@ -4,10 +4,7 @@
 
 #include <QLocale>
 
-DataSource::DataSource(QObject* parent)
-    : QObject(parent)
-{
-}
+DataSource::DataSource(QObject* parent) : QObject(parent) {}
 
 DataGridModel::DataGridModel(DataSource* source, QList<GridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_source(source), m_columns(std::move(columns)), m_selection(this)

@@ -15,10 +15,7 @@ QString nextConnectionName()
 
 } // namespace
 
-DbConnection::DbConnection()
-    : m_name(nextConnectionName())
-{
-}
+DbConnection::DbConnection() : m_name(nextConnectionName()) {}
 
 DbConnection::~DbConnection()
 {

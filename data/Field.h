@@ -2,7 +2,14 @@
 
 #include <QString>
 
-enum class FieldType { Integer, Boolean, Double, Text, Unknown };
+enum class FieldType
+{
+    Integer,
+    Boolean,
+    Double,
+    Text,
+    Unknown
+};
 
 // A column of a dataset as the windows see it: stored fields first, in column order, then calculated ones.
 struct FieldDef

@@ -5,7 +5,16 @@
 
 namespace {
 
-enum class Tok { End, LParen, RParen, Ident, Text, Number, Op };
+enum class Tok
+{
+    End,
+    LParen,
+    RParen,
+    Ident,
+    Text,
+    Number,
+    Op
+};
 
 struct Token
 {
@@ -17,10 +26,7 @@ struct Token
 class Lexer
 {
 public:
-    explicit Lexer(const QString& s, const QString& whole)
-        : m_s(s), m_whole(whole)
-    {
-    }
+    explicit Lexer(const QString& s, const QString& whole) : m_s(s), m_whole(whole) {}
 
     Token next()
     {
@@ -65,19 +71,22 @@ public:
             t.kind = Tok::Op;
             t.text = c;
             ++m_i;
-            if (m_i < m_s.size() && c != QLatin1Char('=')
-                && (m_s[m_i] == QLatin1Char('=') || (c == QLatin1Char('<') && m_s[m_i] == QLatin1Char('>'))))
+            if (m_i < m_s.size() && c != QLatin1Char('=') &&
+                (m_s[m_i] == QLatin1Char('=') || (c == QLatin1Char('<') && m_s[m_i] == QLatin1Char('>'))))
                 t.text += m_s[m_i++];
         } else if (c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('+') || c == QLatin1Char('.')) {
             t.kind = Tok::Number;
             int j = m_i + 1;
-            while (j < m_s.size()
-                   && (m_s[j].isDigit() || m_s[j] == QLatin1Char('.') || m_s[j] == QLatin1Char('e')
-                       || m_s[j] == QLatin1Char('E')
-                       || ((m_s[j] == QLatin1Char('-') || m_s[j] == QLatin1Char('+'))
-                           && (m_s[j - 1] == QLatin1Char('e') || m_s[j - 1] == QLatin1Char('E')))))
+            while (j < m_s.size() && (m_s[j].isDigit() || m_s[j] == QLatin1Char('.') || m_s[j] == QLatin1Char('e') ||
+                                      m_s[j] == QLatin1Char('E') ||
+                                      ((m_s[j] == QLatin1Char('-') || m_s[j] == QLatin1Char('+')) &&
+                                       (m_s[j - 1] == QLatin1Char('e') || m_s[j - 1] == QLatin1Char('E')))))
                 ++j;
-            t.text = m_s.mid(m_i, j - m_i);
+            // Digits typed in another script (Persian, Arabic-Indic) read as the same number.
+            for (qsizetype k = m_i; k < j; ++k) {
+                const QChar d = m_s[k];
+                t.text += d.isDigit() ? QChar(u'0' + d.digitValue()) : d;
+            }
             m_i = j;
         } else if (c.isLetter() || c == QLatin1Char('_')) {
             t.kind = Tok::Ident;
@@ -125,11 +134,16 @@ private:
     static QString describe(const Token& t)
     {
         switch (t.kind) {
-        case Tok::LParen: return QStringLiteral("(");
-        case Tok::RParen: return QStringLiteral(")");
-        case Tok::Text: return QLatin1Char('\'') + t.text + QLatin1Char('\'');
-        case Tok::End: return QStringLiteral("end of text");
-        default: return t.text;
+        case Tok::LParen:
+            return QStringLiteral("(");
+        case Tok::RParen:
+            return QStringLiteral(")");
+        case Tok::Text:
+            return QLatin1Char('\'') + t.text + QLatin1Char('\'');
+        case Tok::End:
+            return QStringLiteral("end of text");
+        default:
+            return t.text;
         }
     }
 
@@ -211,8 +225,8 @@ private:
                     m_lex.fail(QStringLiteral("'%1' is not a number").arg(m_tok.text));
                 raw = d;
             }
-        } else if (m_tok.kind == Tok::Ident && (m_tok.text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
-                                                || m_tok.text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)) {
+        } else if (m_tok.kind == Tok::Ident && (m_tok.text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
+                                                m_tok.text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)) {
             raw = m_tok.text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
         } else {
             m_lex.fail(QStringLiteral("expected a value for '%1' at position %2, found %3")
@@ -262,12 +276,18 @@ FilterExpression FilterExpression::parse(const QString& text, const std::vector<
 bool FilterExpression::holds(Op op, int order)
 {
     switch (op) {
-    case Op::Equal: return order == 0;
-    case Op::NotEqual: return order != 0;
-    case Op::Less: return order < 0;
-    case Op::LessEqual: return order <= 0;
-    case Op::Greater: return order > 0;
-    case Op::GreaterEqual: return order >= 0;
+    case Op::Equal:
+        return order == 0;
+    case Op::NotEqual:
+        return order != 0;
+    case Op::Less:
+        return order < 0;
+    case Op::LessEqual:
+        return order <= 0;
+    case Op::Greater:
+        return order > 0;
+    case Op::GreaterEqual:
+        return order >= 0;
     }
     return false;
 }
@@ -279,8 +299,8 @@ int compareFieldValues(const QVariant& a, const QVariant& b, FieldType type)
     if (an || bn)
         return an == bn ? 0 : (an ? -1 : 1);
     if (isNumeric(a) && isNumeric(b)) {
-        if (a.typeId() != QMetaType::Double && b.typeId() != QMetaType::Double && a.typeId() != QMetaType::Float
-            && b.typeId() != QMetaType::Float) {
+        if (a.typeId() != QMetaType::Double && b.typeId() != QMetaType::Double && a.typeId() != QMetaType::Float &&
+            b.typeId() != QMetaType::Float) {
             const qlonglong x = a.toLongLong();
             const qlonglong y = b.toLongLong();
             return x < y ? -1 : (x > y ? 1 : 0);
@@ -313,8 +333,8 @@ std::optional<QVariant> toFieldValue(const QVariant& v, FieldType type)
         if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
             return QVariant(v.toDouble()); // compared as a number; 2.5 simply matches no whole number
         bool ok = false;
-        const qlonglong n = v.typeId() == QMetaType::QString ? v.toString().trimmed().toLongLong(&ok)
-                                                             : v.toLongLong(&ok);
+        const qlonglong n =
+            v.typeId() == QMetaType::QString ? v.toString().trimmed().toLongLong(&ok) : v.toLongLong(&ok);
         if (ok)
             return QVariant(n);
         if (v.typeId() == QMetaType::QString) {
@@ -336,11 +356,11 @@ std::optional<QVariant> toFieldValue(const QVariant& v, FieldType type)
             return v;
         if (v.typeId() == QMetaType::QString) {
             const QString s = v.toString().trimmed();
-            if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
-                || s.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0)
+            if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
+                s.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0)
                 return QVariant(true);
-            if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0
-                || s.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0)
+            if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 ||
+                s.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0)
                 return QVariant(false);
             bool ok = false;
             const double d = s.toDouble(&ok);

@@ -14,7 +14,15 @@
 class FilterExpression
 {
 public:
-    enum class Op { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual };
+    enum class Op
+    {
+        Equal,
+        NotEqual,
+        Less,
+        LessEqual,
+        Greater,
+        GreaterEqual
+    };
 
     struct Condition
     {

@@ -11,7 +11,6 @@
 
 #include <sqlite3.h>
 
-
 namespace SqlBackend {
 namespace {
 
@@ -39,8 +38,7 @@ QString engineMessage(sqlite3* h)
 class Statement
 {
 public:
-    Statement(sqlite3* h, const QString& sql, const QString& doing)
-        : m_h(h)
+    Statement(sqlite3* h, const QString& sql, const QString& doing) : m_h(h)
     {
         const QByteArray utf8 = sql.toUtf8();
         if (sqlite3_prepare_v2(h, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
@@ -144,8 +142,8 @@ FieldType typeFromDeclaration(const QByteArray& declared, int* size)
             *size = d.mid(open + 1, close - open - 1).trimmed().toInt();
         return FieldType::Text;
     }
-    if (d.contains("REAL") || d.contains("FLOA") || d.contains("DOUB") || d.contains("NUMERIC")
-        || d.contains("DECIMAL"))
+    if (d.contains("REAL") || d.contains("FLOA") || d.contains("DOUB") || d.contains("NUMERIC") ||
+        d.contains("DECIMAL"))
         return FieldType::Double;
     return FieldType::Unknown;
 }
@@ -189,9 +187,8 @@ ReadResult readAll(sqlite3* h, Statement& st, int skip, const QString& table, co
         if (!table.isEmpty()) {
             int autoinc = 0;
             if (sqlite3_table_column_metadata(h, nullptr, table.toUtf8().constData(), f.name.toUtf8().constData(),
-                                              nullptr, nullptr, nullptr, nullptr, &autoinc)
-                    == SQLITE_OK
-                && autoinc)
+                                              nullptr, nullptr, nullptr, nullptr, &autoinc) == SQLITE_OK &&
+                autoinc)
                 f.readOnly = true;
         } else {
             f.readOnly = sqlite3_column_table_name(st.get(), c) == nullptr; // expressions cannot be written back
@@ -222,10 +219,20 @@ ReadResult readAll(sqlite3* h, Statement& st, int skip, const QString& table, co
                 // Computed columns carry no declared type: the first value that is not empty decides.
                 FieldDef& f = r.fields[size_t(c)];
                 switch (kind) {
-                case SQLITE_INTEGER: f.type = FieldType::Integer; typeKnown[size_t(c)] = true; break;
-                case SQLITE_FLOAT: f.type = FieldType::Double; typeKnown[size_t(c)] = true; break;
-                case SQLITE_TEXT: f.type = FieldType::Text; typeKnown[size_t(c)] = true; break;
-                default: break;
+                case SQLITE_INTEGER:
+                    f.type = FieldType::Integer;
+                    typeKnown[size_t(c)] = true;
+                    break;
+                case SQLITE_FLOAT:
+                    f.type = FieldType::Double;
+                    typeKnown[size_t(c)] = true;
+                    break;
+                case SQLITE_TEXT:
+                    f.type = FieldType::Text;
+                    typeKnown[size_t(c)] = true;
+                    break;
+                default:
+                    break;
                 }
             }
             switch (kind) {
@@ -334,8 +341,8 @@ void registerCollation(QSqlDatabase& db)
 {
     sqlite3* h = handleOf(db);
     persianCollator(); // built here, not inside the first comparison
-    const int rc = sqlite3_create_collation_v2(h, textCollation, SQLITE_UTF16_ALIGNED, nullptr, &persianCompare,
-                                               nullptr);
+    const int rc =
+        sqlite3_create_collation_v2(h, textCollation, SQLITE_UTF16_ALIGNED, nullptr, &persianCompare, nullptr);
     if (rc != SQLITE_OK)
         throw DataError(QStringLiteral("Cannot register the Persian text order: ") + engineMessage(h));
 }
@@ -505,8 +512,9 @@ int execute(const QSqlDatabase& db, const QString& sql)
     try {
         QString definition;
         {
-            Statement st(h, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1 "
-                                           "COLLATE NOCASE"),
+            Statement st(h,
+                         QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1 "
+                                        "COLLATE NOCASE"),
                          doing);
             st.bind(1, source);
             if (st.step(doing))
@@ -516,12 +524,13 @@ int execute(const QSqlDatabase& db, const QString& sql)
         if (open > 0) {
             exec(h, QStringLiteral("CREATE TABLE %1 %2").arg(quoteIdentifier(target), definition.mid(open)), doing);
         } else {
-            exec(h, QStringLiteral("CREATE TABLE %1 AS SELECT * FROM %2 WHERE 0")
-                        .arg(quoteIdentifier(target), quoteIdentifier(source)),
+            exec(h,
+                 QStringLiteral("CREATE TABLE %1 AS SELECT * FROM %2 WHERE 0")
+                     .arg(quoteIdentifier(target), quoteIdentifier(source)),
                  doing);
         }
-        QString insert = QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(quoteIdentifier(target),
-                                                                                quoteIdentifier(source));
+        QString insert =
+            QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(quoteIdentifier(target), quoteIdentifier(source));
         if (!where.isEmpty())
             insert += QStringLiteral(" WHERE ") + where;
         exec(h, insert, doing);

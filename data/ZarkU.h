@@ -14,6 +14,8 @@ class DbConnection;
 QString JetConnectionString(const QString& FileName, const QString& Password);
 
 // A copy of `a` when `flag` is true, of `b` otherwise. Both are computed by the caller before the choice.
+// This clang-format version folds requires-clauses onto the declaration.
+// clang-format off
 template <typename A, typename B>
     requires std::is_arithmetic_v<A> && std::is_arithmetic_v<B>
 std::common_type_t<A, B> IfThenVar(bool flag, A a, B b)
@@ -27,6 +29,7 @@ T IfThenVar(bool flag, const T& a, const T& b)
 {
     return flag ? a : b;
 }
+// clang-format on
 
 // Texts of mixed kinds (a QString beside a string literal) meet here.
 inline QString IfThenVar(bool flag, const QString& a, const QString& b)

@@ -139,9 +139,9 @@ const QString& registrationFile()
         RandomLettersGenerator().seed(11);
         for (int i = 0; i < participantTables; ++i) {
             const std::string name = RandomLetters(15).toStdString();
-            const std::string sql = "CREATE TABLE " + name + " " + create + "; INSERT INTO " + name
-                                    + " SELECT * FROM Questions; INSERT INTO Profiles VALUES (" + std::to_string(i + 1)
-                                    + ", '1402/01/01', 'نام', 'خانوادگي', 30, 1, 3, '" + name + "', 1);";
+            const std::string sql = "CREATE TABLE " + name + " " + create + "; INSERT INTO " + name +
+                                    " SELECT * FROM Questions; INSERT INTO Profiles VALUES (" + std::to_string(i + 1) +
+                                    ", '1402/01/01', 'نام', 'خانوادگي', 30, 1, 3, '" + name + "', 1);";
             sqlite3_exec(h, sql.c_str(), nullptr, nullptr, nullptr);
         }
         sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
@@ -200,9 +200,9 @@ void OpenProfiles_Bare(benchmark::State& state)
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(b.h, "SELECT rowid, * FROM Profiles", -1, &st, nullptr);
         while (sqlite3_step(st) == SQLITE_ROW)
-            rows.push_back({sqlite3_column_int(st, 1), text(st, 2), text(st, 3), text(st, 4),
-                            sqlite3_column_int(st, 5), sqlite3_column_int(st, 6), sqlite3_column_int(st, 7),
-                            text(st, 8), sqlite3_column_int(st, 9) != 0});
+            rows.push_back({sqlite3_column_int(st, 1), text(st, 2), text(st, 3), text(st, 4), sqlite3_column_int(st, 5),
+                            sqlite3_column_int(st, 6), sqlite3_column_int(st, 7), text(st, 8),
+                            sqlite3_column_int(st, 9) != 0});
         sqlite3_finalize(st);
         benchmark::DoNotOptimize(rows.size());
     }
@@ -289,8 +289,8 @@ void SearchFilter_Bare(benchmark::State& state)
 {
     Bare b(profilesFile());
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(b.h, "SELECT rowid FROM Profiles WHERE (FName = ?1) AND (Gender = 0) ORDER BY FileNo", -1,
-                       &st, nullptr);
+    sqlite3_prepare_v2(b.h, "SELECT rowid FROM Profiles WHERE (FName = ?1) AND (Gender = 0) ORDER BY FileNo", -1, &st,
+                       nullptr);
     const QByteArray name = QStringLiteral("نرگس").toUtf8();
     for (auto _ : state) {
         std::vector<sqlite3_int64> ids;
@@ -351,8 +351,8 @@ void Registration_Layer(benchmark::State& state)
         while (TableExists(name, data.Database));
         data.tbProfiles.insertRecord({nextFileNo++, QStringLiteral("1402/01/01"), QStringLiteral("نام"),
                                       QStringLiteral("خانوادگي"), 30, 1, 3, name, false});
-        data.sqlCommand.setCommandText(QStringLiteral("SELECT * INTO ") + name
-                                       + QStringLiteral(" FROM Questions Where Row>=0"));
+        data.sqlCommand.setCommandText(QStringLiteral("SELECT * INTO ") + name +
+                                       QStringLiteral(" FROM Questions Where Row>=0"));
         data.sqlCommand.execute();
     }
 }
@@ -389,8 +389,8 @@ void Registration_Bare(benchmark::State& state)
         sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_step(insert);
         sqlite3_reset(insert);
-        const std::string copy = "BEGIN IMMEDIATE; CREATE TABLE " + name + " " + defs + "; INSERT INTO " + name
-                                 + " SELECT * FROM Questions WHERE Row>=0; COMMIT;";
+        const std::string copy = "BEGIN IMMEDIATE; CREATE TABLE " + name + " " + defs + "; INSERT INTO " + name +
+                                 " SELECT * FROM Questions WHERE Row>=0; COMMIT;";
         if (sqlite3_exec(b.h, copy.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
             state.SkipWithError(sqlite3_errmsg(b.h));
     }

@@ -33,21 +33,38 @@ void tst_DataModule::calculatedFields_data()
     QTest::addColumn<QString>("fullName");
     QTest::addColumn<QString>("genderText");
     QTest::addColumn<QString>("gradeText");
-    QTest::newRow("female") << "مريم" << "کريمي" << QVariant(0) << QVariant(0) << "خانم مريم کريمي" << "مونث"
+    QTest::newRow("female") << "مريم"
+                            << "کريمي" << QVariant(0) << QVariant(0) << "خانم مريم کريمي"
+                            << "مونث"
                             << "زير ديپلم";
-    QTest::newRow("male") << "علي" << "رضايي" << QVariant(1) << QVariant(7) << "آقاي علي رضايي" << "مذکر"
+    QTest::newRow("male") << "علي"
+                          << "رضايي" << QVariant(1) << QVariant(7) << "آقاي علي رضايي"
+                          << "مذکر"
                           << "مدارک حوزه علميه";
-    QTest::newRow("other gender code is male") << "a" << "b" << QVariant(2) << QVariant(3) << "آقاي a b" << "مذکر"
+    QTest::newRow("other gender code is male") << "a"
+                                               << "b" << QVariant(2) << QVariant(3) << "آقاي a b"
+                                               << "مذکر"
                                                << "ليسانس";
-    QTest::newRow("names trimmed, one blank between") << "  علي " << " رضايي  " << QVariant(1) << QVariant(1)
-                                                      << "آقاي علي رضايي" << "مذکر" << "ديپلم";
-    QTest::newRow("grade outside the table") << "a" << "b" << QVariant(1) << QVariant(8) << "آقاي a b" << "مذکر"
+    QTest::newRow("names trimmed, one blank between") << "  علي "
+                                                      << " رضايي  " << QVariant(1) << QVariant(1) << "آقاي علي رضايي"
+                                                      << "مذکر"
+                                                      << "ديپلم";
+    QTest::newRow("grade outside the table") << "a"
+                                             << "b" << QVariant(1) << QVariant(8) << "آقاي a b"
+                                             << "مذکر"
                                              << "";
-    QTest::newRow("empty grade") << "a" << "b" << QVariant(0) << QVariant() << "خانم a b" << "مونث" << "";
-    QTest::newRow("empty names") << "" << "" << QVariant(0) << QVariant(6) << "خانم  " << "مونث" << "دکتراي پزشکي";
+    QTest::newRow("empty grade") << "a"
+                                 << "b" << QVariant(0) << QVariant() << "خانم a b"
+                                 << "مونث"
+                                 << "";
+    QTest::newRow("empty names") << ""
+                                 << "" << QVariant(0) << QVariant(6) << "خانم  "
+                                 << "مونث"
+                                 << "دکتراي پزشکي";
     QTest::newRow("long names cut to 150")
         << QString(255, QChar(0x0628)) << QString(255, QChar(0x067E)) << QVariant(1) << QVariant(5)
-        << (QStringLiteral("آقاي ") + QString(255, QChar(0x0628))).left(150) << "مذکر" << "دکتراي غير پزشکي";
+        << (QStringLiteral("آقاي ") + QString(255, QChar(0x0628))).left(150) << "مذکر"
+        << "دکتراي غير پزشکي";
 }
 
 void tst_DataModule::calculatedFields()
@@ -62,8 +79,8 @@ void tst_DataModule::calculatedFields()
     TempDatabase t;
     TData data;
     data.ConnectToDatabase(t.fileName);
-    data.tbProfiles.insertRecord({1, QStringLiteral("1402/01/01"), fname, lname, 30, gender, grade,
-                                  QStringLiteral("ABC"), false});
+    data.tbProfiles.insertRecord(
+        {1, QStringLiteral("1402/01/01"), fname, lname, 30, gender, grade, QStringLiteral("ABC"), false});
     QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("FullName")).asString(), fullName);
     QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("GenderText")).asString(), genderText);
     QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("GradeText")).asString(), gradeText);
@@ -91,13 +108,18 @@ void tst_DataModule::calculatedFieldsFollowAPost()
 
 void tst_DataModule::connectFromWorkingDirectory_data()
 {
-    QTest::addColumn<QString>("file"); // what Ravlen.mdb in the working directory holds
+    QTest::addColumn<QString>("file");  // what Ravlen.mdb in the working directory holds
     QTest::addColumn<QString>("error"); // empty: connects
-    QTest::newRow("database") << "database" << "";
-    QTest::newRow("no file") << "none" << "does not exist";
-    QTest::newRow("not a database") << "garbage" << "not a database";
-    QTest::newRow("empty file has no tables") << "empty" << "Profiles";
-    QTest::newRow("folder of that name") << "folder" << "not a file";
+    QTest::newRow("database") << "database"
+                              << "";
+    QTest::newRow("no file") << "none"
+                             << "does not exist";
+    QTest::newRow("not a database") << "garbage"
+                                    << "not a database";
+    QTest::newRow("empty file has no tables") << "empty"
+                                              << "Profiles";
+    QTest::newRow("folder of that name") << "folder"
+                                         << "not a file";
 }
 
 void tst_DataModule::connectFromWorkingDirectory()
@@ -175,7 +197,8 @@ void tst_DataModule::questionTableNameIsChecked()
     QFETCH(QString, qtable);
     QFETCH(bool, opens);
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', 1, 'q')"));
+    t.db().execute(
+        QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', 1, 'q')"));
     t.db().execute(QStringLiteral("SELECT * INTO ABCDEFGHIJKLMNO FROM Questions Where Row>=0"));
     TData data;
     data.ConnectToDatabase(t.fileName);

@@ -9,23 +9,21 @@
 //  FileNo Date        FName    LName      Age Gender Grade QTable Completed
 static void addProfiles(DbConnection& db)
 {
-    db.execute(QStringLiteral(
-        "INSERT INTO Profiles VALUES "
-        "(12, '1402/05/01', 'علي', 'رضايي', 30, 1, 3, 'AAAAAAAAAAAAAAA', 1),"
-        "(7, '1402/05/02', 'مريم', 'کريمي', 30, 0, 3, 'BBBBBBBBBBBBBBB', 0),"
-        "(3, '1401/01/15', ' علي ', 'O''Brien', 25, 1, 0, 'CCCCCCCCCCCCCCC', 1),"
-        "(20, '1402/05/01', 'زهرا', 'احمدي', 41, 0, 7, 'DDDDDDDDDDDDDDD', 1)"));
+    db.execute(QStringLiteral("INSERT INTO Profiles VALUES "
+                              "(12, '1402/05/01', 'علي', 'رضايي', 30, 1, 3, 'AAAAAAAAAAAAAAA', 1),"
+                              "(7, '1402/05/02', 'مريم', 'کريمي', 30, 0, 3, 'BBBBBBBBBBBBBBB', 0),"
+                              "(3, '1401/01/15', ' علي ', 'O''Brien', 25, 1, 0, 'CCCCCCCCCCCCCCC', 1),"
+                              "(20, '1402/05/01', 'زهرا', 'احمدي', 41, 0, 7, 'DDDDDDDDDDDDDDD', 1)"));
 }
 
 static void addQuestions(DbConnection& db)
 {
-    db.execute(QStringLiteral(
-        "INSERT INTO Questions (Row, Group1, Group2, Scoring, Question, Answer, Score) VALUES "
-        "(1, 'الف', 'ی', 1, 'q1', 0, 0),"
-        "(2, 'الف', 'پ', 0, 'q2', 0, 0),"
-        "(3, 'ب', 'ت', 1, 'q3', 0, 0),"
-        "(4, 'ب', 'ب', 1, 'q4', 0, 0),"
-        "(5, 'ب', 'ژ', 0, 'q5', 0, 0)"));
+    db.execute(QStringLiteral("INSERT INTO Questions (Row, Group1, Group2, Scoring, Question, Answer, Score) VALUES "
+                              "(1, 'الف', 'ی', 1, 'q1', 0, 0),"
+                              "(2, 'الف', 'پ', 0, 'q2', 0, 0),"
+                              "(3, 'ب', 'ت', 1, 'q3', 0, 0),"
+                              "(4, 'ب', 'ب', 1, 'q4', 0, 0),"
+                              "(5, 'ب', 'ژ', 0, 'q5', 0, 0)"));
 }
 
 static QList<int> visibleFileNos(DataSet& ds)
@@ -118,14 +116,14 @@ void tst_DataSet::beginEndFlags_data()
     QTest::newRow("open") << 5 << QStringList{} << 1 << true << false;
     QTest::newRow("next") << 5 << QStringList{"next"} << 2 << false << false;
     QTest::newRow("next past the end") << 5 << QStringList{"last", "next"} << 5 << false << true;
-    QTest::newRow("next after reaching the end stays") << 5 << QStringList{"recno 5", "next", "next"} << 5 << false
-                                                      << true;
+    QTest::newRow("next after reaching the end stays")
+        << 5 << QStringList{"recno 5", "next", "next"} << 5 << false << true;
     QTest::newRow("prior at the first") << 5 << QStringList{"prior"} << 1 << true << false;
     QTest::newRow("prior after the end") << 5 << QStringList{"recno 5", "next", "prior"} << 4 << false << false;
     QTest::newRow("first") << 5 << QStringList{"next", "next", "first"} << 1 << true << false;
     QTest::newRow("record number keeps flags") << 5 << QStringList{"recno 4"} << 4 << true << false;
-    QTest::newRow("record number keeps end flag") << 5 << QStringList{"recno 5", "next", "recno 2"} << 2 << false
-                                                  << true;
+    QTest::newRow("record number keeps end flag")
+        << 5 << QStringList{"recno 5", "next", "recno 2"} << 2 << false << true;
     QTest::newRow("locate keeps flags") << 5 << QStringList{"locate 3"} << 3 << true << false;
     QTest::newRow("filter on") << 5 << QStringList{"next", "next", "filter Answer<=0", "on"} << 1 << true << false;
     QTest::newRow("filter off") << 5 << QStringList{"recno 5", "next", "off"} << 1 << true << false;
@@ -204,6 +202,7 @@ void tst_DataSet::filterTexts_data()
     QTest::newRow("nested parentheses") << "((Gender=1) And (Age>25))" << QList<int>{12};
     QTest::newRow("boolean") << "Completed=False" << QList<int>{7};
     QTest::newRow("number as text value") << "Age='30'" << QList<int>{7, 12};
+    QTest::newRow("Persian digits") << "(Fileno=۱۲)" << QList<int>{12};
     QTest::newRow("no match") << "(FName='نيست')" << QList<int>{};
 }
 
@@ -228,17 +227,28 @@ void tst_DataSet::badFilterKeepsEverything_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("culprit");
-    QTest::newRow("single quote in a name") << "(LName='O'Brien')" << "Brien";
-    QTest::newRow("unknown field") << "(Nope=1)" << "Nope";
-    QTest::newRow("missing value") << "(Age=)" << "Age";
-    QTest::newRow("unclosed parenthesis") << "(Age=3" << "')'";
-    QTest::newRow("stray parenthesis") << "Age=3)" << "')'";
-    QTest::newRow("Or is not supported") << "Age=3 Or Gender=1" << "Or";
-    QTest::newRow("missing comparison") << "Age 3" << "Age";
-    QTest::newRow("text for a number") << "Age='abc'" << "abc";
-    QTest::newRow("unclosed text") << "FName='abc" << "not closed";
-    QTest::newRow("dangling And") << "Age=3 And" << "end of text";
-    QTest::newRow("unknown character") << "Age=3 & Gender=1" << "&";
+    QTest::newRow("single quote in a name") << "(LName='O'Brien')"
+                                            << "Brien";
+    QTest::newRow("unknown field") << "(Nope=1)"
+                                   << "Nope";
+    QTest::newRow("missing value") << "(Age=)"
+                                   << "Age";
+    QTest::newRow("unclosed parenthesis") << "(Age=3"
+                                          << "')'";
+    QTest::newRow("stray parenthesis") << "Age=3)"
+                                       << "')'";
+    QTest::newRow("Or is not supported") << "Age=3 Or Gender=1"
+                                         << "Or";
+    QTest::newRow("missing comparison") << "Age 3"
+                                        << "Age";
+    QTest::newRow("text for a number") << "Age='abc'"
+                                       << "abc";
+    QTest::newRow("unclosed text") << "FName='abc"
+                                   << "not closed";
+    QTest::newRow("dangling And") << "Age=3 And"
+                                  << "end of text";
+    QTest::newRow("unknown character") << "Age=3 & Gender=1"
+                                       << "&";
 }
 
 void tst_DataSet::badFilterKeepsEverything()
@@ -360,17 +370,28 @@ void tst_DataSet::locate_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<int>("fileNo"); // 0: not found
-    QTest::newRow("by file number, sorted") << "FileNo" << "FileNo" << QVariant(12) << 12;
-    QTest::newRow("by file number, read order") << "" << "FileNo" << QVariant(3) << 3;
-    QTest::newRow("missing, sorted") << "FileNo" << "FileNo" << QVariant(8) << 0;
-    QTest::newRow("missing, read order") << "" << "FileNo" << QVariant(99) << 0;
-    QTest::newRow("below all, sorted") << "FileNo" << "FileNo" << QVariant(0) << 0;
-    QTest::newRow("above all, sorted") << "FileNo" << "FileNo" << QVariant(21) << 0;
-    QTest::newRow("number given as text") << "FileNo" << "FileNo" << QVariant(QStringLiteral("20")) << 20;
-    QTest::newRow("first in order among equals") << "FileNo" << "Age" << QVariant(30) << 7;
-    QTest::newRow("text exact") << "" << "FName" << QVariant(QStringLiteral("زهرا")) << 20;
-    QTest::newRow("text with blanks differs") << "" << "FName" << QVariant(QStringLiteral("علي ")) << 0;
-    QTest::newRow("field name in any case") << "fileno" << "FILENO" << QVariant(7) << 7;
+    QTest::newRow("by file number, sorted") << "FileNo"
+                                            << "FileNo" << QVariant(12) << 12;
+    QTest::newRow("by file number, read order") << ""
+                                                << "FileNo" << QVariant(3) << 3;
+    QTest::newRow("missing, sorted") << "FileNo"
+                                     << "FileNo" << QVariant(8) << 0;
+    QTest::newRow("missing, read order") << ""
+                                         << "FileNo" << QVariant(99) << 0;
+    QTest::newRow("below all, sorted") << "FileNo"
+                                       << "FileNo" << QVariant(0) << 0;
+    QTest::newRow("above all, sorted") << "FileNo"
+                                       << "FileNo" << QVariant(21) << 0;
+    QTest::newRow("number given as text") << "FileNo"
+                                          << "FileNo" << QVariant(QStringLiteral("20")) << 20;
+    QTest::newRow("first in order among equals") << "FileNo"
+                                                 << "Age" << QVariant(30) << 7;
+    QTest::newRow("text exact") << ""
+                                << "FName" << QVariant(QStringLiteral("زهرا")) << 20;
+    QTest::newRow("text with blanks differs") << ""
+                                              << "FName" << QVariant(QStringLiteral("علي ")) << 0;
+    QTest::newRow("field name in any case") << "fileno"
+                                            << "FILENO" << QVariant(7) << 7;
 }
 
 void tst_DataSet::locate()
@@ -546,9 +567,12 @@ void tst_DataSet::insertPlacesTheNewRow_data()
     QTest::addColumn<QString>("filter");
     QTest::addColumn<int>("recNo");
     QTest::addColumn<int>("count");
-    QTest::newRow("read order: last") << "" << "" << 5 << 5;
-    QTest::newRow("sorted: in its place") << "FileNo" << "" << 3 << 5;
-    QTest::newRow("filtered out: still visible") << "FileNo" << "FileNo=20" << 1 << 2;
+    QTest::newRow("read order: last") << ""
+                                      << "" << 5 << 5;
+    QTest::newRow("sorted: in its place") << "FileNo"
+                                          << "" << 3 << 5;
+    QTest::newRow("filtered out: still visible") << "FileNo"
+                                                 << "FileNo=20" << 1 << 2;
 }
 
 void tst_DataSet::insertPlacesTheNewRow()
@@ -696,7 +720,8 @@ void tst_DataSet::tableCopyFailureLeavesNothing()
 {
     TempDatabase t;
     addQuestions(t.db());
-    QVERIFY_THROWS_EXCEPTION(DataError, t.db().execute(QStringLiteral("SELECT * INTO ABC FROM Questions Where Nope>=0")));
+    QVERIFY_THROWS_EXCEPTION(DataError,
+                             t.db().execute(QStringLiteral("SELECT * INTO ABC FROM Questions Where Nope>=0")));
     QVERIFY(!t.db().tableExists(QStringLiteral("ABC")));
     QVERIFY_THROWS_EXCEPTION(DataError, t.db().execute(QStringLiteral("SELECT * INTO Profiles FROM Questions")));
     QVERIFY_THROWS_EXCEPTION(DataError, t.db().execute(QStringLiteral("SELECT * INTO XYZ FROM Missing Where Row>=0")));
@@ -732,14 +757,22 @@ void tst_DataSet::errorsNameTheCulprit_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("culprit");
-    QTest::newRow("closed dataset") << "closed" << "closed";
-    QTest::newRow("unknown field") << "field" << "Nope";
-    QTest::newRow("missing table") << "table" << "Missing";
-    QTest::newRow("sort on unknown field") << "sort" << "Nope";
-    QTest::newRow("value that does not fit") << "value" << "abc";
-    QTest::newRow("set without edit") << "noedit" << "edit";
-    QTest::newRow("bad query") << "query" << "Nothing";
-    QTest::newRow("change table while open") << "rename" << "open";
+    QTest::newRow("closed dataset") << "closed"
+                                    << "closed";
+    QTest::newRow("unknown field") << "field"
+                                   << "Nope";
+    QTest::newRow("missing table") << "table"
+                                   << "Missing";
+    QTest::newRow("sort on unknown field") << "sort"
+                                           << "Nope";
+    QTest::newRow("value that does not fit") << "value"
+                                             << "abc";
+    QTest::newRow("set without edit") << "noedit"
+                                      << "edit";
+    QTest::newRow("bad query") << "query"
+                               << "Nothing";
+    QTest::newRow("change table while open") << "rename"
+                                             << "open";
 }
 
 void tst_DataSet::errorsNameTheCulprit()

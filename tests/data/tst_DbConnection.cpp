@@ -121,7 +121,7 @@ void tst_DbConnection::writerLockedOutTooLongFails()
     QVERIFY(timer.elapsed() >= 1000); // it waited before giving up
     other.execute(QStringLiteral("ROLLBACK"));
     QCOMPARE(p.fieldByName(QStringLiteral("Completed")).asBoolean(), true); // the edit is still pending
-    p.post();                                                                // and goes through once free
+    p.post();                                                               // and goes through once free
     QCOMPARE(pragma(other, QStringLiteral("data_version")).isValid(), true);
     QueryDataSet q;
     q.setConnection(&other);
@@ -151,8 +151,7 @@ void tst_DbConnection::twoProcessesPostAtOnce()
     QProcess a;
     QProcess b;
     a.start(helperPath(), {QStringLiteral("insert"), t.fileName, QStringLiteral("1"), QString::number(perProcess)});
-    b.start(helperPath(),
-            {QStringLiteral("insert"), t.fileName, QStringLiteral("1001"), QString::number(perProcess)});
+    b.start(helperPath(), {QStringLiteral("insert"), t.fileName, QStringLiteral("1001"), QString::number(perProcess)});
     QVERIFY(a.waitForFinished(120000));
     QVERIFY(b.waitForFinished(120000));
     QVERIFY2(a.exitCode() == 0, a.readAllStandardError().constData());
