@@ -157,7 +157,8 @@ void TDropDownCalendar::focusOutEvent(QFocusEvent* event)
         return;
     if (next == m_picker)
         return;
-    closeUp(false);
+    // The focus went somewhere on purpose (another control, another application): close, and leave it there.
+    m_picker->CloseUp(false);
 }
 
 void TDropDownCalendar::hideEvent(QHideEvent* event)

@@ -339,6 +339,17 @@ void tst_ExShDatePicker::buttonLooks()
     QTest::mouseRelease(picker, Qt::LeftButton, {}, picker->ButtonRect(P::btnDropDown).center());
     QVERIFY(!picker->DroppedDown());
 
+    // A press on the drop-down button opens it pressed; dragged into the calendar, the button lets go.
+    QTest::mousePress(picker, Qt::LeftButton, {}, picker->ButtonRect(P::btnDropDown).center());
+    QVERIFY(picker->DroppedDown());
+    QCOMPARE(picker->LookOf(P::btnDropDown), P::blPressed);
+    TDropDownCalendar* cal = picker->Calendar();
+    QTest::mouseMove(picker, picker->mapFromGlobal(cal->mapToGlobal(cal->rect().center())));
+    QCOMPARE(picker->CapturedButton(), int(P::btnNone));
+    QCOMPARE(picker->LookOf(P::btnDropDown), P::blNormal);
+    QVERIFY(picker->DroppedDown());
+    picker->CloseUp(false);
+
     picker->setEnabled(false);
     for (int i = P::btnDropDown; i < P::ButtonCount; ++i)
         QCOMPARE(picker->LookOf(i), P::blDisabled);
@@ -753,6 +764,7 @@ void tst_ExShDatePicker::closingWithoutAccepting_data()
     QTest::newRow("picker hidden") << "hide";
     QTest::newRow("pop-up closed by the system") << "popup";
     QTest::newRow("picker disabled") << "disable";
+    QTest::newRow("calendar loses the focus") << "calendar focus";
 }
 
 void tst_ExShDatePicker::closingWithoutAccepting()
@@ -779,6 +791,12 @@ void tst_ExShDatePicker::closingWithoutAccepting()
         cal->close();
     else if (how == "disable")
         picker->setEnabled(false);
+    else if (how == "calendar focus") {
+        cal->setFocus();
+        QVERIFY(cal->hasFocus());
+        QVERIFY(picker->DroppedDown());
+        form.other->setFocus();
+    }
 
     QVERIFY(!picker->DroppedDown());
     QVERIFY(!cal->isVisible());
@@ -787,6 +805,8 @@ void tst_ExShDatePicker::closingWithoutAccepting()
     QCOMPARE(closed.count(), 1);
     if (how == "text")
         QCOMPARE(picker->CurrentSection(), int(TCustomShDatePicker::secYear));
+    if (how == "focus" || how == "calendar focus")
+        QVERIFY(form.other->hasFocus());
 }
 
 void tst_ExShDatePicker::pressesRoutedByTheWindowSystem_data()
