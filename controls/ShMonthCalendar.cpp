@@ -1359,15 +1359,18 @@ void TCustomShMonthCalendar::wheelEvent(QWheelEvent* event)
 {
     event->accept();
     normaliseSelection();
-    const int delta = event->angleDelta().y();
-    if (delta == 0)
-        return;
-    int months = delta < 0 ? 1 : -1;
-    if (event->modifiers().testFlag(Qt::ControlModifier))
-        months *= 12;
-    TDateTime target = 0;
-    if (tryIncMonth(m_date, months, target))
-        GoToDate(target, true);
+    // One month per notch (120 eighths of a degree); touchpads send many small deltas that add up to a notch.
+    m_wheelRemainder += event->angleDelta().y();
+    const int notches = m_wheelRemainder / 120;
+    m_wheelRemainder -= notches * 120;
+    for (int i = 0; i < std::abs(notches); ++i) {
+        int months = notches < 0 ? 1 : -1;
+        if (event->modifiers().testFlag(Qt::ControlModifier))
+            months *= 12;
+        TDateTime target = 0;
+        if (tryIncMonth(m_date, months, target))
+            GoToDate(target, true);
+    }
 }
 
 void TCustomShMonthCalendar::focusInEvent(QFocusEvent* event)

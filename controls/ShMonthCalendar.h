@@ -485,6 +485,7 @@ private:
     bool m_gridDragging = false;
     bool m_shiftExtending = false;
     bool m_resizing = false;
+    int m_wheelRemainder = 0;
 
     QWidget* m_titlePanel = nullptr;
     QWidget* m_titleLabel = nullptr;
