@@ -1093,6 +1093,12 @@ void tst_ExShDatePicker::screenshotOfTheTestWindow()
     picker->SetShowCheckBox(true);
     picker->SetDate(day(1404, 7, 3));
     QVERIFY(!saveScreenshot(picker, QStringLiteral("ExShDatePicker_checkbox_unchecked")).isEmpty());
+
+    // The search window's picker before a date is given: blank sections over the red dotted line.
+    picker->SetShowCheckBox(false);
+    picker->SetAllowNull(true);
+    picker->SetIsNull(true);
+    QVERIFY(!saveScreenshot(&window, QStringLiteral("ExShDatePicker_searchwindow_null")).isEmpty());
 }
 
 QTEST_MAIN(tst_ExShDatePicker)
