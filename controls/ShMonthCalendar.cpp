@@ -120,7 +120,12 @@ TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget* parent)
     MonthChanged();
 }
 
-TCustomShMonthCalendar::~TCustomShMonthCalendar() = default;
+TCustomShMonthCalendar::~TCustomShMonthCalendar()
+{
+    // A year edit that loses the focus while the calendar goes away must not call back into it.
+    if (m_yearEdit)
+        m_yearEdit->SetOnDone({});
+}
 
 QWidget* TCustomShMonthCalendar::TitleLabel() const
 {

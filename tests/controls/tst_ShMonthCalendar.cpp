@@ -748,6 +748,16 @@ void tst_ShMonthCalendar::titlePartsFollowOptions()
     QCOMPARE(w.cal->Date(), sh(1404, 6, 12));
     QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->YearRect().center());
     QVERIFY(w.cal->YearEditor()->isVisible());
+    QTest::keyClick(w.cal->YearEditor(), Qt::Key_Up);
+    // Taking the editor away in the middle of an edit, and then the calendar itself, is safe.
+    w.cal->SetCalendarOptions(w.cal->CalendarOptions() & ~TMonthCalOptions(mcoYearEditor));
+    QVERIFY(!w.cal->YearEditor());
+    QCOMPARE(w.cal->Date(), sh(1404, 6, 12));
+    w.cal->SetCalendarOptions(w.cal->CalendarOptions() | mcoYearEditor);
+    QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->YearRect().center());
+    QTRY_VERIFY(w.cal->YearEditor()->hasFocus());
+    delete w.cal;
+    QVERIFY(w.other->isVisible());
 }
 
 void tst_ShMonthCalendar::monthChangingCanBeRefused()
