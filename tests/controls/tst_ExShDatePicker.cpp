@@ -122,6 +122,8 @@ private slots:
     void closingWithoutAccepting();
     void pressesRoutedByTheWindowSystem_data();
     void pressesRoutedByTheWindowSystem();
+    void keysRoutedByTheWindowSystem_data();
+    void keysRoutedByTheWindowSystem();
     void dropDownHandsOverThePickerSettings();
     void readOnlyNeverDropsDown();
     void searchWindowConfiguration();
@@ -855,6 +857,34 @@ void tst_ExShDatePicker::pressesRoutedByTheWindowSystem()
     QCOMPARE(closed.count(), 1);
     QCOMPARE(picker->Date(), picks ? day(1404, 7, 20) : kToday);
     QCOMPARE(picker->CapturedButton(), int(TCustomExShDatePicker::btnNone));
+}
+
+void tst_ExShDatePicker::keysRoutedByTheWindowSystem_data()
+{
+    QTest::addColumn<int>("closingKey");
+    QTest::addColumn<int>("weeks");
+    QTest::newRow("enter") << int(Qt::Key_Return) << 1;
+    QTest::newRow("escape") << int(Qt::Key_Escape) << 0;
+}
+
+void tst_ExShDatePicker::keysRoutedByTheWindowSystem()
+{
+    // Typed on the keyboard as a user does: the open pop-up takes the keys, whoever had the focus before.
+    QFETCH(int, closingKey);
+    QFETCH(int, weeks);
+    Form form;
+    TExShDatePicker* picker = form.picker;
+    QWindow* window = form.window.windowHandle();
+    QTest::keyClick(window, Qt::Key_Down, Qt::AltModifier);
+    QVERIFY(picker->DroppedDown());
+    QTest::keyClick(window, Qt::Key_Down);
+    QVERIFY(picker->DroppedDown());
+    QCOMPARE(picker->Calendar()->Date(), kToday + 7);
+    QCOMPARE(picker->Date(), kToday);
+    QTest::keyClick(window, Qt::Key(closingKey));
+    QVERIFY(!picker->DroppedDown());
+    QCOMPARE(picker->Date(), kToday + 7 * weeks);
+    QVERIFY(picker->hasFocus());
 }
 
 // ---- what the drop-down takes from the picker ---------------------------------------------------------------------
