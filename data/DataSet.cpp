@@ -694,7 +694,7 @@ void QueryDataSet::readRows(std::vector<FieldDef>& fields, ColumnStore& values, 
     if (sql.trimmed().isEmpty())
         throw DataError(QStringLiteral("Cannot open %1: the query text is empty").arg(describe()));
     SqlBackend::ReadResult r = SqlBackend::readQuery(
-        requireConnection(QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified())).database(), sql);
+        requireConnection(QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified())).database(), sql, false);
     fields = std::move(r.fields);
     values = std::move(r.store);
     rowIds.clear();

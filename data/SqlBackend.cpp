@@ -405,7 +405,7 @@ ReadResult readTable(const QSqlDatabase& db, const QString& table)
     return r;
 }
 
-ReadResult readQuery(const QSqlDatabase& db, const QString& sql)
+ReadResult readQuery(const QSqlDatabase& db, const QString& sql, bool rowByRow)
 {
     sqlite3* h = handleOf(db);
     const QString doing = QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified());
@@ -413,6 +413,12 @@ ReadResult readQuery(const QSqlDatabase& db, const QString& sql)
     ReadResult r = readAll(h, st, 0, QString(), doing);
     for (FieldDef& f : r.fields)
         f.readOnly = true; // query rows have no identity to write back through
+    if (!rowByRow)
+        return r;
+    r.values.reserve(size_t(r.store.rowCount()) * r.fields.size());
+    for (int row = 0; row < r.store.rowCount(); ++row)
+        for (int c = 0; c < r.store.columnCount(); ++c)
+            r.values.push_back(r.store.value(row, c));
     return r;
 }
 

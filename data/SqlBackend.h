@@ -45,10 +45,13 @@ struct ReadResult
     std::vector<FieldDef> fields;
     ColumnStore store;
     std::vector<qint64> rowIds;
+    // readQuery with rowByRow only: the same values row by row (fields.size() per row), for small results.
+    std::vector<QVariant> values;
 };
 
 ReadResult readTable(const QSqlDatabase& db, const QString& table);
-ReadResult readQuery(const QSqlDatabase& db, const QString& sql);
+// `rowByRow` also fills ReadResult::values.
+ReadResult readQuery(const QSqlDatabase& db, const QString& sql, bool rowByRow = true);
 
 // Reads one row of `table` by identity, in the field order of `fields`; false when it no longer exists.
 bool readRow(const QSqlDatabase& db, const QString& table, const std::vector<FieldDef>& fields, qint64 rowId,
