@@ -40,6 +40,10 @@ bool TDropDownCalendar::eventFilter(QObject* watched, QEvent* event)
     // The title's parts would explain themselves in tooltips; over a pop-up they only get in the way.
     if (event->type() == QEvent::ToolTip)
         return true;
+    if (event->type() == QEvent::ChildAdded) {
+        if (QObject* child = static_cast<QChildEvent*>(event)->child())
+            child->installEventFilter(this);
+    }
     return TCustomShMonthCalendar::eventFilter(watched, event);
 }
 
