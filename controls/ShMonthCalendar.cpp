@@ -509,19 +509,16 @@ void TCustomShMonthCalendar::showYearEditor()
     m_yearUpDown->SetRange(minYear, maxYear);
     m_yearUpDown->SetPosition(y);
 
-    // Editor and spinner together are centred on the year text and on the label's height; the spinner sits on
-    // the reading-order end of the editor.
+    // The editor is centred on the year text and on the label's height; the spinner sits on the side away from
+    // the month name, so the name stays readable while the year is edited.
     const QPoint yearCentre = m_titleLabel->mapTo(m_titlePanel, m_yearRect.center());
-    const int total = m_yearEdit->width() + m_yearUpDown->width();
-    const int left = yearCentre.x() - total / 2;
+    const int left = yearCentre.x() - m_yearEdit->width() / 2;
     const int top = m_titleLabel->y() + (m_titleLabel->height() - m_yearEdit->height()) / 2;
-    if (isRightToLeft()) {
-        m_yearUpDown->move(left, top);
-        m_yearEdit->move(left + m_yearUpDown->width(), top);
-    } else {
-        m_yearEdit->move(left, top);
+    m_yearEdit->move(left, top);
+    if (m_monthRect.center().x() > m_yearRect.center().x())
+        m_yearUpDown->move(left - m_yearUpDown->width(), top);
+    else
         m_yearUpDown->move(left + m_yearEdit->width(), top);
-    }
     m_yearEdit->StartEdit();
 }
 

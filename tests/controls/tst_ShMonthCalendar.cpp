@@ -1334,6 +1334,8 @@ void tst_ShMonthCalendar::screenshots()
     QVERIFY(w.show());
     QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->YearRect().center());
     QVERIFY(!saveScreenshot(w.cal, "month-calendar-rtl-year-editor").isEmpty());
+    const QImage title = w.cal->TitlePanel()->grab().toImage();
+    QVERIFY(!saveScreenshot(title.scaled(title.size() * 3), "month-calendar-rtl-year-editor-title-x3").isEmpty());
     QTest::keyClick(w.cal->YearEditor(), Qt::Key_Escape);
     QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->MonthNameRect().center());
     QTRY_VERIFY(w.cal->MonthsMenu()->isVisible());
