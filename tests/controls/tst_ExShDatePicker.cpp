@@ -563,9 +563,20 @@ void tst_ExShDatePicker::clickOnDayPicksAndCloses()
     QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
     QSignalSpy closed(picker, &TCustomExShDatePicker::OnCloseUp);
 
+    // OnDropDown comes before the calendar shows; OnCloseUp after it is gone and the day is written.
+    TDropDownCalendar* cal = picker->Calendar();
+    bool shownAtDropDown = true;
+    bool shownAtCloseUp = true;
+    TDateTime dateAtCloseUp = 0;
+    connect(picker, &TCustomExShDatePicker::OnDropDown, picker, [&] { shownAtDropDown = cal->isVisible(); });
+    connect(picker, &TCustomExShDatePicker::OnCloseUp, picker, [&] {
+        shownAtCloseUp = cal->isVisible();
+        dateAtCloseUp = picker->Date();
+    });
+
     form.clickButton(TCustomExShDatePicker::btnDropDown);
     QVERIFY(picker->DroppedDown());
-    TDropDownCalendar* cal = picker->Calendar();
+    QVERIFY(!shownAtDropDown);
     QCOMPARE(cal->Date(), kToday);
     QCOMPARE(cal->layoutDirection(), direction);
 
@@ -576,6 +587,8 @@ void tst_ExShDatePicker::clickOnDayPicksAndCloses()
     QVERIFY(!picker->UseCurrentDate());
     QCOMPARE(changes.count(), 1);
     QCOMPARE(closed.count(), 1);
+    QVERIFY(!shownAtCloseUp);
+    QCOMPARE(dateAtCloseUp, target);
     QVERIFY(picker->hasFocus());
     QCOMPARE(picker->CapturedButton(), int(TCustomExShDatePicker::btnNone));
 }
