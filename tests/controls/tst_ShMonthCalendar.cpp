@@ -130,6 +130,8 @@ private slots:
     void todayRow();
     void boldDays();
     void boldDaysColour();
+    void todayRings_data();
+    void todayRings();
 
     void multiSelect();
     void multiSelectGroups();
@@ -914,6 +916,44 @@ void tst_ShMonthCalendar::boldDaysColour()
     // A plain day keeps the text colour.
     w.cal->IndexToCell(int(sh(1404, 5, 11) - w.cal->GridStart()), col, row);
     QCOMPARE(countColour(image, w.cal->CellRect(col, row), green), 0);
+}
+
+void tst_ShMonthCalendar::todayRings_data()
+{
+    QTest::addColumn<Qt::LayoutDirection>("direction");
+    QTest::newRow("right to left") << Qt::RightToLeft;
+    QTest::newRow("left to right") << Qt::LeftToRight;
+}
+
+void tst_ShMonthCalendar::todayRings()
+{
+    QFETCH(Qt::LayoutDirection, direction);
+    CalendarWindow w(direction, sh(1404, 5, 20));
+    QVERIFY(w.show());
+    const QColor ring = w.cal->CalColors()->CircleColor();
+    const int todayRow = w.cal->RowCount() - 1;
+    const QRect dayArea = w.cal->CellRect(0, 3).united(w.cal->CellRect(6, 8));
+    auto ringPixels = [&](const QRect& rect) { return countColour(w.cal->grab().toImage(), rect, ring); };
+
+    // Today's cell carries the ring, and no other day does.
+    int col = 0, row = 0;
+    w.cal->IndexToCell(int(sh(1404, 5, 12) - w.cal->GridStart()), col, row);
+    const QRect todayCell = w.cal->CellRect(col, row);
+    QVERIFY(ringPixels(todayCell) > 10);
+    QCOMPARE(ringPixels(dayArea), ringPixels(todayCell));
+    // The Today row's ring is at the right end of the row in both layouts, the text to its left.
+    const QRect rowRight =
+        w.cal->rect().intersected(QRect(w.cal->width() - w.cal->DefaultColWidth(), w.cal->CellRect(0, todayRow).top(),
+                                        w.cal->DefaultColWidth(), w.cal->DefaultRowHeight()));
+    QVERIFY(ringPixels(rowRight) > 10);
+
+    // Another month: no ring among the days.
+    QTest::keyClick(w.cal, Qt::Key_PageDown);
+    QCOMPARE(ringPixels(dayArea), 0);
+    // Back, without the option: none either.
+    QTest::keyClick(w.cal, Qt::Key_PageUp);
+    w.cal->SetCalendarOptions(w.cal->CalendarOptions() & ~TMonthCalOptions(mcoTodayCircle));
+    QCOMPARE(ringPixels(dayArea), 0);
 }
 
 // ---- selections -------------------------------------------------------------------------------------------------
