@@ -68,8 +68,8 @@ TData::TData(QObject* parent) : QObject(parent)
                                            "Round((SumScore*100)/TopScore,2) AS Per");
     const QString select2 = QStringLiteral("SELECT Group2, Sum(Score) AS SumScore, Count(Group1)*5 AS TopScore, "
                                            "Round((SumScore*100)/TopScore,2) AS Per");
-    qTest1.SQL() = QStringList{select1, QStringLiteral("FROM Questions"), QStringLiteral("GROUP BY Group1;")};
-    qTest2.SQL() = QStringList{select2, QStringLiteral("FROM Questions"), QStringLiteral("GROUP BY Group2"),
+    qTest1.sql() = QStringList{select1, QStringLiteral("FROM Questions"), QStringLiteral("GROUP BY Group1;")};
+    qTest2.sql() = QStringList{select2, QStringLiteral("FROM Questions"), QStringLiteral("GROUP BY Group2"),
                                QStringLiteral("ORDER BY Group2;")};
 
     dsProfiles.setDataSet(&tbProfiles);

@@ -146,9 +146,21 @@ void DataSet::open()
     for (const FieldDef& c : m_calcDefs)
         fields.push_back(c);
     // A filter or sort set while closed is checked against the fields now known; a bad one leaves it closed.
+    // A filter text set while closed is checked against the fields now known. A bad one stops the opening only
+    // when filtering is on; otherwise it is reported when filtering is switched on.
     FilterExpression expr;
-    if (!m_filterText.trimmed().isEmpty())
-        expr = FilterExpression::parse(m_filterText, fields);
+    bool parsed = true;
+    if (!m_filterText.trimmed().isEmpty()) {
+        if (m_filtered) {
+            expr = FilterExpression::parse(m_filterText, fields);
+        } else {
+            try {
+                expr = FilterExpression::parse(m_filterText, fields);
+            } catch (const DataError&) {
+                parsed = false;
+            }
+        }
+    }
     m_fields = std::move(fields);
     std::vector<int> keys;
     try {
@@ -165,6 +177,7 @@ void DataSet::open()
     m_calc.assign(size_t(m_recordCount), {});
     m_calcValid.assign(size_t(m_recordCount), 0);
     m_filterExpr = std::move(expr);
+    m_filterParsed = parsed;
     m_sortKeys = std::move(keys);
     m_state = State::Browse;
     m_orderSorted = false;
@@ -454,6 +467,7 @@ void DataSet::setFilter(const QString& text)
     ensureBrowse();
     m_filterText = text;
     m_filterExpr = std::move(expr);
+    m_filterParsed = true;
     if (m_filtered)
         rebuildView(true);
 }
@@ -463,6 +477,10 @@ void DataSet::setFiltered(bool on)
     if (!isActive()) {
         m_filtered = on;
         return;
+    }
+    if (on && !m_filterParsed) {
+        m_filterExpr = FilterExpression::parse(m_filterText, m_fields);
+        m_filterParsed = true;
     }
     ensureBrowse();
     m_filtered = on;

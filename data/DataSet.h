@@ -198,6 +198,7 @@ private:
     QString m_filterText;
     bool m_filtered = false;
     FilterExpression m_filterExpr;
+    bool m_filterParsed = true;
 
     QString m_indexFieldNames;
     std::vector<int> m_sortKeys;
@@ -234,8 +235,8 @@ class QueryDataSet : public DataSet
 
 public:
     explicit QueryDataSet(QObject* parent = nullptr);
-    QStringList& SQL() { return m_sql; }
-    const QStringList& SQL() const { return m_sql; }
+    QStringList& sql() { return m_sql; }
+    const QStringList& sql() const { return m_sql; }
 
 protected:
     void readRows(std::vector<FieldDef>& fields, ColumnStore& values, std::vector<qint64>& rowIds) override;

@@ -52,6 +52,8 @@ private slots:
     void badFilterKeepsEverything_data();
     void badFilterKeepsEverything();
     void filterSetWhileOnAppliesAtOnce();
+    void filterSetWhileClosed_data();
+    void filterSetWhileClosed();
     void recordNumbersUnderFilter();
     void recordNumberOutOfRange_data();
     void recordNumberOutOfRange();
@@ -302,6 +304,50 @@ void tst_DataSet::filterSetWhileOnAppliesAtOnce()
     QCOMPARE(p.recordCount(), 4);
 }
 
+void tst_DataSet::filterSetWhileClosed_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<bool>("filtered");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<int>("count");
+    QTest::newRow("good, on") << "Gender=0" << true << true << 2;
+    QTest::newRow("good, off") << "Gender=0" << false << true << 4;
+    QTest::newRow("bad, on") << "Nope=0" << true << false << 0;
+    QTest::newRow("bad, off") << "Nope=0" << false << true << 4;
+}
+
+void tst_DataSet::filterSetWhileClosed()
+{
+    QFETCH(QString, filter);
+    QFETCH(bool, filtered);
+    QFETCH(bool, opens);
+    QFETCH(int, count);
+    TempDatabase t;
+    addProfiles(t.db());
+    TableDataSet p;
+    p.setConnection(&t.db());
+    p.setTableName(QStringLiteral("Profiles"));
+    p.setFilter(filter);
+    p.setFiltered(filtered);
+    if (opens)
+        p.open();
+    else
+        QVERIFY_THROWS_EXCEPTION(DataError, p.open());
+    QCOMPARE(p.isActive(), opens);
+    QCOMPARE(p.recordCount(), count);
+    if (opens && !filtered) {
+        // A bad text shows when filtering is switched on, and then changes nothing.
+        if (filter.startsWith(QLatin1String("Nope"))) {
+            QVERIFY_THROWS_EXCEPTION(DataError, p.setFiltered(true));
+            QVERIFY(!p.filtered());
+            QCOMPARE(p.recordCount(), 4);
+        } else {
+            p.setFiltered(true);
+            QCOMPARE(p.recordCount(), 2);
+        }
+    }
+}
+
 void tst_DataSet::recordNumbersUnderFilter()
 {
     TempDatabase t;
@@ -477,7 +523,7 @@ void tst_DataSet::persianOrderOfTexts()
 
     QueryDataSet s;
     s.setConnection(&t.db());
-    s.SQL() << QStringLiteral("SELECT Group2 FROM Questions") << QStringLiteral("ORDER BY Group2;");
+    s.sql() << QStringLiteral("SELECT Group2 FROM Questions") << QStringLiteral("ORDER BY Group2;");
     s.open();
     QStringList bySql;
     for (s.first(); !s.eof(); s.next())
@@ -506,7 +552,7 @@ void tst_DataSet::editPostWritesToTheFileAtOnce()
     other.open();
     QueryDataSet check;
     check.setConnection(&other);
-    check.SQL() << QStringLiteral("SELECT Row, Answer, Score FROM Questions WHERE Answer <> 0");
+    check.sql() << QStringLiteral("SELECT Row, Answer, Score FROM Questions WHERE Answer <> 0");
     check.open();
     QCOMPARE(check.recordCount(), 1);
     QCOMPARE(check.fieldByName(QStringLiteral("Row")).asInteger(), 2);
@@ -602,7 +648,7 @@ void tst_DataSet::insertPlacesTheNewRow()
 
     QueryDataSet check;
     check.setConnection(&t.db());
-    check.SQL() << QStringLiteral("SELECT * FROM Profiles WHERE FileNo = 10");
+    check.sql() << QStringLiteral("SELECT * FROM Profiles WHERE FileNo = 10");
     check.open();
     QCOMPARE(check.recordCount(), 1);
     QCOMPARE(check.fieldByName(QStringLiteral("QTable")).asString(), QStringLiteral("EEEEEEEEEEEEEEE"));
@@ -701,13 +747,13 @@ void tst_DataSet::tableCopyKeepsTypesAndRows()
     q.post();
     QueryDataSet master;
     master.setConnection(&t.db());
-    master.SQL() << QStringLiteral("SELECT Count(*) AS N FROM Questions WHERE Answer <> 0");
+    master.sql() << QStringLiteral("SELECT Count(*) AS N FROM Questions WHERE Answer <> 0");
     master.open();
     QCOMPARE(master.fieldByName(QStringLiteral("N")).asInteger(), 0);
     // Its text columns keep the Persian order.
     QueryDataSet ordered;
     ordered.setConnection(&t.db());
-    ordered.SQL() << QStringLiteral("SELECT Group2 FROM QWERTYUIOPASDFG ORDER BY Group2");
+    ordered.sql() << QStringLiteral("SELECT Group2 FROM QWERTYUIOPASDFG ORDER BY Group2");
     ordered.open();
     QCOMPARE(ordered.fieldByName(QStringLiteral("Group2")).asString(), QStringLiteral("ب"));
     ordered.next();
@@ -737,8 +783,8 @@ void tst_DataSet::scoreQuery()
                                   "('ج', 'ی', 0, 'q', 4, 2)"));
     QueryDataSet q;
     q.setConnection(&t.db());
-    q.SQL().clear();
-    q.SQL() << QStringLiteral("SELECT Group1, Sum(Score) AS SumScore, Count(Group1)*5 AS TopScore, "
+    q.sql().clear();
+    q.sql() << QStringLiteral("SELECT Group1, Sum(Score) AS SumScore, Count(Group1)*5 AS TopScore, "
                               "Round(Sum(Score)*100/(Count(Group1)*5),2) AS Per")
             << QStringLiteral("FROM Questions") << QStringLiteral("GROUP BY Group1;");
     q.open();
@@ -807,7 +853,7 @@ void tst_DataSet::errorsNameTheCulprit()
         } else if (action == QLatin1String("query")) {
             QueryDataSet q;
             q.setConnection(&t.db());
-            q.SQL() << QStringLiteral("SELECT * FROM Nothing");
+            q.sql() << QStringLiteral("SELECT * FROM Nothing");
             q.open();
         } else if (action == QLatin1String("rename")) {
             p.setTableName(QStringLiteral("Questions"));

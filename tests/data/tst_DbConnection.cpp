@@ -27,7 +27,7 @@ static QVariant pragma(DbConnection& db, const QString& name)
 {
     QueryDataSet q;
     q.setConnection(&db);
-    q.SQL() << QStringLiteral("PRAGMA ") + name;
+    q.sql() << QStringLiteral("PRAGMA ") + name;
     q.open();
     return q.fieldByName(q.fields()[0].name).value();
 }
@@ -125,7 +125,7 @@ void tst_DbConnection::writerLockedOutTooLongFails()
     QCOMPARE(pragma(other, QStringLiteral("data_version")).isValid(), true);
     QueryDataSet q;
     q.setConnection(&other);
-    q.SQL() << QStringLiteral("SELECT Completed FROM Profiles");
+    q.sql() << QStringLiteral("SELECT Completed FROM Profiles");
     q.open();
     QCOMPARE(q.fieldByName(QStringLiteral("Completed")).asBoolean(), true);
 }
@@ -161,7 +161,7 @@ void tst_DbConnection::twoProcessesPostAtOnce()
 
     QueryDataSet q;
     q.setConnection(&t.db());
-    q.SQL() << QStringLiteral("SELECT Count(*) AS N, Count(DISTINCT FileNo) AS D, Sum(FileNo) AS S FROM Profiles");
+    q.sql() << QStringLiteral("SELECT Count(*) AS N, Count(DISTINCT FileNo) AS D, Sum(FileNo) AS S FROM Profiles");
     q.open();
     QCOMPARE(q.fieldByName(QStringLiteral("N")).asInteger(), 2 * perProcess);
     QCOMPARE(q.fieldByName(QStringLiteral("D")).asInteger(), 2 * perProcess);
@@ -169,7 +169,7 @@ void tst_DbConnection::twoProcessesPostAtOnce()
     QCOMPARE(q.fieldByName(QStringLiteral("S")).asInteger(), expectedSum);
     QueryDataSet answered;
     answered.setConnection(&t.db());
-    answered.SQL() << QStringLiteral("SELECT Count(*) AS N FROM Questions WHERE Answer > 0");
+    answered.sql() << QStringLiteral("SELECT Count(*) AS N FROM Questions WHERE Answer > 0");
     answered.open();
     QCOMPARE(answered.fieldByName(QStringLiteral("N")).asInteger(), 10);
 }
@@ -199,7 +199,7 @@ void tst_DbConnection::killedProcessKeepsItsPost()
     db.open();
     QueryDataSet q;
     q.setConnection(&db);
-    q.SQL() << QStringLiteral("SELECT (SELECT Count(*) FROM Profiles WHERE FileNo = 77) AS P, "
+    q.sql() << QStringLiteral("SELECT (SELECT Count(*) FROM Profiles WHERE FileNo = 77) AS P, "
                               "(SELECT Answer FROM Questions WHERE Row = 1) AS A, "
                               "(SELECT Score FROM Questions WHERE Row = 1) AS S");
     q.open();
