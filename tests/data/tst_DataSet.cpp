@@ -55,6 +55,7 @@ private slots:
     void filterSetWhileClosed_data();
     void filterSetWhileClosed();
     void recordNumbersUnderFilter();
+    void unansweredItemsRoundTrip();
     void recordNumberOutOfRange_data();
     void recordNumberOutOfRange();
     void locate_data();
@@ -374,6 +375,36 @@ void tst_DataSet::recordNumbersUnderFilter()
     p.setFiltered(!savedFilter.isEmpty());
     p.setRecNo(savedRecNo);
     QCOMPARE(p.fieldByName(QStringLiteral("FileNo")).asInteger(), 20);
+}
+
+void tst_DataSet::unansweredItemsRoundTrip()
+{
+    // Ending a test: look for unanswered items under a filter, then put the cursor back and go to the first one.
+    TempDatabase t;
+    addQuestions(t.db());
+    t.db().execute(QStringLiteral("UPDATE Questions SET Answer = 3, Score = 3 WHERE Row IN (1, 2, 4)"));
+    TableDataSet q;
+    q.setConnection(&t.db());
+    q.setTableName(QStringLiteral("Questions"));
+    q.setIndexFieldNames(QStringLiteral("Row"));
+    q.open();
+    q.setRecNo(4);
+    q.next();
+    q.next(); // past the end: end flag set
+    const int remembered = q.recNo();
+    q.setFilter(QStringLiteral("Answer<=0"));
+    q.setFiltered(true);
+    QCOMPARE(q.recordCount(), 2);
+    const int firstUnanswered = q.fieldByName(QStringLiteral("Row")).asInteger();
+    QCOMPARE(firstUnanswered, 3);
+    q.setFiltered(false);
+    q.setFilter(QString());
+    q.setRecNo(remembered);
+    QVERIFY(q.locate(QStringLiteral("Row"), firstUnanswered));
+    QCOMPARE(q.recNo(), 3);
+    QCOMPARE(q.recordCount(), 5);
+    QVERIFY(q.bof()); // still set from switching the filter off
+    QVERIFY(!q.eof());
 }
 
 void tst_DataSet::recordNumberOutOfRange_data()
