@@ -174,8 +174,9 @@ void DataSet::open()
     m_values = std::move(values);
     m_rowIds = std::move(rowIds);
     m_recordCount = m_values.rowCount();
-    m_calc.assign(size_t(m_recordCount), {});
-    m_calcValid.assign(size_t(m_recordCount), 0);
+    // Calculated values are made when first asked for; a dataset nobody reads them from never holds them.
+    m_calc.clear();
+    m_calcValid.clear();
     m_filterExpr = std::move(expr);
     m_filterParsed = parsed;
     m_sortKeys = std::move(keys);
@@ -218,6 +219,10 @@ QVariant DataSet::recordValue(int record, int field) const
 
 const std::vector<QVariant>& DataSet::calcValues(int record) const
 {
+    if (m_calc.size() != size_t(m_recordCount)) {
+        m_calc.resize(size_t(m_recordCount));
+        m_calcValid.resize(size_t(m_recordCount), 0);
+    }
     std::vector<QVariant>& calc = m_calc[size_t(record)];
     if (!m_calcValid[size_t(record)]) {
         calc.assign(m_calcDefs.size(), QVariant());
@@ -594,7 +599,8 @@ void DataSet::post()
                               table, m_rowIds[size_t(record)], columns, newValues, originals);
         for (int f = 0; f < m_storedCount; ++f)
             m_values.set(record, f, m_editBuffer[size_t(f)]);
-        m_calcValid[size_t(record)] = 0;
+        if (size_t(record) < m_calcValid.size())
+            m_calcValid[size_t(record)] = 0;
         if (sortKeyChanged) {
             m_viewSorted = false; // the row keeps its place until the next sort or filter
             m_orderSorted = false;
@@ -653,8 +659,10 @@ void DataSet::insertRecord(const QVariantList& values)
         m_values.appendVariant(f, row[size_t(f)]);
     m_values.endRow();
     m_rowIds.push_back(rowId);
-    m_calc.emplace_back();
-    m_calcValid.push_back(0);
+    if (!m_calc.empty()) {
+        m_calc.emplace_back();
+        m_calcValid.push_back(0);
+    }
     auto less = [this](int a, int b) { return lessRecord(a, b); };
     if (!m_sortKeys.empty() && m_orderSorted)
         m_order.insert(std::upper_bound(m_order.begin(), m_order.end(), record, less), record);

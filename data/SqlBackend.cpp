@@ -391,14 +391,8 @@ ReadResult readTable(const QSqlDatabase& db, const QString& table)
     const bool isTable = type == QLatin1String("table");
     const QString sql = isTable ? QStringLiteral("SELECT rowid, * FROM %1").arg(quoteIdentifier(table))
                                 : QStringLiteral("SELECT * FROM %1").arg(quoteIdentifier(table));
-    qint64 expected = 0;
-    {
-        Statement count(h, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table)), doing);
-        if (count.step(doing))
-            expected = sqlite3_column_int64(count.get(), 0);
-    }
     Statement st(h, sql, doing);
-    ReadResult r = readAll(h, st, isTable ? 1 : 0, isTable ? table : QString(), doing, expected);
+    ReadResult r = readAll(h, st, isTable ? 1 : 0, isTable ? table : QString(), doing);
     if (!isTable)
         for (FieldDef& f : r.fields)
             f.readOnly = true;
