@@ -88,6 +88,7 @@ void DbConnection::close()
 {
     if (!m_db.isValid())
         return;
+    SqlBackend::releaseStatements(m_db);
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);

@@ -11,6 +11,8 @@
 
 #include <sqlite3.h>
 
+#include <map>
+
 namespace SqlBackend {
 namespace {
 
@@ -35,16 +37,51 @@ QString engineMessage(sqlite3* h)
 }
 
 // A prepared statement that finalizes itself.
+// Statements kept prepared per connection handle, for the writes repeated at every answer.
+std::map<sqlite3*, std::map<QString, sqlite3_stmt*>>& statementCache()
+{
+    static std::map<sqlite3*, std::map<QString, sqlite3_stmt*>> cache;
+    return cache;
+}
+
 class Statement
 {
 public:
-    Statement(sqlite3* h, const QString& sql, const QString& doing) : m_h(h)
+    enum Lifetime
     {
+        Once,
+        Kept
+    };
+
+    Statement(sqlite3* h, const QString& sql, const QString& doing, Lifetime lifetime = Once)
+        : m_h(h), m_kept(lifetime == Kept)
+    {
+        if (m_kept) {
+            sqlite3_stmt*& cached = statementCache()[h][sql];
+            if (!cached) {
+                const QByteArray utf8 = sql.toUtf8();
+                if (sqlite3_prepare_v3(h, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &cached,
+                                       nullptr) != SQLITE_OK) {
+                    statementCache()[h].erase(sql);
+                    throw DataError(doing + QStringLiteral(": ") + engineMessage(h));
+                }
+            }
+            m_stmt = cached;
+            return;
+        }
         const QByteArray utf8 = sql.toUtf8();
         if (sqlite3_prepare_v2(h, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
             throw DataError(doing + QStringLiteral(": ") + engineMessage(h));
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    ~Statement()
+    {
+        if (m_kept) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        } else {
+            sqlite3_finalize(m_stmt);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -107,6 +144,7 @@ public:
 
 private:
     sqlite3* m_h;
+    bool m_kept = false;
     sqlite3_stmt* m_stmt = nullptr;
 };
 
@@ -318,6 +356,20 @@ QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName
 
 } // namespace
 
+void releaseStatements(const QSqlDatabase& db)
+{
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return;
+    sqlite3* h = *static_cast<sqlite3* const*>(v.constData());
+    const auto it = statementCache().find(h);
+    if (it == statementCache().end())
+        return;
+    for (auto& [sql, stmt] : it->second)
+        sqlite3_finalize(stmt);
+    statementCache().erase(it);
+}
+
 QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName)
 {
     const QFileInfo info(fileName);
@@ -457,7 +509,7 @@ void updateRow(const QSqlDatabase& db, const QString& table, qint64 rowId, const
                             .arg(idParam)
                             .arg(checks.join(QLatin1String(" AND ")));
     const QString doing = QStringLiteral("Cannot post a row of table '%1'").arg(table);
-    Statement st(h, sql, doing);
+    Statement st(h, sql, doing, Statement::Kept);
     int i = 1;
     for (const QVariant& v : newValues)
         st.bind(i++, v);

@@ -57,6 +57,10 @@ ReadResult readQuery(const QSqlDatabase& db, const QString& sql, bool rowByRow =
 bool readRow(const QSqlDatabase& db, const QString& table, const std::vector<FieldDef>& fields, qint64 rowId,
              std::vector<QVariant>& out);
 
+// Finalizes the statements updateRow keeps prepared on this connection; call it before closing a connection that
+// posted rows (DbConnection does).
+void releaseStatements(const QSqlDatabase& db);
+
 // Writes the changed fields of one row. `original` holds the values read, so a row changed meanwhile by another
 // process is not overwritten blindly. Throws DataError when the row is gone or was changed.
 void updateRow(const QSqlDatabase& db, const QString& table, qint64 rowId, const QStringList& columns,
