@@ -2,6 +2,7 @@
 
 #include "app/AboutForm.h"
 #include "app/MainForm.h"
+#include "data/DataModule.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/PictureButtonStyle.h"
@@ -26,7 +27,10 @@ ApplicationWindows::ApplicationWindows()
     message = std::make_unique<TfrmMessage>();
     frmMessage = message.get();
     // 3. frmNewTest, the test window.
-    // 4. Data, the data module; its connect step goes to frmMain->setConnectStep().
+    data = std::make_unique<TData>();
+    Data = data.get();
+    // The main window's first showing connects to Ravlen.mdb in the working directory and opens tbProfiles.
+    main->setConnectStep([] { Data->ConnectToWorkingDirectoryDatabase(); });
     // 5. frmResult, the results window.
     // 6. frmSearch, the search window.
     about = std::make_unique<TfrmAbout>();
@@ -36,6 +40,8 @@ ApplicationWindows::ApplicationWindows()
 ApplicationWindows::~ApplicationWindows()
 {
     about.reset();
+    Data = nullptr;
+    data.reset();
     message.reset();
     main.reset();
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class TData;
 class TfrmAbout;
 class TfrmMain;
 class TfrmMessage;
@@ -22,7 +23,8 @@ struct ApplicationWindows
 
     std::unique_ptr<TfrmMain> main;
     std::unique_ptr<TfrmMessage> message;
-    // frmNewTest (the test window), Data (the data module), frmResult (the results window) and frmSearch
-    // (the search window) are created here, in that order, between the message dialog and the About box.
+    // frmNewTest (the test window) comes here, before the data module.
+    std::unique_ptr<TData> data;
+    // frmResult (the results window) and frmSearch (the search window) come here, in that order.
     std::unique_ptr<TfrmAbout> about;
 };

@@ -1,10 +1,15 @@
 #include "app/AboutForm.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
+#include "data/DataModule.h"
+#include "data/Schema.h"
 #include "dialogs/MessageFrm.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -14,13 +19,33 @@ class tst_Startup : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void windowsExistHiddenUntilTheMainWindowShows();
     void exitQuestionOverTheRunningProgram();
     void globalsAreClearedWithTheWindows();
+    void firstShowingConnectsInTheWorkingDirectory_data();
+    void firstShowingConnectsInTheWorkingDirectory();
 
 private:
     std::unique_ptr<ApplicationWindows> m_windows;
+    QTemporaryDir m_workingFolder;
+    QString m_previousFolder;
 };
+
+void tst_Startup::initTestCase()
+{
+    // The program runs where its database is: the main window connects when it is first shown.
+    QVERIFY(m_workingFolder.isValid());
+    Schema::createDatabaseFile(QDir(m_workingFolder.path()).filePath(QStringLiteral("Ravlen.mdb")));
+    m_previousFolder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_workingFolder.path()));
+}
+
+void tst_Startup::cleanupTestCase()
+{
+    QDir::setCurrent(m_previousFolder);
+}
 
 void tst_Startup::windowsExistHiddenUntilTheMainWindowShows()
 {
@@ -34,6 +59,7 @@ void tst_Startup::windowsExistHiddenUntilTheMainWindowShows()
     frmMain->show();
     QVERIFY(QTest::qWaitForWindowExposed(frmMain));
     QCOMPARE(QApplication::layoutDirection(), Qt::RightToLeft);
+    QVERIFY(Data && Data->tbProfiles.isActive());
 }
 
 void tst_Startup::exitQuestionOverTheRunningProgram()
@@ -59,6 +85,50 @@ void tst_Startup::globalsAreClearedWithTheWindows()
     QVERIFY(!frmMain);
     QVERIFY(!frmMessage);
     QVERIFY(!frmAbout);
+    QVERIFY(!Data);
+}
+
+void tst_Startup::firstShowingConnectsInTheWorkingDirectory_data()
+{
+    QTest::addColumn<QString>("workingFile"); // what lies in the working directory under "Ravlen.mdb"
+    QTest::addColumn<bool>("connected");
+    QTest::newRow("database file") << "database" << true;
+    QTest::newRow("no file (one beside the program does not count)") << "none" << false;
+    QTest::newRow("a text file under the name") << "text" << false;
+}
+
+void tst_Startup::firstShowingConnectsInTheWorkingDirectory()
+{
+    QFETCH(QString, workingFile);
+    QFETCH(bool, connected);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString fileName = QDir(folder.path()).filePath(QStringLiteral("Ravlen.mdb"));
+    if (workingFile == QLatin1String("database")) {
+        Schema::createDatabaseFile(fileName);
+    } else if (workingFile == QLatin1String("text")) {
+        QFile file(fileName);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a database\n");
+    }
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder.path()));
+
+    SysMessageSeam::clearCalls();
+    SysMessageSeam::setNextAnswers({1, 1});
+    {
+        ApplicationWindows windows;
+        frmMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frmMain));
+        QVERIFY(frmMain->isVisible());
+        QCOMPARE(Data->tbProfiles.isActive(), connected);
+        // A failed connection goes to the error report; the main window shows all the same.
+        QCOMPARE(SysMessageSeam::calls().size(), connected ? 0 : 1);
+        SysMessageSeam::setNextAnswer(1);
+    }
+    SysMessageSeam::clearAnswers();
+    QDir::setCurrent(previous);
 }
 
 QTEST_MAIN(tst_Startup)
