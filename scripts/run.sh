@@ -16,6 +16,10 @@ if [ ! -e Ravlen.mdb ] && [ -x "$build_dir/tools/ravlen-db" ]; then
     "$build_dir/tools/ravlen-db" create Ravlen.mdb
 fi
 
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR="$(mktemp -d)"
+fi
+
 # Without a display (a server, a container) the window is drawn on a virtual one.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     exec xvfb-run -a "$build_dir/app/ravlen" "$@"
