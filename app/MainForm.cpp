@@ -36,6 +36,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), m_ui(new Ui::TfrmMain
     m_menuStyle->setParent(this);
     const QFont menuFont = designFont(QStringLiteral("Tahoma"), 12);
     m_ui->MainMenu1->setFont(menuFont);
+    m_ui->MainMenu1->setStyle(m_menuStyle);
     for (QMenu* menu : {m_ui->N1, m_ui->N6}) {
         menu->setStyle(m_menuStyle);
         menu->setFont(menuFont);

@@ -1,5 +1,8 @@
 #include "app/MenuStyle.h"
 
+#include "dialogs/MnemonicText.h"
+#include "dialogs/PictureButtonStyle.h"
+
 #include <QMenu>
 #include <QPainter>
 #include <QStyleFactory>
@@ -27,7 +30,11 @@ bool isMenu(const QWidget* widget)
 
 } // namespace
 
-MenuStyle::MenuStyle(QStyle* base) : QProxyStyle(base ? base : QStyleFactory::create(QStringLiteral("Fusion"))) {}
+// The menu bar's own captions are drawn by the base style, which keeps them joined (see PictureButtonStyle).
+MenuStyle::MenuStyle(QStyle* base)
+    : QProxyStyle(base ? base : new PictureButtonStyle(QStyleFactory::create(QStringLiteral("Fusion"))))
+{
+}
 
 int MenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
 {
@@ -152,7 +159,7 @@ void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, 
     painter->setFont(item->font);
     painter->setPen(textColor);
     painter->setLayoutDirection(direction);
-    painter->drawText(textArea, flags | int(QStyle::visualAlignment(direction, Qt::AlignLeft)), caption);
+    drawMnemonicText(painter, textArea, flags | int(QStyle::visualAlignment(direction, Qt::AlignLeft)), caption);
     if (!shortcut.isEmpty()) {
         // Key names read left to right even in a right-to-left menu ("Ctrl+1", "Esc").
         painter->setLayoutDirection(Qt::LeftToRight);

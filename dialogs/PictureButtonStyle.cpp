@@ -1,5 +1,7 @@
 #include "dialogs/PictureButtonStyle.h"
 
+#include "dialogs/MnemonicText.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QPointer>
@@ -62,4 +64,18 @@ void PictureButtonStyle::drawControl(ControlElement element, const QStyleOption*
     painter->drawPixmap(iconRect, pixmap);
     proxy()->drawItemText(painter, textRect.adjusted(-1, 0, 1, 0), flags, button->palette, enabled, button->text,
                           QPalette::ButtonText);
+}
+
+void PictureButtonStyle::drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& palette,
+                                      bool enabled, const QString& text, QPalette::ColorRole textRole) const
+{
+    if (!text.contains(QLatin1Char('&'))) {
+        QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
+        return;
+    }
+    painter->save();
+    if (textRole != QPalette::NoRole)
+        painter->setPen(QPen(palette.brush(textRole), painter->pen().widthF()));
+    drawMnemonicText(painter, rect, flags, text);
+    painter->restore();
 }
