@@ -15,26 +15,6 @@
 
 namespace {
 
-// The edit keeps its edit rectangle and corner indicator private and offers no setter, yet the buttons and the
-// check box must narrow the edit rectangle from within AdjustEditRect. An explicit instantiation may name private
-// members; this is the standard-conforming way to reach exactly these two.
-template <typename Tag, typename Tag::type Member> struct MemberAccess
-{
-    friend typename Tag::type memberOf(Tag) { return Member; }
-};
-struct EditRectTag
-{
-    using type = QRect TCustomShDatePicker::*;
-    friend type memberOf(EditRectTag);
-};
-struct IndicatorRectTag
-{
-    using type = QRect TCustomShDatePicker::*;
-    friend type memberOf(IndicatorRectTag);
-};
-template struct MemberAccess<EditRectTag, &TCustomShDatePicker::m_editRect>;
-template struct MemberAccess<IndicatorRectTag, &TCustomShDatePicker::m_indicatorRect>;
-
 bool isAltArrow(const QKeyEvent* event)
 {
     const int key = event->key();
@@ -176,8 +156,8 @@ int TCustomExShDatePicker::buttonCount() const
 void TCustomExShDatePicker::AdjustEditRect()
 {
     TCustomShDatePicker::AdjustEditRect();
-    QRect& edit = this->*memberOf(EditRectTag{});
-    QRect& indicator = this->*memberOf(IndicatorRectTag{});
+    QRect edit = EditRect();
+    QRect indicator = IndicatorRect();
     const int b = m_buttonWidth;
     const int buttons = buttonCount() * b;
     // The buttons take the trailing end, the check box the leading end.
@@ -194,6 +174,8 @@ void TCustomExShDatePicker::AdjustEditRect()
         if (m_showCheckBox)
             edit.setLeft(edit.left() + b);
     }
+    SetEditRect(edit);
+    SetIndicatorRect(indicator);
 }
 
 void TCustomExShDatePicker::UpdateLayout()
