@@ -1,4 +1,4 @@
-#include "controls/ShDropDownPicker.h"
+#include "controls/ShDateCtrls.h"
 
 #include "calendar/Clock.h"
 

@@ -1,4 +1,4 @@
-#include "controls/ShMonthCalendar.h"
+#include "controls/ShDateCtrls.h"
 
 #include "calendar/ShDateUtils.h"
 
