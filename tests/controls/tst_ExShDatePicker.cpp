@@ -2,6 +2,7 @@
 
 #include "calendar/Clock.h"
 #include "calendar/ShDateUtils.h"
+#include "tests/support/EmbeddedFont.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -137,18 +138,7 @@ private slots:
 void tst_ExShDatePicker::initTestCase()
 {
     previousHandler = qInstallMessageHandler(quietPopupHandler);
-    // The embedded application font lies next to the screenshots in the build tree.
-    const QString shots = qEnvironmentVariable("RAVLEN_SCREENSHOT_DIR");
-    QString family = QStringLiteral("Noto Sans Arabic");
-    if (!shots.isEmpty()) {
-        const int id = QFontDatabase::addApplicationFont(QDir(shots).filePath(QStringLiteral("../fonts/Regular.ttf")));
-        if (id >= 0 && !QFontDatabase::applicationFontFamilies(id).isEmpty())
-            family = QFontDatabase::applicationFontFamilies(id).first();
-        QFontDatabase::addApplicationFont(QDir(shots).filePath(QStringLiteral("../fonts/Bold.ttf")));
-    }
-    QFont font(family);
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    QVERIFY(useEmbeddedFont(12));
 }
 
 void tst_ExShDatePicker::init()

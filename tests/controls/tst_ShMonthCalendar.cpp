@@ -3,6 +3,7 @@
 #include "calendar/Clock.h"
 #include "calendar/ShDateConsts.h"
 #include "controls/Beep.h"
+#include "tests/support/EmbeddedFont.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -158,14 +159,7 @@ private:
 
 void tst_ShMonthCalendar::initTestCase()
 {
-    // The build puts the application font next to the screenshot folder.
-    const QString fontFile = QDir(qEnvironmentVariable("RAVLEN_SCREENSHOT_DIR")).filePath("../fonts/Regular.ttf");
-    const int id = QFontDatabase::addApplicationFont(fontFile);
-    if (id >= 0) {
-        QFont font(QFontDatabase::applicationFontFamilies(id).value(0));
-        font.setPixelSize(13);
-        QApplication::setFont(font);
-    }
+    QVERIFY(useEmbeddedFont(13));
 }
 
 void tst_ShMonthCalendar::init()
