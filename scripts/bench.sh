@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 export RAVLEN_BUILD_DIR="${RAVLEN_BUILD_DIR:-build-release}"
 RAVLEN_BUILD_TYPE=Release bash scripts/build.sh
 for bench in "$RAVLEN_BUILD_DIR"/bench/*/bench_*; do
-    [ -x "$bench" ] || continue
+    [ -f "$bench" ] && [ -x "$bench" ] || continue
     echo "== $bench"
     "$bench" "$@"
 done

@@ -13,7 +13,7 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CX
       -DRAVLEN_FUZZ=ON -DRAVLEN_BUILD_TESTS=OFF -DRAVLEN_BUILD_BENCHMARKS=OFF
 cmake --build "$build_dir"
 for fuzzer in "$build_dir"/fuzz/*/fuzz_*; do
-    [ -x "$fuzzer" ] || continue
+    [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
     corpus="$build_dir/corpus/$(basename "$fuzzer")"
     mkdir -p "$corpus"
     echo "== $fuzzer"
