@@ -240,6 +240,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Raises the range error for a day outside Solar Hijri years 1 to 9999, which no section can show.
+    void checkHoldable(TDateTime day) const;
     TDateTime encodeDate(const TPickerValue& v) const;
     TDateTime encodeTime(const TPickerValue& v, bool withSeconds) const;
     void decodeDateInto(TDateTime value);

@@ -54,6 +54,21 @@ QString twoDigits(int value)
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
+// The days a picker can hold in either mode: those the Solar Hijri calendar encodes (years 1 to 9999). Gregorian
+// mode shows each of them too, so a value stays the same day across a calendar switch and Date reads back what
+// was written.
+TDateTime firstHoldableDay()
+{
+    static const TDateTime day = ShEncodeDate(1, 1, 1);
+    return day;
+}
+
+TDateTime lastHoldableDay()
+{
+    static const TDateTime day = ShEncodeDate(kMaximumYear, 12, 29);
+    return day;
+}
+
 } // namespace
 
 Word TPickerValue::word(int section) const
@@ -211,6 +226,7 @@ void TCustomShDatePicker::SetDate(TDateTime value)
 {
     CommitEdit();
     const TDateTime day = ShDayOf(value);
+    checkHoldable(day);
     m_useCurrentDate = false;
     const TPickerValue old = Snapshot();
     CheckDate(day);
@@ -505,6 +521,19 @@ void TCustomShDatePicker::CalendarSwitch()
 
 // ---- bounds -------------------------------------------------------------------------------------------------------
 
+void TCustomShDatePicker::checkHoldable(TDateTime day) const
+{
+    // A day past either end of the calendar is refused like one past a bound; decoding it would show year 0 or
+    // 10000 and read back as day 0.
+    if (day > lastHoldableDay())
+        throw EShDateTimeError(ShExceedsMaximumText(dateTextOf(day), ShDateToStr(lastHoldableDay())));
+    if (day < firstHoldableDay()) {
+        // The Solar Hijri calendar has no name for such a day: say it in the Gregorian calendar's own numbers.
+        const QString text = m_useSystemCalendar ? dateTextOf(day) : ShSerialToGregorian(day).toString(Qt::ISODate);
+        throw EShDateTimeError(ShLessThanMinimumText(text, ShDateToStr(firstHoldableDay())));
+    }
+}
+
 void TCustomShDatePicker::CheckDate(TDateTime value) const
 {
     if (m_maxDate != 0 && value > m_maxDate)
@@ -570,6 +599,8 @@ void TCustomShDatePicker::ClampDateTime()
 void TCustomShDatePicker::SetMinDate(TDateTime value)
 {
     const TDateTime v = ShDayOf(value);
+    if (v != 0)
+        checkHoldable(v);
     if (v != 0 && m_maxDate != 0 && v > m_maxDate)
         throw EShDateTimeError(ShExceedsMaximumText(dateTextOf(v), ShDateToStr(m_maxDate)));
     if (v == m_minDate)
@@ -585,6 +616,8 @@ void TCustomShDatePicker::SetMinDate(TDateTime value)
 void TCustomShDatePicker::SetMaxDate(TDateTime value)
 {
     const TDateTime v = ShDayOf(value);
+    if (v != 0)
+        checkHoldable(v);
     if (v != 0 && m_minDate != 0 && v < m_minDate)
         throw EShDateTimeError(ShLessThanMinimumText(dateTextOf(v), ShDateToStr(m_minDate)));
     if (v == m_maxDate)
@@ -630,6 +663,8 @@ void TCustomShDatePicker::SetMaxTime(TDateTime value)
 void TCustomShDatePicker::SetMinDateTime(TDateTime value)
 {
     const TDateTime v = value;
+    if (v != 0)
+        checkHoldable(ShDayOf(v));
     if (v != 0 && m_maxDateTime != 0 && v > m_maxDateTime)
         throw EShDateTimeError(ShExceedsMaximumText(dateTimeTextOf(v), ShDateTimeToStr(m_maxDateTime)));
     if (v == m_minDateTime)
@@ -645,6 +680,8 @@ void TCustomShDatePicker::SetMinDateTime(TDateTime value)
 void TCustomShDatePicker::SetMaxDateTime(TDateTime value)
 {
     const TDateTime v = value;
+    if (v != 0)
+        checkHoldable(ShDayOf(v));
     if (v != 0 && m_minDateTime != 0 && v < m_minDateTime)
         throw EShDateTimeError(ShLessThanMinimumText(dateTimeTextOf(v), ShDateTimeToStr(m_minDateTime)));
     if (v == m_maxDateTime)
@@ -783,15 +820,13 @@ void TCustomShDatePicker::TodayAndNow(TPickerValue& old)
 
 void TCustomShDatePicker::MoveDays(int days)
 {
-    // Stop at the ends of the calendar rather than decode a day no year can hold.
+    // Stop at the ends of the calendar rather than decode a day no year can hold; Gregorian mode also stops at
+    // the end of its own year 9999, where its year stepping ends.
     const TDateTime target = Date() + days;
-    if (m_useSystemCalendar) {
-        const QDate date = ShSerialToGregorian(target);
-        if (!date.isValid() || date.year() < 1 || date.year() > kMaximumYear)
-            return;
-    } else if (target < ShEncodeDate(1, 1, 1) || target > ShEncodeDate(kMaximumYear, 12, 29)) {
+    if (target < firstHoldableDay() || target > lastHoldableDay())
         return;
-    }
+    if (m_useSystemCalendar && ShSerialToGregorian(target).year() > kMaximumYear)
+        return;
     decodeDateInto(target);
     ClampDate();
 }

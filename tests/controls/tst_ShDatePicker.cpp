@@ -463,6 +463,8 @@ void tst_ShDatePicker::input_data()
         << "1404/5/13" << "1404/05/13" << "day" << false << 1;
     QTest::newRow("Page Up stops at the last day of year 9999") << "" << "9999/12/29" << "<PgUp>"
         << "9999/12/29" << "9999/12/29" << "day" << false << 0;
+    QTest::newRow("Gregorian Page Down stops at the first day of year 1") << "greg" << "g:0622/03/21" << "<PgDn>"
+        << "622/3/21" << "0001/01/01" << "day" << false << 0;
     QTest::newRow("keypad * gives today and now") << "dt" << "1400/01/01 01:00" << "<KP*>"
         << "1404/5/12 10:30" << "1404/05/12" << "day" << false << 1;
     QTest::newRow("Ctrl+Space gives today") << "" << "1400/01/01" << "<C-Space>"
@@ -579,6 +581,14 @@ void tst_ShDatePicker::boundErrors_data()
     QTest::newRow("Time past MaxTime") << "maxtime=12:00 time=13:15"
         << "13:15:00 exceeds maximum of 12:00:00";
     QTest::newRow("bounds of 0 never raise") << "min=1404/05/01 max=0 min=0 max=1404/04/01" << "";
+    // Days outside years 1 to 9999 have no sections to show them: refused like a day past a bound.
+    QTest::newRow("Date after year 9999") << "day=3185360" << "10000/01/01 exceeds maximum of 9999/12/29";
+    QTest::newRow("Date before year 1 is named in Gregorian") << "day=-466700"
+        << "0622-03-20 is less than minimum of 0001/01/01";
+    QTest::newRow("Gregorian Date after year 9999") << "greg day=3185400"
+        << "4/29/21 exceeds maximum of 9999/12/29";
+    QTest::newRow("MaxDate before year 1") << "maxday=-500000" << "0531-01-16 is less than minimum of 0001/01/01";
+    QTest::newRow("MinDate after year 9999") << "minday=3185360" << "10000/01/01 exceeds maximum of 9999/12/29";
 }
 // clang-format on
 
@@ -608,6 +618,12 @@ void tst_ShDatePicker::boundErrors()
                 p.SetMaxDate(date());
             else if (name == "date")
                 p.SetDate(date());
+            else if (name == "day")
+                p.SetDate(value.toDouble());
+            else if (name == "minday")
+                p.SetMinDate(value.toDouble());
+            else if (name == "maxday")
+                p.SetMaxDate(value.toDouble());
             else if (name == "mintime")
                 p.SetMinTime(time());
             else if (name == "maxtime")
