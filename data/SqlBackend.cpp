@@ -379,6 +379,10 @@ QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName
         throw DataError(QStringLiteral("Cannot open database file '%1': it is not a file").arg(fileName));
     if (!info.isWritable())
         throw DataError(QStringLiteral("Cannot open database file '%1': the file is read-only").arg(fileName));
+    // The engine takes an empty file for a new database and would write one into it (the journal setting alone
+    // does), turning a damaged or half-copied file into an empty database.
+    if (info.size() == 0)
+        throw DataError(QStringLiteral("Cannot open database file '%1': the file is empty").arg(fileName));
     return openWithMode(connectionName, fileName, "rw");
 }
 

@@ -116,8 +116,10 @@ void tst_DataModule::connectFromWorkingDirectory_data()
                              << "does not exist";
     QTest::newRow("not a database") << "garbage"
                                     << "not a database";
-    QTest::newRow("empty file has no tables") << "empty"
-                                              << "Profiles";
+    QTest::newRow("empty file") << "empty"
+                                << "empty";
+    QTest::newRow("database without profiles") << "noprofiles"
+                                               << "Profiles";
     QTest::newRow("folder of that name") << "folder"
                                          << "not a file";
 }
@@ -131,6 +133,12 @@ void tst_DataModule::connectFromWorkingDirectory()
     const QString name = QDir(work.path()).filePath(QStringLiteral("Ravlen.mdb"));
     if (file == QLatin1String("database")) {
         Schema::createDatabaseFile(name);
+    } else if (file == QLatin1String("noprofiles")) {
+        Schema::createDatabaseFile(name);
+        DbConnection db;
+        db.setConnectionString(JetConnectionString(name, QString()));
+        db.open();
+        db.execute(QStringLiteral("DROP TABLE Profiles"));
     } else if (file == QLatin1String("garbage") || file == QLatin1String("empty")) {
         QFile f(name);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -158,10 +166,11 @@ void tst_DataModule::connectFromWorkingDirectory()
         QVERIFY2(e.message().contains(error), qPrintable(e.message()));
         QVERIFY(!data.tbProfiles.isActive());
     }
-    if (file == QLatin1String("garbage")) {
+    if (file == QLatin1String("garbage") || file == QLatin1String("empty")) {
         QFile f(name);
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray(4096, 'x')); // nothing written
+        QCOMPARE(f.readAll(), file == QLatin1String("garbage") ? QByteArray(4096, 'x') : QByteArray()); // nothing written
+        QVERIFY(!QFile::exists(name + QStringLiteral("-wal")));
     }
 }
 
