@@ -130,9 +130,11 @@ void DataGridModel::viewCurrentChanged(const QModelIndex& current)
     DataSet* ds = m_source ? m_source->dataSet() : nullptr;
     if (!ds || !ds->isActive() || current.row() == ds->currentRow())
         return;
-    // Reached from the event loop: an error here must not escape, and the row is always in range.
+    // Reached from the event loop: an error here must not escape, and the row is always in range. Moving can
+    // still fail (a pending edit the file refuses); the grid then goes back to the row the dataset kept.
     try {
         ds->setRecNo(current.row() + 1);
     } catch (const std::exception&) {
+        datasetCurrentChanged(ds->currentRow());
     }
 }

@@ -21,6 +21,7 @@ private slots:
     void questionTableNameIsChecked();
     void gridShowsChosenColumns();
     void gridFollowsTheCursorBothWays();
+    void gridStaysWhereAFailedMoveLeavesTheCursor();
     void gridRefreshesOnFilterAndValues();
 };
 
@@ -283,6 +284,24 @@ void tst_DataModule::gridFollowsTheCursorBothWays()
     grid.selectionModel()->setCurrentIndex(grid.index(1, 0), QItemSelectionModel::ClearAndSelect);
     QCOMPARE(data.tbProfiles.recNo(), 2);
     QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("FileNo")).asInteger(), 6);
+}
+
+void tst_DataModule::gridStaysWhereAFailedMoveLeavesTheCursor()
+{
+    TempDatabase t;
+    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0),"
+                                  "(6, '1402/01/02', 'c', 'd', 31, 1, 2, 'Y', 1)"));
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    DataGridModel grid(&data.dsProfiles, {{QStringLiteral("FileNo"), QStringLiteral("پرونده"), 50}});
+    // An edit the file refuses (a date longer than its column): moving away posts it first, which fails, so the
+    // dataset stays on its row and the grid must show that row, not the one clicked.
+    data.tbProfiles.edit();
+    data.tbProfiles.setFieldValue(QStringLiteral("Date"), QStringLiteral("1402/01/01 12:00"));
+    grid.selectionModel()->setCurrentIndex(grid.index(1, 0), QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(data.tbProfiles.recNo(), 1);
+    QCOMPARE(grid.selectionModel()->currentIndex().row(), 0);
+    QVERIFY(grid.selectionModel()->isRowSelected(0, QModelIndex()));
 }
 
 void tst_DataModule::gridRefreshesOnFilterAndValues()
