@@ -28,6 +28,21 @@ bool isMenu(const QWidget* widget)
     return qobject_cast<const QMenu*>(widget) != nullptr;
 }
 
+// A menu item's text: the caption, then a tab and the shortcut's name when the item has one.
+struct ItemText
+{
+    QString caption;
+    QString shortcut;
+};
+
+ItemText splitItemText(const QString& text)
+{
+    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+    if (tab < 0)
+        return {text, QString()};
+    return {text.left(tab), text.mid(tab + 1)};
+}
+
 } // namespace
 
 // The menu bar's own captions are drawn by the base style, which keeps them joined (see PictureButtonStyle).
@@ -63,16 +78,10 @@ QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
     if (item->menuItemType == QStyleOptionMenuItem::Separator)
         return {size.width(), SeparatorHeight};
 
-    // The caption is measured with its blanks: they are part of it and widen the menu.
-    QString caption = item->text;
-    QString shortcut;
-    if (const int tab = caption.indexOf(QLatin1Char('\t')); tab >= 0) {
-        shortcut = caption.mid(tab + 1);
-        caption.truncate(tab);
-    }
+    // The caption is measured as it is drawn, with its blanks: they are part of it and widen the menu.
+    const auto [caption, shortcut] = splitItemText(item->text);
     const QFontMetrics metrics(item->font);
-    int width =
-        GutterWidth + TextGap + metrics.horizontalAdvance(QString(caption).remove(QLatin1Char('&'))) + EndMargin;
+    int width = GutterWidth + TextGap + metrics.horizontalAdvance(stripMnemonic(caption)) + EndMargin;
     if (!shortcut.isEmpty())
         width += ShortcutGap + metrics.horizontalAdvance(shortcut);
     return {width, qMax(ItemHeight, metrics.height() + 8)};
@@ -146,12 +155,7 @@ void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, 
         painter->drawPixmap(target, pixmap);
     }
 
-    QString caption = item->text;
-    QString shortcut;
-    if (const int tab = caption.indexOf(QLatin1Char('\t')); tab >= 0) {
-        shortcut = caption.mid(tab + 1);
-        caption.truncate(tab);
-    }
+    const auto [caption, shortcut] = splitItemText(item->text);
     int flags = Qt::AlignVCenter | Qt::TextSingleLine;
     flags |= styleHint(SH_UnderlineShortcut, item, widget) ? Qt::TextShowMnemonic : Qt::TextHideMnemonic;
     const QColor textColor =

@@ -48,6 +48,8 @@ private slots:
     void menuCaptionsKeepTheirBlanks_data();
     void menuCaptionsKeepTheirBlanks();
     void menuIsDrawnWithLargeIcons();
+    void menuItemIsAsWideAsItsCaption_data();
+    void menuItemIsAsWideAsItsCaption();
     void shortcuts_data();
     void shortcuts();
     void everyClosePathAsks_data();
@@ -168,6 +170,32 @@ void tst_MainForm::menuIsDrawnWithLargeIcons()
         QVERIFY2(colours.size() > 8, name);
     }
     file->close();
+}
+
+void tst_MainForm::menuItemIsAsWideAsItsCaption_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("drawn");
+    QTest::newRow("access key") << QStringLiteral("&بررسي نتايج               ")
+                                << QStringLiteral("بررسي نتايج               ");
+    QTest::newRow("doubled marks draw an ampersand each")
+        << QString(20, QLatin1Char('&')) << QString(10, QLatin1Char('&'));
+}
+
+void tst_MainForm::menuItemIsAsWideAsItsCaption()
+{
+    // The item is measured from the caption as it is drawn, so nothing of it is cut off.
+    QFETCH(QString, caption);
+    QFETCH(QString, drawn);
+    MenuStyle style;
+    QMenu menu;
+    menu.setStyle(&style);
+    menu.setFont(designFont(QStringLiteral("Tahoma"), 12));
+    QAction* item = menu.addAction(caption);
+    menu.ensurePolished();
+    const int captionWidth = QFontMetrics(menu.font()).horizontalAdvance(drawn);
+    QVERIFY2(menu.actionGeometry(item).width() >= MenuStyle::IconSize + captionWidth,
+             qPrintable(QStringLiteral("%1 < %2").arg(menu.actionGeometry(item).width()).arg(captionWidth)));
 }
 
 void tst_MainForm::shortcuts_data()
