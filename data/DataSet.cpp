@@ -145,7 +145,6 @@ void DataSet::open()
     const int stored = int(fields.size());
     for (const FieldDef& c : m_calcDefs)
         fields.push_back(c);
-    // A filter or sort set while closed is checked against the fields now known; a bad one leaves it closed.
     // A filter text set while closed is checked against the fields now known. A bad one stops the opening only
     // when filtering is on; otherwise it is reported when filtering is switched on.
     FilterExpression expr;
@@ -182,7 +181,7 @@ void DataSet::open()
     m_sortKeys = std::move(keys);
     m_state = State::Browse;
     m_orderSorted = false;
-    rebuildView(true);
+    rebuildView();
 }
 
 void DataSet::close()
@@ -277,9 +276,8 @@ void DataSet::sortOrder()
     m_orderSorted = true;
 }
 
-void DataSet::rebuildView(bool moveToFirst)
+void DataSet::rebuildView()
 {
-    const int currentRecord = (m_cur >= 0 && m_cur < int(m_view.size())) ? m_view[size_t(m_cur)] : -1;
     if (!m_orderSorted)
         sortOrder();
     // The full order is kept sorted, so filtering it keeps the sort and needs no sort of its own.
@@ -293,42 +291,40 @@ void DataSet::rebuildView(bool moveToFirst)
                 m_view.push_back(r);
     }
     m_viewSorted = true;
-    if (moveToFirst || currentRecord < 0) {
-        m_cur = m_view.empty() ? -1 : 0;
-        m_bof = true;
-        m_eof = m_view.empty();
-    } else {
-        const auto it = std::find(m_view.begin(), m_view.end(), currentRecord);
-        m_cur = it != m_view.end() ? int(it - m_view.begin()) : (m_view.empty() ? -1 : 0);
-        if (m_view.empty())
-            m_bof = m_eof = true;
-    }
+    m_cur = m_view.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_view.empty();
     emit rowsReset();
     emit currentRowChanged(m_cur);
+}
+
+bool DataSet::isNullAt(int record, int field) const
+{
+    return field < m_storedCount ? m_values.isNull(record, field) : recordValue(record, field).isNull();
+}
+
+bool DataSet::valueEquals(int record, int field, const QVariant& v) const
+{
+    return field < m_storedCount ? m_values.equalTo(record, field, v)
+                                 : equalFieldValues(recordValue(record, field), v, m_fields[size_t(field)].type);
+}
+
+int DataSet::valueOrder(int record, int field, const QVariant& v) const
+{
+    return field < m_storedCount ? m_values.compareTo(record, field, v)
+                                 : compareFieldValues(recordValue(record, field), v, m_fields[size_t(field)].type);
 }
 
 bool DataSet::recordMatches(int record) const
 {
     using Op = FilterExpression::Op;
     for (const FilterExpression::Condition& c : m_filterExpr.conditions()) {
-        if (c.field < m_storedCount) {
-            if (m_values.isNull(record, c.field))
-                return false;
-            if (c.op == Op::Equal || c.op == Op::NotEqual) {
-                if (m_values.equalTo(record, c.field, c.value) != (c.op == Op::Equal))
-                    return false;
-            } else if (!FilterExpression::holds(c.op, m_values.compareTo(record, c.field, c.value))) {
-                return false;
-            }
-        } else {
-            const QVariant v = recordValue(record, c.field);
-            if (v.isNull())
-                return false;
-            const int order = c.op == Op::Equal || c.op == Op::NotEqual ? (equalFieldValues(v, c.value, c.type) ? 0 : 1)
-                                                                        : compareFieldValues(v, c.value, c.type);
-            if (!FilterExpression::holds(c.op, order))
-                return false;
-        }
+        if (isNullAt(record, c.field))
+            return false;
+        const int order = c.op == Op::Equal || c.op == Op::NotEqual ? (valueEquals(record, c.field, c.value) ? 0 : 1)
+                                                                    : valueOrder(record, c.field, c.value);
+        if (!FilterExpression::holds(c.op, order))
+            return false;
     }
     return true;
 }
@@ -432,23 +428,14 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value)
     int found = -1;
     if (m_viewSorted && !m_sortKeys.empty() && m_sortKeys.front() == f && !wanted->isNull()) {
         // Sorted on this field: the first match in the order is found by halving.
-        const auto it = std::lower_bound(m_view.begin(), m_view.end(), *wanted, [&](int record, const QVariant& v) {
-            return (f < m_storedCount ? m_values.compareTo(record, f, v)
-                                      : compareFieldValues(recordValue(record, f), v, type)) < 0;
-        });
-        if (it != m_view.end() && !recordValue(*it, f).isNull() &&
-            compareFieldValues(recordValue(*it, f), *wanted, type) == 0)
+        const auto it = std::lower_bound(m_view.begin(), m_view.end(), *wanted,
+                                         [&](int record, const QVariant& v) { return valueOrder(record, f, v) < 0; });
+        if (it != m_view.end() && !isNullAt(*it, f) && valueEquals(*it, f, *wanted))
             found = int(it - m_view.begin());
     } else {
         for (size_t i = 0; i < m_view.size(); ++i) {
             const int r = m_view[i];
-            const bool match = f < m_storedCount
-                                   ? (wanted->isNull() ? m_values.isNull(r, f)
-                                                       : (!m_values.isNull(r, f) && m_values.equalTo(r, f, *wanted)))
-                                   : (wanted->isNull() ? recordValue(r, f).isNull()
-                                                       : (!recordValue(r, f).isNull() &&
-                                                          equalFieldValues(recordValue(r, f), *wanted, type)));
-            if (match) {
+            if (wanted->isNull() ? isNullAt(r, f) : (!isNullAt(r, f) && valueEquals(r, f, *wanted))) {
                 found = int(i);
                 break;
             }
@@ -474,7 +461,7 @@ void DataSet::setFilter(const QString& text)
     m_filterExpr = std::move(expr);
     m_filterParsed = true;
     if (m_filtered)
-        rebuildView(true);
+        rebuildView();
 }
 
 void DataSet::setFiltered(bool on)
@@ -489,7 +476,7 @@ void DataSet::setFiltered(bool on)
     }
     ensureBrowse();
     m_filtered = on;
-    rebuildView(true);
+    rebuildView();
 }
 
 void DataSet::setIndexFieldNames(const QString& names)

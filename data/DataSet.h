@@ -167,7 +167,12 @@ private:
     int requireField(const QString& name) const;
     QVariant recordValue(int record, int field) const;
     const std::vector<QVariant>& calcValues(int record) const;
-    void rebuildView(bool moveToFirst);
+    // Sorts and filters every row afresh and moves to the first visible one, setting begin (and end when none).
+    void rebuildView();
+    // A stored or calculated value of a row against a value of the field's kind.
+    bool isNullAt(int record, int field) const;
+    bool valueEquals(int record, int field, const QVariant& v) const;
+    int valueOrder(int record, int field, const QVariant& v) const;
     bool recordMatches(int record) const;
     void sortOrder();
     bool lessRecord(int a, int b) const;

@@ -170,7 +170,8 @@ void tst_DataModule::connectFromWorkingDirectory()
     if (file == QLatin1String("garbage") || file == QLatin1String("empty")) {
         QFile f(name);
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), file == QLatin1String("garbage") ? QByteArray(4096, 'x') : QByteArray()); // nothing written
+        QCOMPARE(f.readAll(),
+                 file == QLatin1String("garbage") ? QByteArray(4096, 'x') : QByteArray()); // nothing written
         QVERIFY(!QFile::exists(name + QStringLiteral("-wal")));
     }
 }
