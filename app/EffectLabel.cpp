@@ -26,7 +26,10 @@ void EffectLabel::paintEvent(QPaintEvent* event)
     int flags = int(QStyle::visualAlignment(layoutDirection(), alignment()));
     if (wordWrap())
         flags |= Qt::TextWordWrap;
-    flags |= Qt::TextShowMnemonic;
+    // As with QLabel, "&" marks an access key only for a label with a buddy; otherwise it is an ordinary
+    // character.
+    if (buddy())
+        flags |= Qt::TextShowMnemonic;
 
     const QColor light(255, 255, 255, 230);
     const QColor dark(0, 0, 0, 110);
