@@ -64,18 +64,10 @@ QStringList statements()
 
 void createTables(DbConnection& connection)
 {
-    connection.execute(QStringLiteral("BEGIN IMMEDIATE"));
-    try {
+    SqlBackend::inTransaction(connection.database(), QStringLiteral("Cannot create the tables"), [&] {
         for (const QString& sql : statements())
             connection.execute(sql);
-        connection.execute(QStringLiteral("COMMIT"));
-    } catch (...) {
-        try {
-            connection.execute(QStringLiteral("ROLLBACK"));
-        } catch (const DataError&) {
-        }
-        throw;
-    }
+    });
 }
 
 void createDatabaseFile(const QString& fileName)

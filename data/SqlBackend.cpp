@@ -564,8 +564,8 @@ int execute(const QSqlDatabase& db, const QString& sql)
     const QString source = m.captured(2);
     const QString where = m.captured(3);
     const QString doing = QStringLiteral("Cannot copy table '%1' into '%2'").arg(source, target);
-    exec(h, QStringLiteral("BEGIN IMMEDIATE"), doing);
-    try {
+    int copied = 0;
+    inTransaction(db, doing, [&] {
         QString definition;
         {
             Statement st(h,
@@ -590,9 +590,18 @@ int execute(const QSqlDatabase& db, const QString& sql)
         if (!where.isEmpty())
             insert += QStringLiteral(" WHERE ") + where;
         exec(h, insert, doing);
-        const int copied = sqlite3_changes(h);
+        copied = sqlite3_changes(h);
+    });
+    return copied;
+}
+
+void inTransaction(const QSqlDatabase& db, const QString& doing, const std::function<void()>& work)
+{
+    sqlite3* h = handleOf(db);
+    exec(h, QStringLiteral("BEGIN IMMEDIATE"), doing);
+    try {
+        work();
         exec(h, QStringLiteral("COMMIT"), doing);
-        return copied;
     } catch (...) {
         sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <vector>
 
 // Everything that depends on the database engine lives behind this one class: opening the file with its journal,
@@ -68,6 +69,10 @@ void updateRow(const QSqlDatabase& db, const QString& table, qint64 rowId, const
 
 // Inserts one row and returns its identity.
 qint64 insertRow(const QSqlDatabase& db, const QString& table, const QStringList& columns, const QVariantList& values);
+
+// Runs `work` in one write transaction: committed when it returns, rolled back when it throws, so a failure part
+// way leaves nothing behind. `doing` heads the error when the transaction cannot start or end.
+void inTransaction(const QSqlDatabase& db, const QString& doing, const std::function<void()>& work);
 
 // Runs a command. Translates the forms the engine lacks (SELECT * INTO <new> FROM <table> [WHERE ...]).
 // Returns the number of rows changed.

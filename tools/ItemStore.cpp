@@ -46,22 +46,6 @@ void withDatabase(const QString& fileName, bool create, const std::function<void
     QSqlDatabase::removeDatabase(name);
 }
 
-// Runs `work` inside one write transaction, so a failure part way leaves nothing behind.
-void inTransaction(QSqlDatabase& db, const std::function<void()>& work)
-{
-    SqlBackend::execute(db, QStringLiteral("BEGIN IMMEDIATE"));
-    try {
-        work();
-        SqlBackend::execute(db, QStringLiteral("COMMIT"));
-    } catch (...) {
-        try {
-            SqlBackend::execute(db, QStringLiteral("ROLLBACK"));
-        } catch (const DataError&) {
-        }
-        throw;
-    }
-}
-
 void insertItems(QSqlDatabase& db, const QList<BankItem>& items)
 {
     int row = 0;
@@ -159,7 +143,7 @@ void createDatabase(const QString& fileName, const QList<BankItem>& items)
             // Owner only before the first row goes in; the engine's side files take the same permissions.
             if (!QFile::setPermissions(scratch, QFile::ReadOwner | QFile::WriteOwner))
                 throw DataError(QStringLiteral("Cannot restrict the permissions of '%1'").arg(scratch));
-            inTransaction(db, [&] {
+            SqlBackend::inTransaction(db, QStringLiteral("Cannot fill '%1'").arg(fileName), [&] {
                 for (const QString& sql : Schema::statements())
                     SqlBackend::execute(db, sql);
                 insertItems(db, items);
@@ -191,7 +175,7 @@ void replaceItems(const QString& fileName, const QList<BankItem>& items)
 {
     withDatabase(fileName, false, [&](QSqlDatabase& db) {
         requireTables(db, fileName);
-        inTransaction(db, [&] {
+        SqlBackend::inTransaction(db, QStringLiteral("Cannot import items into '%1'").arg(fileName), [&] {
             // Counted inside the write transaction: no participant can be registered between the check and the
             // replacement, whose items his question table would no longer match.
             const SqlBackend::ReadResult count =
