@@ -53,11 +53,6 @@ constexpr int daysBeforeMonth(int month)
     return month <= 7 ? 31 * (month - 1) : 186 + 30 * (month - 7);
 }
 
-constexpr int monthLength(bool leap, int month)
-{
-    return month <= 6 ? 31 : (month <= 11 ? 30 : (leap ? 30 : 29));
-}
-
 // Solar Hijri day count of a date, unchecked; year 0 counts as a common year before year 1.
 constexpr std::int64_t dayCount(std::int64_t year, int month, int day)
 {

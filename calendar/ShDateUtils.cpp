@@ -4,6 +4,7 @@
 #include "calendar/ShDateConsts.h"
 #include "calendar/ShDateCore.h"
 
+#include <array>
 #include <cmath>
 
 using namespace ShDateCore;
@@ -15,7 +16,13 @@ const Word ShMonthDays[2][13] = {
 
 namespace {
 
-constexpr unsigned DaysBeforeMonth[13] = {0, 0, 31, 62, 93, 124, 155, 186, 216, 246, 276, 306, 336};
+// daysBeforeMonth() as a table, indexed by month 1..12: one load instead of a branch on every encode.
+constexpr auto DaysBeforeMonth = [] {
+    std::array<unsigned, 13> table{};
+    for (int month = 1; month <= 12; ++month)
+        table[month] = static_cast<unsigned>(daysBeforeMonth(month));
+    return table;
+}();
 constexpr std::int64_t MaxDecodableCount = dayCount(65535, 12, 29) + (isLeap(65535) ? 1 : 0);
 
 [[noreturn]] void raiseEncodeError()
