@@ -151,6 +151,16 @@ void TDropDownCalendar::keyPressEvent(QKeyEvent* event)
 
 // ---- closing ------------------------------------------------------------------------------------------------------
 
+void TDropDownCalendar::YearEditDone(bool accept)
+{
+    TCustomShMonthCalendar::YearEditDone(accept);
+    // The year editor lost the focus to a control outside the pop-up: the calendar never had the focus to lose,
+    // so close here as it would have (the picker keeps its day).
+    const QWidget* focus = QApplication::focusWidget();
+    if (isVisible() && focus && focus != this && !isAncestorOf(focus) && focus != m_picker)
+        m_picker->CloseUp(false);
+}
+
 void TDropDownCalendar::focusOutEvent(QFocusEvent* event)
 {
     TCustomShMonthCalendar::focusOutEvent(event);

@@ -676,6 +676,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     friend class TMonthCalendarColors;
@@ -830,6 +831,7 @@ public:
     bool ValidChoice() const { return m_validChoice; }
 
 protected:
+    void YearEditDone(bool accept) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

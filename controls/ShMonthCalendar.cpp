@@ -6,6 +6,7 @@
 #include "controls/Beep.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QIcon>
 #include <QImage>
@@ -536,7 +537,11 @@ void TCustomShMonthCalendar::YearEditDone(bool accept)
                 GoToDate(value, true);
         }
     }
-    setFocus(Qt::OtherFocusReason);
+    // The focus comes back from the editor, but not from a control the user has gone on to: taking it there
+    // would pull the operator back into the calendar.
+    const QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus == this || isAncestorOf(focus))
+        setFocus(Qt::OtherFocusReason);
 }
 
 void TCustomShMonthCalendar::monthButtonClick(bool leftButton)
@@ -1385,6 +1390,15 @@ void TCustomShMonthCalendar::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
     update(CellRect(m_col, m_row));
+}
+
+void TCustomShMonthCalendar::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // A hidden window may take its focus away without a focus-out: end a running year edit as a focus loss
+    // would, so that it is not left open (and still listening to every press) for the next showing.
+    if (m_yearEdit && !m_yearEdit->isHidden())
+        m_yearEdit->CloseEdit(true);
 }
 
 // ---- painting ---------------------------------------------------------------------------------------------------

@@ -121,6 +121,8 @@ private slots:
     void enterAndEscapeNeverReachTheDialog();
     void closingWithoutAccepting_data();
     void closingWithoutAccepting();
+    void yearEditorEndsWithTheCalendar_data();
+    void yearEditorEndsWithTheCalendar();
     void pressesRoutedByTheWindowSystem_data();
     void pressesRoutedByTheWindowSystem();
     void keysRoutedByTheWindowSystem_data();
@@ -812,6 +814,48 @@ void tst_ExShDatePicker::closingWithoutAccepting()
         QCOMPARE(picker->CurrentSection(), int(TCustomShDatePicker::secYear));
     if (how == "focus" || how == "calendar focus")
         QVERIFY(form.other->hasFocus());
+}
+
+void tst_ExShDatePicker::yearEditorEndsWithTheCalendar_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("focus goes to another control") << "focus";
+    QTest::newRow("picker hidden") << "hide";
+}
+
+void tst_ExShDatePicker::yearEditorEndsWithTheCalendar()
+{
+    // Leaving the drop-down while its year editor is open must close both, leave the focus where it went and
+    // leave nothing behind that moves the next day picked.
+    QFETCH(QString, how);
+    Form form;
+    TExShDatePicker* picker = form.picker;
+    picker->DropDown();
+    TDropDownCalendar* cal = picker->Calendar();
+    QTest::mouseClick(cal->TitleLabel(), Qt::LeftButton, {}, cal->YearRect().center());
+    TYearEdit* editor = cal->YearEditor();
+    QVERIFY(editor && editor->isVisible());
+    QTest::keyClick(editor, Qt::Key_Up); // 1405 in the spinner
+
+    if (how == "focus") {
+        form.other->setFocus();
+        QVERIFY(form.other->hasFocus());
+    } else {
+        picker->hide();
+    }
+    QVERIFY(!picker->DroppedDown());
+    QVERIFY(!cal->isVisible());
+    QVERIFY(editor->isHidden());
+    QCOMPARE(picker->Date(), kToday);
+
+    if (how == "hide")
+        picker->show();
+    picker->setFocus();
+    picker->DropDown();
+    QVERIFY(editor->isHidden());
+    form.clickDay(day(1404, 7, 20));
+    QVERIFY(!picker->DroppedDown());
+    QCOMPARE(picker->Date(), day(1404, 7, 20));
 }
 
 void tst_ExShDatePicker::pressesRoutedByTheWindowSystem_data()
