@@ -66,34 +66,40 @@ TDateTime ShEncodeDate(Word Year, Word Month, Word Day)
     return result;
 }
 
-bool ShDecodeDateFully(TDateTime Date, Word& Year, Word& Month, Word& Day, Word& DOW)
+namespace {
+
+// The date of a day serial; false (and zeros) before 1 Farvardin 1 and beyond year 65535, where the year no
+// longer fits its 16 bits.
+bool decodeSerial(std::int64_t serial, Word& Year, Word& Month, Word& Day)
 {
-    const std::int64_t serial = daySerial(Date);
     const std::int64_t n = serial - DayCountToSerial;
-    // Before 1 Farvardin 1 there is no date; beyond year 65535 the year no longer fits its 16 bits.
     if (n <= 0 || n > MaxDecodableCount) {
-        Year = Month = Day = DOW = 0;
+        Year = Month = Day = 0;
         return false;
     }
     const Ymd d = fromDayCount(static_cast<std::uint32_t>(n));
     Year = static_cast<Word>(d.year);
     Month = static_cast<Word>(d.month);
     Day = static_cast<Word>(d.day);
+    return true;
+}
+
+} // namespace
+
+bool ShDecodeDateFully(TDateTime Date, Word& Year, Word& Month, Word& Day, Word& DOW)
+{
+    const std::int64_t serial = daySerial(Date);
+    if (!decodeSerial(serial, Year, Month, Day)) {
+        DOW = 0;
+        return false;
+    }
     DOW = static_cast<Word>(weekday(serial));
     return ShIsLeapYear(Year);
 }
 
 void ShDecodeDate(TDateTime Date, Word& Year, Word& Month, Word& Day)
 {
-    const std::int64_t n = daySerial(Date) - DayCountToSerial;
-    if (n <= 0 || n > MaxDecodableCount) {
-        Year = Month = Day = 0;
-        return;
-    }
-    const Ymd d = fromDayCount(static_cast<std::uint32_t>(n));
-    Year = static_cast<Word>(d.year);
-    Month = static_cast<Word>(d.month);
-    Day = static_cast<Word>(d.day);
+    decodeSerial(daySerial(Date), Year, Month, Day);
 }
 
 Word ShDayOfWeek(TDateTime Date)
