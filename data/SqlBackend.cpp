@@ -20,12 +20,18 @@ namespace {
 // instead of freezing the window.
 constexpr int busyTimeoutMs = 5000;
 
-sqlite3* handleOf(const QSqlDatabase& db)
+// The engine's handle under a Qt connection; null when there is none.
+sqlite3* handleOrNull(const QSqlDatabase& db)
 {
     const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
     if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        throw DataError(QStringLiteral("The database connection is not open"));
-    sqlite3* h = *static_cast<sqlite3* const*>(v.constData());
+        return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    sqlite3* h = handleOrNull(db);
     if (!h)
         throw DataError(QStringLiteral("The database connection is not open"));
     return h;
@@ -36,7 +42,6 @@ QString engineMessage(sqlite3* h)
     return QString::fromUtf8(sqlite3_errmsg(h));
 }
 
-// A prepared statement that finalizes itself.
 // Statements kept prepared per connection handle, for the writes repeated at every answer.
 std::map<sqlite3*, std::map<QString, sqlite3_stmt*>>& statementCache()
 {
@@ -44,6 +49,7 @@ std::map<sqlite3*, std::map<QString, sqlite3_stmt*>>& statementCache()
     return cache;
 }
 
+// A prepared statement that finalizes itself, or one of the kept statements, reset after use.
 class Statement
 {
 public:
@@ -358,11 +364,7 @@ QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName
 
 void releaseStatements(const QSqlDatabase& db)
 {
-    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3* h = *static_cast<sqlite3* const*>(v.constData());
-    const auto it = statementCache().find(h);
+    const auto it = statementCache().find(handleOrNull(db));
     if (it == statementCache().end())
         return;
     for (auto& [sql, stmt] : it->second)
