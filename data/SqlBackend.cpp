@@ -3,6 +3,7 @@
 #include "data/DataError.h"
 #include "data/TextOrder.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QRegularExpression>
@@ -379,7 +380,9 @@ QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName
         throw DataError(QStringLiteral("Cannot open database file '%1': the file does not exist").arg(fileName));
     if (!info.isFile())
         throw DataError(QStringLiteral("Cannot open database file '%1': it is not a file").arg(fileName));
-    if (!info.isWritable())
+    // A file nobody may write is refused even for a user (the administrator) whom the system would let write it.
+    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (!info.isWritable() || !(info.permissions() & anyWrite))
         throw DataError(QStringLiteral("Cannot open database file '%1': the file is read-only").arg(fileName));
     // The engine takes an empty file for a new database and would write one into it (the journal setting alone
     // does), turning a damaged or half-copied file into an empty database.

@@ -121,6 +121,8 @@ void tst_DataModule::connectFromWorkingDirectory_data()
                                 << "empty";
     QTest::newRow("database without profiles") << "noprofiles"
                                                << "Profiles";
+    QTest::newRow("read-only file") << "readonly"
+                                    << "read-only";
     QTest::newRow("folder of that name") << "folder"
                                          << "not a file";
 }
@@ -134,6 +136,9 @@ void tst_DataModule::connectFromWorkingDirectory()
     const QString name = QDir(work.path()).filePath(QStringLiteral("Ravlen.mdb"));
     if (file == QLatin1String("database")) {
         Schema::createDatabaseFile(name);
+    } else if (file == QLatin1String("readonly")) {
+        Schema::createDatabaseFile(name);
+        QVERIFY(QFile::setPermissions(name, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     } else if (file == QLatin1String("noprofiles")) {
         Schema::createDatabaseFile(name);
         DbConnection db;
@@ -148,6 +153,9 @@ void tst_DataModule::connectFromWorkingDirectory()
     } else if (file == QLatin1String("folder")) {
         QVERIFY(QDir(work.path()).mkdir(QStringLiteral("Ravlen.mdb")));
     }
+    QFile before(name);
+    const QByteArray bytesBefore = before.open(QIODevice::ReadOnly) ? before.readAll() : QByteArray();
+    before.close();
     // A database beside the program but not in the working directory does not count.
     Schema::createDatabaseFile(QDir(elsewhere.path()).filePath(QStringLiteral("Ravlen.mdb")));
     const QString previous = QDir::currentPath();
@@ -167,11 +175,10 @@ void tst_DataModule::connectFromWorkingDirectory()
         QVERIFY2(e.message().contains(error), qPrintable(e.message()));
         QVERIFY(!data.tbProfiles.isActive());
     }
-    if (file == QLatin1String("garbage") || file == QLatin1String("empty")) {
+    if (file == QLatin1String("garbage") || file == QLatin1String("empty") || file == QLatin1String("readonly")) {
         QFile f(name);
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(),
-                 file == QLatin1String("garbage") ? QByteArray(4096, 'x') : QByteArray()); // nothing written
+        QCOMPARE(f.readAll(), bytesBefore); // nothing written
         QVERIFY(!QFile::exists(name + QStringLiteral("-wal")));
     }
 }
