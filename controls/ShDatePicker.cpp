@@ -21,8 +21,6 @@
 namespace {
 
 constexpr int kMaximumYear = 9999;
-constexpr int kSolarMinimumYear = 100;
-constexpr int kGregorianMinimumYear = 722;
 
 // Digits as the operators type them: ASCII, Persian (U+06F0..U+06F9) from a Persian layout, and
 // Arabic-Indic (U+0660..U+0669) from some Arabic layouts. -1 for anything else.
@@ -116,16 +114,14 @@ TCustomShDatePicker::~TCustomShDatePicker() = default;
 
 int TCustomShDatePicker::MonthLength(int year, int month) const
 {
-    if (month < 1 || month > 12)
-        return 31;
-    if (m_useSystemCalendar)
-        return ShGregorianMonthDays(year, month);
-    return ShMonthDays[ShIsLeapYear(static_cast<Word>(year)) ? 1 : 0][month];
+    // A month outside 1..12 holds no value a user can see; it bounds nothing tighter than 31 days.
+    const int length = ShCalendarMonthDays(year, month, m_useSystemCalendar);
+    return length > 0 ? length : 31;
 }
 
 int TCustomShDatePicker::MinimumYear() const
 {
-    return m_useSystemCalendar ? kGregorianMinimumYear : kSolarMinimumYear;
+    return ShCalendarMinimumYear(m_useSystemCalendar);
 }
 
 int TCustomShDatePicker::CurrentYear() const

@@ -76,6 +76,20 @@ int ShGregorianMonthDays(int year, int month)
     return month == 2 && leap ? 29 : lengths[month];
 }
 
+int ShCalendarMonthDays(int year, int month, bool useSystemCalendar)
+{
+    if (month < 1 || month > 12)
+        return 0;
+    if (useSystemCalendar)
+        return ShGregorianMonthDays(year, month);
+    return ShMonthDays[ShIsLeapYear(static_cast<Word>(year)) ? 1 : 0][month];
+}
+
+int ShCalendarMinimumYear(bool useSystemCalendar)
+{
+    return useSystemCalendar ? 722 : 100;
+}
+
 QString ShCalendarDateText(TDateTime value, bool useSystemCalendar)
 {
     if (useSystemCalendar)

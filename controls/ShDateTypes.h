@@ -65,6 +65,11 @@ TDateTime ShCombine(TDateTime day, TDateTime timeOfDay);
 // Gregorian month length (1..12) of any year, without QDate's gap at year 0.
 int ShGregorianMonthDays(int year, int month);
 
+// The month length (0 for a month outside 1..12) and the lowest year the year section and the year editor step to,
+// in the calendar a control shows: Solar Hijri, or Gregorian when useSystemCalendar.
+int ShCalendarMonthDays(int year, int month, bool useSystemCalendar);
+int ShCalendarMinimumYear(bool useSystemCalendar);
+
 // The date text of a day in the calendar a control shows: the Solar Hijri short date text, or the default
 // locale's short date text for Gregorian.
 QString ShCalendarDateText(TDateTime value, bool useSystemCalendar);

@@ -173,11 +173,7 @@ bool TCustomShMonthCalendar::tryEncode(int year, int month, int day, TDateTime& 
 
 int TCustomShMonthCalendar::monthLength(int year, int month) const
 {
-    if (month < 1 || month > 12)
-        return 0;
-    if (m_useSystemCalendar)
-        return ShGregorianMonthDays(year, month);
-    return ShMonthDays[ShIsLeapYear(Word(year)) ? 1 : 0][month];
+    return ShCalendarMonthDays(year, month, m_useSystemCalendar);
 }
 
 int TCustomShMonthCalendar::weekdayColumn(TDateTime day) const
@@ -219,7 +215,7 @@ bool TCustomShMonthCalendar::inCalendar(TDateTime day) const
 
 int TCustomShMonthCalendar::minimumYear() const
 {
-    return m_useSystemCalendar ? 722 : 100;
+    return ShCalendarMinimumYear(m_useSystemCalendar);
 }
 
 TDateTime TCustomShMonthCalendar::firstOfMonthOf(TDateTime day) const
