@@ -5,8 +5,6 @@
 #include "data/SqlBackend.h"
 #include "data/ZarkU.h"
 
-#include <QFile>
-
 namespace Schema {
 
 QStringList statements()
@@ -83,9 +81,7 @@ void createDatabaseFile(const QString& fileName)
         connection.open();
         createTables(connection);
     } catch (...) {
-        QFile::remove(fileName);
-        QFile::remove(fileName + QStringLiteral("-wal"));
-        QFile::remove(fileName + QStringLiteral("-shm"));
+        SqlBackend::removeDatabaseFiles(fileName);
         throw;
     }
 }

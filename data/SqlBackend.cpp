@@ -398,6 +398,12 @@ QSqlDatabase createDatabase(const QString& connectionName, const QString& fileNa
     return openWithMode(connectionName, fileName, "rwc");
 }
 
+void removeDatabaseFiles(const QString& fileName)
+{
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(fileName + QLatin1String(suffix));
+}
+
 void registerCollation(QSqlDatabase& db)
 {
     sqlite3* h = handleOf(db);

@@ -30,6 +30,10 @@ QSqlDatabase createDatabase(const QString& connectionName, const QString& fileNa
 
 void registerCollation(QSqlDatabase& db);
 
+// Deletes a database file that was being made, with the side files the engine keeps beside it. Only for a file
+// this program has just created and closed.
+void removeDatabaseFiles(const QString& fileName);
+
 // Names of the user tables and views, read afresh.
 QStringList tableNames(const QSqlDatabase& db);
 

@@ -65,12 +65,6 @@ void requireTables(const QSqlDatabase& db, const QString& fileName)
     }
 }
 
-void removeDatabaseFiles(const QString& fileName)
-{
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        QFile::remove(fileName + QLatin1String(suffix));
-}
-
 // A name beside `fileName`, in the same folder so the finished file can be renamed into place, that no file has.
 QString scratchName(const QString& fileName)
 {
@@ -151,7 +145,7 @@ void createDatabase(const QString& fileName, const QList<BankItem>& items)
         });
         moveIntoPlace(scratch, fileName, QStringLiteral("ravlen-db"));
     } catch (...) {
-        removeDatabaseFiles(scratch);
+        SqlBackend::removeDatabaseFiles(scratch);
         throw;
     }
 }
