@@ -36,13 +36,17 @@ int digitValue(QChar c)
     return -1;
 }
 
+// Pasted text as the date parser reads it: ASCII digits, and without the invisible direction marks (RLM, LRM,
+// ALM, embeddings, isolates) that Persian text carries around numbers when it is copied from documents and pages.
 QString withAsciiDigits(const QString& text)
 {
-    QString out = text;
-    for (QChar& c : out) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Format)
+            continue;
         const int d = digitValue(c);
-        if (d >= 0)
-            c = QChar(u'0' + d);
+        out += d >= 0 ? QChar(u'0' + d) : c;
     }
     return out;
 }

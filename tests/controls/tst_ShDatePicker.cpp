@@ -684,6 +684,8 @@ void tst_ShDatePicker::clipboard_data()
     QTest::newRow("paste a date") << "" << "1399/07/03" << "<C-V>" << "1399/7/3" << false << 1 << "1399/07/03";
     QTest::newRow("paste Persian digits") << "" << QString::fromUtf8("۱۳۹۹/۰۷/۰۳") << "<C-V>" << "1399/7/3"
         << false << 1 << QString::fromUtf8("۱۳۹۹/۰۷/۰۳");
+    QTest::newRow("paste a date wrapped in direction marks") << "" << QString::fromUtf8("\u200F۱۳۹۹/۰۷/۰۳\u200E")
+        << "<C-V>" << "1399/7/3" << false << 1 << QString::fromUtf8("\u200F۱۳۹۹/۰۷/۰۳\u200E");
     QTest::newRow("paste text that is no date") << "" << "hello" << "<C-V>" << "1404/5/12" << false << 0 << "hello";
     QTest::newRow("paste past MaxDate is dropped") << "max=1404/06/01" << "1404/07/01" << "<C-V>" << "1404/5/12"
         << false << 0 << "1404/07/01";
