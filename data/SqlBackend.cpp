@@ -568,8 +568,11 @@ int execute(const QSqlDatabase& db, const QString& sql)
     const QRegularExpressionMatch m = selectInto.match(sql);
     if (!m.hasMatch()) {
         const QString doing = QStringLiteral("Cannot execute \"%1\"").arg(sql.simplified());
+        // Counted across every statement of the text; a statement that changes no rows adds none (the engine's
+        // per-statement count would still show the previous statement's).
+        const int before = sqlite3_total_changes(h);
         exec(h, sql, doing);
-        return sqlite3_changes(h);
+        return sqlite3_total_changes(h) - before;
     }
     const QString target = m.captured(1);
     const QString source = m.captured(2);

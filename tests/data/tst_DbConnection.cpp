@@ -16,6 +16,7 @@ private slots:
     void tableNamesListTablesAndViews();
     void connectionStringWithoutDataSource();
     void closedConnectionRefusesWork();
+    void commandCountsOnlyItsOwnRows();
     void newFileIsNeverCreatedByConnecting();
     void schemaRefusesAnExistingFile();
     void writerLockedOutTooLongFails();
@@ -75,6 +76,16 @@ void tst_DbConnection::closedConnectionRefusesWork()
     t.db().open();
     p.open();
     QVERIFY(p.isActive());
+}
+
+void tst_DbConnection::commandCountsOnlyItsOwnRows()
+{
+    TempDatabase t;
+    QCOMPARE(t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (1), (2)")), 2);
+    // A statement that changes no rows reports none, not the count of the statement before it.
+    QCOMPARE(t.db().execute(QStringLiteral("CREATE VIEW Everyone AS SELECT * FROM Profiles")), 0);
+    QCOMPARE(
+        t.db().execute(QStringLiteral("UPDATE Profiles SET Age = 3; UPDATE Profiles SET Age = 4 WHERE FileNo = 1")), 3);
 }
 
 void tst_DbConnection::newFileIsNeverCreatedByConnecting()
