@@ -7,26 +7,6 @@
 
 namespace {
 
-bool isIntegral(int typeId)
-{
-    switch (typeId) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
-}
-
 template <typename T> int order(T a, T b)
 {
     return a < b ? -1 : (a > b ? 1 : 0);
@@ -105,7 +85,7 @@ bool ColumnStore::fits(const Column& c, const QVariant& v)
     const int t = v.typeId();
     switch (c.kind) {
     case Kind::Int:
-        return isIntegral(t);
+        return isIntegralMetaType(t);
     case Kind::Bool:
         return t == QMetaType::Bool;
     case Kind::Real:
@@ -354,7 +334,7 @@ int ColumnStore::compareTo(int row, int col, const QVariant& v) const
 {
     const Column& c = m_cols[size_t(col)];
     if (!c.nulls[size_t(row)] && !v.isNull()) {
-        if (c.kind == Kind::Int && isIntegral(v.typeId()))
+        if (c.kind == Kind::Int && isIntegralMetaType(v.typeId()))
             return order(c.ints[size_t(row)], qint64(v.toLongLong()));
         if (c.kind == Kind::Real && v.typeId() == QMetaType::Double)
             return order(c.reals[size_t(row)], v.toDouble());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 
 enum class FieldType
@@ -20,3 +21,24 @@ struct FieldDef
     bool calculated = false;
     bool readOnly = false;
 };
+
+// Whether a value of this Qt type is a whole number (stored and compared as a 64-bit integer).
+inline bool isIntegralMetaType(int typeId)
+{
+    switch (typeId) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return true;
+    default:
+        return false;
+    }
+}

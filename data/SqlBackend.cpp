@@ -1,6 +1,7 @@
 #include "data/SqlBackend.h"
 
 #include "data/DataError.h"
+#include "data/Field.h"
 #include "data/TextOrder.h"
 
 #include <QFile>
@@ -99,24 +100,12 @@ public:
         int rc = SQLITE_OK;
         if (!v.isValid() || v.isNull()) {
             rc = sqlite3_bind_null(m_stmt, index);
+        } else if (v.typeId() == QMetaType::Bool) {
+            rc = sqlite3_bind_int(m_stmt, index, v.toBool() ? 1 : 0);
+        } else if (isIntegralMetaType(v.typeId())) {
+            rc = sqlite3_bind_int64(m_stmt, index, v.toLongLong());
         } else {
             switch (v.typeId()) {
-            case QMetaType::Bool:
-                rc = sqlite3_bind_int(m_stmt, index, v.toBool() ? 1 : 0);
-                break;
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Short:
-            case QMetaType::UShort:
-            case QMetaType::Char:
-            case QMetaType::UChar:
-            case QMetaType::SChar:
-            case QMetaType::Long:
-            case QMetaType::ULong:
-                rc = sqlite3_bind_int64(m_stmt, index, v.toLongLong());
-                break;
             case QMetaType::Double:
             case QMetaType::Float:
                 rc = sqlite3_bind_double(m_stmt, index, v.toDouble());
