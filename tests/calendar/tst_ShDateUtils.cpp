@@ -367,7 +367,8 @@ void tst_ShDateUtils::everyDayRoundTrips()
     QVERIFY(!ShTryEncodeDate(9999, 12, 30, unused));
 }
 
-void tst_ShDateUtils::incAMonth_data()
+// A date, a number of months to step and the date expected.
+static void addMonthStepColumns()
 {
     QTest::addColumn<int>("year");
     QTest::addColumn<int>("month");
@@ -376,6 +377,11 @@ void tst_ShDateUtils::incAMonth_data()
     QTest::addColumn<int>("toYear");
     QTest::addColumn<int>("toMonth");
     QTest::addColumn<int>("toDay");
+}
+
+void tst_ShDateUtils::incAMonth_data()
+{
+    addMonthStepColumns();
     QTest::newRow("31 Shahrivar + 1 clamps") << 1391 << 6 << 31 << 1 << 1391 << 7 << 30;
     QTest::newRow("30 Esfand leap + 12 clamps") << 1391 << 12 << 30 << 12 << 1392 << 12 << 29;
     QTest::newRow("back over the new year") << 1391 << 1 << 15 << -1 << 1390 << 12 << 15;
@@ -403,13 +409,7 @@ void tst_ShDateUtils::incAMonth()
 
 void tst_ShDateUtils::incMonthKeepsTimeOfDay_data()
 {
-    QTest::addColumn<int>("year");
-    QTest::addColumn<int>("month");
-    QTest::addColumn<int>("day");
-    QTest::addColumn<int>("months");
-    QTest::addColumn<int>("toYear");
-    QTest::addColumn<int>("toMonth");
-    QTest::addColumn<int>("toDay");
+    addMonthStepColumns();
     QTest::newRow("after serial 0") << 1391 << 1 << 31 << 6 << 1391 << 7 << 30;
     QTest::newRow("before serial 0") << 1278 << 1 << 31 << 6 << 1278 << 7 << 30;
     QTest::newRow("from before to after serial 0") << 1278 << 9 << 20 << 2 << 1278 << 11 << 20;

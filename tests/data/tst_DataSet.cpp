@@ -26,6 +26,19 @@ static void addQuestions(DbConnection& db)
                               "(5, 'ب', 'ژ', 0, 'q5', 0, 0)"));
 }
 
+// A temporary database holding the fixture's profiles, and a closed dataset on Profiles.
+struct ProfilesFixture
+{
+    TempDatabase t;
+    TableDataSet p;
+    ProfilesFixture()
+    {
+        addProfiles(t.db());
+        p.setConnection(&t.db());
+        p.setTableName(QStringLiteral("Profiles"));
+    }
+};
+
 static QList<int> visibleFileNos(DataSet& ds)
 {
     QList<int> out;
@@ -213,11 +226,8 @@ void tst_DataSet::filterTexts()
 {
     QFETCH(QString, filter);
     QFETCH(QList<int>, fileNos);
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.setIndexFieldNames(QStringLiteral("FileNo"));
     p.open();
     p.setFilter(filter);
@@ -258,12 +268,9 @@ void tst_DataSet::badFilterKeepsEverything()
 {
     QFETCH(QString, filter);
     QFETCH(QString, culprit);
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.setObjectName(QStringLiteral("tbProfiles"));
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
     p.setIndexFieldNames(QStringLiteral("FileNo"));
     p.open();
     p.setFilter(QStringLiteral("Gender=1"));
@@ -284,11 +291,8 @@ void tst_DataSet::badFilterKeepsEverything()
 
 void tst_DataSet::filterSetWhileOnAppliesAtOnce()
 {
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.setIndexFieldNames(QStringLiteral("FileNo"));
     p.open();
     p.setFilter(QStringLiteral("Gender=0"));
@@ -323,11 +327,8 @@ void tst_DataSet::filterSetWhileClosed()
     QFETCH(bool, filtered);
     QFETCH(bool, opens);
     QFETCH(int, count);
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.setFilter(filter);
     p.setFiltered(filtered);
     if (opens)
@@ -351,11 +352,8 @@ void tst_DataSet::filterSetWhileClosed()
 
 void tst_DataSet::recordNumbersUnderFilter()
 {
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.setIndexFieldNames(QStringLiteral("FileNo"));
     p.open();
     p.setRecNo(4);
@@ -425,11 +423,8 @@ void tst_DataSet::recordNumberOutOfRange()
     QFETCH(QString, filter);
     QFETCH(int, recNo);
     QFETCH(bool, throws);
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.open();
     p.setFilter(filter);
     p.setFiltered(true);
@@ -477,11 +472,8 @@ void tst_DataSet::locate()
     QFETCH(QString, field);
     QFETCH(QVariant, value);
     QFETCH(int, fileNo);
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.open();
     p.setIndexFieldNames(index);
     p.last();
@@ -493,11 +485,8 @@ void tst_DataSet::locate()
 
 void tst_DataSet::sortKeepsCurrentRow()
 {
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.open();
     QCOMPARE(visibleFileNos(p), QList<int>({12, 7, 3, 20})); // order of writing
     p.setRecNo(2);
@@ -513,11 +502,8 @@ void tst_DataSet::sortKeepsCurrentRow()
 
 void tst_DataSet::editedSortKeyIsStillFound()
 {
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.setIndexFieldNames(QStringLiteral("FileNo"));
     p.open();
     QVERIFY(p.locate(QStringLiteral("FileNo"), 3));
@@ -599,11 +585,9 @@ void tst_DataSet::editPostWritesToTheFileAtOnce()
 
 void tst_DataSet::postOverAnotherUsersChangeFails()
 {
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TempDatabase& t = f.t;
+    TableDataSet& p = f.p;
     p.open();
     QVERIFY(p.locate(QStringLiteral("FileNo"), 7));
     t.db().execute(QStringLiteral("UPDATE Profiles SET Completed = 1 WHERE FileNo = 7"));
@@ -617,11 +601,8 @@ void tst_DataSet::postOverAnotherUsersChangeFails()
 
 void tst_DataSet::postRejectedByTheFileLeavesMemoryUnchanged()
 {
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.open();
     p.edit();
     p.setFieldValue(QStringLiteral("Age"), 300); // outside 0 to 255
@@ -658,11 +639,9 @@ void tst_DataSet::insertPlacesTheNewRow()
     QFETCH(QString, filter);
     QFETCH(int, recNo);
     QFETCH(int, count);
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TempDatabase& t = f.t;
+    TableDataSet& p = f.p;
     p.setIndexFieldNames(index);
     p.setFilter(filter);
     p.setFiltered(true);
@@ -688,11 +667,8 @@ void tst_DataSet::insertPlacesTheNewRow()
 
 void tst_DataSet::insertDuplicateFileNoFails()
 {
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
+    ProfilesFixture f;
+    TableDataSet& p = f.p;
     p.open();
     p.setRecNo(2);
     QVERIFY_THROWS_EXCEPTION(DataError, p.insertRecord({12, QStringLiteral("1403/01/01"), QStringLiteral("a"),
@@ -856,12 +832,10 @@ void tst_DataSet::errorsNameTheCulprit()
 {
     QFETCH(QString, action);
     QFETCH(QString, culprit);
-    TempDatabase t;
-    addProfiles(t.db());
-    TableDataSet p;
+    ProfilesFixture f;
+    TempDatabase& t = f.t;
+    TableDataSet& p = f.p;
     p.setObjectName(QStringLiteral("tbProfiles"));
-    p.setConnection(&t.db());
-    p.setTableName(QStringLiteral("Profiles"));
     if (action != QLatin1String("closed"))
         p.open();
     try {
