@@ -6,6 +6,7 @@
 #include "dialogs/AppFonts.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/PictureButtonStyle.h"
+#include "results/ResultForm.h"
 
 #include <QApplication>
 
@@ -31,7 +32,8 @@ ApplicationWindows::ApplicationWindows()
     Data = data.get();
     // The main window's first showing connects to Ravlen.mdb in the working directory and opens tbProfiles.
     main->setConnectStep([] { Data->ConnectToWorkingDirectoryDatabase(); });
-    // 5. frmResult, the results window.
+    result = std::make_unique<TfrmResult>();
+    frmResult = result.get();
     // 6. frmSearch, the search window.
     about = std::make_unique<TfrmAbout>();
     frmAbout = about.get();
@@ -40,6 +42,7 @@ ApplicationWindows::ApplicationWindows()
 ApplicationWindows::~ApplicationWindows()
 {
     about.reset();
+    result.reset();
     Data = nullptr;
     data.reset();
     message.reset();
