@@ -10,6 +10,7 @@
 #include "dialogs/PictureButtonStyle.h"
 #include "dialogs/SvgPixmap.h"
 #include "results/ScoreRebuild.h"
+#include "results/StoredProfile.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -167,11 +168,9 @@ void TfrmResult::btSearchClick()
         showUserError(userErrorCaption(), QStringLiteral("شماره پرونده شخص مورد نظر را وارد کنيد!"));
         return;
     }
-    // Another program on the same file may have registered or completed the participant since the profiles
-    // were read.
-    profiles.close();
-    profiles.open();
+    // Ordered by file number first, so finding the profile in memory is a binary search.
     profiles.setIndexFieldNames(QStringLiteral("FileNo"));
+    rereadProfilesIfStale(*Data, fileNo);
     if (!profiles.locate(QStringLiteral("FileNo"), fileNo)) {
         showUserError(userErrorCaption(), QStringLiteral("پروندهاي با اين شماره يافت نشد!"));
         m_ui->edFileNo->setFocus();
