@@ -9,6 +9,7 @@
 #include "dialogs/MessageFrm.h"
 #include "dialogs/PictureButtonStyle.h"
 #include "dialogs/SvgPixmap.h"
+#include "results/ChartsReport.h"
 #include "results/ScoreRebuild.h"
 #include "results/StoredProfile.h"
 
@@ -88,6 +89,8 @@ TfrmResult::TfrmResult(QWidget* parent) : QDialog(parent), m_ui(new Ui::TfrmResu
                                         this);
     setUpGrid(m_ui->RzDBGrid1, m_scaleModel);
     setUpGrid(m_ui->RzDBGrid2, m_subScaleModel);
+
+    m_frTest1 = new ChartsReport(this);
 
     // The hidden menu exists for its F1 shortcut, which acts anywhere in the window.
     m_helpMenu = new QMenu(this);
@@ -204,6 +207,8 @@ void TfrmResult::fillDetails()
 
 void TfrmResult::btShowChartsClick()
 {
+    m_frTest1->PrepareReport(*Data, m_header);
+    m_frTest1->ShowPreparedReport(this);
 }
 
 void TfrmResult::Help1Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/WindowPlacement.h"
+#include "results/ParticipantHeader.h"
 
 #include <QDialog>
 #include <QString>
@@ -11,20 +12,11 @@ namespace Ui {
 class TfrmResult;
 }
 
+class ChartsReport;
 class DataGridModel;
 class QAction;
 class QMenu;
 class QTableView;
-
-// What the report's header shows: the participant of the last successful look-up, read when it was made.
-struct ParticipantHeader
-{
-    int fileNo = 0;
-    QString date;
-    QString fullName;
-    int age = 0;
-    QString gradeText;
-};
 
 // The results window: the operator looks a participant up by file number (or picks one in the search window
 // with F1), the window refuses a test that is not finished, shows the participant's details and the scale and
@@ -50,6 +42,8 @@ public:
 
     // The participant of the last successful look-up.
     const ParticipantHeader& participantHeader() const { return m_header; }
+    // The charts report the window owns (frTest1).
+    ChartsReport& chartsReport() const { return *m_frTest1; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -66,6 +60,7 @@ private:
     DataGridModel* m_scaleModel = nullptr;
     DataGridModel* m_subScaleModel = nullptr;
     ParticipantHeader m_header;
+    ChartsReport* m_frTest1 = nullptr;
 };
 
 extern TfrmResult* frmResult;

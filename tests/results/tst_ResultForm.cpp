@@ -35,7 +35,8 @@ private slots:
     void refusedLookUpKeepsEarlierResult_data();
     void refusedLookUpKeepsEarlierResult();
     void secondLookUpReplacesEverything();
-    void findsParticipantAddedByAnotherProgram();
+    void findsProfileAsStored_data();
+    void findsProfileAsStored();
     void failedRebuildEmptiesGrids();
     void mainWindowResetsAfterClose();
     void screenshot();
@@ -237,9 +238,19 @@ void tst_ResultForm::secondLookUpReplacesEverything()
     QCOMPARE(m_window->participantHeader().fileNo, 8);
 }
 
-void tst_ResultForm::findsParticipantAddedByAnotherProgram()
+void tst_ResultForm::findsProfileAsStored_data()
 {
-    // The window's datasets were read before another program registered and completed participant 12.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("registered and completed by another program") << "12" << QStringLiteral("خانم سارا نادري");
+    QTest::newRow("test completed by another program") << "9" << QStringLiteral("آقاي حسن احمدي");
+}
+
+void tst_ResultForm::findsProfileAsStored()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, name);
+    // The window's datasets are read before another program changes the file.
     lookUp(QStringLiteral("7"));
     {
         DbConnection other;
@@ -252,10 +263,11 @@ void tst_ResultForm::findsParticipantAddedByAnotherProgram()
         participant.completed = true;
         participant.answers = answersOf(items);
         addParticipant(other, participant);
+        other.execute(QStringLiteral("UPDATE Profiles SET Completed = 1 WHERE FileNo = 9"));
     }
-    lookUp(QStringLiteral("12"));
+    lookUp(typed);
     QCOMPARE(SysMessageSeam::calls().size(), 0);
-    QCOMPARE(box("edName")->text(), QStringLiteral("خانم سارا نادري"));
+    QCOMPARE(box("edName")->text(), name);
     QVERIFY(button("btShowCharts")->isEnabled());
 }
 
