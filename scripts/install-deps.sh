@@ -10,6 +10,7 @@ packages=(
     libsqlite3-dev sqlite3 libicu-dev libbenchmark-dev
     fonts-noto-core
     xvfb xauth poppler-utils
+    dpkg-dev desktop-file-utils
     nodejs
 )
 
