@@ -38,6 +38,7 @@ private slots:
     void headerIsTheLookedUpParticipant();
     void reportKeepsProfilesAsTheyWere();
     void barColoursFollowThePalette();
+    void atMostHundredBars();
     void valueAxisIsFixed_data();
     void valueAxisIsFixed();
     void pagesAsPictures();
@@ -267,6 +268,18 @@ void tst_ReportPdf::barColoursFollowThePalette()
                                                            .arg(i + 1)
                                                            .arg(drawn.name(), expected.name())));
         }
+    }
+}
+
+void tst_ReportPdf::atMostHundredBars()
+{
+    std::vector<Report::Bar> bars;
+    for (int i = 0; i < 120; ++i)
+        bars.push_back({QString::number(i + 1), 50});
+    const Report::PreparedReport report = Report::prepare(Report::chartsReportDefinition(), FixedBars(bars));
+    for (const Report::PreparedPage& page : report.pages) {
+        QCOMPARE(int(page.charts[0].bars.size()), 100);
+        QCOMPARE(page.charts[0].bars.back().label, QStringLiteral("100"));
     }
 }
 
