@@ -74,8 +74,8 @@ TfrmResult::TfrmResult(QWidget* parent) : QDialog(parent), m_ui(new Ui::TfrmResu
     m_ui->cbGrade->addItems(gradeListItems());
     m_ui->cbGrade->hide();
 
-    m_ui->btSearch->setIcon(svgIcon(QStringLiteral(":/results/search.svg"), QSize(16, 16)));
-    m_ui->btShowCharts->setIcon(svgIcon(QStringLiteral(":/results/charts.svg"), QSize(16, 16)));
+    m_ui->btSearch->setIcon(svgIcon(QStringLiteral(":/results/lookup.svg"), QSize(16, 16)));
+    m_ui->btShowCharts->setIcon(svgIcon(QStringLiteral(":/results/charts-button.svg"), QSize(16, 16)));
     for (QPushButton* button : {m_ui->btSearch, m_ui->btShowCharts})
         button->setStyle(PictureButtonStyle::shared());
 
