@@ -3,13 +3,10 @@
 #include "results/ReportRenderer.h"
 #include "results/ResultForm.h"
 
-#include "data/DataModule.h"
 #include "dialogs/MessageFrm.h"
-#include "tests/results/ScoreFixture.h"
+#include "tests/results/ResultsFixture.h"
 #include "tests/support/EmbeddedFont.h"
-#include "tests/support/Participants.h"
 #include "tests/support/Screenshot.h"
-#include "tests/support/TempRavlenDb.h"
 
 #include <QDir>
 #include <QImage>
@@ -49,8 +46,8 @@ private:
     QImage pageImage(const QString& pdf, int page);
 
     QTemporaryDir m_out;
-    std::unique_ptr<TempRavlenDb> m_file;
-    std::unique_ptr<TData> m_data;
+    std::unique_ptr<ResultsDatabase> m_db;
+    TData* m_data = nullptr;
     std::unique_ptr<TfrmResult> m_window;
 };
 
@@ -124,25 +121,12 @@ void tst_ReportPdf::initTestCase()
 
 void tst_ReportPdf::init()
 {
-    SysMessageSeam::clearCalls();
-    m_file = std::make_unique<TempRavlenDb>();
-    m_data = std::make_unique<TData>();
-    Data = m_data.get();
-    m_data->ConnectToDatabase(m_file->path());
-    replaceQuestions(m_data->Database, items);
-    for (int fileNo : {7, 8, 9}) {
-        ParticipantSpec participant;
-        participant.fileNo = fileNo;
-        participant.date = QStringLiteral("1403/02/0%1").arg(fileNo);
-        participant.firstName = fileNo == 7 ? QStringLiteral("مريم") : QStringLiteral("علي");
-        participant.lastName = fileNo == 7 ? QStringLiteral("کاظمي") : QStringLiteral("رضايي %1").arg(fileNo);
-        participant.age = 30 + fileNo;
-        participant.gender = fileNo == 7 ? 0 : 1;
-        participant.grade = fileNo == 7 ? 4 : 1;
-        participant.completed = true;
-        participant.answers = answersOf(items);
-        addParticipant(m_data->Database, participant);
-    }
+    m_db = std::make_unique<ResultsDatabase>(items);
+    m_data = m_db->data.get();
+    m_db->add(participantWith(7, QStringLiteral("مريم"), QStringLiteral("کاظمي"), 0, 4, true, answersOf(items)));
+    for (int fileNo : {8, 9})
+        m_db->add(participantWith(fileNo, QStringLiteral("علي"), QStringLiteral("رضايي %1").arg(fileNo), 1, 1, true,
+                                  answersOf(items)));
     m_window = std::make_unique<TfrmResult>();
     frmResult = m_window.get();
 }
@@ -150,9 +134,8 @@ void tst_ReportPdf::init()
 void tst_ReportPdf::cleanup()
 {
     m_window.reset();
-    Data = nullptr;
-    m_data.reset();
-    m_file.reset();
+    m_data = nullptr;
+    m_db.reset();
 }
 
 void tst_ReportPdf::lookUp(int fileNo)

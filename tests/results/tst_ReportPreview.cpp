@@ -1,12 +1,9 @@
 #include "results/ReportPreview.h"
 #include "results/ResultForm.h"
 
-#include "data/DataModule.h"
-#include "tests/results/ScoreFixture.h"
+#include "tests/results/ResultsFixture.h"
 #include "tests/support/EmbeddedFont.h"
-#include "tests/support/Participants.h"
 #include "tests/support/Screenshot.h"
-#include "tests/support/TempRavlenDb.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -33,8 +30,7 @@ private slots:
     void chartsButtonOpensPreview();
 
 private:
-    std::unique_ptr<TempRavlenDb> m_file;
-    std::unique_ptr<TData> m_data;
+    std::unique_ptr<ResultsDatabase> m_db;
     std::unique_ptr<TfrmResult> m_window;
 };
 
@@ -46,23 +42,10 @@ void tst_ReportPreview::initTestCase()
 
 void tst_ReportPreview::init()
 {
-    m_file = std::make_unique<TempRavlenDb>();
-    m_data = std::make_unique<TData>();
-    Data = m_data.get();
-    m_data->ConnectToDatabase(m_file->path());
     const std::vector<FixtureItem> items{{QStringLiteral("کنترل استرس"), QStringLiteral("تحمل فشار"), 5},
                                          {QStringLiteral("سازگاري"), QStringLiteral("حل مسئله"), 2}};
-    replaceQuestions(m_data->Database, items);
-    ParticipantSpec participant;
-    participant.fileNo = 7;
-    participant.date = QStringLiteral("1403/02/07");
-    participant.firstName = QStringLiteral("مريم");
-    participant.lastName = QStringLiteral("کاظمي");
-    participant.age = 37;
-    participant.grade = 4;
-    participant.completed = true;
-    participant.answers = answersOf(items);
-    addParticipant(m_data->Database, participant);
+    m_db = std::make_unique<ResultsDatabase>(items);
+    m_db->add(participantWith(7, QStringLiteral("مريم"), QStringLiteral("کاظمي"), 0, 4, true, answersOf(items)));
     m_window = std::make_unique<TfrmResult>();
     frmResult = m_window.get();
     m_window->show();
@@ -72,9 +55,7 @@ void tst_ReportPreview::init()
 void tst_ReportPreview::cleanup()
 {
     m_window.reset();
-    Data = nullptr;
-    m_data.reset();
-    m_file.reset();
+    m_db.reset();
 }
 
 void tst_ReportPreview::chartsButtonOpensPreview()

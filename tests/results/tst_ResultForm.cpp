@@ -1,13 +1,10 @@
 #include "results/ResultForm.h"
 
 #include "app/MainForm.h"
-#include "data/DataModule.h"
 #include "dialogs/MessageFrm.h"
-#include "tests/results/ScoreFixture.h"
+#include "tests/results/ResultsFixture.h"
 #include "tests/support/EmbeddedFont.h"
-#include "tests/support/Participants.h"
 #include "tests/support/Screenshot.h"
-#include "tests/support/TempRavlenDb.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -42,15 +39,13 @@ private slots:
     void screenshot();
 
 private:
-    void addParticipantWith(int fileNo, int gender, int grade, bool completed, const QString& firstName,
-                            const QString& lastName, const std::vector<int>& answers);
     void lookUp(const QString& typed);
     QLineEdit* box(const char* name) const { return m_window->findChild<QLineEdit*>(QLatin1String(name)); }
     QPushButton* button(const char* name) const { return m_window->findChild<QPushButton*>(QLatin1String(name)); }
     int gridRows(const char* name) const;
 
-    std::unique_ptr<TempRavlenDb> m_file;
-    std::unique_ptr<TData> m_data;
+    std::unique_ptr<ResultsDatabase> m_db;
+    TData* m_data = nullptr;
     std::unique_ptr<TfrmResult> m_window;
 };
 
@@ -81,14 +76,11 @@ void tst_ResultForm::init()
 {
     SysMessageSeam::clearAnswers();
     SysMessageSeam::clearCalls();
-    m_file = std::make_unique<TempRavlenDb>();
-    m_data = std::make_unique<TData>();
-    Data = m_data.get();
-    m_data->ConnectToDatabase(m_file->path());
-    replaceQuestions(m_data->Database, items);
-    addParticipantWith(7, 0, 3, true, QStringLiteral(" مريم "), QStringLiteral("کاظمي"), answersOf(items));
-    addParticipantWith(8, 1, 7, true, QStringLiteral("علي"), QStringLiteral("رضايي"), {1, 1, 1, 1, 5, 5, 5});
-    addParticipantWith(9, 1, 1, false, QStringLiteral("حسن"), QStringLiteral("احمدي"), {3, 3, 0, 0, 0, 0, 0});
+    m_db = std::make_unique<ResultsDatabase>(items);
+    m_data = m_db->data.get();
+    m_db->add(participantWith(7, QStringLiteral(" مريم "), QStringLiteral("کاظمي"), 0, 3, true, answersOf(items)));
+    m_db->add(participantWith(8, QStringLiteral("علي"), QStringLiteral("رضايي"), 1, 7, true, {1, 1, 1, 1, 5, 5, 5}));
+    m_db->add(participantWith(9, QStringLiteral("حسن"), QStringLiteral("احمدي"), 1, 1, false, {3, 3, 0, 0, 0, 0, 0}));
     m_window = std::make_unique<TfrmResult>();
     frmResult = m_window.get();
     m_window->show();
@@ -98,26 +90,9 @@ void tst_ResultForm::init()
 void tst_ResultForm::cleanup()
 {
     m_window.reset();
-    Data = nullptr;
-    m_data.reset();
-    m_file.reset();
+    m_data = nullptr;
+    m_db.reset();
     QCOMPARE(SysMessageSeam::pendingAnswers(), 0);
-}
-
-void tst_ResultForm::addParticipantWith(int fileNo, int gender, int grade, bool completed, const QString& firstName,
-                                        const QString& lastName, const std::vector<int>& answers)
-{
-    ParticipantSpec participant;
-    participant.fileNo = fileNo;
-    participant.date = QStringLiteral("1403/02/%1").arg(fileNo, 2, 10, QLatin1Char('0'));
-    participant.firstName = firstName;
-    participant.lastName = lastName;
-    participant.age = 20 + fileNo;
-    participant.gender = gender;
-    participant.grade = grade;
-    participant.completed = completed;
-    participant.answers = answers;
-    addParticipant(m_data->Database, participant);
 }
 
 void tst_ResultForm::lookUp(const QString& typed)
@@ -141,9 +116,9 @@ void tst_ResultForm::lookUpShowsParticipant_data()
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("age");
     QTest::addColumn<QString>("grade");
-    QTest::newRow("woman, bachelor's") << "7" << QStringLiteral("خانم مريم کاظمي") << "1403/02/07" << "27"
+    QTest::newRow("woman, bachelor's") << "7" << QStringLiteral("خانم مريم کاظمي") << "1403/02/07" << "37"
                                        << QStringLiteral("ليسانس");
-    QTest::newRow("man, seminary") << "8" << QStringLiteral("آقاي علي رضايي") << "1403/02/08" << "28"
+    QTest::newRow("man, seminary") << "8" << QStringLiteral("آقاي علي رضايي") << "1403/02/08" << "38"
                                    << QStringLiteral("مدارک حوزه علميه");
 }
 
@@ -256,13 +231,8 @@ void tst_ResultForm::findsProfileAsStored()
         DbConnection other;
         other.setConnectionString(m_data->Database.connectionString());
         other.open();
-        ParticipantSpec participant;
-        participant.fileNo = 12;
-        participant.firstName = QStringLiteral("سارا");
-        participant.lastName = QStringLiteral("نادري");
-        participant.completed = true;
-        participant.answers = answersOf(items);
-        addParticipant(other, participant);
+        addParticipant(other, participantWith(12, QStringLiteral("سارا"), QStringLiteral("نادري"), 0, 2, true,
+                                              answersOf(items)));
         other.execute(QStringLiteral("UPDATE Profiles SET Completed = 1 WHERE FileNo = 9"));
     }
     lookUp(typed);

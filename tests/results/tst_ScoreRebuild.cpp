@@ -1,10 +1,7 @@
 #include "results/ScoreRebuild.h"
 
 #include "data/DataError.h"
-#include "data/DataModule.h"
-#include "tests/results/ScoreFixture.h"
-#include "tests/support/Participants.h"
-#include "tests/support/TempRavlenDb.h"
+#include "tests/results/ResultsFixture.h"
 
 #include <QTest>
 
@@ -30,8 +27,8 @@ private slots:
 private:
     QString addCompletedParticipant(int fileNo, const std::vector<FixtureItem>& items);
 
-    std::unique_ptr<TempRavlenDb> m_file;
-    std::unique_ptr<TData> m_data;
+    std::unique_ptr<ResultsDatabase> m_db;
+    TData* m_data = nullptr;
 };
 
 namespace {
@@ -77,30 +74,21 @@ std::vector<ScoreRow> sortedByName(std::vector<ScoreRow> rows)
 
 void tst_ScoreRebuild::init()
 {
-    m_file = std::make_unique<TempRavlenDb>();
-    m_data = std::make_unique<TData>();
-    m_data->ConnectToDatabase(m_file->path());
+    m_db = std::make_unique<ResultsDatabase>(std::vector<FixtureItem>{});
+    m_data = m_db->data.get();
 }
 
 void tst_ScoreRebuild::cleanup()
 {
-    m_data.reset();
-    m_file.reset();
+    m_data = nullptr;
+    m_db.reset();
 }
 
 QString tst_ScoreRebuild::addCompletedParticipant(int fileNo, const std::vector<FixtureItem>& items)
 {
     replaceQuestions(m_data->Database, items);
-    ParticipantSpec participant;
-    participant.fileNo = fileNo;
-    participant.date = QStringLiteral("1403/02/11");
-    participant.firstName = QStringLiteral("مريم");
-    participant.lastName = QStringLiteral("کاظمي");
-    participant.age = 30;
-    participant.grade = 3;
-    participant.completed = true;
-    participant.answers = answersOf(items);
-    return addParticipant(m_data->Database, participant);
+    return m_db->add(
+        participantWith(fileNo, QStringLiteral("مريم"), QStringLiteral("کاظمي"), 0, 3, true, answersOf(items)));
 }
 
 void tst_ScoreRebuild::scores_data()
@@ -182,11 +170,8 @@ void tst_ScoreRebuild::secondParticipantLeavesNoTrace()
     const QString first = addCompletedParticipant(7, items);
     // Only the first participant's table holds this sub-scale.
     m_data->Database.execute(QStringLiteral("UPDATE %1 SET Group2 = 'ت' WHERE Row = 1").arg(first));
-    ParticipantSpec second;
-    second.fileNo = 8;
-    second.completed = true;
-    second.answers = {3, 3};
-    const QString secondTable = addParticipant(m_data->Database, second);
+    const QString secondTable =
+        m_db->add(participantWith(8, QStringLiteral("علي"), QStringLiteral("رضايي"), 1, 1, true, {3, 3}));
 
     rebuildScoreQueries(*m_data, first);
     rebuildScoreQueries(*m_data, secondTable);
