@@ -10,7 +10,6 @@
 #include "results/ResultForm.h"
 
 #include <QAbstractItemModel>
-#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -152,17 +151,3 @@ void Lookup_Bare(benchmark::State& state)
 
 BENCHMARK(Lookup_Window)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Lookup_Bare)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setLayoutDirection(Qt::RightToLeft);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

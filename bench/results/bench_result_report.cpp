@@ -11,7 +11,6 @@
 #include "results/ReportRenderer.h"
 #include "results/ScoreRebuild.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QLinearGradient>
 #include <QPainter>
@@ -189,17 +188,3 @@ void Report_BarePdfWriter(benchmark::State& state)
 
 BENCHMARK(Report_Renderer)->Unit(benchmark::kMillisecond);
 BENCHMARK(Report_BarePdfWriter)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setLayoutDirection(Qt::RightToLeft);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
