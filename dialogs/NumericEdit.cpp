@@ -26,7 +26,7 @@ FormatSection parseSection(const QString& section)
     if (!match.hasMatch())
         return {section, QString(), 1, false};
     const QString run = match.captured();
-    return {section.left(match.capturedStart()), section.mid(match.capturedEnd()), qMax(1, int(run.count('0'))),
+    return {section.left(match.capturedStart()), section.mid(match.capturedEnd()), qMax(1, int(run.count(QLatin1Char('0')))),
             run.contains(QLatin1Char(','))};
 }
 
