@@ -7,6 +7,7 @@
 #include "dialogs/MessageFrm.h"
 #include "dialogs/PictureButtonStyle.h"
 #include "results/ResultForm.h"
+#include "results/SearchForm.h"
 
 #include <QApplication>
 
@@ -34,7 +35,8 @@ ApplicationWindows::ApplicationWindows()
     main->setConnectStep([] { Data->ConnectToWorkingDirectoryDatabase(); });
     result = std::make_unique<TfrmResult>();
     frmResult = result.get();
-    // 6. frmSearch, the search window.
+    search = std::make_unique<TfrmSearch>();
+    frmSearch = search.get();
     about = std::make_unique<TfrmAbout>();
     frmAbout = about.get();
 }
@@ -42,6 +44,7 @@ ApplicationWindows::ApplicationWindows()
 ApplicationWindows::~ApplicationWindows()
 {
     about.reset();
+    search.reset();
     result.reset();
     Data = nullptr;
     data.reset();

@@ -7,6 +7,7 @@ class TfrmAbout;
 class TfrmMain;
 class TfrmMessage;
 class TfrmResult;
+class TfrmSearch;
 
 // Application-wide settings every window relies on: right-to-left layout, the embedded font, Qt's Persian
 // translation and the button style. Call once, after QApplication exists.
@@ -27,6 +28,6 @@ struct ApplicationWindows
     // frmNewTest (the test window) comes here, before the data module.
     std::unique_ptr<TData> data;
     std::unique_ptr<TfrmResult> result;
-    // frmSearch (the search window) comes here.
+    std::unique_ptr<TfrmSearch> search;
     std::unique_ptr<TfrmAbout> about;
 };

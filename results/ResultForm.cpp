@@ -6,11 +6,13 @@
 #include "data/ProfileTexts.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/ErrorReport.h"
+#include "dialogs/KeyRule.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/PictureButtonStyle.h"
 #include "dialogs/SvgPixmap.h"
 #include "results/ChartsReport.h"
 #include "results/ScoreRebuild.h"
+#include "results/SearchForm.h"
 #include "results/StoredProfile.h"
 
 #include <QAction>
@@ -101,6 +103,8 @@ TfrmResult::TfrmResult(QWidget* parent) : QDialog(parent), m_ui(new Ui::TfrmResu
     m_help1->setShortcutContext(Qt::WindowShortcut);
     addAction(m_help1);
 
+    installWindowKeyRule(this);
+
     connect(m_ui->btSearch, &QPushButton::clicked, this, guardedSlot(this, &TfrmResult::btSearchClick));
     connect(m_ui->btShowCharts, &QPushButton::clicked, this, guardedSlot(this, &TfrmResult::btShowChartsClick));
     connect(m_help1, &QAction::triggered, this, guardedSlot(this, &TfrmResult::Help1Click));
@@ -145,7 +149,7 @@ void TfrmResult::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    m_placement.place(this);
+    m_placement.place(this, event);
     guarded([this] { FormShow(); });
 }
 
@@ -156,7 +160,7 @@ void TfrmResult::FormShow()
 
 void TfrmResult::showUserError(const QString& caption, const QString& text)
 {
-    SysMessage(caption, text, 0, 3, 1);
+    SysMessage(caption, text, Buttons::Ok, Icon::Notice, DefaultButton::First);
 }
 
 void TfrmResult::btSearchClick()
@@ -215,6 +219,12 @@ void TfrmResult::Help1Click()
 {
     if (focusWidget() != m_ui->edFileNo)
         return;
+    frmSearch->exec();
+    const int chosen = frmSearch->lbStatusText().toInt();
+    if (chosen <= 0)
+        return;
+    m_ui->edFileNo->setValue(chosen);
+    btSearchClick();
 }
 
 void TfrmResult::clearParticipant()

@@ -3,6 +3,7 @@
 
 #include "tests/results/ResultsFixture.h"
 #include "tests/support/EmbeddedFont.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/Screenshot.h"
 
 #include <QAction>
@@ -11,7 +12,6 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -66,8 +66,8 @@ void tst_ReportPreview::chartsButtonOpensPreview()
     QVERIFY(charts->isEnabled());
 
     bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* preview = qobject_cast<TfrmPreview*>(QApplication::activeModalWidget());
+    driveModal([&] { QTest::mouseClick(charts, Qt::LeftButton); }, [&](QWidget* modal) {
+        auto* preview = qobject_cast<TfrmPreview*>(modal);
         QVERIFY(preview);
         QVERIFY(preview->isModal());
         QVERIFY(preview->windowState() & Qt::WindowMaximized);
@@ -108,7 +108,8 @@ void tst_ReportPreview::chartsButtonOpensPreview()
         seen = true;
         trigger("actClose");
     });
-    QTest::mouseClick(charts, Qt::LeftButton);
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY(seen);
     QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget*>(m_window.get()));
 }

@@ -1,9 +1,12 @@
 #include "results/ResultForm.h"
+#include "results/SearchForm.h"
 
 #include "app/MainForm.h"
 #include "dialogs/MessageFrm.h"
 #include "tests/results/ResultsFixture.h"
+#include "dialogs/NumericEdit.h"
 #include "tests/support/EmbeddedFont.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/Screenshot.h"
 
 #include <QAction>
@@ -34,6 +37,9 @@ private slots:
     void secondLookUpReplacesEverything();
     void findsProfileAsStored_data();
     void findsProfileAsStored();
+    void helpKeyOpensSearch_data();
+    void helpKeyOpensSearch();
+    void helpKeyElsewhereDoesNothing();
     void failedRebuildEmptiesGrids();
     void mainWindowResetsAfterClose();
     void screenshot();
@@ -241,6 +247,65 @@ void tst_ResultForm::findsProfileAsStored()
     QVERIFY(button("btShowCharts")->isEnabled());
 }
 
+void tst_ResultForm::helpKeyOpensSearch_data()
+{
+    QTest::addColumn<QString>("searchFor");  // typed into the search window's file number, empty for none
+    QTest::addColumn<QString>("leaveWith");  // the search window's button
+    QTest::addColumn<QString>("fileNo");     // the results window's file number afterwards
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a participant chosen: looked up at once")
+        << "8" << "RzBitBtn2" << "8" << QStringLiteral("آقاي علي رضايي");
+    QTest::newRow("Return hands back 0: nothing changes") << "" << "RzBitBtn1" << "7" << QStringLiteral("خانم مريم کاظمي");
+}
+
+void tst_ResultForm::helpKeyOpensSearch()
+{
+    QFETCH(QString, searchFor);
+    QFETCH(QString, leaveWith);
+    QFETCH(QString, fileNo);
+    QFETCH(QString, name);
+    TfrmSearch search;
+    frmSearch = &search;
+    lookUp(QStringLiteral("7"));
+    box("edFileNo")->setFocus();
+
+    driveModal([&] { QTest::keyClick(box("edFileNo"), Qt::Key_F1); },
+               [&](QWidget* modal) {
+                   QCOMPARE(modal, static_cast<QWidget*>(&search));
+                   if (!searchFor.isEmpty()) {
+                       modal->findChild<QLineEdit*>(QStringLiteral("edFileNo"))->setText(searchFor);
+                       QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("btReturn")), Qt::LeftButton);
+                   }
+                   QTest::mouseClick(modal->findChild<QPushButton*>(leaveWith), Qt::LeftButton);
+               });
+    frmSearch = nullptr;
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(SysMessageSeam::calls().size(), 0);
+    QCOMPARE(m_window->findChild<NumericEdit*>(QStringLiteral("edFileNo"))->value(), fileNo.toLongLong());
+    QCOMPARE(box("edName")->text(), name);
+    QVERIFY(button("btShowCharts")->isEnabled());
+    QCOMPARE(m_data->tbProfiles.filter(), QStringLiteral("FileNo=") + fileNo);
+}
+
+void tst_ResultForm::helpKeyElsewhereDoesNothing()
+{
+    TfrmSearch search;
+    frmSearch = &search;
+    button("btSearch")->setFocus();
+    bool opened = false;
+    // Should the search window open after all, it is closed again instead of blocking the suite.
+    QTimer::singleShot(0, &search, [&] {
+        opened = search.isVisible();
+        search.reject();
+    });
+    QTest::keyClick(button("btSearch"), Qt::Key_F1);
+    QCoreApplication::processEvents();
+    frmSearch = nullptr;
+    QVERIFY(!opened);
+    QCOMPARE(SysMessageSeam::calls().size(), 0);
+}
+
 void tst_ResultForm::failedRebuildEmptiesGrids()
 {
     lookUp(QStringLiteral("7"));
@@ -265,12 +330,16 @@ void tst_ResultForm::mainWindowResetsAfterClose()
     frmMain = &mainWindow;
     m_window->hide();
     bool looked = false;
-    QTimer::singleShot(0, m_window.get(), [&] {
-        lookUp(QStringLiteral("7"));
-        looked = button("btShowCharts")->isEnabled();
-        m_window->close();
-    });
-    mainWindow.findChild<QAction*>(QStringLiteral("N3"))->trigger();
+    driveModal([&] { mainWindow.findChild<QAction*>(QStringLiteral("N3"))->trigger(); },
+               [&](QWidget* modal) {
+                   QCOMPARE(modal, static_cast<QWidget*>(m_window.get()));
+                   lookUp(QStringLiteral("7"));
+                   looked = button("btShowCharts")->isEnabled();
+                   modal->close();
+               });
+    frmMain = nullptr;
+    if (QTest::currentTestFailed())
+        return;
 
     QVERIFY(looked);
     QCOMPARE(box("edFileNo")->text(), QStringLiteral("0"));
@@ -283,7 +352,6 @@ void tst_ResultForm::mainWindowResetsAfterClose()
     QVERIFY(!m_data->qTest2.isActive());
     // The hidden grade list keeps its choice.
     QCOMPARE(m_window->findChild<QComboBox*>(QStringLiteral("cbGrade"))->currentIndex(), 3);
-    frmMain = nullptr;
 }
 
 void tst_ResultForm::screenshot()
