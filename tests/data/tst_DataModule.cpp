@@ -1,7 +1,7 @@
 #include "data/DataError.h"
 #include "data/DataModule.h"
-#include "data/ScoreQueries.h"
 #include "data/DataSource.h"
+#include "data/ScoreQueries.h"
 #include "tests/data/TempDatabase.h"
 
 #include <QFile>
