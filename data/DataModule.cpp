@@ -1,6 +1,5 @@
 #include "data/DataModule.h"
 
-#include "data/TableNameGuard.h"
 #include "data/ZarkU.h"
 
 #include <QDir>
@@ -63,6 +62,7 @@ TData::TData(QObject* parent) : QObject(parent)
     tbProfiles.addCalculatedField(QStringLiteral("GenderText"), FieldType::Text, 10);
     tbProfiles.setOnCalcFields([this](CalcRecord& record) { tbProfilesCalcFields(record); });
     tbQuestions.setTableName(QStringLiteral("Questions"));
+    tbQuestions.setParticipantTablesOnly(true);
 
     const QString select1 = QStringLiteral("SELECT Group1, Sum(Score) AS SumScore, Count(Group1)*5 AS TopScore, "
                                            "Round((SumScore*100)/TopScore,2) AS Per");
@@ -117,6 +117,6 @@ void TData::ConnectToWorkingDirectoryDatabase()
 void TData::OpenQuestionTable(const QString& tableName)
 {
     tbQuestions.close();
-    tbQuestions.setTableName(checkedParticipantTableName(tableName));
+    tbQuestions.setTableName(tableName);
     tbQuestions.open();
 }
