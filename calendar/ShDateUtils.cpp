@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cmath>
+#include <string>
+#include <string_view>
 
 using namespace ShDateCore;
 
@@ -237,7 +239,7 @@ TDateTime ShEncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min,
     appendField(fields, Sec);
     appendSeparator(fields, FormatSettings.DecimalSeparator);
     appendField(fields, MSec);
-    std::string message(SShInvalidDateTime);
-    message.replace(message.find("%s"), 2, fields);
-    throw EConvertError(message);
+    const std::string_view pattern(SShInvalidDateTime);
+    const auto at = pattern.find("%s");
+    throw EConvertError(std::string(pattern.substr(0, at)) + fields + std::string(pattern.substr(at + 2)));
 }

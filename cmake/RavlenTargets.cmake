@@ -1,17 +1,21 @@
 # Small helpers so every folder declares its targets the same way.
 
 # add_ravlen_test(<name> SOURCES <files...> LIBS <targets...> [GUI])
-# One QtTest executable registered with ctest. GUI suites run on the offscreen platform.
+# One QtTest executable registered with ctest. GUI suites run on the offscreen platform and carry the label
+# "gui", so `ctest -L gui` and `ctest -LE gui` pick them or leave them out.
 function(add_ravlen_test name)
     cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
     add_test(NAME ${name} COMMAND ${name})
     set(env "XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime" "RAVLEN_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots")
+    set(labels logic)
     if(ARG_GUI)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
+        set(labels gui)
     endif()
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+                                            LABELS "${labels}")
     file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/xdg-runtime ${CMAKE_BINARY_DIR}/screenshots)
 endfunction()
 

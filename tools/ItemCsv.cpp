@@ -83,7 +83,7 @@ std::optional<QList<Record>> splitRecords(const QString& text, QStringList* erro
                     wasQuoted = true;
                 }
             } else {
-                if (c == QLatin1Char('\n') || (c == QLatin1Char('\r') && !(i + 1 < n && text.at(i + 1) == '\n')))
+                if (c == QLatin1Char('\n') || (c == QLatin1Char('\r') && !(i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))))
                     ++line;
                 field += c;
             }
@@ -254,7 +254,7 @@ QByteArray writeItemCsv(const QList<BankItem>& items)
             return value;
         QString escaped = value;
         escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        return QLatin1Char('"') + escaped + QLatin1Char('"');
+        return QString(QLatin1Char('"') + escaped + QLatin1Char('"'));
     };
     QString out = QStringLiteral("Group1,Group2,Scoring,Question\n");
     for (const BankItem& item : items) {

@@ -87,11 +87,6 @@ struct CalendarWindow
     }
 };
 
-static QString dateText(TDateTime d)
-{
-    return ShDateToStr(d);
-}
-
 class tst_ShMonthCalendar : public QObject
 {
     Q_OBJECT
