@@ -6,6 +6,7 @@ class TData;
 class TfrmAbout;
 class TfrmMain;
 class TfrmMessage;
+class TfrmSearch;
 
 // Application-wide settings every window relies on: right-to-left layout, the embedded font, Qt's Persian
 // translation and the button style. Call once, after QApplication exists.
@@ -25,6 +26,7 @@ struct ApplicationWindows
     std::unique_ptr<TfrmMessage> message;
     // frmNewTest (the test window) comes here, before the data module.
     std::unique_ptr<TData> data;
-    // frmResult (the results window) and frmSearch (the search window) come here, in that order.
+    // frmResult (the results window) comes here.
+    std::unique_ptr<TfrmSearch> search;
     std::unique_ptr<TfrmAbout> about;
 };
