@@ -116,10 +116,7 @@ void TfrmMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (event->spontaneous())
         return;
-    if (!m_centred) {
-        centreWindowOver(this, nullptr);
-        m_centred = true;
-    }
+    m_placement.place(this, event);
     guarded([this] { FormShow(); });
 }
 

@@ -1,6 +1,7 @@
 #include "data/DataError.h"
 #include "data/DataModule.h"
 #include "data/DataSource.h"
+#include "data/ScoreQueries.h"
 #include "tests/data/TempDatabase.h"
 
 #include <QFile>
@@ -287,10 +288,7 @@ static void addScores(TData& data)
         "('الف', 'ب', 1, 'q', 5, 5), ('الف', 'ب', 1, 'q', 4, 4), ('الف', 'پ', 1, 'q', 3, 3),"
         "('الف', 'پ', 1, 'q', 5, 5), ('ج', 'ی', 1, 'q', 1, 1), ('ج', 'ی', 1, 'q', 2, 2), ('ج', 'ی', 0, 'q', 4, 2)"));
     data.qTest2.close();
-    data.qTest2.sql().clear();
-    data.qTest2.sql() << QStringLiteral("SELECT Group2, Sum(Score) AS SumScore, Count(Group1)*5 AS TopScore, "
-                                        "Round(Sum(Score)*100/(Count(Group1)*5),2) AS Per")
-                      << QStringLiteral("FROM Questions") << QStringLiteral("GROUP BY Group2 ORDER BY Group2;");
+    data.qTest2.sql() = scoreBySubScaleSql(QStringLiteral("Questions"));
     data.qTest2.open();
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/AppFonts.h"
 #include "dialogs/ErrorReport.h"
 #include "dialogs/MessageFrm.h"
+#include "dialogs/PictureButtonStyle.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -82,6 +83,7 @@ private slots:
     void queuedAnswersDoNotShow();
     void errorReportDuringAQuestionGetsItsOwnDialog();
     void laterShowingsStayWhereTheDialogWasLeft();
+    void ampersandInTheTextIsDrawn();
     void screenshots_data();
     void screenshots();
 };
@@ -90,6 +92,8 @@ void tst_MessageFrm::initTestCase()
 {
     QApplication::setLayoutDirection(Qt::RightToLeft);
     registerApplicationFonts();
+    // The application's own button style, as every window has it.
+    QApplication::setStyle(new PictureButtonStyle);
     frmMessage = new TfrmMessage;
 }
 
@@ -103,7 +107,7 @@ void tst_MessageFrm::answers_data()
 {
     QTest::addColumn<int>("buttons");
     QTest::addColumn<int>("defaultButton");
-    QTest::addColumn<QString>("action"); // "1".."3" click that button, "enter", "esc"
+    QTest::addColumn<QString>("action"); // steps: "1".."3" click that button, or a key: "enter", "tab", "left"...
     QTest::addColumn<QString>("focused");
     QTest::addColumn<int>("expected");
 
@@ -135,6 +139,23 @@ void tst_MessageFrm::answers_data()
                                         << "btKey2" << 0;
     QTest::newRow("set 3, default 3: Enter cancels") << 3 << 3 << "enter"
                                                      << "btKey3" << 0;
+    // Enter presses the button the focus has moved to, not the one that had it first.
+    QTest::newRow("set 1, default 2: Tab to Yes, Enter") << 1 << 2 << "tab enter"
+                                                         << "btKey2" << 1;
+    QTest::newRow("set 1, default 2: arrow right to Yes, Enter") << 1 << 2 << "right enter"
+                                                                 << "btKey2" << 1;
+    QTest::newRow("set 1, default 1: arrow left to No, Enter") << 1 << 1 << "left enter"
+                                                               << "btKey1" << 2;
+    QTest::newRow("set 2, default 1: Tab to Cancel, Enter") << 2 << 1 << "tab enter"
+                                                            << "btKey1" << 2;
+    QTest::newRow("set 2, default 2: Shift+Tab to Continue, Enter") << 2 << 2 << "backtab enter"
+                                                                    << "btKey2" << 1;
+    QTest::newRow("set 3, default 1: Tab to No, Enter") << 3 << 1 << "tab enter"
+                                                        << "btKey1" << 2;
+    QTest::newRow("set 3, default 1: arrow left twice to Cancel, Enter") << 3 << 1 << "left left enter"
+                                                                         << "btKey1" << 0;
+    QTest::newRow("set 3, default 3: arrow right to No, Enter") << 3 << 3 << "right enter"
+                                                                << "btKey3" << 2;
 }
 
 void tst_MessageFrm::answers()
@@ -149,12 +170,15 @@ void tst_MessageFrm::answers()
     whenShown([&](TfrmMessage* dialog) {
         if (QWidget* focus = QApplication::focusWidget())
             focusSeen = focus->objectName();
-        if (action == QLatin1String("enter"))
-            pressKey(dialog, Qt::Key_Return);
-        else if (action == QLatin1String("esc"))
-            pressKey(dialog, Qt::Key_Escape);
-        else
-            QTest::mouseClick(key(dialog, action.toInt()), Qt::LeftButton);
+        static const QHash<QString, Qt::Key> keys{{"enter", Qt::Key_Return}, {"esc", Qt::Key_Escape},
+                                                 {"tab", Qt::Key_Tab},      {"backtab", Qt::Key_Backtab},
+                                                 {"left", Qt::Key_Left},    {"right", Qt::Key_Right}};
+        for (const QString& step : action.split(QLatin1Char(' '))) {
+            if (keys.contains(step))
+                pressKey(dialog, keys[step]);
+            else
+                QTest::mouseClick(key(dialog, step.toInt()), Qt::LeftButton);
+        }
     });
     const int result = SysMessage(QStringLiteral("پرسش"), QStringLiteral("ادامه مي دهيد؟"), buttons, 4, defaultButton);
     QCOMPARE(focusSeen, focused);
@@ -354,6 +378,38 @@ void tst_MessageFrm::laterShowingsStayWhereTheDialogWasLeft()
     });
     SysMessage(QStringLiteral("ب"), LongText, 0, 3, 1);
     QCOMPARE(again, moved);
+}
+
+// The width the ink of a picture spans, left of its first to right of its last non-white column.
+static int inkWidth(const QImage& image)
+{
+    int left = image.width(), right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 160) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+    return right < left ? 0 : right - left + 1;
+}
+
+void tst_MessageFrm::ampersandInTheTextIsDrawn()
+{
+    // A folder named in an error report: the button style of the whole application must not take the "&" for
+    // an access-key mark.
+    const QString text = QStringLiteral("R&D");
+    QImage drawn;
+    whenShown([&](TfrmMessage* dialog) {
+        drawn = dialog->findChild<QLabel*>(QStringLiteral("msgText"))->grab().toImage();
+        QTest::mouseClick(key(dialog, 1), Qt::LeftButton);
+    });
+    SysMessage(QStringLiteral("خطا"), text, Buttons::Ok, Icon::Danger, DefaultButton::First);
+    saveScreenshot(drawn, QStringLiteral("MessageFrm-ampersand"));
+    const QFontMetrics metrics(frmMessage->findChild<QLabel*>(QStringLiteral("msgText"))->font());
+    const int ampersand = metrics.horizontalAdvance(QLatin1Char('&'));
+    QVERIFY2(inkWidth(drawn) > metrics.horizontalAdvance(QStringLiteral("RD")) + ampersand / 2,
+             qPrintable(QStringLiteral("ink %1 px wide").arg(inkWidth(drawn))));
+    QCOMPARE(frmMessage->findChild<QLabel*>(QStringLiteral("msgText"))->text(), text);
 }
 
 void tst_MessageFrm::screenshots_data()
