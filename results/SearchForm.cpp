@@ -182,7 +182,9 @@ void TfrmSearch::btReturnClick()
 {
     TableDataSet& profiles = Data->tbProfiles;
     profiles.setFilter(SearchFilterText(criteria()));
-    profiles.setFiltered(true);
+    // With filtering on already, setting the text has applied it; switching it on again would filter twice.
+    if (!profiles.filtered())
+        profiles.setFiltered(true);
 }
 
 void TfrmSearch::RzBitBtn1Click()
