@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cmath>
 #include <functional>
 #include <stdexcept>
 
@@ -412,15 +413,52 @@ void tst_MessageFrm::ampersandInTheTextIsDrawn()
     QCOMPARE(frmMessage->findChild<QLabel*>(QStringLiteral("msgText"))->text(), text);
 }
 
+// The colour a shield picture is drawn in, from the hue of its strongly coloured pixels: "red", "amber",
+// "green", "blue", or "none" when the area holds (almost) no colour.
+static QString shieldColour(const QImage& area)
+{
+    int count = 0;
+    double x = 0, y = 0; // hues averaged as angles
+    for (int row = 0; row < area.height(); ++row)
+        for (int col = 0; col < area.width(); ++col) {
+            const QColor c = area.pixelColor(col, row);
+            if (c.hsvSaturation() < 120 || c.value() < 80)
+                continue;
+            ++count;
+            x += std::cos(qDegreesToRadians(double(c.hsvHue())));
+            y += std::sin(qDegreesToRadians(double(c.hsvHue())));
+        }
+    if (count < 100)
+        return QStringLiteral("none");
+    double hue = qRadiansToDegrees(std::atan2(y, x));
+    if (hue < 0)
+        hue += 360;
+    if (hue < 20 || hue >= 330)
+        return QStringLiteral("red");
+    if (hue < 65)
+        return QStringLiteral("amber");
+    if (hue < 170)
+        return QStringLiteral("green");
+    return QStringLiteral("blue");
+}
+
 void tst_MessageFrm::screenshots_data()
 {
     QTest::addColumn<int>("buttons");
     QTest::addColumn<int>("icon");
     QTest::addColumn<QString>("text");
-    QTest::newRow("message-set0-notice") << 0 << 3 << QStringLiteral("شماره پرونده را وارد کنيد.");
-    QTest::newRow("message-set1-question") << 1 << 4 << QStringLiteral("از برنامه خارج شويم؟");
-    QTest::newRow("message-set2-danger") << 2 << 2 << QStringLiteral("آزمون نيمه کاره مي ماند. ادامه مي دهيد؟");
-    QTest::newRow("message-set3-ok") << 3 << 1 << LongText;
+    QTest::addColumn<QStringList>("captions"); // the shown buttons, first (rightmost) first
+    QTest::addColumn<QString>("shield");
+    QTest::newRow("message-set0-notice") << 0 << 3 << QStringLiteral("شماره پرونده را وارد کنيد.")
+                                         << QStringList{"قبول"} << "amber";
+    QTest::newRow("message-set1-question") << 1 << 4 << QStringLiteral("از برنامه خارج شويم؟")
+                                           << QStringList{"بلي", "خير"} << "blue";
+    QTest::newRow("message-set2-danger") << 2 << 2 << QStringLiteral("آزمون نيمه کاره مي ماند. ادامه مي دهيد؟")
+                                         << QStringList{"ادامه", "انصراف"} << "red";
+    QTest::newRow("message-set3-ok") << 3 << 1 << LongText << QStringList{"بلي", "خير", "انصراف"} << "green";
+    QTest::newRow("message-no-icon") << 0 << 0 << QStringLiteral("بدون نشان") << QStringList{"قبول"} << "none";
+    QTest::newRow("message-unknown-icon") << 1 << 5 << QStringLiteral("نشان ناشناخته")
+                                          << QStringList{"بلي", "خير"} << "none";
 }
 
 void tst_MessageFrm::screenshots()
@@ -428,13 +466,32 @@ void tst_MessageFrm::screenshots()
     QFETCH(int, buttons);
     QFETCH(int, icon);
     QFETCH(QString, text);
-    QString path;
+    QFETCH(QStringList, captions);
+    QFETCH(QString, shield);
+
+    QImage picture;
+    QStringList shownCaptions;
+    QRect textArea;
+    QSize textNeeds;
     whenShown([&](TfrmMessage* dialog) {
-        path = saveScreenshot(dialog, QString::fromLatin1(QTest::currentDataTag()));
+        picture = dialog->grab().toImage();
+        saveScreenshot(picture, QString::fromLatin1(QTest::currentDataTag()));
+        for (int i = 1; i <= 3; ++i)
+            if (key(dialog, i)->isVisible())
+                shownCaptions << key(dialog, i)->text();
+        const auto* label = dialog->findChild<QLabel*>(QStringLiteral("msgText"));
+        textArea = label->geometry();
+        textNeeds = QSize(label->width(), label->heightForWidth(label->width()));
         QTest::mouseClick(key(dialog, 1), Qt::LeftButton);
     });
     QCOMPARE(SysMessage(QStringLiteral("پيغام سيستم"), text, buttons, icon, 1), 1);
-    QVERIFY(!path.isEmpty());
+    QVERIFY(!picture.isNull());
+    QCOMPARE(shownCaptions, captions);
+    // The shield sits at the right of the message area.
+    QCOMPARE(shieldColour(picture.copy(448, 8, 49, 48)), shield);
+    // The whole text is shown, above the buttons.
+    QVERIFY(textArea.height() >= textNeeds.height());
+    QVERIFY(textArea.bottom() < picture.height() - 32 - 4);
 }
 
 QTEST_MAIN(tst_MessageFrm)
