@@ -2,6 +2,7 @@
 #include "dialogs/ErrorReport.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/PictureButtonStyle.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <cmath>
 #include <functional>
 #include <stdexcept>
 
@@ -172,8 +172,8 @@ void tst_MessageFrm::answers()
         if (QWidget* focus = QApplication::focusWidget())
             focusSeen = focus->objectName();
         static const QHash<QString, Qt::Key> keys{{"enter", Qt::Key_Return}, {"esc", Qt::Key_Escape},
-                                                 {"tab", Qt::Key_Tab},      {"backtab", Qt::Key_Backtab},
-                                                 {"left", Qt::Key_Left},    {"right", Qt::Key_Right}};
+                                                  {"tab", Qt::Key_Tab},      {"backtab", Qt::Key_Backtab},
+                                                  {"left", Qt::Key_Left},    {"right", Qt::Key_Right}};
         for (const QString& step : action.split(QLatin1Char(' '))) {
             if (keys.contains(step))
                 pressKey(dialog, keys[step]);
@@ -381,19 +381,6 @@ void tst_MessageFrm::laterShowingsStayWhereTheDialogWasLeft()
     QCOMPARE(again, moved);
 }
 
-// The width the ink of a picture spans, left of its first to right of its last non-white column.
-static int inkWidth(const QImage& image)
-{
-    int left = image.width(), right = -1;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 160) {
-                left = qMin(left, x);
-                right = qMax(right, x);
-            }
-    return right < left ? 0 : right - left + 1;
-}
-
 void tst_MessageFrm::ampersandInTheTextIsDrawn()
 {
     // A folder named in an error report: the button style of the whole application must not take the "&" for
@@ -408,38 +395,10 @@ void tst_MessageFrm::ampersandInTheTextIsDrawn()
     saveScreenshot(drawn, QStringLiteral("MessageFrm-ampersand"));
     const QFontMetrics metrics(frmMessage->findChild<QLabel*>(QStringLiteral("msgText"))->font());
     const int ampersand = metrics.horizontalAdvance(QLatin1Char('&'));
-    QVERIFY2(inkWidth(drawn) > metrics.horizontalAdvance(QStringLiteral("RD")) + ampersand / 2,
-             qPrintable(QStringLiteral("ink %1 px wide").arg(inkWidth(drawn))));
+    const int inkWidth = inkBounds(drawn, darkerThan(160)).width();
+    QVERIFY2(inkWidth > metrics.horizontalAdvance(QStringLiteral("RD")) + ampersand / 2,
+             qPrintable(QStringLiteral("ink %1 px wide").arg(inkWidth)));
     QCOMPARE(frmMessage->findChild<QLabel*>(QStringLiteral("msgText"))->text(), text);
-}
-
-// The colour a shield picture is drawn in, from the hue of its strongly coloured pixels: "red", "amber",
-// "green", "blue", or "none" when the area holds (almost) no colour.
-static QString shieldColour(const QImage& area)
-{
-    int count = 0;
-    double x = 0, y = 0; // hues averaged as angles
-    for (int row = 0; row < area.height(); ++row)
-        for (int col = 0; col < area.width(); ++col) {
-            const QColor c = area.pixelColor(col, row);
-            if (c.hsvSaturation() < 120 || c.value() < 80)
-                continue;
-            ++count;
-            x += std::cos(qDegreesToRadians(double(c.hsvHue())));
-            y += std::sin(qDegreesToRadians(double(c.hsvHue())));
-        }
-    if (count < 100)
-        return QStringLiteral("none");
-    double hue = qRadiansToDegrees(std::atan2(y, x));
-    if (hue < 0)
-        hue += 360;
-    if (hue < 20 || hue >= 330)
-        return QStringLiteral("red");
-    if (hue < 65)
-        return QStringLiteral("amber");
-    if (hue < 170)
-        return QStringLiteral("green");
-    return QStringLiteral("blue");
 }
 
 void tst_MessageFrm::screenshots_data()
@@ -451,14 +410,14 @@ void tst_MessageFrm::screenshots_data()
     QTest::addColumn<QString>("shield");
     QTest::newRow("message-set0-notice") << 0 << 3 << QStringLiteral("شماره پرونده را وارد کنيد.")
                                          << QStringList{"قبول"} << "amber";
-    QTest::newRow("message-set1-question") << 1 << 4 << QStringLiteral("از برنامه خارج شويم؟")
-                                           << QStringList{"بلي", "خير"} << "blue";
+    QTest::newRow("message-set1-question")
+        << 1 << 4 << QStringLiteral("از برنامه خارج شويم؟") << QStringList{"بلي", "خير"} << "blue";
     QTest::newRow("message-set2-danger") << 2 << 2 << QStringLiteral("آزمون نيمه کاره مي ماند. ادامه مي دهيد؟")
                                          << QStringList{"ادامه", "انصراف"} << "red";
     QTest::newRow("message-set3-ok") << 3 << 1 << LongText << QStringList{"بلي", "خير", "انصراف"} << "green";
     QTest::newRow("message-no-icon") << 0 << 0 << QStringLiteral("بدون نشان") << QStringList{"قبول"} << "none";
-    QTest::newRow("message-unknown-icon") << 1 << 5 << QStringLiteral("نشان ناشناخته")
-                                          << QStringList{"بلي", "خير"} << "none";
+    QTest::newRow("message-unknown-icon")
+        << 1 << 5 << QStringLiteral("نشان ناشناخته") << QStringList{"بلي", "خير"} << "none";
 }
 
 void tst_MessageFrm::screenshots()
@@ -488,7 +447,7 @@ void tst_MessageFrm::screenshots()
     QVERIFY(!picture.isNull());
     QCOMPARE(shownCaptions, captions);
     // The shield sits at the right of the message area.
-    QCOMPARE(shieldColour(picture.copy(448, 8, 49, 48)), shield);
+    QCOMPARE(colourFamily(picture.copy(448, 8, 49, 48)), shield);
     // The whole text is shown, above the buttons.
     QVERIFY(textArea.height() >= textNeeds.height());
     QVERIFY(textArea.bottom() < picture.height() - 32 - 4);
