@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/WindowPlacement.h"
 #include "results/SearchFilter.h"
 
 #include <QDialog>
@@ -41,17 +42,17 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setUpCriteriaBoxes();
     void setUpButtons();
     void setUpGrid();
+    void setUpKeys();
     void restoreAndClose();
 
     const std::unique_ptr<Ui::TfrmSearch> m_ui;
     DataGridModel* m_gridModel = nullptr;
+    WindowPlacement m_placement{Placement::CentredEveryShow};
     // The profiles filter (empty when the dataset was not filtered) and record number at the last showing.
     QString SavedFilter;
     int SavedRecNo = 0;
