@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
@@ -225,8 +226,11 @@ void tst_SearchForm::search()
     typeText(child<QLineEdit>(m_window, "edAge"), age);
     child<QComboBox>(m_window, "cbGender")->setCurrentIndex(gender);
     child<QComboBox>(m_window, "cbGrade")->setCurrentIndex(grade);
+    const QSignalSpy refilled(&Data->tbProfiles, &DataSet::rowsReset);
     clickButton("btReturn");
 
+    // Once: with filtering on already, the grid is filled again only by the new text.
+    QCOMPARE(refilled.count(), 1);
     QCOMPARE(Data->tbProfiles.filter(), filter);
     QVERIFY(Data->tbProfiles.filtered());
     QCOMPARE(listedFileNos(grid()), listed);
