@@ -87,7 +87,8 @@ void TfrmMain::FormShow()
 
 bool TfrmMain::FormCloseQuery()
 {
-    return SysMessage(QStringLiteral("خروج از برنامه"), QStringLiteral("از برنامه خارج شويم؟"), 1, 4, 2) == 1;
+    return SysMessage(QStringLiteral("خروج از برنامه"), QStringLiteral("از برنامه خارج شويم؟"), Buttons::YesNo,
+                      Icon::Question, DefaultButton::Second) == Answer::First;
 }
 
 void TfrmMain::N2Click()
