@@ -98,6 +98,7 @@ private slots:
     void keys();
     void datePickerStartsEmptyInTheCurrentMonth();
     void centredOnTheMainWindowAtEveryShowing();
+    void tabGoesFromTheGridThroughTheCriteria();
     void screenshot();
 
 private:
@@ -305,11 +306,15 @@ void tst_SearchForm::lookedUpParticipantFirst()
     Data->tbProfiles.setFilter(QStringLiteral("FileNo=7"));
     Data->tbProfiles.setFiltered(true);
     QList<int> shown;
+    QWidget* focused = nullptr;
     runModal([&] {
         shown = listedFileNos(grid());
+        focused = QApplication::focusWidget();
         clickButton("RzBitBtn2");
     });
     QCOMPARE(shown, QList<int>{7});
+    // The grid comes first in the window's tab order and so has the focus: Enter there selects at once.
+    QCOMPARE(focused, grid());
     QCOMPARE(m_window->lbStatusText(), QStringLiteral("7"));
     QCOMPARE(Data->tbProfiles.filter(), QStringLiteral("FileNo=7"));
     QVERIFY(Data->tbProfiles.filtered());
@@ -410,6 +415,20 @@ void tst_SearchForm::centredOnTheMainWindowAtEveryShowing()
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & Qt::WindowMinMaxButtonsHint));
+}
+
+void tst_SearchForm::tabGoesFromTheGridThroughTheCriteria()
+{
+    QStringList visited;
+    runModal([&] {
+        for (int step = 0; step < 12; ++step) {
+            visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        clickButton("RzBitBtn1");
+    });
+    QCOMPARE(visited, QStringList({"RzDBGrid2", "edFileNo", "edDate", "edFName", "edLName", "edAge", "cbGender",
+                                   "cbGrade", "btReturn", "RzBitBtn1", "RzBitBtn2", "RzDBGrid2"}));
 }
 
 void tst_SearchForm::screenshot()
