@@ -77,6 +77,8 @@ QString scratchName(const QString& fileName)
     }
 }
 
+} // namespace
+
 void refuseExisting(const QString& fileName, const QString& what)
 {
     const QFileInfo info(fileName);
@@ -111,8 +113,6 @@ void moveIntoPlace(const QString& scratch, const QString& fileName, const QStrin
             QStringLiteral("Cannot create '%1': %2").arg(fileName, QString::fromLocal8Bit(strerror(error))));
     }
 }
-
-} // namespace
 
 QList<BankItem> bundledItems()
 {

@@ -1,8 +1,13 @@
-// ravlen-db: makes Ravlen database files and moves the item bank in and out of them as CSV.
+// ravlen-db: makes Ravlen database files, moves the item bank in and out of them as CSV, and backs them up and
+// checks them while the program may be running.
 
 #include "data/DataError.h"
+#include "tools/Backup.h"
+#include "tools/Check.h"
+#include "tools/ItemBankChecks.h"
 #include "tools/ItemCsv.h"
 #include "tools/ItemStore.h"
+#include "tools/ReadOnlyDb.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -30,14 +35,30 @@ Commands:
       running it again on the same name fails and keeps every participant.
       The file is readable and writable by its owner only.
 
-  export-items DATABASE CSV
-      Writes the items of DATABASE, in their order, to a new CSV file.
+  backup DATABASE COPY
+      Copies DATABASE to the new file COPY, also while Ravlen is running:
+      the copy holds every answer stored before it began. DATABASE is only
+      read. The copy is checked before it gets its name, is readable and
+      writable by its owner only, and never replaces an existing file.
 
-  import-items DATABASE CSV
+  check DATABASE
+      Runs the database engine's integrity check and checks that the file
+      has the tables and columns Ravlen reads and nothing that would run
+      hidden statements. Says what is wrong and what to do. Only reads the
+      file, so it may run while Ravlen is running.
+
+  export-items [--bom] DATABASE CSV
+      Writes the items of DATABASE, in their order, to a new CSV file.
+      --bom starts the file with a byte-order mark, so that a spreadsheet
+      on Windows shows the Persian texts.
+
+  import-items [--force] DATABASE CSV
       Replaces the items of DATABASE with those of the CSV file. Only a
       database without participants accepts new items. Every row is checked
       first; if any row is wrong nothing is changed and each fault is listed
-      with its line number.
+      with its line number. A file whose items fall into another number of
+      scales or sub-scales, or that files one sub-scale under two scales, is
+      refused with the old and the new shape unless --force is given.
 
   --help
       Shows this text.
@@ -49,7 +70,8 @@ empty and hold at most 255 characters; Scoring is true, or false for an item
 scored in reverse. A field holding a comma or a double quote is enclosed in
 double quotes, with each double quote inside it doubled.
 
-Exit status: 0 on success, 1 when the work failed, 2 when the command line is wrong.
+Exit status: 0 on success (for check: the file is sound), 1 when the work
+failed or the file is not sound, 2 when the command line is wrong.
 )";
 
 void printError(const QString& text)
@@ -91,15 +113,33 @@ int create(const QString& database)
     return Success;
 }
 
-int exportItems(const QString& database, const QString& csv)
+int exportItems(const QString& database, const QString& csv, bool byteOrderMark)
 {
     const QList<BankItem> items = ItemStore::readItems(database);
-    ItemStore::writeNewFile(csv, writeItemCsv(items));
+    const QByteArray bytes = writeItemCsv(items);
+    ItemStore::writeNewFile(csv, byteOrderMark ? withByteOrderMark(bytes) : bytes);
     printOut(QStringLiteral("Wrote %1 to %2.").arg(scaleSummary(items), csv));
     return Success;
 }
 
-int importItems(const QString& database, const QString& csv)
+// The old and the new shape when the import would change what the score windows sum over; empty when not.
+QString refusedShapeChange(const QString& database, const QList<BankItem>& items)
+{
+    // A file with participants takes no items at all; the import says so itself, which matters more than the shape.
+    const ReadOnlyDb db(database);
+    if (db.column(QStringLiteral("SELECT count(*) FROM Profiles")).value(0).toLongLong() > 0)
+        return QString();
+    const BankShape current = bankShapeOf(ItemStore::readItems(database));
+    const BankShape incoming = bankShapeOf(items);
+    if (!shapeChangeNeedsForce(current, incoming))
+        return QString();
+    return QStringLiteral("the import changes the shape of the item bank, and every score shown afterwards with it:\n"
+                          "  now:      %1\n  the file: %2\nnothing was imported; run import-items --force to "
+                          "import it anyway")
+        .arg(describeShape(current), describeShape(incoming));
+}
+
+int importItems(const QString& database, const QString& csv, bool force)
 {
     QFile file(csv);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -108,10 +148,17 @@ int importItems(const QString& database, const QString& csv)
     }
     QList<BankItem> items;
     QStringList errors;
-    if (!tryParseItemCsv(file.readAll(), &items, &errors)) {
+    const QByteArray bytes = file.readAll();
+    if (!tryParseItemCsv(bytes, &items, &errors)) {
         for (const QString& error : errors)
             printError(QStringLiteral("%1: %2").arg(csv, error));
+        if (const QString hint = separatorHint(bytes); !hint.isEmpty())
+            printError(QStringLiteral("%1: %2").arg(csv, hint));
         printError(QStringLiteral("nothing was imported; %1 is unchanged").arg(database));
+        return Failure;
+    }
+    if (const QString refusal = force ? QString() : refusedShapeChange(database, items); !refusal.isEmpty()) {
+        printError(refusal);
         return Failure;
     }
     ItemStore::replaceItems(database, items);
@@ -119,12 +166,50 @@ int importItems(const QString& database, const QString& csv)
     return Success;
 }
 
+int backup(const QString& database, const QString& copy)
+{
+    const Backup::Summary summary = Backup::copyDatabase(database, copy);
+    printOut(QStringLiteral("Copied %1 to %2 (%3 participants, %4 items); the copy passed the integrity check.")
+                 .arg(database, copy)
+                 .arg(summary.participants)
+                 .arg(summary.items));
+    return Success;
+}
+
+int check(const QString& database)
+{
+    const Check::Report report = Check::checkDatabase(database);
+    if (report.sound()) {
+        printOut(QStringLiteral("%1 is sound: it passes the integrity check and has the tables Ravlen reads (%2 "
+                                "participants, %3 items).")
+                     .arg(database)
+                     .arg(report.participants)
+                     .arg(report.items));
+        return Success;
+    }
+    QStringList advice;
+    for (const Check::Finding& finding : report.findings) {
+        printError(QStringLiteral("%1: %2").arg(database, finding.problem));
+        if (!advice.contains(finding.advice))
+            advice.append(finding.advice);
+    }
+    for (const QString& step : advice)
+        printError(QStringLiteral("what to do: ") + step);
+    return Failure;
+}
+
+// Takes `option` out of `args`; true when it was there.
+bool takeOption(QStringList& args, const QString& option)
+{
+    return args.removeAll(option) > 0;
+}
+
 int run(const QStringList& args)
 {
     if (args.isEmpty())
         return usageError(QStringLiteral("no command given"));
     const QString command = args.first();
-    const QStringList rest = args.mid(1);
+    QStringList rest = args.mid(1);
     // "create --help" must explain, not make a file named "--help".
     if (command == QLatin1String("help") || args.contains(QLatin1String("--help")) ||
         args.contains(QLatin1String("-h"))) {
@@ -136,11 +221,23 @@ int run(const QStringList& args)
             return usageError(QStringLiteral("create takes one argument: the database file to make"));
         return create(rest[0]);
     }
+    if (command == QLatin1String("backup")) {
+        if (rest.size() != 2)
+            return usageError(QStringLiteral("backup takes two arguments: the database file and the new copy"));
+        return backup(rest[0], rest[1]);
+    }
+    if (command == QLatin1String("check")) {
+        if (rest.size() != 1)
+            return usageError(QStringLiteral("check takes one argument: the database file"));
+        return check(rest[0]);
+    }
     if (command == QLatin1String("export-items") || command == QLatin1String("import-items")) {
+        const bool exporting = command == QLatin1String("export-items");
+        const bool option = takeOption(rest, exporting ? QStringLiteral("--bom") : QStringLiteral("--force"));
         if (rest.size() != 2)
             return usageError(
                 QStringLiteral("%1 takes two arguments: the database file and the CSV file").arg(command));
-        return command == QLatin1String("export-items") ? exportItems(rest[0], rest[1]) : importItems(rest[0], rest[1]);
+        return exporting ? exportItems(rest[0], rest[1], option) : importItems(rest[0], rest[1], option);
     }
     return usageError(QStringLiteral("unknown command '%1'").arg(command));
 }

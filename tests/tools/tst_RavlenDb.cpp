@@ -244,7 +244,9 @@ void tst_RavlenDb::exportThenImportGivesSameBank()
 
     // A clinic's own bank, with quoting, replaces the 90 items of b.mdb and comes back out as it went in.
     writeFile(path(QStringLiteral("small.csv")), kSmallBank);
-    r = ravlenDb({QStringLiteral("import-items"), QStringLiteral("b.mdb"), QStringLiteral("small.csv")}, m_dir->path());
+    r = ravlenDb({QStringLiteral("import-items"), QStringLiteral("--force"), QStringLiteral("b.mdb"),
+                  QStringLiteral("small.csv")},
+                 m_dir->path());
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     {
         Db db(path(QStringLiteral("b.mdb")));
@@ -261,7 +263,8 @@ void tst_RavlenDb::exportThenImportGivesSameBank()
     QCOMPARE(fileBytes(path(QStringLiteral("small-out.csv"))), kSmallBank);
 
     // Importing the exported bundled bank restores it exactly.
-    r = ravlenDb({QStringLiteral("import-items"), QStringLiteral("b.mdb"), QStringLiteral("bundled.csv")},
+    r = ravlenDb({QStringLiteral("import-items"), QStringLiteral("b.mdb"), QStringLiteral("bundled.csv"),
+                  QStringLiteral("--force")},
                  m_dir->path());
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     r = ravlenDb({QStringLiteral("export-items"), QStringLiteral("b.mdb"), QStringLiteral("again.csv")}, m_dir->path());
@@ -332,7 +335,7 @@ void tst_RavlenDb::commandLine_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("help") << QStringList{"--help"} << 0 << QStringLiteral("import-items DATABASE CSV");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << QStringLiteral("import-items [--force] DATABASE CSV");
     QTest::newRow("help after a command") << QStringList{"create", "--help"} << 0 << QStringLiteral("Usage:");
     QTest::newRow("nothing") << QStringList{} << 2 << QStringLiteral("no command given");
     QTest::newRow("unknown command") << QStringList{"drop", "x"} << 2 << QStringLiteral("unknown command 'drop'");
