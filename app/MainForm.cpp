@@ -3,12 +3,14 @@
 
 #include "app/AboutForm.h"
 #include "app/MenuStyle.h"
+#include "data/DataModule.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/BalloonToolTip.h"
 #include "dialogs/ErrorReport.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/SvgPixmap.h"
 #include "dialogs/WindowGeometry.h"
+#include "results/ResultForm.h"
 
 #include <QCloseEvent>
 #include <QMenu>
@@ -85,7 +87,8 @@ void TfrmMain::FormShow()
 
 bool TfrmMain::FormCloseQuery()
 {
-    return SysMessage(QStringLiteral("خروج از برنامه"), QStringLiteral("از برنامه خارج شويم؟"), 1, 4, 2) == 1;
+    return SysMessage(QStringLiteral("خروج از برنامه"), QStringLiteral("از برنامه خارج شويم؟"), Buttons::YesNo,
+                      Icon::Question, DefaultButton::Second) == Answer::First;
 }
 
 void TfrmMain::N2Click()
@@ -96,8 +99,14 @@ void TfrmMain::N2Click()
 
 void TfrmMain::N3Click()
 {
-    // Review results: the results window opens here, modally; afterwards its participant boxes are
-    // emptied, its charts button disabled and the data module's qTest1 and qTest2 closed.
+    if (!frmResult)
+        return;
+    frmResult->exec();
+    // The next review starts with no participant shown and no report to print, and the scores are not kept
+    // open behind a closed window.
+    frmResult->clearParticipant();
+    Data->qTest1.close();
+    Data->qTest2.close();
 }
 
 void TfrmMain::N5Click()

@@ -6,6 +6,7 @@ class TData;
 class TfrmAbout;
 class TfrmMain;
 class TfrmMessage;
+class TfrmResult;
 class TfrmSearch;
 
 // Application-wide settings every window relies on: right-to-left layout, the embedded font, Qt's Persian
@@ -26,7 +27,7 @@ struct ApplicationWindows
     std::unique_ptr<TfrmMessage> message;
     // frmNewTest (the test window) comes here, before the data module.
     std::unique_ptr<TData> data;
-    // frmResult (the results window) comes here.
+    std::unique_ptr<TfrmResult> result;
     std::unique_ptr<TfrmSearch> search;
     std::unique_ptr<TfrmAbout> about;
 };

@@ -3,9 +3,9 @@
 
 #include "calendar/Clock.h"
 #include "controls/ShDateCtrls.h"
-#include "data/ProfileTexts.h"
 #include "data/DataModule.h"
 #include "data/DataSource.h"
+#include "data/ProfileTexts.h"
 #include "data/ZarkU.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/ErrorReport.h"
@@ -126,15 +126,15 @@ void TfrmSearch::setUpGrid()
 
     if (!Data)
         return;
-    m_gridModel = new DataGridModel(&Data->dsProfiles, profileColumns(), this);
-    grid->setModel(m_gridModel);
-    grid->setSelectionModel(m_gridModel->selectionModel());
+    auto* model = new DataGridModel(&Data->dsProfiles, profileColumns(), this);
+    grid->setModel(model);
+    grid->setSelectionModel(model->selectionModel());
     const QFontMetrics cells(grid->font());
     const QFontMetrics titles(grid->horizontalHeader()->font());
-    for (int column = 0; column < m_gridModel->columnCount(); ++column) {
-        const int width = m_gridModel->columnWidth(column);
-        grid->setColumnWidth(
-            column, width > 0 ? width : defaultColumnWidth(cells, titles, m_gridModel->columns()[column].title));
+    for (int column = 0; column < model->columnCount(); ++column) {
+        const int width = model->columnWidth(column);
+        grid->setColumnWidth(column,
+                             width > 0 ? width : defaultColumnWidth(cells, titles, model->columns()[column].title));
     }
     connect(grid, &QTableView::doubleClicked, this, guardedSlot(this, &TfrmSearch::RzBitBtn2Click));
 }
@@ -182,7 +182,9 @@ void TfrmSearch::btReturnClick()
 {
     TableDataSet& profiles = Data->tbProfiles;
     profiles.setFilter(SearchFilterText(criteria()));
-    profiles.setFiltered(true);
+    // With filtering on already, setting the text has applied it; switching it on again would filter twice.
+    if (!profiles.filtered())
+        profiles.setFiltered(true);
 }
 
 void TfrmSearch::RzBitBtn1Click()

@@ -11,8 +11,6 @@ namespace Ui {
 class TfrmSearch;
 }
 
-class DataGridModel;
-
 // The participant search window: finds profiles by any mix of details on the shared profiles dataset and hands
 // the chosen file number back to the window that opened it. The test and results windows open it modally and
 // afterwards read lbStatusText(): the file number, or "0" when nothing was chosen.
@@ -51,7 +49,6 @@ private:
     void restoreAndClose();
 
     const std::unique_ptr<Ui::TfrmSearch> m_ui;
-    DataGridModel* m_gridModel = nullptr;
     WindowPlacement m_placement{Placement::CentredEveryShow};
     // The profiles filter (empty when the dataset was not filtered) and record number at the last showing.
     QString SavedFilter;

@@ -2,6 +2,7 @@
 #include "dialogs/ErrorReport.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/PictureButtonStyle.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -171,8 +172,8 @@ void tst_MessageFrm::answers()
         if (QWidget* focus = QApplication::focusWidget())
             focusSeen = focus->objectName();
         static const QHash<QString, Qt::Key> keys{{"enter", Qt::Key_Return}, {"esc", Qt::Key_Escape},
-                                                 {"tab", Qt::Key_Tab},      {"backtab", Qt::Key_Backtab},
-                                                 {"left", Qt::Key_Left},    {"right", Qt::Key_Right}};
+                                                  {"tab", Qt::Key_Tab},      {"backtab", Qt::Key_Backtab},
+                                                  {"left", Qt::Key_Left},    {"right", Qt::Key_Right}};
         for (const QString& step : action.split(QLatin1Char(' '))) {
             if (keys.contains(step))
                 pressKey(dialog, keys[step]);
@@ -380,19 +381,6 @@ void tst_MessageFrm::laterShowingsStayWhereTheDialogWasLeft()
     QCOMPARE(again, moved);
 }
 
-// The width the ink of a picture spans, left of its first to right of its last non-white column.
-static int inkWidth(const QImage& image)
-{
-    int left = image.width(), right = -1;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 160) {
-                left = qMin(left, x);
-                right = qMax(right, x);
-            }
-    return right < left ? 0 : right - left + 1;
-}
-
 void tst_MessageFrm::ampersandInTheTextIsDrawn()
 {
     // A folder named in an error report: the button style of the whole application must not take the "&" for
@@ -407,8 +395,9 @@ void tst_MessageFrm::ampersandInTheTextIsDrawn()
     saveScreenshot(drawn, QStringLiteral("MessageFrm-ampersand"));
     const QFontMetrics metrics(frmMessage->findChild<QLabel*>(QStringLiteral("msgText"))->font());
     const int ampersand = metrics.horizontalAdvance(QLatin1Char('&'));
-    QVERIFY2(inkWidth(drawn) > metrics.horizontalAdvance(QStringLiteral("RD")) + ampersand / 2,
-             qPrintable(QStringLiteral("ink %1 px wide").arg(inkWidth(drawn))));
+    const int inkWidth = inkBounds(drawn, darkerThan(160)).width();
+    QVERIFY2(inkWidth > metrics.horizontalAdvance(QStringLiteral("RD")) + ampersand / 2,
+             qPrintable(QStringLiteral("ink %1 px wide").arg(inkWidth)));
     QCOMPARE(frmMessage->findChild<QLabel*>(QStringLiteral("msgText"))->text(), text);
 }
 
@@ -417,10 +406,18 @@ void tst_MessageFrm::screenshots_data()
     QTest::addColumn<int>("buttons");
     QTest::addColumn<int>("icon");
     QTest::addColumn<QString>("text");
-    QTest::newRow("message-set0-notice") << 0 << 3 << QStringLiteral("شماره پرونده را وارد کنيد.");
-    QTest::newRow("message-set1-question") << 1 << 4 << QStringLiteral("از برنامه خارج شويم؟");
-    QTest::newRow("message-set2-danger") << 2 << 2 << QStringLiteral("آزمون نيمه کاره مي ماند. ادامه مي دهيد؟");
-    QTest::newRow("message-set3-ok") << 3 << 1 << LongText;
+    QTest::addColumn<QStringList>("captions"); // the shown buttons, first (rightmost) first
+    QTest::addColumn<QString>("shield");
+    QTest::newRow("message-set0-notice") << 0 << 3 << QStringLiteral("شماره پرونده را وارد کنيد.")
+                                         << QStringList{"قبول"} << "amber";
+    QTest::newRow("message-set1-question")
+        << 1 << 4 << QStringLiteral("از برنامه خارج شويم؟") << QStringList{"بلي", "خير"} << "blue";
+    QTest::newRow("message-set2-danger") << 2 << 2 << QStringLiteral("آزمون نيمه کاره مي ماند. ادامه مي دهيد؟")
+                                         << QStringList{"ادامه", "انصراف"} << "red";
+    QTest::newRow("message-set3-ok") << 3 << 1 << LongText << QStringList{"بلي", "خير", "انصراف"} << "green";
+    QTest::newRow("message-no-icon") << 0 << 0 << QStringLiteral("بدون نشان") << QStringList{"قبول"} << "none";
+    QTest::newRow("message-unknown-icon")
+        << 1 << 5 << QStringLiteral("نشان ناشناخته") << QStringList{"بلي", "خير"} << "none";
 }
 
 void tst_MessageFrm::screenshots()
@@ -428,13 +425,32 @@ void tst_MessageFrm::screenshots()
     QFETCH(int, buttons);
     QFETCH(int, icon);
     QFETCH(QString, text);
-    QString path;
+    QFETCH(QStringList, captions);
+    QFETCH(QString, shield);
+
+    QImage picture;
+    QStringList shownCaptions;
+    QRect textArea;
+    QSize textNeeds;
     whenShown([&](TfrmMessage* dialog) {
-        path = saveScreenshot(dialog, QString::fromLatin1(QTest::currentDataTag()));
+        picture = dialog->grab().toImage();
+        saveScreenshot(picture, QString::fromLatin1(QTest::currentDataTag()));
+        for (int i = 1; i <= 3; ++i)
+            if (key(dialog, i)->isVisible())
+                shownCaptions << key(dialog, i)->text();
+        const auto* label = dialog->findChild<QLabel*>(QStringLiteral("msgText"));
+        textArea = label->geometry();
+        textNeeds = QSize(label->width(), label->heightForWidth(label->width()));
         QTest::mouseClick(key(dialog, 1), Qt::LeftButton);
     });
     QCOMPARE(SysMessage(QStringLiteral("پيغام سيستم"), text, buttons, icon, 1), 1);
-    QVERIFY(!path.isEmpty());
+    QVERIFY(!picture.isNull());
+    QCOMPARE(shownCaptions, captions);
+    // The shield sits at the right of the message area.
+    QCOMPARE(colourFamily(picture.copy(448, 8, 49, 48)), shield);
+    // The whole text is shown, above the buttons.
+    QVERIFY(textArea.height() >= textNeeds.height());
+    QVERIFY(textArea.bottom() < picture.height() - 32 - 4);
 }
 
 QTEST_MAIN(tst_MessageFrm)

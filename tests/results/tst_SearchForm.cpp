@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
@@ -97,6 +98,7 @@ private slots:
     void keys();
     void datePickerStartsEmptyInTheCurrentMonth();
     void centredOnTheMainWindowAtEveryShowing();
+    void tabGoesFromTheGridThroughTheCriteria();
     void screenshot();
 
 private:
@@ -225,8 +227,11 @@ void tst_SearchForm::search()
     typeText(child<QLineEdit>(m_window, "edAge"), age);
     child<QComboBox>(m_window, "cbGender")->setCurrentIndex(gender);
     child<QComboBox>(m_window, "cbGrade")->setCurrentIndex(grade);
+    const QSignalSpy refilled(&Data->tbProfiles, &DataSet::rowsReset);
     clickButton("btReturn");
 
+    // Once: with filtering on already, the grid is filled again only by the new text.
+    QCOMPARE(refilled.count(), 1);
     QCOMPARE(Data->tbProfiles.filter(), filter);
     QVERIFY(Data->tbProfiles.filtered());
     QCOMPARE(listedFileNos(grid()), listed);
@@ -301,11 +306,15 @@ void tst_SearchForm::lookedUpParticipantFirst()
     Data->tbProfiles.setFilter(QStringLiteral("FileNo=7"));
     Data->tbProfiles.setFiltered(true);
     QList<int> shown;
+    QWidget* focused = nullptr;
     runModal([&] {
         shown = listedFileNos(grid());
+        focused = QApplication::focusWidget();
         clickButton("RzBitBtn2");
     });
     QCOMPARE(shown, QList<int>{7});
+    // The grid comes first in the window's tab order and so has the focus: Enter there selects at once.
+    QCOMPARE(focused, grid());
     QCOMPARE(m_window->lbStatusText(), QStringLiteral("7"));
     QCOMPARE(Data->tbProfiles.filter(), QStringLiteral("FileNo=7"));
     QVERIFY(Data->tbProfiles.filtered());
@@ -406,6 +415,20 @@ void tst_SearchForm::centredOnTheMainWindowAtEveryShowing()
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & Qt::WindowMinMaxButtonsHint));
+}
+
+void tst_SearchForm::tabGoesFromTheGridThroughTheCriteria()
+{
+    QStringList visited;
+    runModal([&] {
+        for (int step = 0; step < 12; ++step) {
+            visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        clickButton("RzBitBtn1");
+    });
+    QCOMPARE(visited, QStringList({"RzDBGrid2", "edFileNo", "edDate", "edFName", "edLName", "edAge", "cbGender",
+                                   "cbGrade", "btReturn", "RzBitBtn1", "RzBitBtn2", "RzDBGrid2"}));
 }
 
 void tst_SearchForm::screenshot()
