@@ -57,9 +57,9 @@ void tst_Startup::windowsExistHiddenUntilTheMainWindowShows()
     QCOMPARE(frmMain, m_windows->main.get());
     QCOMPARE(frmResult, m_windows->result.get());
     QCOMPARE(frmSearch, m_windows->search.get());
-    for (QWidget* window : {static_cast<QWidget*>(frmMain), static_cast<QWidget*>(frmMessage),
-                            static_cast<QWidget*>(frmResult), static_cast<QWidget*>(frmSearch),
-                            static_cast<QWidget*>(frmAbout)})
+    for (QWidget* window :
+         {static_cast<QWidget*>(frmMain), static_cast<QWidget*>(frmMessage), static_cast<QWidget*>(frmResult),
+          static_cast<QWidget*>(frmSearch), static_cast<QWidget*>(frmAbout)})
         QVERIFY(!window->isVisible());
     frmMain->show();
     QVERIFY(QTest::qWaitForWindowExposed(frmMain));
