@@ -6,6 +6,7 @@
 #include "dialogs/AppFonts.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/PictureButtonStyle.h"
+#include "testing/NewTestForm.h"
 
 #include <QApplication>
 
@@ -26,7 +27,8 @@ ApplicationWindows::ApplicationWindows()
     frmMain = main.get();
     message = std::make_unique<TfrmMessage>();
     frmMessage = message.get();
-    // 3. frmNewTest, the test window.
+    newTest = std::make_unique<TfrmNewTest>();
+    frmNewTest = newTest.get();
     data = std::make_unique<TData>();
     Data = data.get();
     // The main window's first showing connects to Ravlen.mdb in the working directory and opens tbProfiles.
@@ -42,6 +44,7 @@ ApplicationWindows::~ApplicationWindows()
     about.reset();
     Data = nullptr;
     data.reset();
+    newTest.reset();
     message.reset();
     main.reset();
 }

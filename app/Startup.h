@@ -6,6 +6,7 @@ class TData;
 class TfrmAbout;
 class TfrmMain;
 class TfrmMessage;
+class TfrmNewTest;
 
 // Application-wide settings every window relies on: right-to-left layout, the embedded font, Qt's Persian
 // translation and the button style. Call once, after QApplication exists.
@@ -23,7 +24,7 @@ struct ApplicationWindows
 
     std::unique_ptr<TfrmMain> main;
     std::unique_ptr<TfrmMessage> message;
-    // frmNewTest (the test window) comes here, before the data module.
+    std::unique_ptr<TfrmNewTest> newTest;
     std::unique_ptr<TData> data;
     // frmResult (the results window) and frmSearch (the search window) come here, in that order.
     std::unique_ptr<TfrmAbout> about;
