@@ -6,6 +6,7 @@
 #include "dialogs/AppFonts.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/PictureButtonStyle.h"
+#include "results/SearchForm.h"
 #include "testing/NewTestForm.h"
 
 #include <QApplication>
@@ -34,7 +35,8 @@ ApplicationWindows::ApplicationWindows()
     // The main window's first showing connects to Ravlen.mdb in the working directory and opens tbProfiles.
     main->setConnectStep([] { Data->ConnectToWorkingDirectoryDatabase(); });
     // 5. frmResult, the results window.
-    // 6. frmSearch, the search window.
+    search = std::make_unique<TfrmSearch>();
+    frmSearch = search.get();
     about = std::make_unique<TfrmAbout>();
     frmAbout = about.get();
 }
@@ -42,6 +44,7 @@ ApplicationWindows::ApplicationWindows()
 ApplicationWindows::~ApplicationWindows()
 {
     about.reset();
+    search.reset();
     Data = nullptr;
     data.reset();
     newTest.reset();

@@ -7,6 +7,7 @@ class TfrmAbout;
 class TfrmMain;
 class TfrmMessage;
 class TfrmNewTest;
+class TfrmSearch;
 
 // Application-wide settings every window relies on: right-to-left layout, the embedded font, Qt's Persian
 // translation and the button style. Call once, after QApplication exists.
@@ -26,6 +27,7 @@ struct ApplicationWindows
     std::unique_ptr<TfrmMessage> message;
     std::unique_ptr<TfrmNewTest> newTest;
     std::unique_ptr<TData> data;
-    // frmResult (the results window) and frmSearch (the search window) come here, in that order.
+    // frmResult (the results window) comes here.
+    std::unique_ptr<TfrmSearch> search;
     std::unique_ptr<TfrmAbout> about;
 };

@@ -1,0 +1,238 @@
+#include "results/SearchForm.h"
+#include "ui_SearchForm.h"
+
+#include "calendar/Clock.h"
+#include "data/DataModule.h"
+#include "data/DataSource.h"
+#include "data/ZarkU.h"
+#include "dialogs/AppFonts.h"
+#include "dialogs/ErrorReport.h"
+#include "dialogs/PictureButtonStyle.h"
+#include "dialogs/SvgPixmap.h"
+#include "dialogs/WindowGeometry.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QShowEvent>
+
+TfrmSearch* frmSearch = nullptr;
+
+namespace {
+
+const QString designFontName = QStringLiteral("Tahoma");
+
+QStringList genderItems()
+{
+    return {QStringLiteral("همه موارد"), QStringLiteral("مونت"), QStringLiteral("مذکر")};
+}
+
+QStringList gradeItems()
+{
+    return {QStringLiteral("همه موارد"),        QStringLiteral("زير ديپلم"),    QStringLiteral("ديپلم"),
+            QStringLiteral("فوق ديپلم"),        QStringLiteral("ليسانس"),       QStringLiteral("فوق ليسانس"),
+            QStringLiteral("دکتراي غير پزشکي"), QStringLiteral("دکتراي پزشکي"), QStringLiteral("مدارک حوزه علميه")};
+}
+
+// The grid's columns, right to left. Width 0 takes the default width of the field.
+QList<GridColumn> profileColumns()
+{
+    return {
+        {QStringLiteral("FileNo"), QStringLiteral("پرونده"), 50},
+        {QStringLiteral("Date"), QStringLiteral("تاريخ آزمون"), 0},
+        {QStringLiteral("GenderText"), QStringLiteral("جنسيت"), 0},
+        {QStringLiteral("FName"), QStringLiteral("نام"), 150},
+        {QStringLiteral("LName"), QStringLiteral("نام خانوادگي"), 150},
+        {QStringLiteral("Age"), QStringLiteral("سن"), 40},
+        {QStringLiteral("GradeText"), QStringLiteral("تحصيلات"), 150},
+    };
+}
+
+// A column without a width of its own is as wide as ten characters (Date and GenderText both hold ten) or its
+// title, whichever is wider, with a little room either side.
+int defaultColumnWidth(const QFontMetrics& cells, const QFontMetrics& titles, const QString& title)
+{
+    constexpr int fieldCharacters = 10;
+    constexpr int padding = 8;
+    return qMax(cells.horizontalAdvance(QLatin1Char('0')) * fieldCharacters, titles.horizontalAdvance(title)) + padding;
+}
+
+} // namespace
+
+TfrmSearch::TfrmSearch(QWidget* parent) : QDialog(parent), m_ui(new Ui::TfrmSearch)
+{
+    m_ui->setupUi(this);
+    // A tool window whose only caption button is the close box.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(711, 448);
+    const QFont windowFont = designFont(designFontName, 12);
+    setFont(windowFont);
+    // The group box's bold caption font must not reach the boxes inside it.
+    m_ui->grpInfo->setFont(designFont(designFontName, 11, true));
+    for (QWidget* child : m_ui->grpInfo->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->setFont(windowFont);
+    // The labels size themselves to their text from the left edge the layout gives them.
+    for (QLabel* label : {m_ui->labelFileNo, m_ui->labelDate, m_ui->labelFName, m_ui->labelLName, m_ui->labelAge,
+                          m_ui->labelGender, m_ui->labelGrade})
+        label->adjustSize();
+
+    setUpCriteriaBoxes();
+    setUpButtons();
+    setUpGrid();
+}
+
+TfrmSearch::~TfrmSearch()
+{
+    if (frmSearch == this)
+        frmSearch = nullptr;
+}
+
+void TfrmSearch::setUpCriteriaBoxes()
+{
+    m_ui->cbGender->addItems(genderItems());
+    m_ui->cbGrade->addItems(gradeItems());
+
+    // Empty at first, but holding today, so its calendar and typed days start in the current month.
+    TExShDatePicker* picker = m_ui->edDate;
+    picker->SetCalendarOptions(mcoToday | mcoTodayCircle | mcoTrailingDays | mcoSelectTrailDays | mcoMonthButtons |
+                               mcoYearEditor);
+    picker->SetChecked(false);
+    picker->SetFormattedHint(true);
+    picker->SetHighlightRequired(true);
+    picker->SetAllowNull(true);
+    picker->SetDate(Clock::today());
+    picker->SetUseCurrentDate(false);
+    picker->SetIsNull(true);
+}
+
+void TfrmSearch::setUpButtons()
+{
+    const QSize pictureSize(16, 16);
+    m_ui->btReturn->setIcon(svgIcon(QStringLiteral(":/search/search.svg"), pictureSize));
+    m_ui->RzBitBtn1->setIcon(svgIcon(QStringLiteral(":/search/return.svg"), pictureSize));
+    m_ui->RzBitBtn2->setIcon(svgIcon(QStringLiteral(":/search/select.svg"), pictureSize));
+    for (QPushButton* button : {m_ui->btReturn, m_ui->RzBitBtn1, m_ui->RzBitBtn2})
+        button->setStyle(PictureButtonStyle::shared());
+
+    connect(m_ui->btReturn, &QPushButton::clicked, this, guardedSlot(this, &TfrmSearch::btReturnClick));
+    connect(m_ui->RzBitBtn1, &QPushButton::clicked, this, guardedSlot(this, &TfrmSearch::RzBitBtn1Click));
+    connect(m_ui->RzBitBtn2, &QPushButton::clicked, this, guardedSlot(this, &TfrmSearch::RzBitBtn2Click));
+}
+
+void TfrmSearch::setUpGrid()
+{
+    QTableView* grid = m_ui->RzDBGrid2;
+    grid->horizontalHeader()->setFont(designFont(designFontName, 12, true));
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+    // The highlighted row stays visible while the focus is in the criteria boxes.
+    QPalette palette = grid->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    grid->setPalette(palette);
+
+    if (!Data)
+        return;
+    m_gridModel = new DataGridModel(&Data->dsProfiles, profileColumns(), this);
+    grid->setModel(m_gridModel);
+    grid->setSelectionModel(m_gridModel->selectionModel());
+    const QFontMetrics cells(grid->font());
+    const QFontMetrics titles(grid->horizontalHeader()->font());
+    for (int column = 0; column < m_gridModel->columnCount(); ++column) {
+        const int width = m_gridModel->columnWidth(column);
+        grid->setColumnWidth(
+            column, width > 0 ? width : defaultColumnWidth(cells, titles, m_gridModel->columns()[column].title));
+    }
+    grid->installEventFilter(this);
+    connect(grid, &QTableView::doubleClicked, this, guardedSlot(this, &TfrmSearch::RzBitBtn2Click));
+}
+
+QString TfrmSearch::lbStatusText() const
+{
+    return m_ui->lbStatus->text();
+}
+
+SearchCriteria TfrmSearch::criteria() const
+{
+    SearchCriteria c;
+    c.fileNoText = m_ui->edFileNo->text();
+    c.fileNo = c.fileNoText.toLongLong();
+    if (!m_ui->edDate->IsNull())
+        c.date = m_ui->edDate->Date();
+    c.firstName = m_ui->edFName->text();
+    c.lastName = m_ui->edLName->text();
+    c.ageText = m_ui->edAge->text();
+    c.age = c.ageText.toLongLong();
+    c.genderIndex = m_ui->cbGender->currentIndex();
+    c.gradeIndex = m_ui->cbGrade->currentIndex();
+    return c;
+}
+
+void TfrmSearch::FormShow()
+{
+    m_ui->lbStatus->setText(QStringLiteral("0"));
+    TableDataSet& profiles = Data->tbProfiles;
+    SavedFilter = IfThenVar(profiles.filtered(), profiles.filter(), QString());
+    SavedRecNo = profiles.recNo();
+}
+
+void TfrmSearch::btReturnClick()
+{
+    TableDataSet& profiles = Data->tbProfiles;
+    profiles.setFilter(SearchFilterText(criteria()));
+    profiles.setFiltered(true);
+}
+
+void TfrmSearch::RzBitBtn1Click()
+{
+    m_ui->lbStatus->setText(QStringLiteral("0"));
+    restoreAndClose();
+}
+
+void TfrmSearch::RzBitBtn2Click()
+{
+    const TableDataSet& profiles = Data->tbProfiles;
+    m_ui->lbStatus->setText(profiles.recordCount() > 0
+                                ? QString::number(profiles.fieldByName(QStringLiteral("FileNo")).asInteger())
+                                : QStringLiteral("0"));
+    restoreAndClose();
+}
+
+void TfrmSearch::restoreAndClose()
+{
+    TableDataSet& profiles = Data->tbProfiles;
+    profiles.setFilter(SavedFilter);
+    profiles.setFiltered(!SavedFilter.isEmpty());
+    profiles.setRecNo(SavedRecNo);
+    close();
+}
+
+void TfrmSearch::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    centreWindowOver(this, applicationMainWindow());
+    guarded([this] { FormShow(); });
+}
+
+void TfrmSearch::keyPressEvent(QKeyEvent* event)
+{
+    // The window closes only through its buttons and its close box.
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+bool TfrmSearch::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->RzDBGrid2 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            guarded([this] { RzBitBtn2Click(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

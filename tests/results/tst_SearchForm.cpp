@@ -1,0 +1,450 @@
+#include "results/SearchForm.h"
+
+#include "calendar/Clock.h"
+#include "calendar/ShDateUtils.h"
+#include "controls/ShDateCtrls.h"
+#include "data/DataModule.h"
+#include "data/Schema.h"
+#include "data/ZarkU.h"
+#include "dialogs/AppFonts.h"
+#include "tests/support/Screenshot.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// The participants every case searches, in the order they are registered (the grid's order).
+//  FileNo  Date        FName    LName      Age Gender Grade
+//  12      1403/02/10  مريم     کريمي      30  0      3
+//  7       1403/05/01  علي      رضايي      30  1      1
+//  25      1402/12/29  سارا     O'Brien    41  0      3
+//  3       1403/02/10  رضا      احمدي      25  1      7
+void addProfiles(DbConnection& db)
+{
+    db.execute(QStringLiteral("INSERT INTO Profiles VALUES "
+                              "(12, '1403/02/10', 'مريم', 'کريمي', 30, 0, 3, 'AAAAAAAAAAAAAAA', 1),"
+                              "(7, '1403/05/01', 'علي', 'رضايي', 30, 1, 1, 'BBBBBBBBBBBBBBB', 1),"
+                              "(25, '1402/12/29', 'سارا', 'O''Brien', 41, 0, 3, 'CCCCCCCCCCCCCCC', 0),"
+                              "(3, '1403/02/10', 'رضا', 'احمدي', 25, 1, 7, 'DDDDDDDDDDDDDDD', 1)"));
+}
+
+template <typename T> T* child(QWidget* window, const char* name)
+{
+    T* widget = window->findChild<T*>(QLatin1String(name));
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+// Types text as the keyboard would, Persian letters included.
+void typeText(QWidget* box, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(box, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// The file numbers the grid lists, top to bottom.
+QList<int> listedFileNos(QTableView* grid)
+{
+    QList<int> fileNos;
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        fileNos << grid->model()->index(row, 0).data().toInt();
+    return fileNos;
+}
+
+void clickRow(QTableView* grid, int row)
+{
+    const QRect cell = grid->visualRect(grid->model()->index(row, 3));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+}
+
+} // namespace
+
+class tst_SearchForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void search_data();
+    void search();
+    void nameWithQuoteIsFound();
+    void handBack_data();
+    void handBack();
+    void closeBoxKeepsTheSearch();
+    void lookedUpParticipantFirst();
+    void criteriaKeptBetweenShowings();
+    void keys_data();
+    void keys();
+    void datePickerStartsEmptyInTheCurrentMonth();
+    void screenshot();
+
+private:
+    // Shows the window modally and runs `interact` inside; the window must be closed by then.
+    void runModal(const std::function<void()>& interact);
+    QTableView* grid() { return child<QTableView>(m_window, "RzDBGrid2"); }
+    void clickButton(const char* name) { QTest::mouseClick(child<QPushButton>(m_window, name), Qt::LeftButton); }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<TData> m_data;
+    TfrmSearch* m_window = nullptr;
+};
+
+void tst_SearchForm::initTestCase()
+{
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    QVERIFY(registerApplicationFonts());
+    QApplication::setFont(designFont(QStringLiteral("Tahoma"), 12));
+    const QString fileName = QDir(m_folder.path()).filePath(QStringLiteral("Ravlen.mdb"));
+    Schema::createDatabaseFile(fileName);
+    {
+        DbConnection db;
+        db.setConnectionString(JetConnectionString(fileName, QString()));
+        db.open();
+        addProfiles(db);
+    }
+    m_data = std::make_unique<TData>();
+    Data = m_data.get();
+    Data->ConnectToDatabase(fileName);
+}
+
+void tst_SearchForm::init()
+{
+    Data->tbProfiles.setFilter(QString());
+    Data->tbProfiles.setFiltered(false);
+    m_window = new TfrmSearch;
+    frmSearch = m_window;
+}
+
+void tst_SearchForm::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+}
+
+void tst_SearchForm::cleanupTestCase()
+{
+    Data = nullptr;
+    m_data.reset();
+}
+
+void tst_SearchForm::runModal(const std::function<void()>& interact)
+{
+    bool ran = false;
+    QTimer::singleShot(0, m_window, [&] {
+        ran = true;
+        QTimer::singleShot(5000, m_window, [this] { m_window->done(QDialog::Rejected); }); // never hang the suite
+        interact();
+    });
+    m_window->exec();
+    QVERIFY(ran);
+}
+
+void tst_SearchForm::search_data()
+{
+    QTest::addColumn<QString>("fileNo");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("firstName");
+    QTest::addColumn<QString>("lastName");
+    QTest::addColumn<QString>("age");
+    QTest::addColumn<int>("gender");
+    QTest::addColumn<int>("grade");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QList<int>>("listed");
+
+    const QList<int> everyone{12, 7, 25, 3};
+    QTest::newRow("file number alone") << "12"
+                                       << ""
+                                       << ""
+                                       << ""
+                                       << "" << 0 << 0 << "(Fileno=12)" << QList<int>{12};
+    QTest::newRow("female with grade code 3") << ""
+                                              << ""
+                                              << ""
+                                              << ""
+                                              << "" << 1 << 4 << "(Gender=0) And (Grade=3)" << QList<int>{12, 25};
+    QTest::newRow("file number, age, male")
+        << "7"
+        << ""
+        << ""
+        << ""
+        << "30" << 2 << 0 << "(Fileno=7) And (Age=30) And (Gender=1)" << QList<int>{7};
+    QTest::newRow("test date matches the registered day") << ""
+                                                          << "1403/02/10"
+                                                          << ""
+                                                          << ""
+                                                          << "" << 0 << 0 << "(Date='1403/02/10')" << QList<int>{12, 3};
+    QTest::newRow("Persian first name and age") << ""
+                                                << ""
+                                                << "علي"
+                                                << ""
+                                                << "30" << 0 << 0 << "(FName='علي') And (Age=30)" << QList<int>{7};
+    QTest::newRow("every criterion, in the fixed order")
+        << "12"
+        << "1403/02/10"
+        << "مريم"
+        << "کريمي"
+        << "30" << 1 << 4
+        << "(Fileno=12) And (Date='1403/02/10') And (FName='مريم') And (LName='کريمي') And (Age=30) And "
+           "(Gender=0) And (Grade=3)"
+        << QList<int>{12};
+    QTest::newRow("name typed with a blank is not trimmed") << ""
+                                                            << ""
+                                                            << " مريم"
+                                                            << ""
+                                                            << "" << 0 << 0 << "(FName=' مريم')" << QList<int>{};
+    QTest::newRow("blank-only surname adds nothing") << ""
+                                                     << ""
+                                                     << ""
+                                                     << "   "
+                                                     << "" << 0 << 0 << "" << everyone;
+    QTest::newRow("0 file number and 0 age add nothing") << "0"
+                                                         << ""
+                                                         << ""
+                                                         << ""
+                                                         << "0" << 0 << 0 << "" << everyone;
+    QTest::newRow("no criterion lists everyone") << ""
+                                                 << ""
+                                                 << ""
+                                                 << ""
+                                                 << "" << 0 << 0 << "" << everyone;
+    QTest::newRow("nobody matches") << "999"
+                                    << ""
+                                    << ""
+                                    << ""
+                                    << "" << 0 << 0 << "(Fileno=999)" << QList<int>{};
+}
+
+void tst_SearchForm::search()
+{
+    QFETCH(QString, fileNo);
+    QFETCH(QString, date);
+    QFETCH(QString, firstName);
+    QFETCH(QString, lastName);
+    QFETCH(QString, age);
+    QFETCH(int, gender);
+    QFETCH(int, grade);
+    QFETCH(QString, filter);
+    QFETCH(QList<int>, listed);
+
+    // Start from a filter that the search must replace.
+    Data->tbProfiles.setFilter(QStringLiteral("FileNo=25"));
+    Data->tbProfiles.setFiltered(true);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    typeText(child<QLineEdit>(m_window, "edFileNo"), fileNo);
+    if (!date.isEmpty()) {
+        // The picker takes a pasted date as the operator would copy it from elsewhere.
+        auto* picker = child<TExShDatePicker>(m_window, "edDate");
+        picker->setFocus();
+        QApplication::clipboard()->setText(date);
+        QTest::keyClick(picker, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(!picker->IsNull());
+    }
+    typeText(child<QLineEdit>(m_window, "edFName"), firstName);
+    typeText(child<QLineEdit>(m_window, "edLName"), lastName);
+    typeText(child<QLineEdit>(m_window, "edAge"), age);
+    child<QComboBox>(m_window, "cbGender")->setCurrentIndex(gender);
+    child<QComboBox>(m_window, "cbGrade")->setCurrentIndex(grade);
+    clickButton("btReturn");
+
+    QCOMPARE(Data->tbProfiles.filter(), filter);
+    QVERIFY(Data->tbProfiles.filtered());
+    QCOMPARE(listedFileNos(grid()), listed);
+}
+
+void tst_SearchForm::nameWithQuoteIsFound()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    typeText(child<QLineEdit>(m_window, "edLName"), QStringLiteral("O'Brien"));
+    clickButton("btReturn");
+    QCOMPARE(Data->tbProfiles.filter(), QStringLiteral("(LName='O''Brien')"));
+    QCOMPARE(listedFileNos(grid()), QList<int>{25});
+}
+
+void tst_SearchForm::handBack_data()
+{
+    QTest::addColumn<QString>("surname");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("status");
+
+    QTest::newRow("Select gives the highlighted row") << "" << 2 << "RzBitBtn2"
+                                                      << "25";
+    QTest::newRow("Select after a search") << "احمدي" << 0 << "RzBitBtn2"
+                                           << "3";
+    QTest::newRow("Select on an empty result") << "نيست" << -1 << "RzBitBtn2"
+                                               << "0";
+    QTest::newRow("Return") << "" << 1 << "RzBitBtn1"
+                            << "0";
+}
+
+void tst_SearchForm::handBack()
+{
+    QFETCH(QString, surname);
+    QFETCH(int, row);
+    QFETCH(QString, button);
+    QFETCH(QString, status);
+
+    // The caller's profiles position, which leaving with a button puts back.
+    TableDataSet& profiles = Data->tbProfiles;
+    profiles.setRecNo(2);
+    runModal([&] {
+        QCOMPARE(m_window->lbStatusText(), QStringLiteral("0"));
+        typeText(child<QLineEdit>(m_window, "edLName"), surname);
+        clickButton("btReturn");
+        if (row >= 0)
+            clickRow(grid(), row);
+        clickButton(qPrintable(button));
+    });
+    QVERIFY(!m_window->isVisible());
+    QCOMPARE(m_window->lbStatusText(), status);
+    QCOMPARE(profiles.filtered(), false);
+    QCOMPARE(profiles.filter(), QString());
+    QCOMPARE(profiles.recordCount(), 4);
+    QCOMPARE(profiles.recNo(), 2);
+}
+
+void tst_SearchForm::closeBoxKeepsTheSearch()
+{
+    Data->tbProfiles.setRecNo(4);
+    runModal([&] {
+        child<QComboBox>(m_window, "cbGender")->setCurrentIndex(1);
+        clickButton("btReturn");
+        clickRow(grid(), 1);
+        QCloseEvent close;
+        QApplication::sendEvent(m_window->windowHandle(), &close);
+    });
+    QVERIFY(!m_window->isVisible());
+    QCOMPARE(m_window->lbStatusText(), QStringLiteral("0"));
+    QCOMPARE(Data->tbProfiles.filter(), QStringLiteral("(Gender=0)"));
+    QVERIFY(Data->tbProfiles.filtered());
+    QCOMPARE(Data->tbProfiles.fieldByName(QStringLiteral("FileNo")).asInteger(), 25);
+}
+
+void tst_SearchForm::lookedUpParticipantFirst()
+{
+    // The results window's look-up leaves the profiles filtered to its participant.
+    Data->tbProfiles.setFilter(QStringLiteral("FileNo=7"));
+    Data->tbProfiles.setFiltered(true);
+    QList<int> shown;
+    runModal([&] {
+        shown = listedFileNos(grid());
+        clickButton("RzBitBtn2");
+    });
+    QCOMPARE(shown, QList<int>{7});
+    QCOMPARE(m_window->lbStatusText(), QStringLiteral("7"));
+    QCOMPARE(Data->tbProfiles.filter(), QStringLiteral("FileNo=7"));
+    QVERIFY(Data->tbProfiles.filtered());
+    QCOMPARE(Data->tbProfiles.recNo(), 1);
+}
+
+void tst_SearchForm::criteriaKeptBetweenShowings()
+{
+    runModal([&] {
+        typeText(child<QLineEdit>(m_window, "edFName"), QStringLiteral("سارا"));
+        child<QComboBox>(m_window, "cbGrade")->setCurrentIndex(4);
+        clickButton("RzBitBtn1");
+    });
+    QString filter;
+    runModal([&] {
+        clickButton("btReturn");
+        filter = Data->tbProfiles.filter();
+        clickButton("RzBitBtn1");
+    });
+    QCOMPARE(filter, QStringLiteral("(FName='سارا') And (Grade=3)"));
+}
+
+void tst_SearchForm::keys_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("filter"); // after the key; "-" when no search ran
+    QTest::addColumn<QString>("status"); // "-" while the window stays open
+
+    QTest::newRow("Enter in the file number runs Search") << "edFileNo" << int(Qt::Key_Return) << "(Fileno=3)"
+                                                          << "-";
+    QTest::newRow("Enter on the keypad too") << "edFName" << int(Qt::Key_Enter) << "(Fileno=3)"
+                                             << "-";
+    QTest::newRow("Enter in a list runs Search") << "cbGender" << int(Qt::Key_Return) << "(Fileno=3)"
+                                                 << "-";
+    QTest::newRow("Enter in the date picker runs Search") << "edDate" << int(Qt::Key_Return) << "(Fileno=3)"
+                                                          << "-";
+    QTest::newRow("Enter on the grid runs Select") << "RzDBGrid2" << int(Qt::Key_Return) << "-"
+                                                   << "12";
+    QTest::newRow("Escape does nothing") << "edLName" << int(Qt::Key_Escape) << "-"
+                                         << "-";
+}
+
+void tst_SearchForm::keys()
+{
+    QFETCH(QString, box);
+    QFETCH(int, key);
+    QFETCH(QString, filter);
+    QFETCH(QString, status);
+
+    bool open = false;
+    QString filterAfter;
+    runModal([&] {
+        typeText(child<QLineEdit>(m_window, "edFileNo"), QStringLiteral("3"));
+        auto* target = m_window->findChild<QWidget*>(box);
+        QVERIFY(target);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key));
+        open = m_window->isVisible();
+        filterAfter = Data->tbProfiles.filtered() ? Data->tbProfiles.filter() : QStringLiteral("-");
+        if (open)
+            m_window->close();
+    });
+    QCOMPARE(open, status == QLatin1String("-"));
+    if (!open)
+        QCOMPARE(m_window->lbStatusText(), status);
+    else
+        QCOMPARE(filterAfter, filter);
+}
+
+void tst_SearchForm::datePickerStartsEmptyInTheCurrentMonth()
+{
+    Clock::setFixed(ShEncodeDate(1403, 7, 15));
+    TfrmSearch window;
+    Clock::useSystem();
+    auto* picker = child<TExShDatePicker>(&window, "edDate");
+    QVERIFY(picker->IsNull());
+    QCOMPARE(picker->Date(), ShEncodeDate(1403, 7, 15));
+    QCOMPARE(window.lbStatusText(), QStringLiteral("0"));
+}
+
+void tst_SearchForm::screenshot()
+{
+    QString path;
+    runModal([&] {
+        typeText(child<QLineEdit>(m_window, "edFName"), QStringLiteral("مريم"));
+        clickRow(grid(), 2);
+        path = saveScreenshot(m_window, QStringLiteral("search-window"));
+        m_window->close();
+    });
+    QVERIFY(!path.isEmpty());
+}
+
+QTEST_MAIN(tst_SearchForm)
+#include "tst_SearchForm.moc"
