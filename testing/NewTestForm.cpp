@@ -13,6 +13,7 @@
 #include "dialogs/PictureButtonStyle.h"
 #include "dialogs/SvgPixmap.h"
 #include "dialogs/WindowGeometry.h"
+#include "results/SearchForm.h"
 #include "testing/AnswerKeys.h"
 
 #include <QDir>
@@ -106,8 +107,8 @@ void TfrmNewTest::setUpFonts()
     }
     m_ui->lbQuestion->setFont(designFont(tahoma, 16));
     // The single-line captions take the width of their text from the left edge the layout gives them.
-    for (QLabel* label : {m_ui->lblFileNo, m_ui->lblDate, m_ui->lblFName, m_ui->lblLName, m_ui->lblAge,
-                          m_ui->lblGender, m_ui->lblGrade, m_ui->RzLabel8})
+    for (QLabel* label : {m_ui->labelFileNo, m_ui->labelDate, m_ui->labelFName, m_ui->labelLName, m_ui->labelAge,
+                          m_ui->labelGender, m_ui->labelGrade, m_ui->RzLabel8})
         label->adjustSize();
 }
 
@@ -271,6 +272,14 @@ void TfrmNewTest::Help1Click()
 {
     if (focusWidget() != m_ui->edFileNo)
         return;
+    if (!frmSearch)
+        throw std::logic_error("The search window has not been created");
+    frmSearch->exec();
+    const int chosen = frmSearch->lbStatusText().toInt();
+    if (chosen > 0) {
+        m_ui->edFileNo->setValue(chosen);
+        edFileNoExit();
+    }
 }
 
 void TfrmNewTest::btStartClick()

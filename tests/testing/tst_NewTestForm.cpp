@@ -5,6 +5,7 @@
 #include "dialogs/AppFonts.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/NumericEdit.h"
+#include "results/SearchForm.h"
 #include "testing/NewTestForm.h"
 #include "tests/support/FixedClock.h"
 #include "tests/support/MessageSeam.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -56,6 +58,8 @@ private slots:
     void leavingTheAgeBoxLooksUpToo();
     void enterInTheFileNumberMovesOnAndStartsNothing();
     void lookUpIgnoresTheFilterOtherWindowsLeft();
+    void f1HandsBackTheParticipantChosenInTheSearch();
+    void f1ElsewhereDoesNothing();
     void nothingIsWritten_data();
     void nothingIsWritten();
     void newFormDuringATestAnsweredNoChangesNothing();
@@ -341,6 +345,53 @@ void tst_NewTestForm::lookUpIgnoresTheFilterOtherWindowsLeft()
     lookUp(7);
     QCOMPARE(find<QPushButton>("btStart")->text(), retestCaption);
     QCOMPARE(find<QLineEdit>("edFName")->text(), QStringLiteral("نفر 7"));
+}
+
+void tst_NewTestForm::f1HandsBackTheParticipantChosenInTheSearch()
+{
+    for (int fileNo : {50, 51}) {
+        ParticipantSpec participant;
+        participant.fileNo = fileNo;
+        participant.firstName = QStringLiteral("نفر %1").arg(fileNo);
+        addParticipant(participant);
+    }
+    TfrmSearch search;
+    frmSearch = &search;
+    QWidget* fileNo = find<QWidget>("edFileNo");
+    fileNo->setFocus();
+    driveModal([&] { QTest::keyClick(fileNo, Qt::Key_F1); },
+               [&](QWidget* modal) {
+                   QCOMPARE(modal, &search);
+                   QWidget* criterion = modal->findChild<QWidget*>(QStringLiteral("edFileNo"));
+                   criterion->setFocus();
+                   QTest::keyClicks(criterion, QStringLiteral("51"));
+                   clickButton(modal->findChild<QWidget*>(QStringLiteral("btReturn")));
+                   clickButton(modal->findChild<QWidget*>(QStringLiteral("RzBitBtn2")));
+               });
+    frmSearch = nullptr;
+    QCOMPARE(find<NumericEdit>("edFileNo")->value(), 51);
+    QCOMPARE(find<QPushButton>("btStart")->text(), retestCaption);
+    QCOMPARE(find<QLineEdit>("edFName")->text(), QStringLiteral("نفر 51"));
+}
+
+void tst_NewTestForm::f1ElsewhereDoesNothing()
+{
+    TfrmSearch search;
+    frmSearch = &search;
+    QWidget* fName = find<QWidget>("edFName");
+    fName->setFocus();
+    bool searchOpened = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            searchOpened = true;
+            modal->close();
+        }
+    });
+    QTest::keyClick(fName, Qt::Key_F1);
+    QApplication::processEvents();
+    frmSearch = nullptr;
+    QVERIFY(!searchOpened);
+    QCOMPARE(QApplication::focusWidget(), fName);
 }
 
 void tst_NewTestForm::nothingIsWritten_data()
