@@ -1,28 +1,16 @@
 #include "controls/Beep.h"
 
-#include <QApplication>
+#include "dialogs/WindowBeep.h"
 
 #include <utility>
 
-namespace {
-
-std::function<void()>& beepHook()
-{
-    static std::function<void()> hook;
-    return hook;
-}
-
-} // namespace
-
+// The date controls share the windows' beep, so one hook in a test hears every refusal of a window.
 void SystemBeep()
 {
-    if (const auto& hook = beepHook())
-        hook();
-    else
-        QApplication::beep();
+    windowBeep();
 }
 
 std::function<void()> SetSystemBeepHook(std::function<void()> hook)
 {
-    return std::exchange(beepHook(), std::move(hook));
+    return setWindowBeepHook(std::move(hook));
 }

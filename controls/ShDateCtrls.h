@@ -1052,3 +1052,13 @@ class TExShDatePicker : public TCustomExShDatePicker
 public:
     explicit TExShDatePicker(QWidget* parent = nullptr);
 };
+
+// ------------------------------------------------------------------------------------------------------------------
+// The settings the program's windows give their date pickers (the test and search windows): every calendar
+// option but the months menu, the check box state off, the tooltip showing the value, and the red mark while
+// a nullable picker is empty. The search window adds its null settings afterwards.
+
+inline constexpr TMonthCalOptions WindowCalendarOptions = TMonthCalOptions(
+    mcoToday | mcoTodayCircle | mcoTrailingDays | mcoSelectTrailDays | mcoMonthButtons | mcoYearEditor);
+
+void applyWindowPickerSettings(TExShDatePicker* picker);

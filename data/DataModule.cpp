@@ -1,43 +1,13 @@
 #include "data/DataModule.h"
 
+#include "data/ProfileTexts.h"
+#include "data/ScoreQueries.h"
 #include "data/TableNameGuard.h"
 #include "data/ZarkU.h"
 
 #include <QDir>
 
 TData* Data = nullptr;
-
-namespace {
-
-const QString& genderText(bool female)
-{
-    static const QString femaleText = QStringLiteral("مونث");
-    static const QString maleText = QStringLiteral("مذکر");
-    return female ? femaleText : maleText;
-}
-
-const QString& title(bool female)
-{
-    static const QString femaleTitle = QStringLiteral("خانم ");
-    static const QString maleTitle = QStringLiteral("آقاي ");
-    return female ? femaleTitle : maleTitle;
-}
-
-QString gradeText(const FieldValue& grade)
-{
-    static const QStringList texts{
-        QStringLiteral("زير ديپلم"),    QStringLiteral("ديپلم"),
-        QStringLiteral("فوق ديپلم"),    QStringLiteral("ليسانس"),
-        QStringLiteral("فوق ليسانس"),   QStringLiteral("دکتراي غير پزشکي"),
-        QStringLiteral("دکتراي پزشکي"), QStringLiteral("مدارک حوزه علميه"),
-    };
-    if (grade.isNull())
-        return QString();
-    const int code = grade.asInteger();
-    return code >= 0 && code < texts.size() ? texts[code] : QString();
-}
-
-} // namespace
 
 TData::TData(QObject* parent) : QObject(parent)
 {
@@ -64,13 +34,9 @@ TData::TData(QObject* parent) : QObject(parent)
     tbProfiles.setOnCalcFields([this](CalcRecord& record) { tbProfilesCalcFields(record); });
     tbQuestions.setTableName(QStringLiteral("Questions"));
 
-    const QString select1 = QStringLiteral("SELECT Group1, Sum(Score) AS SumScore, Count(Group1)*5 AS TopScore, "
-                                           "Round((SumScore*100)/TopScore,2) AS Per");
-    const QString select2 = QStringLiteral("SELECT Group2, Sum(Score) AS SumScore, Count(Group1)*5 AS TopScore, "
-                                           "Round((SumScore*100)/TopScore,2) AS Per");
-    qTest1.sql() = QStringList{select1, QStringLiteral("FROM Questions"), QStringLiteral("GROUP BY Group1;")};
-    qTest2.sql() = QStringList{select2, QStringLiteral("FROM Questions"), QStringLiteral("GROUP BY Group2"),
-                               QStringLiteral("ORDER BY Group2;")};
+    // Made for the master table; the results window rewrites both for a participant before opening them.
+    qTest1.sql() = scoreByScaleSql(QStringLiteral("Questions"));
+    qTest2.sql() = scoreBySubScaleSql(QStringLiteral("Questions"));
 
     dsProfiles.setDataSet(&tbProfiles);
     dsQuestions.setDataSet(&tbQuestions);
@@ -89,12 +55,13 @@ TData::~TData()
 
 void TData::tbProfilesCalcFields(CalcRecord& record)
 {
-    const bool female = record.fieldByName(QStringLiteral("Gender")).asInteger() == 0;
-    const QString name = title(female) + record.fieldByName(QStringLiteral("FName")).asString().trimmed() +
+    const int gender = record.fieldByName(QStringLiteral("Gender")).asInteger();
+    const FieldValue grade = record.fieldByName(QStringLiteral("Grade"));
+    const QString name = GenderTitle(gender) + record.fieldByName(QStringLiteral("FName")).asString().trimmed() +
                          QLatin1Char(' ') + record.fieldByName(QStringLiteral("LName")).asString().trimmed();
     record.setFieldValue(QStringLiteral("FullName"), name.left(150));
-    record.setFieldValue(QStringLiteral("GenderText"), genderText(female));
-    record.setFieldValue(QStringLiteral("GradeText"), gradeText(record.fieldByName(QStringLiteral("Grade"))));
+    record.setFieldValue(QStringLiteral("GenderText"), GenderText(gender));
+    record.setFieldValue(QStringLiteral("GradeText"), grade.isNull() ? QString() : GradeText(grade.asInteger()));
 }
 
 void TData::ConnectToDatabase(const QString& fileName)

@@ -4,6 +4,8 @@
 
 #include <exception>
 #include <functional>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 
 // The application's error report. Errors of the data layer are not caught where they happen: the action
@@ -31,9 +33,28 @@ template <typename Handler> bool guarded(Handler&& handler) noexcept
     return false;
 }
 
-// A slot for connect() that runs a member handler through guarded():
+// Slots for connect() that run a member handler through guarded().
+//
+// The handler takes what the signal carries (or the first of it, or nothing):
 //   connect(m_ui->btStart, &QPushButton::clicked, this, guardedSlot(this, &TfrmNewTest::btStartClick));
-template <typename Object, typename Result> auto guardedSlot(Object* object, Result (Object::*handler)())
+//   connect(box, &QComboBox::currentIndexChanged, this, guardedSlot(this, &TfrmX::cbGradeChange)); // (int)
+// or the values given after it, captured by value when connecting; the signal's own arguments are then dropped.
+// Several controls can so share one handler that needs to know which of them fired:
+//   connect(m_ui->btCAgree, &QPushButton::clicked, this,
+//           guardedSlot(this, &TfrmNewTest::AnswerClick, m_ui->btCAgree));
+template <typename Object, typename Class, typename Result, typename... Params>
+    requires std::is_base_of_v<Class, Object>
+auto guardedSlot(Object* object, Result (Class::*handler)(Params...))
 {
-    return [object, handler] { guarded([&] { (object->*handler)(); }); };
+    return [object, handler](Params... args) { guarded([&] { (object->*handler)(std::forward<Params>(args)...); }); };
+}
+
+template <typename Object, typename Class, typename Result, typename... Params, typename First, typename... Rest>
+    requires std::is_base_of_v<Class, Object>
+auto guardedSlot(Object* object, Result (Class::*handler)(Params...), First&& first, Rest&&... rest)
+{
+    static_assert(sizeof...(Params) == 1 + sizeof...(Rest), "give the handler exactly the values it takes");
+    return [object, handler, bound = std::make_tuple(std::forward<First>(first), std::forward<Rest>(rest)...)] {
+        guarded([&] { std::apply([&](const auto&... values) { (object->*handler)(values...); }, bound); });
+    };
 }

@@ -59,6 +59,48 @@ private:
 
 extern TfrmMessage* frmMessage;
 
+// Names for SysMessage's numbers; the plain numbers work as well:
+//   SysMessage(caption, text, Buttons::YesNo, Icon::Question, DefaultButton::Second)
+namespace Buttons {
+enum : int
+{
+    Ok = 0,
+    YesNo = 1,
+    ContinueCancel = 2,
+    YesNoCancel = 3,
+};
+} // namespace Buttons
+
+namespace Icon {
+enum : int
+{
+    None = 0,
+    Ok = 1,
+    Danger = 2,
+    Notice = 3,
+    Question = 4,
+};
+} // namespace Icon
+
+namespace DefaultButton {
+enum : int
+{
+    First = 1,
+    Second = 2,
+    Third = 3,
+};
+} // namespace DefaultButton
+
+// What a button press returns: the first button, the second, or no answer (Cancel of set 3).
+namespace Answer {
+enum : int
+{
+    None = 0,
+    First = 1,
+    Second = 2,
+};
+} // namespace Answer
+
 // Shows the message dialog modally and returns the number of the button pressed (1 or 2; 0 for Cancel of set 3).
 // When frmMessage has not been created, the first call creates it. A call made while the dialog is already
 // showing (an error report during a question) gets a dialog of its own, so the open question keeps its state.

@@ -2,6 +2,7 @@
 #include "dialogs/MessageFrm.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
@@ -22,6 +23,24 @@ public:
     }
 };
 
+// Five answer buttons share one handler that needs to know which was pressed; a list passes its index.
+class Answers : public QWidget
+{
+public:
+    QList<QPushButton*> pressed;
+    QList<int> values;
+    QList<int> indexes;
+
+    void AnswerClick(QPushButton* button, int value)
+    {
+        pressed << button;
+        values << value;
+        if (value == 0)
+            throw std::runtime_error("پاسخ نامعتبر");
+    }
+    void cbGradeChange(int index) { indexes << index; }
+};
+
 } // namespace
 
 class tst_ErrorReport : public QObject
@@ -33,6 +52,8 @@ private slots:
     void guardedReports_data();
     void guardedReports();
     void handlerErrorLeavesTheWindowOpen();
+    void handlersReceiveBoundValues();
+    void handlersReceiveTheSignalsArguments();
 };
 
 void tst_ErrorReport::init()
@@ -91,6 +112,42 @@ void tst_ErrorReport::handlerErrorLeavesTheWindowOpen()
     QVERIFY(window.isVisible());
     QCOMPARE(SysMessageSeam::calls().size(), 2);
     QCOMPARE(SysMessageSeam::calls().last().text, QStringLiteral("جدول Profiles باز نشد"));
+}
+
+void tst_ErrorReport::handlersReceiveBoundValues()
+{
+    Answers window;
+    QList<QPushButton*> buttons;
+    for (int value = 0; value < 3; ++value) {
+        auto* button = new QPushButton(QString::number(value), &window);
+        button->move(0, 40 * value);
+        QObject::connect(button, &QPushButton::clicked, &window,
+                         guardedSlot(&window, &Answers::AnswerClick, button, value));
+        buttons << button;
+    }
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    SysMessageSeam::setNextAnswer(1);
+    for (int i : {2, 1, 0})
+        QTest::mouseClick(buttons[i], Qt::LeftButton);
+    QCOMPARE(window.pressed, (QList<QPushButton*>{buttons[2], buttons[1], buttons[0]}));
+    QCOMPARE(window.values, (QList<int>{2, 1, 0}));
+    // The value 0 threw: reported, and the window goes on.
+    QCOMPARE(SysMessageSeam::calls().size(), 1);
+    QCOMPARE(SysMessageSeam::calls()[0].text, QStringLiteral("پاسخ نامعتبر"));
+    QVERIFY(window.isVisible());
+}
+
+void tst_ErrorReport::handlersReceiveTheSignalsArguments()
+{
+    Answers window;
+    auto* list = new QComboBox(&window);
+    list->addItems({QStringLiteral("زير ديپلم"), QStringLiteral("ديپلم"), QStringLiteral("ليسانس")});
+    QObject::connect(list, &QComboBox::currentIndexChanged, &window, guardedSlot(&window, &Answers::cbGradeChange));
+    list->setCurrentIndex(2);
+    list->setCurrentIndex(1);
+    QCOMPARE(window.indexes, (QList<int>{2, 1}));
 }
 
 QTEST_MAIN(tst_ErrorReport)

@@ -1,0 +1,9 @@
+#include "controls/ShDateCtrls.h"
+
+void applyWindowPickerSettings(TExShDatePicker* picker)
+{
+    picker->SetCalendarOptions(WindowCalendarOptions);
+    picker->SetChecked(false);
+    picker->SetFormattedHint(true);
+    picker->SetHighlightRequired(true);
+}
