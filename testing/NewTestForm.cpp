@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QFocusEvent>
+#include <QApplication>
 #include <QImageWriter>
 #include <QKeyEvent>
 #include <QScreen>
@@ -55,6 +56,27 @@ void writeAnswerPicture(const QPixmap& pixmap, const QString& fileName)
             QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, writer.errorString()).toStdString());
 }
 
+// Drops the repeats of a held key aimed at the answer buttons, before anything else sees them (the window's key
+// rule presses a focused button on every Enter it gets), so a held key answers one item and not every item after.
+class HeldKeyGuard : public QObject
+{
+public:
+    HeldKeyGuard(QObject* parent, QList<QObject*> buttons) : QObject(parent), m_buttons(std::move(buttons))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        return event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->isAutoRepeat() &&
+               m_buttons.contains(watched);
+    }
+
+private:
+    QList<QObject*> m_buttons;
+};
+
 } // namespace
 
 TfrmNewTest::TfrmNewTest(QWidget* parent)
@@ -71,6 +93,7 @@ TfrmNewTest::TfrmNewTest(QWidget* parent)
     setUpButtons();
     setUpQuestionPanel();
     installWindowKeyRule(this);
+    new HeldKeyGuard(this, {m_ui->btCAgree, m_ui->btAgree, m_ui->btSoSo, m_ui->btDisagree, m_ui->btCDisagree});
     connectHandlers();
 }
 
@@ -162,7 +185,6 @@ void TfrmNewTest::connectHandlers()
     for (int value = 1; value <= 5; ++value) {
         QPushButton* button = answerButton(value);
         connect(button, &QPushButton::clicked, this, guardedSlot(this, &TfrmNewTest::btCAgreeClick, button));
-        button->installEventFilter(this);
     }
     m_ui->edFileNo->installEventFilter(this);
     m_ui->edAge->installEventFilter(this);
@@ -424,15 +446,6 @@ QPushButton* TfrmNewTest::answerButton(int value) const
     }
 }
 
-bool TfrmNewTest::isAnswerButton(QObject* object) const
-{
-    for (int value = 1; value <= 5; ++value) {
-        if (object == answerButton(value))
-            return true;
-    }
-    return false;
-}
-
 void TfrmNewTest::btCAgreeClick(QPushButton* button)
 {
     QuestionnaireSession questionnaire = session();
@@ -490,10 +503,6 @@ bool TfrmNewTest::eventFilter(QObject* watched, QEvent* event)
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !isTestRunning())
             guarded([this] { edFileNoExit(); });
-    } else if (event->type() == QEvent::KeyPress && isAnswerButton(watched)) {
-        // A held Enter or Space answers one item, not every item it repeats over.
-        if (static_cast<QKeyEvent*>(event)->isAutoRepeat())
-            return true;
     }
     return QDialog::eventFilter(watched, event);
 }

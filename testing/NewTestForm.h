@@ -82,7 +82,6 @@ private:
     void openQuestionPanel();
     void showCurrentItem();
     QPushButton* answerButton(int value) const;
-    bool isAnswerButton(QObject* object) const;
 
     const std::unique_ptr<Ui::TfrmNewTest> m_ui;
     WindowPlacement m_placement;
