@@ -2,9 +2,9 @@
 #include "ui_AboutForm.h"
 
 #include "dialogs/AppFonts.h"
+#include "dialogs/ErrorReport.h"
 #include "dialogs/PictureButtonStyle.h"
 #include "dialogs/SvgPixmap.h"
-#include "dialogs/WindowGeometry.h"
 
 #include <QPainter>
 #include <QShowEvent>
@@ -35,7 +35,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent), m_ui(new Ui::TfrmAbout)
 
     m_ui->btReturn->setIcon(svgIcon(QStringLiteral(":/app/house.svg"), QSize(16, 16)));
     m_ui->btReturn->setStyle(PictureButtonStyle::shared());
-    connect(m_ui->btReturn, &QPushButton::clicked, this, &TfrmAbout::btReturnClick);
+    connect(m_ui->btReturn, &QPushButton::clicked, this, guardedSlot(this, &TfrmAbout::btReturnClick));
 }
 
 TfrmAbout::~TfrmAbout()
@@ -61,9 +61,5 @@ void TfrmAbout::paintEvent(QPaintEvent*)
 void TfrmAbout::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // Centred over the main window the first time; later showings stay where the box was left.
-    if (!event->spontaneous() && !m_placed) {
-        centreWindowOver(this, applicationMainWindow());
-        m_placed = true;
-    }
+    m_placement.place(this, event);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/WindowPlacement.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -26,7 +28,8 @@ protected:
 
 private:
     const std::unique_ptr<Ui::TfrmAbout> m_ui;
-    bool m_placed = false;
+    // Centred over the main window the first time; later showings stay where the box was left.
+    WindowPlacement m_placement{Placement::CentredFirstShow};
 };
 
 extern TfrmAbout* frmAbout;

@@ -86,7 +86,8 @@ void TfrmMain::FormShow()
 
 bool TfrmMain::FormCloseQuery()
 {
-    return SysMessage(QStringLiteral("خروج از برنامه"), QStringLiteral("از برنامه خارج شويم؟"), 1, 4, 2) == 1;
+    return SysMessage(QStringLiteral("خروج از برنامه"), QStringLiteral("از برنامه خارج شويم؟"), Buttons::YesNo,
+                      Icon::Question, DefaultButton::Second) == Answer::First;
 }
 
 void TfrmMain::N2Click()
@@ -120,10 +121,7 @@ void TfrmMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (event->spontaneous())
         return;
-    if (!m_centred) {
-        centreWindowOver(this, nullptr);
-        m_centred = true;
-    }
+    m_placement.place(this, event);
     guarded([this] { FormShow(); });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/WindowPlacement.h"
+
 #include <QMainWindow>
 
 #include <functional>
@@ -40,7 +42,8 @@ private:
     const std::unique_ptr<Ui::TfrmMain> m_ui;
     MenuStyle* m_menuStyle = nullptr;
     std::function<void()> m_connectStep;
-    bool m_centred = false;
+    // Centred on the desktop when first shown.
+    WindowPlacement m_placement{Placement::CentredFirstShow};
 };
 
 extern TfrmMain* frmMain;

@@ -252,6 +252,34 @@ void ColumnStore::appendVariant(int col, const QVariant& v)
     pushTyped(c, v);
 }
 
+void ColumnStore::removeLastRow()
+{
+    if (m_rows == 0)
+        return;
+    for (Column& c : m_cols) {
+        c.nulls.pop_back();
+        switch (c.kind) {
+        case Kind::Int:
+        case Kind::Bool:
+            c.ints.pop_back();
+            break;
+        case Kind::Real:
+            c.reals.pop_back();
+            break;
+        case Kind::Text:
+            if (c.offsets.back() + c.lengths.back() == c.chars.size())
+                c.chars.resize(c.offsets.back());
+            c.offsets.pop_back();
+            c.lengths.pop_back();
+            break;
+        case Kind::Any:
+            c.any.pop_back();
+            break;
+        }
+    }
+    --m_rows;
+}
+
 QVariant ColumnStore::value(int row, int col) const
 {
     const Column& c = m_cols[size_t(col)];

@@ -29,6 +29,8 @@ public:
     void appendUtf8(int col, const char* data, int size);
     void appendVariant(int col, const QVariant& v);
     void endRow() { ++m_rows; }
+    // Takes back the last row appended.
+    void removeLastRow();
 
     QVariant value(int row, int col) const;
     bool isNull(int row, int col) const { return m_cols[size_t(col)].nulls[size_t(row)] != 0; }

@@ -5,11 +5,39 @@
 #include <stdexcept>
 
 // The one error type of the data layer. Its text names what was being done and the culprit (file, table, field,
-// filter text) together with the database engine's own message, because the application shows it unchanged.
+// filter text) together with the database engine's own message, for support. Its kind says what went wrong in
+// terms a window can act on (a duplicate file number is an operator error, a locked file is worth a retry) and
+// picks the sentence the user reads.
 class DataError : public std::runtime_error
 {
 public:
-    explicit DataError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    enum class Kind
+    {
+        Other,          // nothing the user can do about it differently
+        DuplicateKey,   // a unique index refused the row: the file number is registered already
+        Busy,           // another program holds the file locked longer than the layer waits
+        ReadOnly,       // the file, its side files or its folder cannot be written
+        AccessDenied,   // the file or its folder cannot be read by this user
+        MissingFile,    // the database file does not exist
+        NotADatabase,   // empty, damaged, or not a database file at all
+        DiskFull,       // no room left on the disk (or quota) to write
+        BadFilter,      // a filter text the dataset cannot read
+        BadTableName,   // a participant table name that is not one the program makes
+        Schema,         // the file lacks a table or column the program reads, or holds what it refuses
+        Constraint,     // a value outside what the column allows (an age of 300)
+        Conflict,       // the row was changed or deleted by another program since it was read
+        NotConnected,   // the connection is closed, or a dataset is used while closed
+        Unsupported,    // the file lies where the engine cannot share it safely (a network file system)
+    };
+
+    explicit DataError(const QString& message, Kind kind = Kind::Other)
+        : std::runtime_error(message.toStdString()), m_kind(kind)
+    {
+    }
 
     QString message() const { return QString::fromUtf8(what()); }
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
 };

@@ -2,7 +2,6 @@
 
 #include "data/ProfileTexts.h"
 #include "data/ScoreQueries.h"
-#include "data/TableNameGuard.h"
 #include "data/ZarkU.h"
 
 #include <QDir>
@@ -33,6 +32,7 @@ TData::TData(QObject* parent) : QObject(parent)
     tbProfiles.addCalculatedField(QStringLiteral("GenderText"), FieldType::Text, 10);
     tbProfiles.setOnCalcFields([this](CalcRecord& record) { tbProfilesCalcFields(record); });
     tbQuestions.setTableName(QStringLiteral("Questions"));
+    tbQuestions.setParticipantTablesOnly(true);
 
     // Made for the master table; the results window rewrites both for a participant before opening them.
     qTest1.sql() = scoreByScaleSql(QStringLiteral("Questions"));
@@ -84,6 +84,6 @@ void TData::ConnectToWorkingDirectoryDatabase()
 void TData::OpenQuestionTable(const QString& tableName)
 {
     tbQuestions.close();
-    tbQuestions.setTableName(checkedParticipantTableName(tableName));
+    tbQuestions.setTableName(tableName);
     tbQuestions.open();
 }

@@ -38,9 +38,9 @@ public:
     // The same with a given file, for tools and tests.
     void ConnectToDatabase(const QString& fileName);
 
-    // Closes tbQuestions, points it at a participant question table and opens it. The name normally comes from
-    // Profiles.QTable, so it is checked first (1 to 15 capitals A-Z): anything else throws DataError and leaves
-    // tbQuestions closed.
+    // Closes tbQuestions, points it at a participant question table and opens it. tbQuestions takes participant
+    // tables only (15 letters A to Y, a table, not a view), however it is opened: anything else throws DataError
+    // and leaves it closed. Its initial table, Questions, is the master list and is never opened through it.
     void OpenQuestionTable(const QString& tableName);
 };
 

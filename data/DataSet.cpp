@@ -3,6 +3,9 @@
 #include "data/DataError.h"
 #include "data/DbConnection.h"
 #include "data/SqlBackend.h"
+#include "data/TableNameGuard.h"
+
+#include <QPointer>
 
 #include <algorithm>
 #include <cmath>
@@ -93,14 +96,14 @@ QString DataSet::describe() const
 DbConnection& DataSet::requireConnection(const QString& doing) const
 {
     if (!m_connection || !m_connection->isConnected())
-        throw DataError(doing + QStringLiteral(": the database connection is not open"));
+        throw DataError(doing + QStringLiteral(": the database connection is not open"), DataError::Kind::NotConnected);
     return *m_connection;
 }
 
 void DataSet::requireActive(const QString& doing) const
 {
     if (!isActive())
-        throw DataError(QStringLiteral("Cannot %1: %2 is closed").arg(doing, describe()));
+        throw DataError(QStringLiteral("Cannot %1: %2 is closed").arg(doing, describe()), DataError::Kind::NotConnected);
 }
 
 int DataSet::fieldIndex(const QString& name) const
@@ -181,13 +184,43 @@ void DataSet::open()
     m_sortKeys = std::move(keys);
     m_state = State::Browse;
     m_orderSorted = false;
+    ++m_generation;
     rebuildView();
+    // Read inside a unit of work, the rows may hold writes the unit later undoes.
+    undoOnRollback([](DataSet& ds) { ds.reread(); });
+}
+
+void DataSet::reread()
+{
+    const int recNo = this->recNo();
+    close();
+    try {
+        open();
+        if (recNo > 0 && recNo <= recordCount())
+            moveTo(recNo - 1);
+    } catch (...) {
+        // Stays closed: showing rows the file no longer has would be worse.
+    }
+}
+
+void DataSet::undoOnRollback(std::function<void(DataSet&)> step)
+{
+    if (!m_connection || m_connection->transactionDepth() == 0)
+        return;
+    // A dataset closed, reopened or destroyed since holds other rows; the step no longer applies to it.
+    QPointer<DataSet> self(this);
+    const quint64 generation = m_generation;
+    m_connection->onRollback([self, generation, step = std::move(step)] {
+        if (self && self->m_generation == generation)
+            step(*self);
+    });
 }
 
 void DataSet::close()
 {
     if (!isActive())
         return;
+    ++m_generation;
     m_state = State::Inactive;
     m_fields.clear();
     m_values.clear();
@@ -581,22 +614,98 @@ void DataSet::post()
     }
     const QString table = writableTable();
     if (!columns.isEmpty()) {
-        // Throws with the edit still pending, so nothing in memory changes unless the file did.
-        SqlBackend::updateRow(requireConnection(QStringLiteral("Cannot post to table '%1'").arg(table)).database(),
-                              table, m_rowIds[size_t(record)], columns, newValues, originals);
-        for (int f = 0; f < m_storedCount; ++f)
-            m_values.set(record, f, m_editBuffer[size_t(f)]);
-        if (size_t(record) < m_calcValid.size())
-            m_calcValid[size_t(record)] = 0;
-        if (sortKeyChanged) {
-            m_viewSorted = false; // the row keeps its place until the next sort or filter
-            m_orderSorted = false;
+        try {
+            SqlBackend::updateRow(
+                requireConnection(QStringLiteral("Cannot post to table '%1'").arg(table)).database(), table,
+                m_rowIds[size_t(record)], columns, newValues, originals);
+        } catch (const DataError& e) {
+            // The refused edit is dropped, so the row shows what the file holds and the next move, filter or
+            // sort does not try the same post again.
+            cancel();
+            if (e.kind() == DataError::Kind::Conflict)
+                reloadRecord(record);
+            throw;
         }
+        std::vector<QVariant> before;
+        for (int f = 0; f < m_storedCount; ++f)
+            before.push_back(m_values.value(record, f));
+        storeRecord(record, m_editBuffer, sortKeyChanged);
+        undoOnRollback([record, before = std::move(before), sortKeyChanged](DataSet& ds) {
+            ds.cancel();
+            ds.storeRecord(record, before, sortKeyChanged);
+            ds.emitRecordChanged(record);
+        });
     }
     m_editBuffer.clear();
     m_state = State::Browse;
     if (!columns.isEmpty())
         emit rowChanged(m_cur);
+}
+
+void DataSet::storeRecord(int record, const std::vector<QVariant>& values, bool sortKeyChanged)
+{
+    for (int f = 0; f < m_storedCount; ++f)
+        m_values.set(record, f, values[size_t(f)]);
+    if (size_t(record) < m_calcValid.size())
+        m_calcValid[size_t(record)] = 0;
+    if (sortKeyChanged) {
+        m_viewSorted = false; // the row keeps its place until the next sort or filter
+        m_orderSorted = false;
+    }
+}
+
+void DataSet::emitRecordChanged(int record)
+{
+    const auto it = std::find(m_view.begin(), m_view.end(), record);
+    if (it != m_view.end())
+        emit rowChanged(int(it - m_view.begin()));
+}
+
+void DataSet::reloadRecord(int record)
+{
+    try {
+        std::vector<QVariant> row;
+        if (!SqlBackend::readRow(requireConnection(QString()).database(), writableTable(), m_fields,
+                                 m_rowIds[size_t(record)], row))
+            return; // deleted meanwhile: what was read stays until the next opening
+        storeRecord(record, row, !m_sortKeys.empty());
+        emitRecordChanged(record);
+    } catch (const DataError&) {
+        // The error being reported says enough; the row keeps the values read before.
+    }
+}
+
+void DataSet::dropInsertedRecord(int record)
+{
+    if (record != m_recordCount - 1) {
+        reread(); // not the last row read: rows were added in another way, so read them all again
+        return;
+    }
+    const int currentRecord = m_cur >= 0 ? m_view[size_t(m_cur)] : -1;
+    if (currentRecord == record)
+        cancel();
+    if (m_calc.size() == size_t(m_recordCount)) {
+        m_calc.pop_back();
+        m_calcValid.pop_back();
+    }
+    m_values.removeLastRow();
+    m_rowIds.pop_back();
+    --m_recordCount;
+    m_order.erase(std::remove(m_order.begin(), m_order.end(), record), m_order.end());
+    const auto at = std::find(m_view.begin(), m_view.end(), record);
+    const int removedPos = at == m_view.end() ? -1 : int(at - m_view.begin());
+    if (at != m_view.end())
+        m_view.erase(at);
+    if (m_view.empty()) {
+        m_cur = -1;
+        m_bof = m_eof = true;
+    } else if (currentRecord == record) {
+        m_cur = std::min(removedPos, int(m_view.size()) - 1);
+    } else if (removedPos >= 0 && removedPos < m_cur) {
+        --m_cur;
+    }
+    emit rowsReset();
+    emit currentRowChanged(m_cur);
 }
 
 void DataSet::cancel()
@@ -662,6 +771,7 @@ void DataSet::insertRecord(const QVariantList& values)
     m_cur = pos;
     if (m_view.size() == 1)
         m_bof = m_eof = false;
+    undoOnRollback([record](DataSet& ds) { ds.dropInsertedRecord(record); });
     emit rowsReset();
     emit currentRowChanged(m_cur);
 }
@@ -680,9 +790,12 @@ void TableDataSet::setTableName(const QString& name)
 void TableDataSet::readRows(std::vector<FieldDef>& fields, ColumnStore& values, std::vector<qint64>& rowIds)
 {
     const QString doing = QStringLiteral("Cannot open table '%1'").arg(m_tableName);
+    if (m_participantTablesOnly)
+        checkedParticipantTableName(m_tableName);
     if (m_tableName.isEmpty())
         throw DataError(QStringLiteral("Cannot open %1: no table name is set").arg(describe()));
-    SqlBackend::ReadResult r = SqlBackend::readTable(requireConnection(doing).database(), m_tableName);
+    SqlBackend::ReadResult r =
+        SqlBackend::readTable(requireConnection(doing).database(), m_tableName, m_participantTablesOnly);
     fields = std::move(r.fields);
     values = std::move(r.store);
     m_writable = !r.rowIds.empty();
@@ -720,6 +833,7 @@ SqlCommand::SqlCommand(QObject* parent) : QObject(parent) {}
 int SqlCommand::execute()
 {
     if (!m_connection || !m_connection->isConnected())
-        throw DataError(QStringLiteral("Cannot execute \"%1\": the database connection is not open").arg(m_text));
-    return m_connection->execute(m_text);
+        throw DataError(QStringLiteral("Cannot execute \"%1\": the database connection is not open").arg(m_text),
+                        DataError::Kind::NotConnected);
+    return m_connection->executeStatement(m_text);
 }

@@ -180,9 +180,21 @@ private:
     void parseSortKeys(const QString& names, std::vector<int>& out) const;
     void ensureBrowse();
     void moveTo(int pos);
+    // Closes and opens again, keeping the record number where it still exists; left closed when it fails.
+    void reread();
+    // Inside a unit of work on the connection: `step` runs on this dataset if the unit is undone, unless the
+    // dataset has been closed or reopened since.
+    void undoOnRollback(std::function<void(DataSet&)> step);
+    void storeRecord(int record, const std::vector<QVariant>& values, bool sortKeyChanged);
+    void emitRecordChanged(int record);
+    // Reads one row again from the file, after another program changed it.
+    void reloadRecord(int record);
+    // Takes back a row this dataset inserted (the last one it holds).
+    void dropInsertedRecord(int record);
 
     DbConnection* m_connection = nullptr;
     State m_state = State::Inactive;
+    quint64 m_generation = 0; // counts openings and closings
     std::vector<FieldDef> m_fields;
     std::vector<FieldDef> m_calcDefs;
     int m_storedCount = 0;
@@ -222,6 +234,9 @@ public:
     QString tableName() const { return m_tableName; }
     // Throws while the dataset is open: close it first.
     void setTableName(const QString& name);
+    // Restricts the dataset to participant question tables: every opening, however the name was set, refuses a
+    // name the program never makes and a view, because rows posted here must land in the participant's copy.
+    void setParticipantTablesOnly(bool on) { m_participantTablesOnly = on; }
 
 protected:
     void readRows(std::vector<FieldDef>& fields, ColumnStore& values, std::vector<qint64>& rowIds) override;
@@ -230,6 +245,7 @@ protected:
 private:
     QString m_tableName;
     bool m_writable = false;
+    bool m_participantTablesOnly = false;
 };
 
 // A dataset over the rows of an SQL query, whose text is a list of lines sent joined by line breaks. A change of
@@ -260,7 +276,8 @@ public:
     void setConnection(DbConnection* connection) { m_connection = connection; }
     QString commandText() const { return m_text; }
     void setCommandText(const QString& text) { m_text = text; }
-    // Returns the number of rows changed.
+    // Runs the one statement of the text and returns the number of rows changed; a text holding more than one
+    // statement is refused with nothing run.
     int execute();
 
 private:

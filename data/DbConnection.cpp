@@ -97,7 +97,7 @@ void DbConnection::close()
 const QSqlDatabase& DbConnection::database() const
 {
     if (!isConnected())
-        throw DataError(QStringLiteral("The database connection is not open"));
+        throw DataError(QStringLiteral("The database connection is not open"), DataError::Kind::NotConnected);
     return m_db;
 }
 
@@ -114,4 +114,36 @@ bool DbConnection::tableExists(const QString& name) const
 int DbConnection::execute(const QString& sql)
 {
     return SqlBackend::execute(database(), sql);
+}
+
+int DbConnection::executeStatement(const QString& sql)
+{
+    return SqlBackend::executeStatement(database(), sql);
+}
+
+void DbConnection::inTransaction(const QString& doing, const std::function<void()>& work)
+{
+    const QSqlDatabase& db = database();
+    m_rollbackSteps.emplace_back();
+    try {
+        SqlBackend::inTransaction(db, doing, work);
+    } catch (...) {
+        std::vector<std::function<void()>> undo = std::move(m_rollbackSteps.back());
+        m_rollbackSteps.pop_back();
+        for (auto step = undo.rbegin(); step != undo.rend(); ++step)
+            (*step)();
+        throw;
+    }
+    // Kept by this unit, but an enclosing unit may still undo it.
+    std::vector<std::function<void()>> kept = std::move(m_rollbackSteps.back());
+    m_rollbackSteps.pop_back();
+    if (!m_rollbackSteps.empty())
+        for (std::function<void()>& step : kept)
+            m_rollbackSteps.back().push_back(std::move(step));
+}
+
+void DbConnection::onRollback(std::function<void()> undo)
+{
+    if (!m_rollbackSteps.empty())
+        m_rollbackSteps.back().push_back(std::move(undo));
 }

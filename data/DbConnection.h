@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 // The connection the data module owns: takes a Jet-style connection string (only its Data Source is used: the
 // database file, which must exist) and stays open until closed. Datasets and commands run on it.
 class DbConnection
@@ -32,8 +35,24 @@ public:
     // Letter case ignored; read afresh. Throws when not connected.
     bool tableExists(const QString& name) const;
 
-    // Runs a command (see SqlBackend::execute for the translated forms); returns the number of rows changed.
+    // Runs a command, or a script of several (see SqlBackend::execute for the translated forms); returns the
+    // number of rows changed. For the schema, the database tool and tests.
     int execute(const QString& sql);
+    // Runs exactly one statement; text holding a second one is refused with nothing run.
+    int executeStatement(const QString& sql);
+
+    // Runs `work` as one unit of work: everything it writes through this connection (rows inserted or posted by
+    // datasets, commands, table copies) is kept when it returns and undone when it throws, and the error then
+    // goes on to the caller. Datasets that inserted or posted rows inside it get their rows back as the file
+    // has them. Units nest: an inner unit that throws undoes only its own writes; the outer one decides about
+    // the rest. `doing` heads the error when the unit cannot start or end (another program holding the file).
+    void inTransaction(const QString& doing, const std::function<void()>& work);
+    // How many units of work are running on this connection; 0 outside any.
+    int transactionDepth() const { return int(m_rollbackSteps.size()); }
+    // Inside a unit of work: `undo` runs if the innermost running unit (or one around it) is undone, after the
+    // file has been rolled back, most recent first. Outside any unit it is dropped. For datasets whose rows in
+    // memory must follow the file; `undo` must not throw.
+    void onRollback(std::function<void()> undo);
 
     // The open Qt connection; throws DataError when not connected.
     const QSqlDatabase& database() const;
@@ -41,6 +60,8 @@ public:
     static QString dataSourceOf(const QString& connectionString);
 
 private:
+    // One list per running unit, innermost last.
+    std::vector<std::vector<std::function<void()>>> m_rollbackSteps;
     QString m_connectionString;
     QString m_name;
     QSqlDatabase m_db;

@@ -103,7 +103,7 @@ public:
 
     [[noreturn]] void fail(const QString& why) const
     {
-        throw DataError(QStringLiteral("Bad filter text \"%1\": %2").arg(m_whole, why));
+        throw DataError(QStringLiteral("Bad filter text \"%1\": %2").arg(m_whole, why), DataError::Kind::BadFilter);
     }
 
 private:

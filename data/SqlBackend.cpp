@@ -4,6 +4,7 @@
 #include "data/Field.h"
 #include "data/TextOrder.h"
 
+#include <QAtomicInt>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -13,7 +14,10 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <map>
+#include <memory>
+#include <optional>
 
 namespace SqlBackend {
 namespace {
@@ -35,13 +39,64 @@ sqlite3* handleOf(const QSqlDatabase& db)
 {
     sqlite3* h = handleOrNull(db);
     if (!h)
-        throw DataError(QStringLiteral("The database connection is not open"));
+        throw DataError(QStringLiteral("The database connection is not open"), DataError::Kind::NotConnected);
     return h;
 }
 
 QString engineMessage(sqlite3* h)
 {
     return QString::fromUtf8(sqlite3_errmsg(h));
+}
+
+bool isDiskFullErrno(int systemErrno)
+{
+    return systemErrno == ENOSPC || systemErrno == EDQUOT;
+}
+
+// What the engine's last error on `h` means to the user. The operating system's error number tells a full disk
+// from other input/output failures and a refused permission from a missing file.
+DataError::Kind kindOfEngineError(int extendedCode, int systemErrno)
+{
+    using Kind = DataError::Kind;
+    switch (extendedCode & 0xff) {
+    case SQLITE_CONSTRAINT:
+        return extendedCode == SQLITE_CONSTRAINT_UNIQUE || extendedCode == SQLITE_CONSTRAINT_PRIMARYKEY
+                   ? Kind::DuplicateKey
+                   : Kind::Constraint;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Kind::Busy;
+    case SQLITE_READONLY:
+        return Kind::ReadOnly;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return Kind::NotADatabase;
+    case SQLITE_FULL:
+        return Kind::DiskFull;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return Kind::AccessDenied;
+    case SQLITE_CANTOPEN:
+        if (systemErrno == EACCES || systemErrno == EPERM)
+            return Kind::AccessDenied;
+        if (systemErrno == ENOENT)
+            return Kind::MissingFile;
+        return isDiskFullErrno(systemErrno) ? Kind::DiskFull : Kind::Other;
+    case SQLITE_IOERR:
+        if (isDiskFullErrno(systemErrno))
+            return Kind::DiskFull;
+        return systemErrno == EACCES || systemErrno == EPERM ? Kind::AccessDenied : Kind::Other;
+    default:
+        return Kind::Other;
+    }
+}
+
+// The error the engine just reported on `h`, headed by what was being done. `message` replaces the engine's
+// text when the caller has a better one (sqlite3_exec's own).
+DataError engineError(sqlite3* h, const QString& doing, const QString& message = QString())
+{
+    return DataError(doing + QStringLiteral(": ") + (message.isEmpty() ? engineMessage(h) : message),
+                     kindOfEngineError(sqlite3_extended_errcode(h), sqlite3_system_errno(h)));
 }
 
 // Statements kept prepared per connection handle, for the writes repeated at every answer.
@@ -71,7 +126,7 @@ public:
                 if (sqlite3_prepare_v3(h, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &cached,
                                        nullptr) != SQLITE_OK) {
                     statementCache()[h].erase(sql);
-                    throw DataError(doing + QStringLiteral(": ") + engineMessage(h));
+                    throw engineError(h, doing);
                 }
             }
             m_stmt = cached;
@@ -79,7 +134,7 @@ public:
         }
         const QByteArray utf8 = sql.toUtf8();
         if (sqlite3_prepare_v2(h, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
-            throw DataError(doing + QStringLiteral(": ") + engineMessage(h));
+            throw engineError(h, doing);
     }
     ~Statement()
     {
@@ -124,7 +179,7 @@ public:
             }
         }
         if (rc != SQLITE_OK)
-            throw DataError(QStringLiteral("Cannot pass a value to the database: ") + engineMessage(m_h));
+            throw engineError(m_h, QStringLiteral("Cannot pass a value to the database"));
     }
 
     // Steps once; true when a row is ready. Throws with `doing` on failure.
@@ -135,7 +190,7 @@ public:
             return true;
         if (rc == SQLITE_DONE)
             return false;
-        throw DataError(doing + QStringLiteral(": ") + engineMessage(m_h));
+        throw engineError(m_h, doing);
     }
 
 private:
@@ -148,9 +203,9 @@ void exec(sqlite3* h, const QString& sql, const QString& doing)
 {
     char* err = nullptr;
     if (sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString msg = err ? QString::fromUtf8(err) : engineMessage(h);
+        const QString msg = err ? QString::fromUtf8(err) : QString();
         sqlite3_free(err);
-        throw DataError(doing + QStringLiteral(": ") + msg);
+        throw engineError(h, doing, msg);
     }
 }
 
@@ -314,7 +369,7 @@ void applySettings(QSqlDatabase& db, const QString& fileName)
     sqlite3_busy_timeout(h, busyTimeoutMs);
     const QString doing = QStringLiteral("Cannot open database file '%1'").arg(fileName);
     if (sqlite3_db_readonly(h, "main") == 1)
-        throw DataError(doing + QStringLiteral(": the file is read-only"));
+        throw DataError(doing + QStringLiteral(": the file is read-only"), DataError::Kind::ReadOnly);
     // WAL with a full sync at every commit: a posted row is on disk before the call returns, survives a killed
     // process and an operating-system crash, and readers in other processes never block the writer.
     exec(h, QStringLiteral("PRAGMA journal_mode=WAL"), doing);
@@ -334,10 +389,11 @@ QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName
     db.setDatabaseName(uri);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
     if (!db.open()) {
-        const QString msg = db.lastError().text();
+        const QSqlError error = db.lastError();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName);
-        throw DataError(QStringLiteral("Cannot open database file '%1': %2").arg(fileName, msg));
+        throw DataError(QStringLiteral("Cannot open database file '%1': %2").arg(fileName, error.text()),
+                        kindOfEngineError(error.nativeErrorCode().toInt(), errno));
     }
     try {
         applySettings(db, fileName);
@@ -348,6 +404,27 @@ QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName
         throw;
     }
     return db;
+}
+
+// A unit of work inside another: a savepoint, so a failure undoes only this unit's writes and the enclosing unit
+// decides about the rest.
+void inSavepoint(sqlite3* h, const QString& doing, const std::function<void()>& work)
+{
+    static QAtomicInt counter;
+    const QString name = QStringLiteral("ravlen_unit_%1").arg(counter.fetchAndAddRelaxed(1));
+    exec(h, QStringLiteral("SAVEPOINT ") + name, doing);
+    try {
+        work();
+        exec(h, QStringLiteral("RELEASE ") + name, doing);
+    } catch (...) {
+        // Some failures (a full disk, an I/O error) make the engine roll back the whole transaction itself; the
+        // savepoint is gone then, and the enclosing unit's end reports that nothing was kept.
+        if (!sqlite3_get_autocommit(h)) {
+            const QByteArray undo = QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(name).toUtf8();
+            sqlite3_exec(h, undo.constData(), nullptr, nullptr, nullptr);
+        }
+        throw;
+    }
 }
 
 } // namespace
@@ -366,17 +443,24 @@ QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName
 {
     const QFileInfo info(fileName);
     if (!info.exists())
-        throw DataError(QStringLiteral("Cannot open database file '%1': the file does not exist").arg(fileName));
+        throw DataError(QStringLiteral("Cannot open database file '%1': the file does not exist").arg(fileName),
+                        DataError::Kind::MissingFile);
+    if (!info.isReadable())
+        throw DataError(QStringLiteral("Cannot open database file '%1': this user may not read it").arg(fileName),
+                        DataError::Kind::AccessDenied);
     if (!info.isFile())
-        throw DataError(QStringLiteral("Cannot open database file '%1': it is not a file").arg(fileName));
+        throw DataError(QStringLiteral("Cannot open database file '%1': it is not a file").arg(fileName),
+                        DataError::Kind::NotADatabase);
     // A file nobody may write is refused even for a user (the administrator) whom the system would let write it.
     constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (!info.isWritable() || !(info.permissions() & anyWrite))
-        throw DataError(QStringLiteral("Cannot open database file '%1': the file is read-only").arg(fileName));
+        throw DataError(QStringLiteral("Cannot open database file '%1': the file is read-only").arg(fileName),
+                        DataError::Kind::ReadOnly);
     // The engine takes an empty file for a new database and would write one into it (the journal setting alone
     // does), turning a damaged or half-copied file into an empty database.
     if (info.size() == 0)
-        throw DataError(QStringLiteral("Cannot open database file '%1': the file is empty").arg(fileName));
+        throw DataError(QStringLiteral("Cannot open database file '%1': the file is empty").arg(fileName),
+                        DataError::Kind::NotADatabase);
     return openWithMode(connectionName, fileName, "rw");
 }
 
@@ -400,7 +484,7 @@ void registerCollation(QSqlDatabase& db)
     const int rc =
         sqlite3_create_collation_v2(h, textCollation, SQLITE_UTF16_ALIGNED, nullptr, &persianCompare, nullptr);
     if (rc != SQLITE_OK)
-        throw DataError(QStringLiteral("Cannot register the Persian text order: ") + engineMessage(h));
+        throw engineError(h, QStringLiteral("Cannot register the Persian text order"));
 }
 
 QStringList tableNames(const QSqlDatabase& db)
@@ -437,14 +521,16 @@ QString quoteIdentifier(const QString& name)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-ReadResult readTable(const QSqlDatabase& db, const QString& table)
+ReadResult readTable(const QSqlDatabase& db, const QString& table, bool tablesOnly)
 {
     sqlite3* h = handleOf(db);
     const QString doing = QStringLiteral("Cannot open table '%1'").arg(table);
     const QString type = objectType(h, table);
     if (type.isEmpty())
-        throw DataError(doing + QStringLiteral(": no such table"));
+        throw DataError(doing + QStringLiteral(": no such table"), DataError::Kind::Schema);
     const bool isTable = type == QLatin1String("table");
+    if (tablesOnly && !isTable)
+        throw DataError(doing + QStringLiteral(": it is a %1, not a table").arg(type), DataError::Kind::BadTableName);
     const QString sql = isTable ? QStringLiteral("SELECT rowid, * FROM %1").arg(quoteIdentifier(table))
                                 : QStringLiteral("SELECT * FROM %1").arg(quoteIdentifier(table));
     Statement st(h, sql, doing);
@@ -522,7 +608,8 @@ void updateRow(const QSqlDatabase& db, const QString& table, qint64 rowId, const
         st.bind(i++, v);
     st.step(doing);
     if (sqlite3_changes(h) != 1)
-        throw DataError(doing + QStringLiteral(": the row was changed or deleted by another user since it was read"));
+        throw DataError(doing + QStringLiteral(": the row was changed or deleted by another user since it was read"),
+                        DataError::Kind::Conflict);
 }
 
 qint64 insertRow(const QSqlDatabase& db, const QString& table, const QStringList& columns, const QVariantList& values)
@@ -545,24 +632,70 @@ qint64 insertRow(const QSqlDatabase& db, const QString& table, const QStringList
     return sqlite3_last_insert_rowid(h);
 }
 
-int execute(const QSqlDatabase& db, const QString& sql)
+namespace {
+
+// Whether `tail`, the text left after a statement, holds another statement; blanks, ';' and comments do not
+// count, and text the engine cannot read counts as one.
+bool holdsAnotherStatement(sqlite3* h, const char* tail)
 {
-    sqlite3* h = handleOf(db);
-    // The table copy written as "SELECT * INTO <new> FROM <table> [WHERE <condition>]". The new table takes the
-    // source's column declarations (types, lengths, collation, auto-increment), and the rows keep their values.
+    while (tail && *tail) {
+        sqlite3_stmt* st = nullptr;
+        const char* next = nullptr;
+        if (sqlite3_prepare_v2(h, tail, -1, &st, &next) != SQLITE_OK)
+            return true;
+        if (st) {
+            sqlite3_finalize(st);
+            return true;
+        }
+        if (next == tail)
+            return false;
+        tail = next;
+    }
+    return false;
+}
+
+// Runs the one statement `sql` holds and returns the rows it changed. Text after it is refused before anything
+// runs: a value pasted into a command must not be able to add a statement of its own.
+int runSingleStatement(sqlite3* h, const QString& sql, const QString& doing)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(h, utf8.constData(), int(utf8.size()), &raw, &tail) != SQLITE_OK)
+        throw engineError(h, doing);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> st(raw, &sqlite3_finalize);
+    if (holdsAnotherStatement(h, tail))
+        throw DataError(doing + QStringLiteral(": the text holds more than one statement; nothing was run"));
+    if (!st)
+        return 0;
+    const int before = sqlite3_total_changes(h);
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(st.get());
+    if (rc != SQLITE_DONE)
+        throw engineError(h, doing);
+    return sqlite3_total_changes(h) - before;
+}
+
+// The table copy written as "SELECT * INTO <new> FROM <table> [WHERE <condition>]", which the engine lacks;
+// no match when `sql` is not of that form.
+std::optional<QRegularExpressionMatch> matchTableCopy(const QString& sql)
+{
     static const QRegularExpression selectInto(
         QStringLiteral(R"(^\s*SELECT\s+\*\s+INTO\s+([A-Za-z_][A-Za-z0-9_]*)\s+FROM\s+([A-Za-z_][A-Za-z0-9_]*))"
                        R"((?:\s+WHERE\s+(.*?))?\s*;?\s*$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch m = selectInto.match(sql);
-    if (!m.hasMatch()) {
-        const QString doing = QStringLiteral("Cannot execute \"%1\"").arg(sql.simplified());
-        // Counted across every statement of the text; a statement that changes no rows adds none (the engine's
-        // per-statement count would still show the previous statement's).
-        const int before = sqlite3_total_changes(h);
-        exec(h, sql, doing);
-        return sqlite3_total_changes(h) - before;
-    }
+    QRegularExpressionMatch m = selectInto.match(sql);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return m;
+}
+
+// The new table takes the source's column declarations (types, lengths, auto-increment), and the rows keep
+// their values. All or nothing; a savepoint inside a caller's unit of work.
+int copyTable(const QSqlDatabase& db, const QRegularExpressionMatch& m)
+{
+    sqlite3* h = handleOf(db);
     const QString target = m.captured(1);
     const QString source = m.captured(2);
     const QString where = m.captured(3);
@@ -581,32 +714,61 @@ int execute(const QSqlDatabase& db, const QString& sql)
         }
         const int open = definition.indexOf(QLatin1Char('('));
         if (open > 0) {
-            exec(h, QStringLiteral("CREATE TABLE %1 %2").arg(quoteIdentifier(target), definition.mid(open)), doing);
+            runSingleStatement(h, QStringLiteral("CREATE TABLE %1 %2").arg(quoteIdentifier(target), definition.mid(open)),
+                               doing);
         } else {
-            exec(h,
-                 QStringLiteral("CREATE TABLE %1 AS SELECT * FROM %2 WHERE 0")
-                     .arg(quoteIdentifier(target), quoteIdentifier(source)),
-                 doing);
+            runSingleStatement(h,
+                               QStringLiteral("CREATE TABLE %1 AS SELECT * FROM %2 WHERE 0")
+                                   .arg(quoteIdentifier(target), quoteIdentifier(source)),
+                               doing);
         }
         QString insert =
             QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(quoteIdentifier(target), quoteIdentifier(source));
         if (!where.isEmpty())
             insert += QStringLiteral(" WHERE ") + where;
-        exec(h, insert, doing);
-        copied = sqlite3_changes(h);
+        copied = runSingleStatement(h, insert, doing);
     });
     return copied;
+}
+
+} // namespace
+
+int execute(const QSqlDatabase& db, const QString& sql)
+{
+    if (const auto copy = matchTableCopy(sql))
+        return copyTable(db, *copy);
+    sqlite3* h = handleOf(db);
+    const QString doing = QStringLiteral("Cannot execute \"%1\"").arg(sql.simplified());
+    // Counted across every statement of the text; a statement that changes no rows adds none (the engine's
+    // per-statement count would still show the previous statement's).
+    const int before = sqlite3_total_changes(h);
+    exec(h, sql, doing);
+    return sqlite3_total_changes(h) - before;
+}
+
+int executeStatement(const QSqlDatabase& db, const QString& sql)
+{
+    if (const auto copy = matchTableCopy(sql))
+        return copyTable(db, *copy);
+    return runSingleStatement(handleOf(db), sql, QStringLiteral("Cannot execute \"%1\"").arg(sql.simplified()));
 }
 
 void inTransaction(const QSqlDatabase& db, const QString& doing, const std::function<void()>& work)
 {
     sqlite3* h = handleOf(db);
+    if (!sqlite3_get_autocommit(h)) {
+        inSavepoint(h, doing, work);
+        return;
+    }
+    // IMMEDIATE takes the write lock at the start, so a unit of work waits for another program's write here
+    // rather than failing half way when its first write meets the lock.
     exec(h, QStringLiteral("BEGIN IMMEDIATE"), doing);
     try {
         work();
         exec(h, QStringLiteral("COMMIT"), doing);
     } catch (...) {
-        sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!sqlite3_get_autocommit(h))
+            sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
 }

@@ -54,7 +54,8 @@ struct ReadResult
     std::vector<QVariant> values;
 };
 
-ReadResult readTable(const QSqlDatabase& db, const QString& table);
+// `tablesOnly` refuses a view of that name (bad table name).
+ReadResult readTable(const QSqlDatabase& db, const QString& table, bool tablesOnly = false);
 // `rowByRow` also fills ReadResult::values.
 ReadResult readQuery(const QSqlDatabase& db, const QString& sql, bool rowByRow = true);
 
@@ -75,11 +76,17 @@ void updateRow(const QSqlDatabase& db, const QString& table, qint64 rowId, const
 qint64 insertRow(const QSqlDatabase& db, const QString& table, const QStringList& columns, const QVariantList& values);
 
 // Runs `work` in one write transaction: committed when it returns, rolled back when it throws, so a failure part
-// way leaves nothing behind. `doing` heads the error when the transaction cannot start or end.
+// way leaves nothing behind. Inside a transaction already open it runs as a savepoint, so the layer's own
+// all-or-nothing steps (the table copy) compose into a caller's unit of work. `doing` heads the error when the
+// transaction cannot start or end.
 void inTransaction(const QSqlDatabase& db, const QString& doing, const std::function<void()>& work);
 
 // Runs a command. Translates the forms the engine lacks (SELECT * INTO <new> FROM <table> [WHERE ...]).
 // Returns the number of rows changed.
 int execute(const QSqlDatabase& db, const QString& sql);
+
+// Runs exactly one statement (or the table copy above); text holding a second statement is refused before
+// anything runs. For command texts built from what a user typed or a file held.
+int executeStatement(const QSqlDatabase& db, const QString& sql);
 
 } // namespace SqlBackend

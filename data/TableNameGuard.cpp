@@ -4,10 +4,10 @@
 
 bool isParticipantTableName(const QString& name)
 {
-    if (name.isEmpty() || name.size() > 15)
+    if (name.size() != participantTableNameLength)
         return false;
     for (const QChar c : name)
-        if (c < QLatin1Char('A') || c > QLatin1Char('Z'))
+        if (c < QLatin1Char('A') || c > QLatin1Char('Y'))
             return false;
     return true;
 }
@@ -15,8 +15,10 @@ bool isParticipantTableName(const QString& name)
 QString checkedParticipantTableName(const QString& name)
 {
     if (!isParticipantTableName(name))
-        throw DataError(QStringLiteral("'%1' is not a valid participant question table name: it must be 1 to 15 "
-                                       "capital letters A to Z")
-                            .arg(name));
+        throw DataError(QStringLiteral("'%1' is not a valid participant question table name: it must be %2 capital "
+                                       "letters A to Y")
+                            .arg(name)
+                            .arg(participantTableNameLength),
+                        DataError::Kind::BadTableName);
     return name;
 }

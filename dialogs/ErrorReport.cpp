@@ -5,7 +5,7 @@
 void reportError(const QString& text) noexcept
 {
     try {
-        SysMessage(QStringLiteral("خطا"), text, 0, 2, 1);
+        SysMessage(QStringLiteral("خطا"), text, Buttons::Ok, Icon::Danger, DefaultButton::First);
     } catch (...) {
         // Nothing sensible is left to show an error with; the window stays as it is.
     }

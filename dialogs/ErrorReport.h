@@ -42,6 +42,8 @@ template <typename Handler> bool guarded(Handler&& handler) noexcept
 // Several controls can so share one handler that needs to know which of them fired:
 //   connect(m_ui->btCAgree, &QPushButton::clicked, this,
 //           guardedSlot(this, &TfrmNewTest::AnswerClick, m_ui->btCAgree));
+// This clang-format version folds requires-clauses onto the declaration.
+// clang-format off
 template <typename Object, typename Class, typename Result, typename... Params>
     requires std::is_base_of_v<Class, Object>
 auto guardedSlot(Object* object, Result (Class::*handler)(Params...))
@@ -58,3 +60,4 @@ auto guardedSlot(Object* object, Result (Class::*handler)(Params...), First&& fi
         guarded([&] { std::apply([&](const auto&... values) { (object->*handler)(values...); }, bound); });
     };
 }
+// clang-format on

@@ -2,6 +2,7 @@
 #include "ui_MessageFrm.h"
 
 #include "dialogs/AppFonts.h"
+#include "dialogs/ErrorReport.h"
 #include "dialogs/PictureButtonStyle.h"
 #include "dialogs/SvgPixmap.h"
 #include "dialogs/WindowGeometry.h"
@@ -93,10 +94,10 @@ TfrmMessage::TfrmMessage(QWidget* parent) : QDialog(parent), m_ui(new Ui::TfrmMe
     quit->setShortcutContext(Qt::WindowShortcut);
     addAction(quit);
 
-    connect(m_ui->btKey1, &QPushButton::clicked, this, &TfrmMessage::btKey1Click);
-    connect(m_ui->btKey2, &QPushButton::clicked, this, &TfrmMessage::btKey2Click);
-    connect(m_ui->btKey3, &QPushButton::clicked, this, &TfrmMessage::btKey3Click);
-    connect(quit, &QAction::triggered, this, &TfrmMessage::QuitClick);
+    connect(m_ui->btKey1, &QPushButton::clicked, this, guardedSlot(this, &TfrmMessage::btKey1Click));
+    connect(m_ui->btKey2, &QPushButton::clicked, this, guardedSlot(this, &TfrmMessage::btKey2Click));
+    connect(m_ui->btKey3, &QPushButton::clicked, this, guardedSlot(this, &TfrmMessage::btKey3Click));
+    connect(quit, &QAction::triggered, this, guardedSlot(this, &TfrmMessage::QuitClick));
 }
 
 TfrmMessage::~TfrmMessage()
@@ -251,11 +252,7 @@ void TfrmMessage::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     FormShow();
-    // Centred the first time only; later showings stay where the operator left the dialog.
-    if (!m_placed) {
-        centreWindowOver(this, applicationMainWindow());
-        m_placed = true;
-    }
+    m_placement.place(this, event);
 }
 
 void TfrmMessage::closeEvent(QCloseEvent* event)

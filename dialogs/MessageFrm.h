@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/WindowPlacement.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -53,7 +55,8 @@ private:
     QPushButton* button(int number) const;
 
     const std::unique_ptr<Ui::TfrmMessage> m_ui;
-    bool m_placed = false;
+    // Centred over the main window the first time; later showings stay where the operator left the dialog.
+    WindowPlacement m_placement{Placement::CentredFirstShow};
     bool m_cancelled = false;
 };
 

@@ -26,8 +26,8 @@ FormatSection parseSection(const QString& section)
     if (!match.hasMatch())
         return {section, QString(), 1, false};
     const QString run = match.captured();
-    return {section.left(match.capturedStart()), section.mid(match.capturedEnd()), qMax(1, int(run.count(QLatin1Char('0')))),
-            run.contains(QLatin1Char(','))};
+    return {section.left(match.capturedStart()), section.mid(match.capturedEnd()),
+            qMax(1, int(run.count(QLatin1Char('0')))), run.contains(QLatin1Char(','))};
 }
 
 QString groupThousands(const QString& digits)
@@ -74,7 +74,7 @@ public:
         qint64 value = 0;
         // The display form only stands in the box while the operator is not editing it.
         const bool number = parsePlain(input, &value) || (!m_edit->hasFocus() && parseWholeNumber(input, &value) &&
-                                                           input == m_edit->formatted(value));
+                                                          input == m_edit->formatted(value));
         return number && value >= m_edit->minimum() && value <= m_edit->maximum() ? Acceptable : Invalid;
     }
 

@@ -69,7 +69,10 @@ void PictureButtonStyle::drawControl(ControlElement element, const QStyleOption*
 void PictureButtonStyle::drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& palette,
                                       bool enabled, const QString& text, QPalette::ColorRole textRole) const
 {
-    if (!text.contains(QLatin1Char('&'))) {
+    // Only a caption with an access key marks its letter with "&"; every other text (a message naming the folder
+    // "R&D") shows each of its characters.
+    const bool accessKeyText = flags & (Qt::TextShowMnemonic | Qt::TextHideMnemonic);
+    if (!accessKeyText || !text.contains(QLatin1Char('&'))) {
         QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
         return;
     }

@@ -3,7 +3,8 @@
 class QShowEvent;
 class QWidget;
 
-// Where a window appears when it is shown: centred on the main window (a main window on its screen), at every showing or only at the first, after which it stays where the operator left it.
+// Where a window appears when it is shown: centred on the main window (a main window on its screen), at every showing
+// or only at the first, after which it stays where the operator left it.
 enum class Placement
 {
     CentredEveryShow,

@@ -2,17 +2,18 @@
 #include "ui_SearchForm.h"
 
 #include "calendar/Clock.h"
+#include "controls/ShDateCtrls.h"
 #include "data/DataModule.h"
 #include "data/DataSource.h"
+#include "data/ProfileTexts.h"
 #include "data/ZarkU.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/ErrorReport.h"
+#include "dialogs/KeyRule.h"
 #include "dialogs/PictureButtonStyle.h"
 #include "dialogs/SvgPixmap.h"
-#include "dialogs/WindowGeometry.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QShowEvent>
 
 TfrmSearch* frmSearch = nullptr;
@@ -20,18 +21,6 @@ TfrmSearch* frmSearch = nullptr;
 namespace {
 
 const QString designFontName = QStringLiteral("Tahoma");
-
-QStringList genderItems()
-{
-    return {QStringLiteral("همه موارد"), QStringLiteral("مونت"), QStringLiteral("مذکر")};
-}
-
-QStringList gradeItems()
-{
-    return {QStringLiteral("همه موارد"),        QStringLiteral("زير ديپلم"),    QStringLiteral("ديپلم"),
-            QStringLiteral("فوق ديپلم"),        QStringLiteral("ليسانس"),       QStringLiteral("فوق ليسانس"),
-            QStringLiteral("دکتراي غير پزشکي"), QStringLiteral("دکتراي پزشکي"), QStringLiteral("مدارک حوزه علميه")};
-}
 
 // The grid's columns, right to left. Width 0 takes the default width of the field.
 QList<GridColumn> profileColumns()
@@ -78,6 +67,7 @@ TfrmSearch::TfrmSearch(QWidget* parent) : QDialog(parent), m_ui(new Ui::TfrmSear
     setUpCriteriaBoxes();
     setUpButtons();
     setUpGrid();
+    setUpKeys();
 }
 
 TfrmSearch::~TfrmSearch()
@@ -88,16 +78,18 @@ TfrmSearch::~TfrmSearch()
 
 void TfrmSearch::setUpCriteriaBoxes()
 {
-    m_ui->cbGender->addItems(genderItems());
-    m_ui->cbGrade->addItems(gradeItems());
+    // The lists' first item stands for every value; list index - 1 is the code.
+    m_ui->cbGender->addItem(searchAllItemsText());
+    m_ui->cbGender->addItems(genderListItems());
+    m_ui->cbGrade->addItem(searchAllItemsText());
+    m_ui->cbGrade->addItems(gradeListItems());
+    m_ui->edFileNo->setDisplayFormat(QStringLiteral("0;(0)"));
+    m_ui->edAge->setDisplayFormat(QStringLiteral(",0;(,0)"));
+    m_ui->edAge->setBounds(0, 255);
 
     // Empty at first, but holding today, so its calendar and typed days start in the current month.
     TExShDatePicker* picker = m_ui->edDate;
-    picker->SetCalendarOptions(mcoToday | mcoTodayCircle | mcoTrailingDays | mcoSelectTrailDays | mcoMonthButtons |
-                               mcoYearEditor);
-    picker->SetChecked(false);
-    picker->SetFormattedHint(true);
-    picker->SetHighlightRequired(true);
+    applyWindowPickerSettings(picker);
     picker->SetAllowNull(true);
     picker->SetDate(Clock::today());
     picker->SetUseCurrentDate(false);
@@ -134,18 +126,27 @@ void TfrmSearch::setUpGrid()
 
     if (!Data)
         return;
-    m_gridModel = new DataGridModel(&Data->dsProfiles, profileColumns(), this);
-    grid->setModel(m_gridModel);
-    grid->setSelectionModel(m_gridModel->selectionModel());
+    auto* model = new DataGridModel(&Data->dsProfiles, profileColumns(), this);
+    grid->setModel(model);
+    grid->setSelectionModel(model->selectionModel());
     const QFontMetrics cells(grid->font());
     const QFontMetrics titles(grid->horizontalHeader()->font());
-    for (int column = 0; column < m_gridModel->columnCount(); ++column) {
-        const int width = m_gridModel->columnWidth(column);
-        grid->setColumnWidth(
-            column, width > 0 ? width : defaultColumnWidth(cells, titles, m_gridModel->columns()[column].title));
+    for (int column = 0; column < model->columnCount(); ++column) {
+        const int width = model->columnWidth(column);
+        grid->setColumnWidth(column,
+                             width > 0 ? width : defaultColumnWidth(cells, titles, model->columns()[column].title));
     }
-    grid->installEventFilter(this);
     connect(grid, &QTableView::doubleClicked, this, guardedSlot(this, &TfrmSearch::RzBitBtn2Click));
+}
+
+void TfrmSearch::setUpKeys()
+{
+    installWindowKeyRule(this);
+    // Beyond the rule: Enter in a criteria box searches, Enter on the grid chooses the highlighted participant.
+    for (QWidget* box : std::initializer_list<QWidget*>{m_ui->edFileNo, m_ui->edDate, m_ui->edFName, m_ui->edLName,
+                                                        m_ui->edAge, m_ui->cbGender, m_ui->cbGrade})
+        setEnterAction(box, [this] { btReturnClick(); });
+    setEnterAction(m_ui->RzDBGrid2, [this] { RzBitBtn2Click(); });
 }
 
 QString TfrmSearch::lbStatusText() const
@@ -156,14 +157,14 @@ QString TfrmSearch::lbStatusText() const
 SearchCriteria TfrmSearch::criteria() const
 {
     SearchCriteria c;
+    c.fileNo = m_ui->edFileNo->value();
     c.fileNoText = m_ui->edFileNo->text();
-    c.fileNo = c.fileNoText.toLongLong();
     if (!m_ui->edDate->IsNull())
         c.date = m_ui->edDate->Date();
     c.firstName = m_ui->edFName->text();
     c.lastName = m_ui->edLName->text();
+    c.age = m_ui->edAge->value();
     c.ageText = m_ui->edAge->text();
-    c.age = c.ageText.toLongLong();
     c.genderIndex = m_ui->cbGender->currentIndex();
     c.gradeIndex = m_ui->cbGrade->currentIndex();
     return c;
@@ -181,7 +182,9 @@ void TfrmSearch::btReturnClick()
 {
     TableDataSet& profiles = Data->tbProfiles;
     profiles.setFilter(SearchFilterText(criteria()));
-    profiles.setFiltered(true);
+    // With filtering on already, setting the text has applied it; switching it on again would filter twice.
+    if (!profiles.filtered())
+        profiles.setFiltered(true);
 }
 
 void TfrmSearch::RzBitBtn1Click()
@@ -211,28 +214,8 @@ void TfrmSearch::restoreAndClose()
 void TfrmSearch::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    m_placement.place(this, event);
     if (event->spontaneous())
         return;
-    centreWindowOver(this, applicationMainWindow());
     guarded([this] { FormShow(); });
-}
-
-void TfrmSearch::keyPressEvent(QKeyEvent* event)
-{
-    // The window closes only through its buttons and its close box.
-    if (event->key() == Qt::Key_Escape)
-        return;
-    QDialog::keyPressEvent(event);
-}
-
-bool TfrmSearch::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_ui->RzDBGrid2 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            guarded([this] { RzBitBtn2Click(); });
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/WindowPlacement.h"
 #include "results/SearchFilter.h"
 
 #include <QDialog>
@@ -9,8 +10,6 @@
 namespace Ui {
 class TfrmSearch;
 }
-
-class DataGridModel;
 
 // The participant search window: finds profiles by any mix of details on the shared profiles dataset and hands
 // the chosen file number back to the window that opened it. The test and results windows open it modally and
@@ -41,17 +40,16 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setUpCriteriaBoxes();
     void setUpButtons();
     void setUpGrid();
+    void setUpKeys();
     void restoreAndClose();
 
     const std::unique_ptr<Ui::TfrmSearch> m_ui;
-    DataGridModel* m_gridModel = nullptr;
+    WindowPlacement m_placement{Placement::CentredEveryShow};
     // The profiles filter (empty when the dataset was not filtered) and record number at the last showing.
     QString SavedFilter;
     int SavedRecNo = 0;

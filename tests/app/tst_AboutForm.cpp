@@ -2,6 +2,7 @@
 #include "app/MainForm.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/MessageFrm.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -25,6 +26,8 @@ private slots:
     void closes();
     void placedOverTheMainWindowOnce();
     void textsFitTheirLabels();
+    void designTexts_data();
+    void designTexts();
     void screenshot();
 
 private:
@@ -122,15 +125,66 @@ void tst_AboutForm::textsFitTheirLabels()
     frmAbout->close();
 }
 
+void tst_AboutForm::designTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text"); // empty: the wording is ours, only it must be there
+    QTest::newRow("caption") << "TfrmAbout" << QStringLiteral("درباره نرمافزار");
+    QTest::newRow("title") << "RzLabel1" << QStringLiteral("نرم افزار تست هوش هيجاني");
+    QTest::newRow("Latin name") << "RzLabel2" << QString();
+    QTest::newRow("edition") << "RzLabel3" << QStringLiteral("نسخه اول");
+    QTest::newRow("revision") << "RzLabel5" << QStringLiteral("Rev 1.11.2.19");
+    QTest::newRow("red credits") << "RzLabel6" << QString();
+    QTest::newRow("raised credits") << "RzLabel4" << QString();
+    QTest::newRow("Return button") << "btReturn" << QStringLiteral("بازگشت");
+}
+
+void tst_AboutForm::designTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QString shown;
+    if (name == QLatin1String("TfrmAbout"))
+        shown = frmAbout->windowTitle();
+    else if (auto* label = frmAbout->findChild<QLabel*>(name))
+        shown = label->text();
+    else if (auto* button = frmAbout->findChild<QPushButton*>(name))
+        shown = button->text();
+    if (text.isEmpty())
+        QVERIFY2(shown.trimmed().size() > 3, qPrintable(name));
+    else
+        QCOMPARE(shown, text);
+}
+
 void tst_AboutForm::screenshot()
 {
-    QString path;
+    QImage picture;
     QTimer::singleShot(0, [&] {
-        path = saveScreenshot(frmAbout, QStringLiteral("about-box"));
+        picture = frmAbout->grab().toImage();
         frmAbout->close();
     });
     frmAbout->exec();
-    QVERIFY(!path.isEmpty());
+    QVERIFY(!saveScreenshot(picture, QStringLiteral("about-box")).isEmpty());
+
+    // Every label's text is drawn whole, in its own colour, inside the box.
+    for (QLabel* label : frmAbout->findChildren<QLabel*>()) {
+        const QColor colour = label->palette().color(QPalette::WindowText);
+        const QRect ink = inkBounds(picture.copy(label->geometry()), closeTo(colour, 60));
+        int widest = 0;
+        for (const QString& line : label->text().split(QLatin1Char('\n')))
+            widest = qMax(widest, QFontMetrics(label->font()).horizontalAdvance(line));
+        QVERIFY2(ink.width() >= widest * 8 / 10,
+                 qPrintable(QStringLiteral("%1: ink %2 of %3").arg(label->objectName()).arg(ink.width()).arg(widest)));
+    }
+    QCOMPARE(frmAbout->findChild<QLabel*>(QStringLiteral("RzLabel6"))->palette().color(QPalette::WindowText),
+             QColor(Qt::red));
+    // The gradient runs from the button face at the top to pale green at the bottom.
+    QVERIFY(closeTo(QColor(192, 220, 192), 8)(picture.pixelColor(picture.width() / 2, picture.height() - 1)));
+    QVERIFY(closeTo(frmAbout->palette().color(QPalette::Button), 8)(picture.pixelColor(picture.width() / 2, 0)));
+    // The Return button shows its picture.
+    const QRect button = frmAbout->findChild<QPushButton*>(QStringLiteral("btReturn"))->geometry();
+    const int coloured = countPixels(picture.copy(button), [](const QColor& c) { return c.hsvSaturation() > 100; });
+    QVERIFY2(coloured > 20, qPrintable(QString::number(coloured)));
 }
 
 QTEST_MAIN(tst_AboutForm)

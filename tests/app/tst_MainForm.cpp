@@ -4,6 +4,7 @@
 #include "dialogs/AppFonts.h"
 #include "dialogs/BalloonToolTip.h"
 #include "dialogs/MessageFrm.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -113,30 +114,39 @@ void tst_MainForm::clientGeometry()
 
 void tst_MainForm::menuCaptionsKeepTheirBlanks_data()
 {
+    // Every item of the menu: its caption as the design quotes it (the "&" before the accelerator letter, the
+    // blanks that widen it) and its shortcut.
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("File") << "N1" << QStringLiteral("  &پرونده  ");
-    QTest::newRow("Review results") << "N3" << QStringLiteral("&بررسي نتايج               ");
-    QTest::newRow("Help") << "N6" << QStringLiteral("  &کمک  ");
-    QTest::newRow("About") << "N7" << QStringLiteral("&درباره          ");
+    QTest::addColumn<QKeySequence>("shortcut");
+    QTest::newRow("File") << "N1" << QStringLiteral("  &پرونده  ") << QKeySequence();
+    QTest::newRow("Test") << "N2" << QStringLiteral("&آزمون") << QKeySequence(Qt::CTRL | Qt::Key_1);
+    QTest::newRow("Review results") << "N3" << QStringLiteral("&بررسي نتايج               ")
+                                    << QKeySequence(Qt::CTRL | Qt::Key_2);
+    QTest::newRow("Exit") << "N5" << QStringLiteral("&خروج") << QKeySequence(Qt::Key_Escape);
+    QTest::newRow("Help") << "N6" << QStringLiteral("  &کمک  ") << QKeySequence();
+    QTest::newRow("About") << "N7" << QStringLiteral("&درباره          ") << QKeySequence(Qt::Key_F1);
 }
 
 void tst_MainForm::menuCaptionsKeepTheirBlanks()
 {
     QFETCH(QString, name);
     QFETCH(QString, caption);
+    QFETCH(QKeySequence, shortcut);
 
     auto* bar = m_window->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
     QString text;
     int drawnWidth = 0;
     QFont font;
     if (auto* menu = m_window->findChild<QMenu*>(name)) {
+        QVERIFY(shortcut.isEmpty());
         text = menu->title();
         drawnWidth = bar->actionGeometry(menu->menuAction()).width();
         font = bar->font();
     } else {
         QAction* item = action(m_window, qPrintable(name));
         text = item->text();
+        QCOMPARE(item->shortcut(), shortcut);
         auto* owner = qobject_cast<QMenu*>(item->associatedObjects().value(0));
         QVERIFY(owner);
         owner->ensurePolished();
@@ -325,15 +335,50 @@ void tst_MainForm::balloonToolTipsAreInstalled()
 
 void tst_MainForm::screenshots()
 {
-    QVERIFY(!saveScreenshot(m_window, QStringLiteral("main-window")).isEmpty());
+    const QImage window = m_window->grab().toImage();
+    QVERIFY(!saveScreenshot(window, QStringLiteral("main-window")).isEmpty());
+    // The title, grey, whole and centred in its area; the credit line, navy, whole and from the left edge.
+    for (const char* name : {"RzLabel1", "RzLabel2"}) {
+        auto* label = m_window->findChild<QLabel*>(QLatin1String(name));
+        const QRect area(label->mapTo(m_window, QPoint(0, 0)), label->size());
+        const QColor colour = label->palette().color(QPalette::WindowText);
+        const QRect ink = inkBounds(window.copy(area), closeTo(colour, 48));
+        const int textWidth = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        QVERIFY2(ink.width() > textWidth * 9 / 10, name);
+        QVERIFY2(ink.left() > 0 && ink.right() < area.width() - 1, name);
+        if (label->alignment() & Qt::AlignHCenter)
+            QVERIFY2(qAbs(ink.center().x() - area.width() / 2) <= 3, name);
+        else
+            QVERIFY2(ink.left() < 10, name);
+    }
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("RzLabel1"))->palette().color(QPalette::WindowText),
+             QColor(128, 128, 128));
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("RzLabel2"))->palette().color(QPalette::WindowText),
+             QColor(0, 0, 128));
+
     auto* bar = m_window->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
     for (const char* name : {"N1", "N6"}) {
         auto* menu = m_window->findChild<QMenu*>(QLatin1String(name));
         const QRect item = bar->actionGeometry(menu->menuAction());
+        // The menu bar shows the menu's caption.
+        QVERIFY2(countPixels(window.copy(item), darkerThan(100)) > 20, name);
         menu->popup(bar->mapToGlobal(item.bottomRight()));
         QVERIFY(QTest::qWaitForWindowExposed(menu));
         menu->setActiveAction(menu->actions().constFirst());
-        QVERIFY(!saveScreenshot(menu, QStringLiteral("main-menu-") + QLatin1String(name)).isEmpty());
+        const QImage popup = menu->grab().toImage();
+        QVERIFY(!saveScreenshot(popup, QStringLiteral("main-menu-") + QLatin1String(name)).isEmpty());
+        // Every command shows its caption left of its picture, and its shortcut at the left end.
+        for (QAction* command : menu->actions()) {
+            if (command->isSeparator())
+                continue;
+            const QRect row = menu->actionGeometry(command);
+            const QImage text = popup.copy(row.adjusted(0, 2, -(MenuStyle::IconSize + 8), -2));
+            const QRect ink = inkBounds(text, darkerThan(100));
+            const int captionWidth =
+                QFontMetrics(menu->font()).horizontalAdvance(command->text().trimmed().remove(QLatin1Char('&')));
+            QVERIFY2(ink.width() > captionWidth, qPrintable(command->objectName()));
+            QVERIFY2(ink.left() < 40, qPrintable(command->objectName()));
+        }
         menu->close();
     }
 }

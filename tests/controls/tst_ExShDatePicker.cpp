@@ -3,6 +3,7 @@
 #include "calendar/Clock.h"
 #include "calendar/ShDateUtils.h"
 #include "tests/support/EmbeddedFont.h"
+#include "tests/support/HostWindow.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -43,27 +44,19 @@ TDateTime day(Word year, Word month, Word dayOfMonth)
     return ShEncodeDate(year, month, dayOfMonth);
 }
 
-// The options the application's windows give the drop-down: everything but the months menu.
-const TMonthCalOptions kFormCalendarOptions = TMonthCalOptions(mcoToday | mcoTodayCircle | mcoTrailingDays |
-                                                               mcoSelectTrailDays | mcoMonthButtons | mcoYearEditor);
-
-// A window holding one picker (and a line edit to take the focus elsewhere), shown, active and with the picker
-// focused.
+// A host window holding one picker beside its ordinary edit, shown, active and with the picker focused.
 struct Form
 {
     explicit Form(Qt::LayoutDirection direction = Qt::LeftToRight, const QPoint& at = QPoint(100, 100))
+        : window(direction)
     {
-        window.setLayoutDirection(direction);
-        picker = new TExShDatePicker(&window);
+        picker = new TExShDatePicker(window.client());
         picker->move(0, 0);
-        other = new QLineEdit(&window);
+        other = window.other();
         // Beside the picker, where the open calendar does not cover it.
         other->setGeometry(picker->width() + 8, 0, 60, picker->height());
-        window.resize(picker->width() + 72, picker->height());
-        window.move(at);
-        window.show();
-        window.activateWindow();
-        if (!QTest::qWaitForWindowActive(&window))
+        window.setClientSize(QSize(picker->width() + 72, picker->height()));
+        if (!window.showActive(at))
             qWarning("window did not become active");
         picker->setFocus();
     }
@@ -81,7 +74,7 @@ struct Form
         QTest::mouseClick(cal, Qt::LeftButton, {}, cal->CellRect(col, row).center());
     }
 
-    QWidget window;
+    HostWindow window;
     TExShDatePicker* picker = nullptr;
     QLineEdit* other = nullptr;
 };
@@ -925,7 +918,7 @@ void tst_ExShDatePicker::dropDownHandsOverThePickerSettings()
     picker->SetMinDate(day(1404, 7, 5));
     picker->SetMaxDate(day(1404, 7, 25));
     picker->SetDate(day(1404, 7, 20));
-    picker->SetCalendarOptions(kFormCalendarOptions);
+    picker->SetCalendarOptions(WindowCalendarOptions);
     picker->SetDefaultBoldDays(dbdFridays);
     picker->DropDown();
     TDropDownCalendar* cal = picker->Calendar();
@@ -933,7 +926,7 @@ void tst_ExShDatePicker::dropDownHandsOverThePickerSettings()
     QCOMPARE(cal->MinDate(), day(1404, 7, 5));
     QCOMPARE(cal->MaxDate(), day(1404, 7, 25));
     QCOMPARE(cal->Date(), day(1404, 7, 20));
-    QCOMPARE(cal->CalendarOptions(), kFormCalendarOptions);
+    QCOMPARE(cal->CalendarOptions(), WindowCalendarOptions);
     QVERIFY(!cal->MonthsMenu());
     QCOMPARE(cal->DefaultBoldDays(), dbdFridays);
     QVERIFY(cal->BoldDays() != 0);
@@ -977,10 +970,7 @@ void tst_ExShDatePicker::searchWindowConfiguration()
     Form form(Qt::RightToLeft);
     TExShDatePicker* picker = form.picker;
     // As the search window sets it up: no date until the user gives one, a stored day behind it.
-    picker->SetCalendarOptions(kFormCalendarOptions);
-    picker->SetChecked(false);
-    picker->SetFormattedHint(true);
-    picker->SetHighlightRequired(true);
+    applyWindowPickerSettings(picker);
     picker->SetAllowNull(true);
     picker->SetUseCurrentDate(false);
     picker->SetDate(day(1399, 3, 10));
@@ -1115,10 +1105,7 @@ void tst_ExShDatePicker::screenshotOfTheTestWindow()
     window.setLayoutDirection(Qt::RightToLeft);
     window.setPalette(QApplication::palette());
     auto* picker = new TExShDatePicker(&window);
-    picker->SetCalendarOptions(kFormCalendarOptions);
-    picker->SetChecked(false);
-    picker->SetFormattedHint(true);
-    picker->SetHighlightRequired(true);
+    applyWindowPickerSettings(picker);
     picker->setGeometry(20, 16, 130, picker->height());
     window.resize(170, 60);
     window.move(200, 200);

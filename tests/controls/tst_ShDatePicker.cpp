@@ -3,6 +3,7 @@
 #include "calendar/Clock.h"
 #include "calendar/ShDateConsts.h"
 #include "tests/support/EmbeddedFont.h"
+#include "tests/support/HostWindow.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -25,32 +26,25 @@ static TDateTime fixedNow()
     return ShEncodeDate(1404, 5, 12) + ShTimeValue(10, 30, 45, 0);
 }
 
-// A shown, active window holding one picker and an ordinary edit to move the focus to.
+// A host window holding one picker above its ordinary edit, to move the focus to.
 struct PickerWindow
 {
-    std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+    std::unique_ptr<HostWindow> window;
     TCustomShDatePicker* picker = nullptr;
     QLineEdit* other = nullptr;
 
     explicit PickerWindow(Qt::LayoutDirection direction = Qt::LeftToRight)
+        : window(std::make_unique<HostWindow>(direction, QSize(260, 100)))
     {
-        window->setLayoutDirection(direction);
-        picker = new TCustomShDatePicker(window.get());
+        picker = new TCustomShDatePicker(window->client());
         picker->setObjectName(QStringLiteral("picker"));
         picker->move(10, 10);
         picker->resize(220, picker->height());
-        other = new QLineEdit(window.get());
-        other->setObjectName(QStringLiteral("other"));
+        other = window->other();
         other->move(10, 60);
-        window->resize(260, 100);
     }
 
-    bool show()
-    {
-        window->show();
-        window->activateWindow();
-        return QTest::qWaitForWindowActive(window.get());
-    }
+    bool show() { return window->showActive(); }
 };
 
 // What the user reads: year/month/day, a blank, hour:minute[:second] [AM/PM].

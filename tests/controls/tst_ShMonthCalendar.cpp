@@ -4,6 +4,7 @@
 #include "calendar/ShDateConsts.h"
 #include "controls/Beep.h"
 #include "tests/support/EmbeddedFont.h"
+#include "tests/support/HostWindow.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -33,33 +34,30 @@ static TDateTime fixedNow()
 
 static int g_beeps = 0;
 
-// A shown, active window with one calendar and an ordinary edit that can take the focus away.
+// A host window with one calendar above its ordinary edit, which can take the focus away.
 struct CalendarWindow
 {
-    std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+    std::unique_ptr<HostWindow> window;
     TCustomShMonthCalendar* cal = nullptr;
     QLineEdit* other = nullptr;
 
     explicit CalendarWindow(Qt::LayoutDirection direction = Qt::RightToLeft, TDateTime date = 0)
+        : window(std::make_unique<HostWindow>(direction, QSize(620, 460)))
     {
-        window->setLayoutDirection(direction);
-        cal = new TCustomShMonthCalendar(window.get());
+        cal = new TCustomShMonthCalendar(window->client());
         cal->setObjectName(QStringLiteral("calendar"));
         cal->move(10, 10);
         if (date != 0)
             cal->SetDate(date);
-        other = new QLineEdit(window.get());
-        other->setObjectName(QStringLiteral("other"));
+        other = window->other();
         other->move(10, 420);
-        window->resize(620, 460);
     }
 
     bool show()
     {
-        window->show();
-        window->activateWindow();
+        const bool active = window->showActive();
         cal->setFocus();
-        return QTest::qWaitForWindowActive(window.get());
+        return active;
     }
 
     QPoint centreOf(TDateTime day) const

@@ -9,6 +9,9 @@
 
 #include <memory>
 
+// The participant question table the tests' second workstations answer in.
+inline const QString testParticipantTable = QStringLiteral("ABCDEFGHIJKLMNO");
+
 // A fresh database file with the application's tables in a temporary folder, and a connection open on it.
 struct TempDatabase
 {
@@ -26,4 +29,11 @@ struct TempDatabase
     }
 
     DbConnection& db() { return *connection; }
+
+    // Copies Questions into a participant question table, as registration does, and returns its name.
+    QString addParticipantTable(const QString& name = testParticipantTable)
+    {
+        connection->execute(QStringLiteral("SELECT * INTO %1 FROM Questions Where Row>=0").arg(name));
+        return name;
+    }
 };

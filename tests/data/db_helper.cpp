@@ -1,12 +1,18 @@
 // A second workstation for the multi-process tests: it opens the same database file through the data module and
 // posts rows, so the tests can run it beside themselves or kill it mid-run.
 //
+// Answers go into the tests' participant question table (testParticipantTable), which the test makes first.
+//
 //   db_helper insert <file> <first file number> <count>   insert profiles one by one, then print "done"
-//   db_helper post-and-wait <file> <file number>           insert one profile, answer question 1 of Questions,
+//   db_helper post-and-wait <file> <file number>           insert one profile, answer its item 1,
 //                                                          print "posted" and wait to be killed
+//   db_helper register-and-wait <file> <file number>       in one unit of work insert a profile and copy the
+//                                                          master list, print "copied" and wait to be killed
+//                                                          before the unit ends
 
 #include "data/DataError.h"
 #include "data/DataModule.h"
+#include "tests/data/TempDatabase.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -34,8 +40,7 @@ int main(int argc, char* argv[])
                 profile(first + i);
                 // Each workstation also answers items of one table, five rows of its own (1-5 for first numbers
                 // below 1000, 6-10 above), interleaving its writes with the other process.
-                data.tbQuestions.close();
-                data.tbQuestions.open();
+                data.OpenQuestionTable(testParticipantTable);
                 data.tbQuestions.setIndexFieldNames(QStringLiteral("Row"));
                 data.tbQuestions.setRecNo((first / 1000) * 5 + i % 5 + 1);
                 data.tbQuestions.edit();
@@ -45,9 +50,22 @@ int main(int argc, char* argv[])
             std::printf("done\n");
             return 0;
         }
+        if (args[1] == QLatin1String("register-and-wait")) {
+            data.Database.inTransaction(QStringLiteral("register"), [&] {
+                data.tbProfiles.insertRecord({args[3].toInt(), QStringLiteral("1403/01/01"), QStringLiteral("نام"),
+                                              QStringLiteral("خانوادگي"), 30, 1, 3, testParticipantTable, false});
+                data.sqlCommand.setCommandText(QStringLiteral("SELECT * INTO %1 FROM Questions Where Row>=0")
+                                                   .arg(testParticipantTable));
+                data.sqlCommand.execute();
+                std::printf("copied\n");
+                std::fflush(stdout);
+                for (;;)
+                    QThread::sleep(1);
+            });
+        }
         if (args[1] == QLatin1String("post-and-wait")) {
             profile(args[3].toInt());
-            data.tbQuestions.open();
+            data.OpenQuestionTable(testParticipantTable);
             data.tbQuestions.setIndexFieldNames(QStringLiteral("Row"));
             data.tbQuestions.first();
             data.tbQuestions.edit();

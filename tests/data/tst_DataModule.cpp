@@ -1,6 +1,7 @@
 #include "data/DataError.h"
 #include "data/DataModule.h"
 #include "data/DataSource.h"
+#include "data/ScoreQueries.h"
 #include "tests/data/TempDatabase.h"
 
 #include <QFile>
@@ -19,6 +20,7 @@ private slots:
     void reconnectClosesEverything();
     void questionTableNameIsChecked_data();
     void questionTableNameIsChecked();
+    void masterListIsNeverOpenedAsQuestionTable();
     void gridShowsChosenColumns();
     void gridFollowsTheCursorBothWays();
     void gridStaysWhereAFailedMoveLeavesTheCursor();
@@ -188,7 +190,7 @@ void tst_DataModule::reconnectClosesEverything()
     TempDatabase t;
     TData data;
     data.ConnectToDatabase(t.fileName);
-    data.tbQuestions.open();
+    data.OpenQuestionTable(t.addParticipantTable());
     data.tbProfiles.setFilter(QStringLiteral("FileNo=1"));
     data.tbProfiles.setFiltered(true);
     QVERIFY_THROWS_EXCEPTION(DataError, data.ConnectToDatabase(t.fileName + QStringLiteral(".missing")));
@@ -204,37 +206,79 @@ void tst_DataModule::questionTableNameIsChecked_data()
 {
     QTest::addColumn<QString>("qtable");
     QTest::addColumn<bool>("opens");
-    QTest::newRow("generated name") << "ABCDEFGHIJKLMNO" << true;
-    QTest::newRow("injection") << "Questions; DROP TABLE Profiles" << false;
-    QTest::newRow("master table") << "Questions" << false;
-    QTest::newRow("empty") << "" << false;
+    QTest::addColumn<bool>("throughOpenQuestionTable"); // otherwise: close, set the table name, open
+    const QList<std::pair<const char*, QString>> names{
+        {"generated name", QStringLiteral("ABCDEFGHIJKLMNO")},
+        {"master table", QStringLiteral("Questions")},
+        {"master table in capitals", QStringLiteral("QUESTIONS")},
+        {"profiles in capitals", QStringLiteral("PROFILES")},
+        {"view with a generated-looking name", QStringLiteral("VVVVVVVVVVVVVVV")},
+        {"injection", QStringLiteral("Questions; DROP TABLE Profiles")},
+        {"one letter", QStringLiteral("Z")},
+        {"empty", QString()},
+    };
+    for (const auto& [row, name] : names)
+        for (const bool direct : {true, false})
+            QTest::addRow("%s, %s", row, direct ? "OpenQuestionTable" : "set name and open")
+                << name << (name == QLatin1String("ABCDEFGHIJKLMNO")) << direct;
 }
 
+// A Profiles.QTable value from a tampered file never opens anything but a participant's own table, whichever
+// way tbQuestions is opened, so no answer lands in the master list or in Profiles.
 void tst_DataModule::questionTableNameIsChecked()
 {
     QFETCH(QString, qtable);
     QFETCH(bool, opens);
+    QFETCH(bool, throughOpenQuestionTable);
     TempDatabase t;
     t.db().execute(
         QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', 1, 'q')"));
-    t.db().execute(QStringLiteral("SELECT * INTO ABCDEFGHIJKLMNO FROM Questions Where Row>=0"));
+    t.addParticipantTable(QStringLiteral("ABCDEFGHIJKLMNO"));
+    t.db().execute(QStringLiteral("CREATE VIEW VVVVVVVVVVVVVVV AS SELECT * FROM Questions"));
+    // Tampering ignores the column's own checks.
+    t.db().execute(QStringLiteral("PRAGMA ignore_check_constraints = ON; "
+                                  "INSERT INTO Profiles (FileNo, QTable) VALUES (1, '%1'); "
+                                  "PRAGMA ignore_check_constraints = OFF")
+                       .arg(QString(qtable).replace(QLatin1Char('\''), QLatin1String("''"))));
     TData data;
     data.ConnectToDatabase(t.fileName);
-    data.tbQuestions.open();
+    QVERIFY(data.tbProfiles.locate(QStringLiteral("FileNo"), 1));
+    const QString stored = data.tbProfiles.fieldByName(QStringLiteral("QTable")).asString();
+    QCOMPARE(stored, qtable);
+    auto openIt = [&] {
+        if (throughOpenQuestionTable) {
+            data.OpenQuestionTable(stored);
+        } else {
+            data.tbQuestions.close();
+            data.tbQuestions.setTableName(stored);
+            data.tbQuestions.open();
+        }
+    };
     if (opens) {
-        data.OpenQuestionTable(qtable);
+        openIt();
         QCOMPARE(data.tbQuestions.tableName(), qtable);
         QCOMPARE(data.tbQuestions.recordCount(), 1);
     } else {
         try {
-            data.OpenQuestionTable(qtable);
+            openIt();
             QFAIL("opened");
         } catch (const DataError& e) {
             QVERIFY2(e.message().contains(qtable), qPrintable(e.message()));
+            QCOMPARE(e.kind(), DataError::Kind::BadTableName);
         }
         QVERIFY(!data.tbQuestions.isActive());
     }
     QVERIFY(data.Database.tableExists(QStringLiteral("Profiles")));
+}
+
+void tst_DataModule::masterListIsNeverOpenedAsQuestionTable()
+{
+    TempDatabase t;
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    QCOMPARE(data.tbQuestions.tableName(), QStringLiteral("Questions"));
+    QVERIFY_THROWS_EXCEPTION(DataError, data.tbQuestions.open());
+    QVERIFY(!data.tbQuestions.isActive());
 }
 
 static void addScores(TData& data)
@@ -244,10 +288,7 @@ static void addScores(TData& data)
         "('الف', 'ب', 1, 'q', 5, 5), ('الف', 'ب', 1, 'q', 4, 4), ('الف', 'پ', 1, 'q', 3, 3),"
         "('الف', 'پ', 1, 'q', 5, 5), ('ج', 'ی', 1, 'q', 1, 1), ('ج', 'ی', 1, 'q', 2, 2), ('ج', 'ی', 0, 'q', 4, 2)"));
     data.qTest2.close();
-    data.qTest2.sql().clear();
-    data.qTest2.sql() << QStringLiteral("SELECT Group2, Sum(Score) AS SumScore, Count(Group1)*5 AS TopScore, "
-                                        "Round(Sum(Score)*100/(Count(Group1)*5),2) AS Per")
-                      << QStringLiteral("FROM Questions") << QStringLiteral("GROUP BY Group2 ORDER BY Group2;");
+    data.qTest2.sql() = scoreBySubScaleSql(QStringLiteral("Questions"));
     data.qTest2.open();
 }
 

@@ -77,8 +77,8 @@ private slots:
     void editedSortKeyIsStillFound();
     void persianOrderOfTexts();
     void editPostWritesToTheFileAtOnce();
-    void postOverAnotherUsersChangeFails();
-    void postRejectedByTheFileLeavesMemoryUnchanged();
+    void refusedPostShowsTheStoredRow_data();
+    void refusedPostShowsTheStoredRow();
     void insertPlacesTheNewRow_data();
     void insertPlacesTheNewRow();
     void insertDuplicateFileNoFails();
@@ -583,40 +583,85 @@ void tst_DataSet::editPostWritesToTheFileAtOnce()
     QCOMPARE(q.fieldByName(QStringLiteral("Answer")).asInteger(), 5);
 }
 
-void tst_DataSet::postOverAnotherUsersChangeFails()
+void tst_DataSet::refusedPostShowsTheStoredRow_data()
 {
+    QTest::addColumn<QString>("otherWrite"); // what another program writes first, if anything
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QVariant>("edited");
+    QTest::addColumn<QString>("stored"); // what the file holds afterwards
+    QTest::addColumn<DataError::Kind>("kind");
+    QTest::addColumn<QString>("followUp");
+    const QString changed = QStringLiteral("UPDATE Profiles SET Age = 40 WHERE FileNo = 7");
+    for (const char* followUp : {"move", "filter", "sort", "locate"}) {
+        QTest::addRow("changed by another program, then %s", followUp)
+            << changed << "Age" << QVariant(4) << "40" << DataError::Kind::Conflict << QString::fromLatin1(followUp);
+        QTest::addRow("out of range, then %s", followUp)
+            << QString() << "Age" << QVariant(300) << "30" << DataError::Kind::Constraint
+            << QString::fromLatin1(followUp);
+    }
+    QTest::newRow("text too long") << QString() << "QTable" << QVariant(QString(16, QLatin1Char('A')))
+                                   << "BBBBBBBBBBBBBBB" << DataError::Kind::Constraint << "move";
+    QTest::newRow("row deleted by another program")
+        << QStringLiteral("DELETE FROM Profiles WHERE FileNo = 7") << "Age" << QVariant(4) << "30"
+        << DataError::Kind::Conflict << "move";
+}
+
+// A refused post is reported once: the edit is dropped, the row shows what the file holds, and what comes next
+// works instead of trying the same post again.
+void tst_DataSet::refusedPostShowsTheStoredRow()
+{
+    QFETCH(QString, otherWrite);
+    QFETCH(QString, field);
+    QFETCH(QVariant, edited);
+    QFETCH(QString, stored);
+    QFETCH(DataError::Kind, kind);
+    QFETCH(QString, followUp);
     ProfilesFixture f;
-    TempDatabase& t = f.t;
     TableDataSet& p = f.p;
     p.open();
     QVERIFY(p.locate(QStringLiteral("FileNo"), 7));
-    t.db().execute(QStringLiteral("UPDATE Profiles SET Completed = 1 WHERE FileNo = 7"));
+    if (!otherWrite.isEmpty()) {
+        DbConnection other;
+        other.setConnectionString(JetConnectionString(f.t.fileName, QString()));
+        other.open();
+        other.execute(otherWrite);
+    }
     p.edit();
-    p.setFieldValue(QStringLiteral("Completed"), true);
-    QVERIFY_THROWS_EXCEPTION(DataError, p.post());
-    QCOMPARE(p.state(), DataSet::State::Edit);
-    p.cancel();
-    QCOMPARE(p.fieldByName(QStringLiteral("Completed")).asBoolean(), false);
-}
-
-void tst_DataSet::postRejectedByTheFileLeavesMemoryUnchanged()
-{
-    ProfilesFixture f;
-    TableDataSet& p = f.p;
-    p.open();
-    p.edit();
-    p.setFieldValue(QStringLiteral("Age"), 300); // outside 0 to 255
+    p.setFieldValue(field, edited);
     try {
         p.post();
-        QFAIL("no error");
+        QFAIL("posted");
     } catch (const DataError& e) {
-        QVERIFY2(e.message().contains(QLatin1String("Profiles")), qPrintable(e.message()));
+        QCOMPARE(e.kind(), kind);
     }
-    p.cancel();
-    QCOMPARE(p.fieldByName(QStringLiteral("Age")).asInteger(), 30);
-    p.edit();
-    p.setFieldValue(QStringLiteral("QTable"), QString(16, QLatin1Char('A'))); // longer than 15
-    QVERIFY_THROWS_EXCEPTION(DataError, p.post());
+    QCOMPARE(p.state(), DataSet::State::Browse);
+    QCOMPARE(p.fieldByName(field).asString(), stored);
+
+    if (followUp == QLatin1String("move")) {
+        p.next();
+        p.prior();
+    } else if (followUp == QLatin1String("filter")) {
+        p.setFilter(QStringLiteral("FileNo=7"));
+        p.setFiltered(true);
+        QCOMPARE(p.recordCount(), 1);
+    } else if (followUp == QLatin1String("sort")) {
+        p.setIndexFieldNames(QStringLiteral("Age;FileNo"));
+    }
+    QVERIFY(p.locate(QStringLiteral("FileNo"), 7));
+    QCOMPARE(p.fieldByName(field).asString(), stored);
+    p.edit(); // a fresh edit starts from the stored row and goes through
+    p.setFieldValue(QStringLiteral("Grade"), 5);
+    if (otherWrite.startsWith(QLatin1String("DELETE"))) {
+        QVERIFY_THROWS_EXCEPTION(DataError, p.post());
+        return;
+    }
+    p.post();
+    QueryDataSet check;
+    check.setConnection(&f.t.db());
+    check.sql() << QStringLiteral("SELECT %1, Grade FROM Profiles WHERE FileNo = 7").arg(field);
+    check.open();
+    QCOMPARE(check.fieldByName(field).asString(), stored);
+    QCOMPARE(check.fieldByName(QStringLiteral("Grade")).asInteger(), 5);
 }
 
 void tst_DataSet::insertPlacesTheNewRow_data()
@@ -671,8 +716,13 @@ void tst_DataSet::insertDuplicateFileNoFails()
     TableDataSet& p = f.p;
     p.open();
     p.setRecNo(2);
-    QVERIFY_THROWS_EXCEPTION(DataError, p.insertRecord({12, QStringLiteral("1403/01/01"), QStringLiteral("a"),
-                                                        QStringLiteral("b"), 22, 0, 2, QStringLiteral("X"), false}));
+    try {
+        p.insertRecord({12, QStringLiteral("1403/01/01"), QStringLiteral("a"), QStringLiteral("b"), 22, 0, 2,
+                        QStringLiteral("X"), false});
+        QFAIL("inserted");
+    } catch (const DataError& e) {
+        QCOMPARE(e.kind(), DataError::Kind::DuplicateKey);
+    }
     QCOMPARE(p.recordCount(), 4);
     QCOMPARE(p.recNo(), 2);
 }

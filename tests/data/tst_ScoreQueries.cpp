@@ -78,8 +78,7 @@ void tst_ScoreQueries::scoresOfAParticipantTable()
 
     const QString table = QStringLiteral("ABCDEFGHIJKLMNO");
     m_data->Database.execute(QStringLiteral("SELECT * INTO %1 FROM Questions Where Row<0").arg(table));
-    m_data->Database.execute(
-        QStringLiteral("INSERT INTO %1 (Group1, Group2, Score) VALUES %2").arg(table, rows));
+    m_data->Database.execute(QStringLiteral("INSERT INTO %1 (Group1, Group2, Score) VALUES %2").arg(table, rows));
 
     m_data->qTest1.sql() = scoreByScaleSql(table);
     m_data->qTest2.sql() = scoreBySubScaleSql(table);

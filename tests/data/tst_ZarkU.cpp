@@ -153,8 +153,12 @@ void tst_ZarkU::participantTableNameGuard_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("generated") << "ABCDEFGHIJKLMNY" << true;
-    QTest::newRow("one letter") << "Z" << true;
+    QTest::newRow("one letter") << "Z" << false;
+    QTest::newRow("fourteen") << "ABCDEFGHIJKLMN" << false;
     QTest::newRow("sixteen") << "ABCDEFGHIJKLMNOP" << false;
+    QTest::newRow("Z is never drawn") << "ABCDEFGHIJKLMNZ" << false;
+    QTest::newRow("master table in capitals") << "QUESTIONS" << false;
+    QTest::newRow("profiles in capitals") << "PROFILES" << false;
     QTest::newRow("empty") << "" << false;
     QTest::newRow("small letters") << "abcde" << false;
     QTest::newRow("injection") << "A; DROP TABLE Profiles" << false;
@@ -177,6 +181,7 @@ void tst_ZarkU::participantTableNameGuard()
             QFAIL("no error");
         } catch (const DataError& e) {
             QVERIFY(e.message().contains(QLatin1Char('\'') + name + QLatin1Char('\'')));
+            QCOMPARE(e.kind(), DataError::Kind::BadTableName);
         }
     }
 }

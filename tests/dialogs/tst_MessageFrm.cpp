@@ -1,6 +1,8 @@
 #include "dialogs/AppFonts.h"
 #include "dialogs/ErrorReport.h"
 #include "dialogs/MessageFrm.h"
+#include "dialogs/PictureButtonStyle.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -82,6 +84,7 @@ private slots:
     void queuedAnswersDoNotShow();
     void errorReportDuringAQuestionGetsItsOwnDialog();
     void laterShowingsStayWhereTheDialogWasLeft();
+    void ampersandInTheTextIsDrawn();
     void screenshots_data();
     void screenshots();
 };
@@ -90,6 +93,8 @@ void tst_MessageFrm::initTestCase()
 {
     QApplication::setLayoutDirection(Qt::RightToLeft);
     registerApplicationFonts();
+    // The application's own button style, as every window has it.
+    QApplication::setStyle(new PictureButtonStyle);
     frmMessage = new TfrmMessage;
 }
 
@@ -103,7 +108,7 @@ void tst_MessageFrm::answers_data()
 {
     QTest::addColumn<int>("buttons");
     QTest::addColumn<int>("defaultButton");
-    QTest::addColumn<QString>("action"); // "1".."3" click that button, "enter", "esc"
+    QTest::addColumn<QString>("action"); // steps: "1".."3" click that button, or a key: "enter", "tab", "left"...
     QTest::addColumn<QString>("focused");
     QTest::addColumn<int>("expected");
 
@@ -135,6 +140,23 @@ void tst_MessageFrm::answers_data()
                                         << "btKey2" << 0;
     QTest::newRow("set 3, default 3: Enter cancels") << 3 << 3 << "enter"
                                                      << "btKey3" << 0;
+    // Enter presses the button the focus has moved to, not the one that had it first.
+    QTest::newRow("set 1, default 2: Tab to Yes, Enter") << 1 << 2 << "tab enter"
+                                                         << "btKey2" << 1;
+    QTest::newRow("set 1, default 2: arrow right to Yes, Enter") << 1 << 2 << "right enter"
+                                                                 << "btKey2" << 1;
+    QTest::newRow("set 1, default 1: arrow left to No, Enter") << 1 << 1 << "left enter"
+                                                               << "btKey1" << 2;
+    QTest::newRow("set 2, default 1: Tab to Cancel, Enter") << 2 << 1 << "tab enter"
+                                                            << "btKey1" << 2;
+    QTest::newRow("set 2, default 2: Shift+Tab to Continue, Enter") << 2 << 2 << "backtab enter"
+                                                                    << "btKey2" << 1;
+    QTest::newRow("set 3, default 1: Tab to No, Enter") << 3 << 1 << "tab enter"
+                                                        << "btKey1" << 2;
+    QTest::newRow("set 3, default 1: arrow left twice to Cancel, Enter") << 3 << 1 << "left left enter"
+                                                                         << "btKey1" << 0;
+    QTest::newRow("set 3, default 3: arrow right to No, Enter") << 3 << 3 << "right enter"
+                                                                << "btKey3" << 2;
 }
 
 void tst_MessageFrm::answers()
@@ -149,12 +171,15 @@ void tst_MessageFrm::answers()
     whenShown([&](TfrmMessage* dialog) {
         if (QWidget* focus = QApplication::focusWidget())
             focusSeen = focus->objectName();
-        if (action == QLatin1String("enter"))
-            pressKey(dialog, Qt::Key_Return);
-        else if (action == QLatin1String("esc"))
-            pressKey(dialog, Qt::Key_Escape);
-        else
-            QTest::mouseClick(key(dialog, action.toInt()), Qt::LeftButton);
+        static const QHash<QString, Qt::Key> keys{{"enter", Qt::Key_Return}, {"esc", Qt::Key_Escape},
+                                                  {"tab", Qt::Key_Tab},      {"backtab", Qt::Key_Backtab},
+                                                  {"left", Qt::Key_Left},    {"right", Qt::Key_Right}};
+        for (const QString& step : action.split(QLatin1Char(' '))) {
+            if (keys.contains(step))
+                pressKey(dialog, keys[step]);
+            else
+                QTest::mouseClick(key(dialog, step.toInt()), Qt::LeftButton);
+        }
     });
     const int result = SysMessage(QStringLiteral("پرسش"), QStringLiteral("ادامه مي دهيد؟"), buttons, 4, defaultButton);
     QCOMPARE(focusSeen, focused);
@@ -356,15 +381,43 @@ void tst_MessageFrm::laterShowingsStayWhereTheDialogWasLeft()
     QCOMPARE(again, moved);
 }
 
+void tst_MessageFrm::ampersandInTheTextIsDrawn()
+{
+    // A folder named in an error report: the button style of the whole application must not take the "&" for
+    // an access-key mark.
+    const QString text = QStringLiteral("R&D");
+    QImage drawn;
+    whenShown([&](TfrmMessage* dialog) {
+        drawn = dialog->findChild<QLabel*>(QStringLiteral("msgText"))->grab().toImage();
+        QTest::mouseClick(key(dialog, 1), Qt::LeftButton);
+    });
+    SysMessage(QStringLiteral("خطا"), text, Buttons::Ok, Icon::Danger, DefaultButton::First);
+    saveScreenshot(drawn, QStringLiteral("MessageFrm-ampersand"));
+    const QFontMetrics metrics(frmMessage->findChild<QLabel*>(QStringLiteral("msgText"))->font());
+    const int ampersand = metrics.horizontalAdvance(QLatin1Char('&'));
+    const int inkWidth = inkBounds(drawn, darkerThan(160)).width();
+    QVERIFY2(inkWidth > metrics.horizontalAdvance(QStringLiteral("RD")) + ampersand / 2,
+             qPrintable(QStringLiteral("ink %1 px wide").arg(inkWidth)));
+    QCOMPARE(frmMessage->findChild<QLabel*>(QStringLiteral("msgText"))->text(), text);
+}
+
 void tst_MessageFrm::screenshots_data()
 {
     QTest::addColumn<int>("buttons");
     QTest::addColumn<int>("icon");
     QTest::addColumn<QString>("text");
-    QTest::newRow("message-set0-notice") << 0 << 3 << QStringLiteral("شماره پرونده را وارد کنيد.");
-    QTest::newRow("message-set1-question") << 1 << 4 << QStringLiteral("از برنامه خارج شويم؟");
-    QTest::newRow("message-set2-danger") << 2 << 2 << QStringLiteral("آزمون نيمه کاره مي ماند. ادامه مي دهيد؟");
-    QTest::newRow("message-set3-ok") << 3 << 1 << LongText;
+    QTest::addColumn<QStringList>("captions"); // the shown buttons, first (rightmost) first
+    QTest::addColumn<QString>("shield");
+    QTest::newRow("message-set0-notice") << 0 << 3 << QStringLiteral("شماره پرونده را وارد کنيد.")
+                                         << QStringList{"قبول"} << "amber";
+    QTest::newRow("message-set1-question")
+        << 1 << 4 << QStringLiteral("از برنامه خارج شويم؟") << QStringList{"بلي", "خير"} << "blue";
+    QTest::newRow("message-set2-danger") << 2 << 2 << QStringLiteral("آزمون نيمه کاره مي ماند. ادامه مي دهيد؟")
+                                         << QStringList{"ادامه", "انصراف"} << "red";
+    QTest::newRow("message-set3-ok") << 3 << 1 << LongText << QStringList{"بلي", "خير", "انصراف"} << "green";
+    QTest::newRow("message-no-icon") << 0 << 0 << QStringLiteral("بدون نشان") << QStringList{"قبول"} << "none";
+    QTest::newRow("message-unknown-icon")
+        << 1 << 5 << QStringLiteral("نشان ناشناخته") << QStringList{"بلي", "خير"} << "none";
 }
 
 void tst_MessageFrm::screenshots()
@@ -372,13 +425,32 @@ void tst_MessageFrm::screenshots()
     QFETCH(int, buttons);
     QFETCH(int, icon);
     QFETCH(QString, text);
-    QString path;
+    QFETCH(QStringList, captions);
+    QFETCH(QString, shield);
+
+    QImage picture;
+    QStringList shownCaptions;
+    QRect textArea;
+    QSize textNeeds;
     whenShown([&](TfrmMessage* dialog) {
-        path = saveScreenshot(dialog, QString::fromLatin1(QTest::currentDataTag()));
+        picture = dialog->grab().toImage();
+        saveScreenshot(picture, QString::fromLatin1(QTest::currentDataTag()));
+        for (int i = 1; i <= 3; ++i)
+            if (key(dialog, i)->isVisible())
+                shownCaptions << key(dialog, i)->text();
+        const auto* label = dialog->findChild<QLabel*>(QStringLiteral("msgText"));
+        textArea = label->geometry();
+        textNeeds = QSize(label->width(), label->heightForWidth(label->width()));
         QTest::mouseClick(key(dialog, 1), Qt::LeftButton);
     });
     QCOMPARE(SysMessage(QStringLiteral("پيغام سيستم"), text, buttons, icon, 1), 1);
-    QVERIFY(!path.isEmpty());
+    QVERIFY(!picture.isNull());
+    QCOMPARE(shownCaptions, captions);
+    // The shield sits at the right of the message area.
+    QCOMPARE(colourFamily(picture.copy(448, 8, 49, 48)), shield);
+    // The whole text is shown, above the buttons.
+    QVERIFY(textArea.height() >= textNeeds.height());
+    QVERIFY(textArea.bottom() < picture.height() - 32 - 4);
 }
 
 QTEST_MAIN(tst_MessageFrm)

@@ -77,28 +77,60 @@ void tst_NumericEdit::typingAndPasting_data()
     QTest::addColumn<int>("beeps");
 
     const qint64 age = 255;
-    QTest::newRow("Latin digits") << age << qint64(0) << "42" << "" << "42" << 0;
-    QTest::newRow("Persian digits turn Latin") << age << qint64(0) << "۱۲۳" << "" << "123" << 0;
-    QTest::newRow("Arabic-Indic digits turn Latin") << age << qint64(0) << "٤٥" << "" << "45" << 0;
-    QTest::newRow("age at its bound") << age << qint64(0) << "255" << "" << "255" << 0;
-    QTest::newRow("age past its bound: last key refused") << age << qint64(0) << "256" << "" << "25" << 1;
-    QTest::newRow("age 300 is refused, not clamped to 255") << age << qint64(0) << "300" << "" << "30" << 1;
-    QTest::newRow("a letter is refused") << age << qint64(0) << "1a2" << "" << "12" << 1;
-    QTest::newRow("a blank is refused") << age << qint64(0) << "1 " << "" << "1" << 1;
-    QTest::newRow("no minus where the bound is 0") << age << qint64(0) << "-" << "" << "" << 1;
-    QTest::newRow("file number takes a minus") << Int32Max << Int32Min << "-12" << "" << "-12" << 0;
-    QTest::newRow("file number at the 32-bit top") << Int32Max << Int32Min << "2147483647" << "" << "2147483647"
-                                                   << 0;
-    QTest::newRow("file number past the 32-bit top") << Int32Max << Int32Min << "2147483648" << ""
+    QTest::newRow("Latin digits") << age << qint64(0) << "42"
+                                  << ""
+                                  << "42" << 0;
+    QTest::newRow("Persian digits turn Latin") << age << qint64(0) << "۱۲۳"
+                                               << ""
+                                               << "123" << 0;
+    QTest::newRow("Arabic-Indic digits turn Latin") << age << qint64(0) << "٤٥"
+                                                    << ""
+                                                    << "45" << 0;
+    QTest::newRow("age at its bound") << age << qint64(0) << "255"
+                                      << ""
+                                      << "255" << 0;
+    QTest::newRow("age past its bound: last key refused") << age << qint64(0) << "256"
+                                                          << ""
+                                                          << "25" << 1;
+    QTest::newRow("age 300 is refused, not clamped to 255") << age << qint64(0) << "300"
+                                                            << ""
+                                                            << "30" << 1;
+    QTest::newRow("a letter is refused") << age << qint64(0) << "1a2"
+                                         << ""
+                                         << "12" << 1;
+    QTest::newRow("a blank is refused") << age << qint64(0) << "1 "
+                                        << ""
+                                        << "1" << 1;
+    QTest::newRow("no minus where the bound is 0") << age << qint64(0) << "-"
+                                                   << ""
+                                                   << "" << 1;
+    QTest::newRow("file number takes a minus") << Int32Max << Int32Min << "-12"
+                                               << ""
+                                               << "-12" << 0;
+    QTest::newRow("file number at the 32-bit top") << Int32Max << Int32Min << "2147483647"
+                                                   << ""
+                                                   << "2147483647" << 0;
+    QTest::newRow("file number past the 32-bit top") << Int32Max << Int32Min << "2147483648"
+                                                     << ""
                                                      << "214748364" << 1;
-    QTest::newRow("file number past the 32-bit bottom") << Int32Max << Int32Min << "-2147483649" << ""
+    QTest::newRow("file number past the 32-bit bottom") << Int32Max << Int32Min << "-2147483649"
+                                                        << ""
                                                         << "-214748364" << 1;
-    QTest::newRow("paste Persian digits") << age << qint64(0) << "" << "۲۵۰" << "250" << 0;
-    QTest::newRow("paste onto typed digits") << Int32Max << Int32Min << "12" << "٣٤" << "1234" << 0;
-    QTest::newRow("paste past the bound leaves the text") << age << qint64(0) << "9" << "12" << "9" << 1;
-    QTest::newRow("paste with a letter leaves the text") << age << qint64(0) << "7" << "1x" << "7" << 1;
-    QTest::newRow("paste of a formatted number is refused") << Int32Max << Int32Min << "" << "1,234" << ""
-                                                            << 1;
+    QTest::newRow("paste Persian digits") << age << qint64(0) << ""
+                                          << "۲۵۰"
+                                          << "250" << 0;
+    QTest::newRow("paste onto typed digits") << Int32Max << Int32Min << "12"
+                                             << "٣٤"
+                                             << "1234" << 0;
+    QTest::newRow("paste past the bound leaves the text") << age << qint64(0) << "9"
+                                                          << "12"
+                                                          << "9" << 1;
+    QTest::newRow("paste with a letter leaves the text") << age << qint64(0) << "7"
+                                                         << "1x"
+                                                         << "7" << 1;
+    QTest::newRow("paste of a formatted number is refused") << Int32Max << Int32Min << ""
+                                                            << "1,234"
+                                                            << "" << 1;
 }
 
 void tst_NumericEdit::typingAndPasting()

@@ -1,43 +1,45 @@
 #include "results/SearchForm.h"
 
-#include "calendar/Clock.h"
 #include "calendar/ShDateUtils.h"
 #include "controls/ShDateCtrls.h"
 #include "data/DataModule.h"
-#include "data/Schema.h"
-#include "data/ZarkU.h"
 #include "dialogs/AppFonts.h"
+#include "tests/support/FixedClock.h"
+#include "tests/support/HostWindow.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/Participants.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/TempRavlenDb.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
-// The participants every case searches, in the order they are registered (the grid's order).
-//  FileNo  Date        FName    LName      Age Gender Grade
-//  12      1403/02/10  مريم     کريمي      30  0      3
-//  7       1403/05/01  علي      رضايي      30  1      1
-//  25      1402/12/29  سارا     O'Brien    41  0      3
-//  3       1403/02/10  رضا      احمدي      25  1      7
-void addProfiles(DbConnection& db)
-{
-    db.execute(QStringLiteral("INSERT INTO Profiles VALUES "
-                              "(12, '1403/02/10', 'مريم', 'کريمي', 30, 0, 3, 'AAAAAAAAAAAAAAA', 1),"
-                              "(7, '1403/05/01', 'علي', 'رضايي', 30, 1, 1, 'BBBBBBBBBBBBBBB', 1),"
-                              "(25, '1402/12/29', 'سارا', 'O''Brien', 41, 0, 3, 'CCCCCCCCCCCCCCC', 0),"
-                              "(3, '1403/02/10', 'رضا', 'احمدي', 25, 1, 7, 'DDDDDDDDDDDDDDD', 1)"));
-}
+// The participants every case searches, registered in this order (the grid's order).
+const ParticipantSpec participants[] = {
+    {12, QStringLiteral("1403/02/10"), QString(), QStringLiteral("مريم"), QStringLiteral("کريمي"), 30, 0, 3, true, {}},
+    {7, QStringLiteral("1403/05/01"), QString(), QStringLiteral("علي"), QStringLiteral("رضايي"), 30, 1, 1, true, {}},
+    {25,
+     QStringLiteral("1402/12/29"),
+     QString(),
+     QStringLiteral("سارا"),
+     QStringLiteral("O'Brien"),
+     41,
+     0,
+     3,
+     false,
+     {}},
+    {3, QStringLiteral("1403/02/10"), QString(), QStringLiteral("رضا"), QStringLiteral("احمدي"), 25, 1, 7, true, {}},
+};
 
 template <typename T> T* child(QWidget* window, const char* name)
 {
@@ -87,7 +89,6 @@ private slots:
 
     void search_data();
     void search();
-    void nameWithQuoteIsFound();
     void handBack_data();
     void handBack();
     void closeBoxKeepsTheSearch();
@@ -96,6 +97,8 @@ private slots:
     void keys_data();
     void keys();
     void datePickerStartsEmptyInTheCurrentMonth();
+    void centredOnTheMainWindowAtEveryShowing();
+    void tabGoesFromTheGridThroughTheCriteria();
     void screenshot();
 
 private:
@@ -104,7 +107,7 @@ private:
     QTableView* grid() { return child<QTableView>(m_window, "RzDBGrid2"); }
     void clickButton(const char* name) { QTest::mouseClick(child<QPushButton>(m_window, name), Qt::LeftButton); }
 
-    QTemporaryDir m_folder;
+    TempRavlenDb m_db;
     std::unique_ptr<TData> m_data;
     TfrmSearch* m_window = nullptr;
 };
@@ -114,17 +117,14 @@ void tst_SearchForm::initTestCase()
     QApplication::setLayoutDirection(Qt::RightToLeft);
     QVERIFY(registerApplicationFonts());
     QApplication::setFont(designFont(QStringLiteral("Tahoma"), 12));
-    const QString fileName = QDir(m_folder.path()).filePath(QStringLiteral("Ravlen.mdb"));
-    Schema::createDatabaseFile(fileName);
     {
-        DbConnection db;
-        db.setConnectionString(JetConnectionString(fileName, QString()));
-        db.open();
-        addProfiles(db);
+        const std::unique_ptr<DbConnection> db = m_db.connect();
+        for (const ParticipantSpec& participant : participants)
+            addParticipant(*db, participant);
     }
     m_data = std::make_unique<TData>();
     Data = m_data.get();
-    Data->ConnectToDatabase(fileName);
+    Data->ConnectToDatabase(m_db.path());
 }
 
 void tst_SearchForm::init()
@@ -149,14 +149,7 @@ void tst_SearchForm::cleanupTestCase()
 
 void tst_SearchForm::runModal(const std::function<void()>& interact)
 {
-    bool ran = false;
-    QTimer::singleShot(0, m_window, [&] {
-        ran = true;
-        QTimer::singleShot(5000, m_window, [this] { m_window->done(QDialog::Rejected); }); // never hang the suite
-        interact();
-    });
-    m_window->exec();
-    QVERIFY(ran);
+    driveModal([this] { m_window->exec(); }, [&](QWidget*) { interact(); });
 }
 
 void tst_SearchForm::search_data()
@@ -172,66 +165,35 @@ void tst_SearchForm::search_data()
     QTest::addColumn<QList<int>>("listed");
 
     const QList<int> everyone{12, 7, 25, 3};
-    QTest::newRow("file number alone") << "12"
-                                       << ""
-                                       << ""
-                                       << ""
-                                       << "" << 0 << 0 << "(Fileno=12)" << QList<int>{12};
-    QTest::newRow("female with grade code 3") << ""
-                                              << ""
-                                              << ""
-                                              << ""
-                                              << "" << 1 << 4 << "(Gender=0) And (Grade=3)" << QList<int>{12, 25};
+    // clang-format off
+    QTest::newRow("file number alone")
+        << "12" << "" << "" << "" << "" << 0 << 0 << "(Fileno=12)" << QList<int>{12};
+    QTest::newRow("female with grade code 3")
+        << "" << "" << "" << "" << "" << 1 << 4 << "(Gender=0) And (Grade=3)" << QList<int>{12, 25};
     QTest::newRow("file number, age, male")
-        << "7"
-        << ""
-        << ""
-        << ""
-        << "30" << 2 << 0 << "(Fileno=7) And (Age=30) And (Gender=1)" << QList<int>{7};
-    QTest::newRow("test date matches the registered day") << ""
-                                                          << "1403/02/10"
-                                                          << ""
-                                                          << ""
-                                                          << "" << 0 << 0 << "(Date='1403/02/10')" << QList<int>{12, 3};
-    QTest::newRow("Persian first name and age") << ""
-                                                << ""
-                                                << "علي"
-                                                << ""
-                                                << "30" << 0 << 0 << "(FName='علي') And (Age=30)" << QList<int>{7};
+        << "7" << "" << "" << "" << "30" << 2 << 0 << "(Fileno=7) And (Age=30) And (Gender=1)" << QList<int>{7};
+    QTest::newRow("test date matches the registered day")
+        << "" << "1403/02/10" << "" << "" << "" << 0 << 0 << "(Date='1403/02/10')" << QList<int>{12, 3};
+    QTest::newRow("Persian first name and age")
+        << "" << "" << "علي" << "" << "30" << 0 << 0 << "(FName='علي') And (Age=30)" << QList<int>{7};
     QTest::newRow("every criterion, in the fixed order")
-        << "12"
-        << "1403/02/10"
-        << "مريم"
-        << "کريمي"
-        << "30" << 1 << 4
+        << "12" << "1403/02/10" << "مريم" << "کريمي" << "30" << 1 << 4
         << "(Fileno=12) And (Date='1403/02/10') And (FName='مريم') And (LName='کريمي') And (Age=30) And "
            "(Gender=0) And (Grade=3)"
         << QList<int>{12};
-    QTest::newRow("name typed with a blank is not trimmed") << ""
-                                                            << ""
-                                                            << " مريم"
-                                                            << ""
-                                                            << "" << 0 << 0 << "(FName=' مريم')" << QList<int>{};
-    QTest::newRow("blank-only surname adds nothing") << ""
-                                                     << ""
-                                                     << ""
-                                                     << "   "
-                                                     << "" << 0 << 0 << "" << everyone;
-    QTest::newRow("0 file number and 0 age add nothing") << "0"
-                                                         << ""
-                                                         << ""
-                                                         << ""
-                                                         << "0" << 0 << 0 << "" << everyone;
-    QTest::newRow("no criterion lists everyone") << ""
-                                                 << ""
-                                                 << ""
-                                                 << ""
-                                                 << "" << 0 << 0 << "" << everyone;
-    QTest::newRow("nobody matches") << "999"
-                                    << ""
-                                    << ""
-                                    << ""
-                                    << "" << 0 << 0 << "(Fileno=999)" << QList<int>{};
+    QTest::newRow("name typed with a blank is not trimmed")
+        << "" << "" << " مريم" << "" << "" << 0 << 0 << "(FName=' مريم')" << QList<int>{};
+    QTest::newRow("quote in a surname is doubled and found")
+        << "" << "" << "" << "O'Brien" << "" << 0 << 0 << "(LName='O''Brien')" << QList<int>{25};
+    QTest::newRow("blank-only surname adds nothing")
+        << "" << "" << "" << "   " << "" << 0 << 0 << "" << everyone;
+    QTest::newRow("0 file number and 0 age add nothing")
+        << "0" << "" << "" << "" << "0" << 0 << 0 << "" << everyone;
+    QTest::newRow("no criterion lists everyone")
+        << "" << "" << "" << "" << "" << 0 << 0 << "" << everyone;
+    QTest::newRow("nobody matches")
+        << "999" << "" << "" << "" << "" << 0 << 0 << "(Fileno=999)" << QList<int>{};
+    // clang-format on
 }
 
 void tst_SearchForm::search()
@@ -265,45 +227,37 @@ void tst_SearchForm::search()
     typeText(child<QLineEdit>(m_window, "edAge"), age);
     child<QComboBox>(m_window, "cbGender")->setCurrentIndex(gender);
     child<QComboBox>(m_window, "cbGrade")->setCurrentIndex(grade);
+    const QSignalSpy refilled(&Data->tbProfiles, &DataSet::rowsReset);
     clickButton("btReturn");
 
+    // Once: with filtering on already, the grid is filled again only by the new text.
+    QCOMPARE(refilled.count(), 1);
     QCOMPARE(Data->tbProfiles.filter(), filter);
     QVERIFY(Data->tbProfiles.filtered());
     QCOMPARE(listedFileNos(grid()), listed);
-}
-
-void tst_SearchForm::nameWithQuoteIsFound()
-{
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    typeText(child<QLineEdit>(m_window, "edLName"), QStringLiteral("O'Brien"));
-    clickButton("btReturn");
-    QCOMPARE(Data->tbProfiles.filter(), QStringLiteral("(LName='O''Brien')"));
-    QCOMPARE(listedFileNos(grid()), QList<int>{25});
 }
 
 void tst_SearchForm::handBack_data()
 {
     QTest::addColumn<QString>("surname");
     QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("how"); // a button's name, or "double click" on the row
     QTest::addColumn<QString>("status");
 
-    QTest::newRow("Select gives the highlighted row") << "" << 2 << "RzBitBtn2"
-                                                      << "25";
-    QTest::newRow("Select after a search") << "احمدي" << 0 << "RzBitBtn2"
-                                           << "3";
-    QTest::newRow("Select on an empty result") << "نيست" << -1 << "RzBitBtn2"
-                                               << "0";
-    QTest::newRow("Return") << "" << 1 << "RzBitBtn1"
-                            << "0";
+    // clang-format off
+    QTest::newRow("Select gives the highlighted row") << "" << 2 << "RzBitBtn2" << "25";
+    QTest::newRow("Select after a search") << "احمدي" << 0 << "RzBitBtn2" << "3";
+    QTest::newRow("a double click selects its row") << "" << 1 << "double click" << "7";
+    QTest::newRow("Select on an empty result") << "نيست" << -1 << "RzBitBtn2" << "0";
+    QTest::newRow("Return") << "" << 1 << "RzBitBtn1" << "0";
+    // clang-format on
 }
 
 void tst_SearchForm::handBack()
 {
     QFETCH(QString, surname);
     QFETCH(int, row);
-    QFETCH(QString, button);
+    QFETCH(QString, how);
     QFETCH(QString, status);
 
     // The caller's profiles position, which leaving with a button puts back.
@@ -315,7 +269,11 @@ void tst_SearchForm::handBack()
         clickButton("btReturn");
         if (row >= 0)
             clickRow(grid(), row);
-        clickButton(qPrintable(button));
+        if (how == QLatin1String("double click"))
+            QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                               grid()->visualRect(grid()->model()->index(row, 3)).center());
+        else
+            clickButton(qPrintable(how));
     });
     QVERIFY(!m_window->isVisible());
     QCOMPARE(m_window->lbStatusText(), status);
@@ -348,11 +306,15 @@ void tst_SearchForm::lookedUpParticipantFirst()
     Data->tbProfiles.setFilter(QStringLiteral("FileNo=7"));
     Data->tbProfiles.setFiltered(true);
     QList<int> shown;
+    QWidget* focused = nullptr;
     runModal([&] {
         shown = listedFileNos(grid());
+        focused = QApplication::focusWidget();
         clickButton("RzBitBtn2");
     });
     QCOMPARE(shown, QList<int>{7});
+    // The grid comes first in the window's tab order and so has the focus: Enter there selects at once.
+    QCOMPARE(focused, grid());
     QCOMPARE(m_window->lbStatusText(), QStringLiteral("7"));
     QCOMPARE(Data->tbProfiles.filter(), QStringLiteral("FileNo=7"));
     QVERIFY(Data->tbProfiles.filtered());
@@ -382,18 +344,15 @@ void tst_SearchForm::keys_data()
     QTest::addColumn<QString>("filter"); // after the key; "-" when no search ran
     QTest::addColumn<QString>("status"); // "-" while the window stays open
 
-    QTest::newRow("Enter in the file number runs Search") << "edFileNo" << int(Qt::Key_Return) << "(Fileno=3)"
-                                                          << "-";
-    QTest::newRow("Enter on the keypad too") << "edFName" << int(Qt::Key_Enter) << "(Fileno=3)"
-                                             << "-";
-    QTest::newRow("Enter in a list runs Search") << "cbGender" << int(Qt::Key_Return) << "(Fileno=3)"
-                                                 << "-";
-    QTest::newRow("Enter in the date picker runs Search") << "edDate" << int(Qt::Key_Return) << "(Fileno=3)"
-                                                          << "-";
-    QTest::newRow("Enter on the grid runs Select") << "RzDBGrid2" << int(Qt::Key_Return) << "-"
-                                                   << "12";
-    QTest::newRow("Escape does nothing") << "edLName" << int(Qt::Key_Escape) << "-"
-                                         << "-";
+    // clang-format off
+    QTest::newRow("Enter in the file number runs Search") << "edFileNo" << int(Qt::Key_Return) << "(Fileno=3)" << "-";
+    QTest::newRow("Enter on the keypad too") << "edFName" << int(Qt::Key_Enter) << "(Fileno=3)" << "-";
+    QTest::newRow("Enter in a list runs Search") << "cbGender" << int(Qt::Key_Return) << "(Fileno=3)" << "-";
+    QTest::newRow("Enter in the date picker runs Search") << "edDate" << int(Qt::Key_Return) << "(Fileno=3)" << "-";
+    QTest::newRow("Enter on the grid runs Select") << "RzDBGrid2" << int(Qt::Key_Return) << "-" << "12";
+    QTest::newRow("Enter on a focused button presses it") << "RzBitBtn1" << int(Qt::Key_Return) << "-" << "0";
+    QTest::newRow("Escape does nothing") << "edLName" << int(Qt::Key_Escape) << "-" << "-";
+    // clang-format on
 }
 
 void tst_SearchForm::keys()
@@ -425,13 +384,51 @@ void tst_SearchForm::keys()
 
 void tst_SearchForm::datePickerStartsEmptyInTheCurrentMonth()
 {
-    Clock::setFixed(ShEncodeDate(1403, 7, 15));
+    const ScopedFixedClock clock(QDateTime(QDate(2024, 10, 6), QTime(9, 30)));
     TfrmSearch window;
-    Clock::useSystem();
     auto* picker = child<TExShDatePicker>(&window, "edDate");
     QVERIFY(picker->IsNull());
     QCOMPARE(picker->Date(), ShEncodeDate(1403, 7, 15));
     QCOMPARE(window.lbStatusText(), QStringLiteral("0"));
+}
+
+void tst_SearchForm::centredOnTheMainWindowAtEveryShowing()
+{
+    HostWindow host;
+    QVERIFY(host.showActive(QPoint(40, 30)));
+    QPoint first, second;
+    runModal([&] {
+        first = m_window->geometry().center();
+        m_window->move(m_window->pos() + QPoint(60, 45));
+        clickButton("RzBitBtn1");
+    });
+    runModal([&] {
+        second = m_window->geometry().center();
+        clickButton("RzBitBtn1");
+    });
+    const QPoint centre = host.geometry().center();
+    QVERIFY2((first - centre).manhattanLength() <= 2, "first showing");
+    QVERIFY2((second - centre).manhattanLength() <= 2, "a moved window comes back to the centre");
+    QCOMPARE(m_window->size(), QSize(711, 448));
+    // A tool window whose only caption button is the close box.
+    const Qt::WindowFlags flags = m_window->windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinMaxButtonsHint));
+}
+
+void tst_SearchForm::tabGoesFromTheGridThroughTheCriteria()
+{
+    QStringList visited;
+    runModal([&] {
+        for (int step = 0; step < 12; ++step) {
+            visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        clickButton("RzBitBtn1");
+    });
+    QCOMPARE(visited, QStringList({"RzDBGrid2", "edFileNo", "edDate", "edFName", "edLName", "edAge", "cbGender",
+                                   "cbGrade", "btReturn", "RzBitBtn1", "RzBitBtn2", "RzDBGrid2"}));
 }
 
 void tst_SearchForm::screenshot()

@@ -40,9 +40,9 @@ QString addParticipant(DbConnection& db, const ParticipantSpec& p)
 {
     const QString table = freeTableName(db);
     QSqlQuery profile = prepared(db, QStringLiteral("INSERT INTO Profiles VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const QVariant& value : {QVariant(p.fileNo), QVariant(p.date), QVariant(p.firstName), QVariant(p.lastName),
-                                  QVariant(p.age), QVariant(p.gender), QVariant(p.grade), QVariant(table),
-                                  QVariant(p.completed ? 1 : 0)})
+    for (const QVariant& value :
+         {QVariant(p.fileNo), QVariant(p.date), QVariant(p.firstName), QVariant(p.lastName), QVariant(p.age),
+          QVariant(p.gender), QVariant(p.grade), QVariant(table), QVariant(p.completed ? 1 : 0)})
         profile.addBindValue(value);
     run(profile);
     db.execute(QStringLiteral("SELECT * INTO %1 FROM Questions Where Row>=0").arg(table));

@@ -66,9 +66,9 @@ void tst_TestSupport::participantAnswersAndScores()
     auto db = file.connect();
     // Find a reverse-scored item so both scoring directions are seen.
     const auto scoring = rows(*db, QStringLiteral("SELECT Scoring FROM Questions ORDER BY Row"));
-    const qsizetype reversed = std::find_if(scoring.begin(), scoring.end(),
-                                            [](const QVariantList& r) { return !r[0].toBool(); }) -
-                               scoring.begin();
+    const qsizetype reversed =
+        std::find_if(scoring.begin(), scoring.end(), [](const QVariantList& r) { return !r[0].toBool(); }) -
+        scoring.begin();
     QVERIFY(reversed > 0 && reversed < scoring.size());
     std::vector<int> answers(size_t(reversed + 1), 0);
     answers[0] = 4;

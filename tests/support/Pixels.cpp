@@ -1,0 +1,65 @@
+#include "tests/support/Pixels.h"
+
+#include <QtMath>
+
+#include <cmath>
+#include <cstdlib>
+
+PixelTest darkerThan(int grey)
+{
+    return [grey](const QColor& c) { return qGray(c.rgb()) < grey; };
+}
+
+PixelTest closeTo(const QColor& colour, int tolerance)
+{
+    return [colour, tolerance](const QColor& c) {
+        return std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance &&
+               std::abs(c.blue() - colour.blue()) <= tolerance;
+    };
+}
+
+QRect inkBounds(const QImage& image, const PixelTest& isInk)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (isInk(image.pixelColor(x, y)))
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+int countPixels(const QImage& image, const PixelTest& isInk)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += isInk(image.pixelColor(x, y)) ? 1 : 0;
+    return count;
+}
+
+QString colourFamily(const QImage& image, int minimum)
+{
+    int count = 0;
+    double x = 0, y = 0; // hues averaged as angles, so red on both sides of 0 stays red
+    for (int row = 0; row < image.height(); ++row)
+        for (int col = 0; col < image.width(); ++col) {
+            const QColor c = image.pixelColor(col, row);
+            if (c.hsvSaturation() < 120 || c.value() < 80)
+                continue;
+            ++count;
+            x += std::cos(qDegreesToRadians(double(c.hsvHue())));
+            y += std::sin(qDegreesToRadians(double(c.hsvHue())));
+        }
+    if (count < minimum)
+        return QStringLiteral("none");
+    double hue = qRadiansToDegrees(std::atan2(y, x));
+    if (hue < 0)
+        hue += 360;
+    if (hue < 20 || hue >= 330)
+        return QStringLiteral("red");
+    if (hue < 65)
+        return QStringLiteral("amber");
+    if (hue < 170)
+        return QStringLiteral("green");
+    return QStringLiteral("blue");
+}

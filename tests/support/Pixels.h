@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+
+// Questions a screenshot test asks of a grabbed picture: where the ink of a kind lies, how much of it there is,
+// what colour a picture is drawn in.
+
+using PixelTest = std::function<bool(const QColor&)>;
+
+// Pixels darker than `grey` (0-255 grey level): text and lines on a light background.
+PixelTest darkerThan(int grey);
+
+// Pixels within `tolerance` (per channel) of `colour`.
+PixelTest closeTo(const QColor& colour, int tolerance = 40);
+
+// The smallest rectangle holding every pixel that passes `isInk`; null when there is none.
+QRect inkBounds(const QImage& image, const PixelTest& isInk);
+
+int countPixels(const QImage& image, const PixelTest& isInk);
+
+// The colour family of the strongly coloured pixels of a picture, from their mean hue: "red", "amber",
+// "green", "blue", or "none" when fewer than `minimum` pixels are strongly coloured.
+QString colourFamily(const QImage& image, int minimum = 100);
