@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QImageWriter>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -54,6 +55,44 @@ void writeAnswerPicture(const QPixmap& pixmap, const QString& fileName)
     if (!writer.write(pixmap.toImage()))
         throw std::runtime_error(
             QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, writer.errorString()).toStdString());
+}
+
+// The two item numbers stand in the gaps of the caption "... «      » از «      »", gaps of blanks whose width
+// depends on the font the design's Tahoma is drawn with. Spaces the blanks and moves the centred caption so that
+// each gap is centred on its number, whatever the font: otherwise a wide number runs into a guillemet.
+void centreGapsOnNumbers(QLabel* caption, const QLabel* rightNumber, const QLabel* leftNumber)
+{
+    static const QRegularExpression gap(QStringLiteral(" {2,}"));
+    const QString text = caption->text();
+    QList<QRegularExpressionMatch> gaps;
+    for (QRegularExpressionMatchIterator it = gap.globalMatch(text); it.hasNext();)
+        gaps << it.next();
+    if (gaps.size() != 2 || gaps[0].capturedLength() != gaps[1].capturedLength())
+        return;
+    const int blanksInGap = int(gaps[0].capturedLength());
+    const QString before = text.left(gaps[0].capturedStart());
+    const QString between = text.mid(gaps[0].capturedEnd(), gaps[1].capturedStart() - gaps[0].capturedEnd());
+    const QString after = text.mid(gaps[1].capturedEnd());
+
+    QFont font = caption->font();
+    const QFontMetricsF plain(font);
+    const qreal blank = plain.horizontalAdvance(QLatin1Char(' '));
+    const int blanksBetween = int(between.count(QLatin1Char(' ')));
+    const int blanksOutside = int(before.count(QLatin1Char(' ')) + after.count(QLatin1Char(' ')));
+    // Right to left: `before` ends at the right gap, `between` lies between the gaps.
+    const qreal numbersApart = rightNumber->geometry().center().x() - leftNumber->geometry().center().x();
+    const qreal spacing = (numbersApart - blanksInGap * blank - plain.horizontalAdvance(between)) /
+                          (blanksInGap + blanksBetween);
+    const qreal gapWidth = blanksInGap * (blank + spacing);
+    const qreal beforeWidth = plain.horizontalAdvance(before) + before.count(QLatin1Char(' ')) * spacing;
+    const qreal width = plain.horizontalAdvance(text) + (2 * blanksInGap + blanksBetween + blanksOutside) * spacing;
+    // Where the right gap's centre lies from the caption's centre, and how far the caption must move for it.
+    const qreal rightGapFromCentre = width / 2 - beforeWidth - gapWidth / 2;
+    const qreal shift = rightNumber->geometry().center().x() - caption->geometry().center().x() - rightGapFromCentre;
+    font.setWordSpacing(spacing);
+    caption->setFont(font);
+    const int margin = qRound(2 * qAbs(shift));
+    caption->setContentsMargins(shift > 0 ? margin : 0, 0, shift < 0 ? margin : 0, 0);
 }
 
 // Drops the repeats of a held key aimed at the answer buttons, before anything else sees them (the window's key
@@ -162,6 +201,7 @@ void TfrmNewTest::setUpButtons()
 
 void TfrmNewTest::setUpQuestionPanel()
 {
+    centreGapsOnNumbers(m_ui->RzLabel7, m_ui->lbQNo, m_ui->lbQTotal);
     m_ui->btPrevQuestion->setIcon(picture("triangle-right"));
     m_ui->btNextQuestion->setIcon(picture("triangle-left"));
     m_ui->btCAgree->setIcon(picture("disc-green"));

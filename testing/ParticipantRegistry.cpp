@@ -57,13 +57,25 @@ QString ParticipantRegistry::freeTableName() const
 ParticipantRegistry::Outcome ParticipantRegistry::registerParticipant(const ParticipantDetails& details,
                                                                       QString& tableName)
 {
+    // Inserted with no filter in force, so the new row is the participant's own and stays the current one.
     showAllProfilesByFileNo();
-    const QString name = freeTableName();
-    m_data.tbProfiles.insertRecord({details.fileNo, ShDateToStr(details.date), details.fName, details.lName,
-                                    details.age, details.gender, details.grade, name, false});
-    m_data.sqlCommand.setCommandText(QStringLiteral("SELECT * INTO ") + name +
-                                     QStringLiteral(" FROM Questions Where Row>=0"));
-    m_data.sqlCommand.execute();
+    QString name;
+    try {
+        // A profile naming a table that was never made, or a table nobody's profile names, must not outlive a
+        // failure part way; nor may a message wait for the operator while the file is held for writing.
+        m_data.Database.inTransaction(QStringLiteral("Cannot register file number %1").arg(details.fileNo), [&] {
+            name = freeTableName();
+            m_data.tbProfiles.insertRecord({details.fileNo, ShDateToStr(details.date), details.fName, details.lName,
+                                            details.age, details.gender, details.grade, name, false});
+            m_data.sqlCommand.setCommandText(QStringLiteral("SELECT * INTO ") + name +
+                                             QStringLiteral(" FROM Questions Where Row>=0"));
+            m_data.sqlCommand.execute();
+        });
+    } catch (const DataError& error) {
+        if (error.kind() == DataError::Kind::DuplicateKey)
+            return Outcome::NumberTaken;
+        throw;
+    }
     m_data.OpenQuestionTable(name);
     tableName = name;
     return Outcome::Registered;
@@ -76,11 +88,6 @@ void ParticipantRegistry::markCompleted(int fileNo)
     if (!profiles.locate(fileNoField, fileNo))
         throw DataError(QStringLiteral("The profile of file number %1 is no longer in table 'Profiles'").arg(fileNo));
     profiles.edit();
-    try {
-        profiles.setFieldValue(QStringLiteral("Completed"), true);
-        profiles.post();
-    } catch (...) {
-        profiles.cancel();
-        throw;
-    }
+    profiles.setFieldValue(QStringLiteral("Completed"), true);
+    profiles.post();
 }

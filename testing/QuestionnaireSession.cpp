@@ -38,15 +38,9 @@ void QuestionnaireSession::answer(int answer)
     const bool scoring = m_questions.fieldByName(QStringLiteral("Scoring")).asBoolean();
     const int score = itemScore(scoring, answer);
     m_questions.edit();
-    try {
-        m_questions.setFieldValue(answerField, answer);
-        m_questions.setFieldValue(scoreField, score);
-        m_questions.post();
-    } catch (...) {
-        // A pending edit would be posted again by the next move and fail there instead of here.
-        m_questions.cancel();
-        throw;
-    }
+    m_questions.setFieldValue(answerField, answer);
+    m_questions.setFieldValue(scoreField, score);
+    m_questions.post();
 }
 
 bool QuestionnaireSession::movePrevious()

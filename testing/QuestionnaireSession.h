@@ -29,8 +29,7 @@ public:
     void startAtFirstItem();
     Item currentItem() const;
 
-    // Stores `answer` (1 to 5) and its score on the current item; the position stays. A failed write leaves the
-    // row as it was in memory too.
+    // Stores `answer` (1 to 5) and its score on the current item; the position stays.
     void answer(int answer);
 
     // One item back or forward; false (and no move) while the begin or end flag is set.
