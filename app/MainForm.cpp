@@ -3,12 +3,14 @@
 
 #include "app/AboutForm.h"
 #include "app/MenuStyle.h"
+#include "data/DataModule.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/BalloonToolTip.h"
 #include "dialogs/ErrorReport.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/SvgPixmap.h"
 #include "dialogs/WindowGeometry.h"
+#include "results/ResultForm.h"
 #include "testing/NewTestForm.h"
 
 #include <QCloseEvent>
@@ -101,8 +103,14 @@ void TfrmMain::N2Click()
 
 void TfrmMain::N3Click()
 {
-    // Review results: the results window opens here, modally; afterwards its participant boxes are
-    // emptied, its charts button disabled and the data module's qTest1 and qTest2 closed.
+    if (!frmResult)
+        return;
+    frmResult->exec();
+    // The next review starts with no participant shown and no report to print, and the scores are not kept
+    // open behind a closed window.
+    frmResult->clearParticipant();
+    Data->qTest1.close();
+    Data->qTest2.close();
 }
 
 void TfrmMain::N5Click()

@@ -6,6 +6,7 @@
 #include "dialogs/AppFonts.h"
 #include "dialogs/MessageFrm.h"
 #include "dialogs/PictureButtonStyle.h"
+#include "results/ResultForm.h"
 #include "results/SearchForm.h"
 #include "testing/NewTestForm.h"
 
@@ -34,7 +35,8 @@ ApplicationWindows::ApplicationWindows()
     Data = data.get();
     // The main window's first showing connects to Ravlen.mdb in the working directory and opens tbProfiles.
     main->setConnectStep([] { Data->ConnectToWorkingDirectoryDatabase(); });
-    // 5. frmResult, the results window.
+    result = std::make_unique<TfrmResult>();
+    frmResult = result.get();
     search = std::make_unique<TfrmSearch>();
     frmSearch = search.get();
     about = std::make_unique<TfrmAbout>();
@@ -45,6 +47,7 @@ ApplicationWindows::~ApplicationWindows()
 {
     about.reset();
     search.reset();
+    result.reset();
     Data = nullptr;
     data.reset();
     newTest.reset();

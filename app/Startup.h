@@ -7,6 +7,7 @@ class TfrmAbout;
 class TfrmMain;
 class TfrmMessage;
 class TfrmNewTest;
+class TfrmResult;
 class TfrmSearch;
 
 // Application-wide settings every window relies on: right-to-left layout, the embedded font, Qt's Persian
@@ -27,7 +28,7 @@ struct ApplicationWindows
     std::unique_ptr<TfrmMessage> message;
     std::unique_ptr<TfrmNewTest> newTest;
     std::unique_ptr<TData> data;
-    // frmResult (the results window) comes here.
+    std::unique_ptr<TfrmResult> result;
     std::unique_ptr<TfrmSearch> search;
     std::unique_ptr<TfrmAbout> about;
 };

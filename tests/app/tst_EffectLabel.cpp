@@ -30,6 +30,8 @@ class tst_EffectLabel : public QObject
 private slots:
     void effectKeepsTheLetters_data();
     void effectKeepsTheLetters();
+    void effectIsDrawn_data();
+    void effectIsDrawn();
 };
 
 void tst_EffectLabel::effectKeepsTheLetters_data()
@@ -61,6 +63,38 @@ void tst_EffectLabel::effectKeepsTheLetters()
     // The raised shadow may add a pixel on either side.
     QVERIFY2(qAbs(drawn.width() - expected.width()) <= 2,
              qPrintable(QStringLiteral("%1 wide, plain %2").arg(drawn.width()).arg(expected.width())));
+}
+
+void tst_EffectLabel::effectIsDrawn_data()
+{
+    QTest::addColumn<EffectLabel::TextEffect>("effect");
+    QTest::newRow("raised") << EffectLabel::Raised;
+    QTest::newRow("recessed") << EffectLabel::Recessed;
+}
+
+void tst_EffectLabel::effectIsDrawn()
+{
+    // On a mid-grey ground the effect's light copy of the letters shows as pixels lighter than the ground,
+    // which the plain label never draws.
+    QFETCH(EffectLabel::TextEffect, effect);
+    const QRgb ground = qRgb(150, 150, 150);
+    auto lighterPixels = [&](EffectLabel::TextEffect drawnWith) {
+        EffectLabel label;
+        label.setFont(designFont(QStringLiteral("Tahoma"), 24));
+        label.setText(QStringLiteral("نرمافزار تست هوش هيجاني"));
+        label.resize(420, 40);
+        label.setTextEffect(drawnWith);
+        QImage image(label.size(), QImage::Format_RGB32);
+        image.fill(ground);
+        label.render(&image);
+        int lighter = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                lighter += qGray(image.pixel(x, y)) > qGray(ground) + 30 ? 1 : 0;
+        return lighter;
+    };
+    QCOMPARE(lighterPixels(EffectLabel::Plain), 0);
+    QVERIFY2(lighterPixels(effect) > 100, qPrintable(QString::number(lighterPixels(effect))));
 }
 
 QTEST_MAIN(tst_EffectLabel)

@@ -4,6 +4,7 @@
 #include "calendar/ShDateUtils.h"
 #include "tests/support/EmbeddedFont.h"
 #include "tests/support/HostWindow.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -174,8 +176,9 @@ void tst_ExShDatePicker::buttonsLayOutInBothDirections()
     window.show();
 
     const bool rtl = direction == Qt::RightToLeft;
+    // The buttons are as wide as the system's vertical scroll bar.
     const int b = picker.ButtonWidth();
-    QVERIFY(b > 0);
+    QCOMPARE(b, QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     const QRect inner = picker.rect().adjusted(1, 1, -1, -1); // inside the single-line border
     const QRect drop = picker.ButtonRect(TCustomExShDatePicker::btnDropDown);
     const QRect up = picker.ButtonRect(TCustomExShDatePicker::btnUp);
@@ -396,8 +399,10 @@ void tst_ExShDatePicker::checkBoxIgnoresInputWhileUnchecked()
     QCOMPARE(changes.count(), 0);
 
     // Read-only: the box cannot be toggled by the user either.
+    // Checked after each action: a click and a Space that both toggled would cancel each other out.
     picker->SetReadOnly(true);
     form.clickButton(TCustomExShDatePicker::btnCheckBox);
+    QVERIFY(!picker->Checked());
     QTest::keyClick(picker, Qt::Key_Space);
     QVERIFY(!picker->Checked());
 }
@@ -1130,18 +1135,48 @@ void tst_ExShDatePicker::screenshotOfTheTestWindow()
     painter.drawPixmap(calRect.topLeft() - all.topLeft(), cal->grab());
     painter.end();
     QVERIFY(!saveScreenshot(image, QStringLiteral("ExShDatePicker_testwindow_dropdown")).isEmpty());
-    QVERIFY(!saveScreenshot(cal, QStringLiteral("ExShDatePicker_dropdown_calendar")).isEmpty());
+    const QImage calendar = cal->grab().toImage();
+    QVERIFY(!saveScreenshot(calendar, QStringLiteral("ExShDatePicker_dropdown_calendar")).isEmpty());
+    // The windows' settings, and what they show: no months menu, the ring around today, the cursor day.
+    QCOMPARE(cal->CalendarOptions(), WindowCalendarOptions);
+    QVERIFY(!picker->Checked() && picker->FormattedHint() && picker->HighlightRequired());
+    QVERIFY(countPixels(calendar, closeTo(cal->CalColors()->CircleColor(), 40)) > 20);
+    const QRect cursorCell = cal->CellRect(cal->Col(), cal->Row());
+    QVERIFY(countPixels(calendar.copy(cursorCell), closeTo(cal->palette().color(QPalette::Highlight), 30)) >
+            cursorCell.width() * cursorCell.height() / 2);
     picker->CloseUp(false);
 
+    // An unchecked box greys the value: its darkest ink is lighter than that of the checked picker.
     picker->SetShowCheckBox(true);
     picker->SetDate(day(1404, 7, 3));
-    QVERIFY(!saveScreenshot(picker, QStringLiteral("ExShDatePicker_checkbox_unchecked")).isEmpty());
+    const QImage unchecked = picker->grab().toImage();
+    QVERIFY(!saveScreenshot(unchecked, QStringLiteral("ExShDatePicker_checkbox_unchecked")).isEmpty());
+    picker->SetChecked(true);
+    const QImage checked = picker->grab().toImage();
+    picker->SetChecked(false);
+    const auto darkest = [picker](const QImage& image) {
+        int darkest = 255;
+        const QImage text = image.copy(picker->TextRect());
+        for (int y = 0; y < text.height(); ++y)
+            for (int x = 0; x < text.width(); ++x)
+                darkest = qMin(darkest, qGray(text.pixel(x, y)));
+        return darkest;
+    };
+    QVERIFY2(darkest(unchecked) > darkest(checked) + 40,
+             qPrintable(QStringLiteral("%1 vs %2").arg(darkest(unchecked)).arg(darkest(checked))));
 
-    // The search window's picker before a date is given: blank sections over the red dotted line.
+    // The search window's picker before a date is given: blank sections (no digits, only the separators) over
+    // the red dotted line.
     picker->SetShowCheckBox(false);
     picker->SetAllowNull(true);
+    const QRect text(picker->mapTo(&window, picker->TextRect().topLeft()), picker->TextRect().size());
+    const int valueInk = countPixels(window.grab().toImage().copy(text), darkerThan(100));
     picker->SetIsNull(true);
-    QVERIFY(!saveScreenshot(&window, QStringLiteral("ExShDatePicker_searchwindow_null")).isEmpty());
+    const QImage null = window.grab().toImage();
+    QVERIFY(!saveScreenshot(null, QStringLiteral("ExShDatePicker_searchwindow_null")).isEmpty());
+    const int nullInk = countPixels(null.copy(text), darkerThan(100));
+    QVERIFY2(nullInk * 4 < valueInk, qPrintable(QStringLiteral("%1 vs %2").arg(nullInk).arg(valueInk)));
+    QVERIFY(countPixels(null, closeTo(Qt::red, 60)) > 5);
 }
 
 QTEST_MAIN(tst_ExShDatePicker)

@@ -4,6 +4,7 @@
 #include "calendar/ShDateConsts.h"
 #include "tests/support/EmbeddedFont.h"
 #include "tests/support/HostWindow.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -1094,11 +1095,25 @@ void tst_ShDatePicker::sheet()
                         else
                             w.other->setFocus();
                         QCoreApplication::processEvents();
+                        const QImage image = p.grab().toImage();
+                        // What a reader must see: the value, or nothing and the red mark of a missing value; the
+                        // section being edited (blank or not) highlighted while the picker has the focus.
+                        const QString shot = QStringLiteral("rtl %1 dateTime %2 gregorian %3 focused %4 null %5")
+                                                 .arg(rtl)
+                                                 .arg(dateTime)
+                                                 .arg(gregorian)
+                                                 .arg(focused)
+                                                 .arg(null);
+                        const QImage text = image.copy(p.TextRect());
+                        QVERIFY2((countPixels(text, darkerThan(100)) > 40) == !null, qPrintable(shot));
+                        QVERIFY2((countPixels(image, closeTo(Qt::red, 60)) > 5) == null, qPrintable(shot));
+                        const QColor highlight = p.palette().color(QPalette::Highlight);
+                        QVERIFY2((countPixels(image, closeTo(highlight, 10)) > 20) == focused, qPrintable(shot));
                         shots.append({QStringLiteral("%1 %2 %3 %4 %5")
                                           .arg(rtl ? "RTL" : "LTR", dateTime ? "date-time" : "date",
                                                gregorian ? "Gregorian" : "Solar Hijri", focused ? "focused" : "-",
                                                null ? "null" : ""),
-                                      p.grab().toImage()});
+                                      image});
                     }
     const int scale = 2, rowHeight = 64, columnWidth = 640;
     QImage sheet(columnWidth * 2, rowHeight * ((shots.size() + 1) / 2) + 8, QImage::Format_RGB32);

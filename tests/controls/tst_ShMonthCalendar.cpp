@@ -5,6 +5,7 @@
 #include "controls/Beep.h"
 #include "tests/support/EmbeddedFont.h"
 #include "tests/support/HostWindow.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -144,6 +145,8 @@ private slots:
     void drawCellNotification();
     void colourSetAssign();
 
+    void gridLinesAreDrawn_data();
+    void gridLinesAreDrawn();
     void screenshots();
 
 private:
@@ -297,6 +300,7 @@ void tst_ShMonthCalendar::gregorianMode()
     QVERIFY(w.cal->MonthNameRect().right() < w.cal->YearRect().left());
     QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->MonthNameRect().center());
     QTRY_VERIFY(w.cal->MonthsMenu()->isVisible());
+    QCOMPARE(w.cal->MonthsMenu()->actions().size(), 12);
     w.cal->MonthsMenu()->close();
     QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->YearRect().center());
     QVERIFY(w.cal->YearEditor()->isVisible());
@@ -1324,6 +1328,61 @@ void tst_ShMonthCalendar::drawCellNotification()
 
 // ---- pictures ---------------------------------------------------------------------------------------------------
 
+void tst_ShMonthCalendar::gridLinesAreDrawn_data()
+{
+    // Which gaps between cells carry the lines colour; the week numbers are shown in every row.
+    QTest::addColumn<int>("option");
+    QTest::addColumn<bool>("weekdayNames"); // vertical, between the weekday names
+    QTest::addColumn<bool>("dayColumns");   // vertical, between the day columns
+    QTest::addColumn<bool>("weekRows");     // horizontal, between the week rows of days
+    QTest::addColumn<bool>("weekNumbers");  // horizontal, between the week numbers
+    QTest::newRow("no lines") << 0 << false << false << false << false;
+    QTest::newRow("mcoDaysVertLine") << int(mcoDaysVertLine) << true << false << false << false;
+    QTest::newRow("mcoVerticalLine") << int(mcoVerticalLine) << false << true << false << false;
+    QTest::newRow("mcoHorizontalLine") << int(mcoHorizontalLine) << false << false << true << false;
+    QTest::newRow("mcoWeeksHorzLine") << int(mcoWeeksHorzLine) << false << false << false << true;
+}
+
+void tst_ShMonthCalendar::gridLinesAreDrawn()
+{
+    QFETCH(int, option);
+    QFETCH(bool, weekdayNames);
+    QFETCH(bool, dayColumns);
+    QFETCH(bool, weekRows);
+    QFETCH(bool, weekNumbers);
+
+    const QColor lines(255, 0, 255);
+    CalendarWindow w(Qt::LeftToRight, sh(1404, 5, 20));
+    w.cal->SetCalendarOptions(w.cal->CalendarOptions() | mcoWeekNumbers | TMonthCalOptions::fromInt(option));
+    w.cal->CalColors()->SetLinesColor(lines);
+    QVERIFY(w.show());
+    const QImage image = w.cal->grab().toImage();
+    TCustomShMonthCalendar* cal = w.cal;
+    const int weekdayRow = cal->FixedRows() - 1;
+
+    // Whether the gap left of (vertical) or above (horizontal) each cell is drawn in the lines colour: all
+    // of them, or none.
+    auto gaps = [&](bool vertical, int firstCol, int lastCol, int firstRow, int lastRow) {
+        int drawn = 0, total = 0;
+        for (int col = firstCol; col <= lastCol; ++col)
+            for (int row = firstRow; row <= lastRow; ++row) {
+                const QRect cell = cal->CellRect(col, row);
+                const QPoint gap =
+                    vertical ? QPoint(cell.left() - 1, cell.center().y()) : QPoint(cell.center().x(), cell.top() - 1);
+                drawn += image.pixelColor(gap) == lines ? 1 : 0;
+                ++total;
+            }
+        return drawn == total ? QStringLiteral("all") : drawn == 0 ? QStringLiteral("none") : QStringLiteral("some");
+    };
+    const auto expected = [](bool on) { return on ? QStringLiteral("all") : QStringLiteral("none"); };
+    const int firstDayCol = cal->FixedCols() + 1, lastCol = cal->ColCount() - 1;
+    const int firstWeek = cal->FixedRows(), lastWeek = cal->FixedRows() + 5;
+    QCOMPARE(gaps(true, firstDayCol, lastCol, weekdayRow, weekdayRow), expected(weekdayNames));
+    QCOMPARE(gaps(true, firstDayCol, lastCol, firstWeek, lastWeek), expected(dayColumns));
+    QCOMPARE(gaps(false, cal->FixedCols(), lastCol, firstWeek + 1, lastWeek), expected(weekRows));
+    QCOMPARE(gaps(false, 0, 0, firstWeek + 1, lastWeek), expected(weekNumbers));
+}
+
 void tst_ShMonthCalendar::screenshots()
 {
     struct Shot
@@ -1345,13 +1404,19 @@ void tst_ShMonthCalendar::screenshots()
         CalendarWindow w(shot.direction, sh(1404, 5, 20));
         w.cal->SetCalendarOptions(w.cal->CalendarOptions() | shot.extra);
         w.cal->SetDefaultBoldDays(shot.bold);
-        w.cal->CalColors()->SetBoldDaysColor(shot.bold == dbdNone ? QColor() : QColor(200, 0, 0));
+        // A colour nothing else in the calendar is drawn in, so the bold days can be told by it.
+        const QColor boldColour(0, 150, 0);
+        w.cal->CalColors()->SetBoldDaysColor(shot.bold == dbdNone ? QColor() : boldColour);
         w.cal->SetUseSystemCalendar(shot.gregorian);
         QVERIFY(w.show());
-        QVERIFY(!saveScreenshot(w.cal, shot.name).isEmpty());
+        const QImage image = w.cal->grab().toImage();
+        QVERIFY(!saveScreenshot(image, shot.name).isEmpty());
+        QCOMPARE(countPixels(image, closeTo(boldColour, 40)) > 30, shot.bold != dbdNone);
+        // The lines, where asked for, in the lines colour.
+        const int linePixels = countPixels(image, closeTo(w.cal->CalColors()->LinesColor(), 0));
+        QVERIFY2(shot.extra ? linePixels > image.height() * 4 : linePixels < image.width() * 2, shot.name);
         if (!shot.extra) {
             // Three times as large, to judge the rings, the glyphs and the lines pixel by pixel.
-            const QImage image = w.cal->grab().toImage();
             QVERIFY(!saveScreenshot(image.scaled(image.size() * 3), QString(shot.name) + "-x3").isEmpty());
         }
     }
@@ -1360,12 +1425,15 @@ void tst_ShMonthCalendar::screenshots()
     CalendarWindow w(Qt::RightToLeft, sh(1404, 5, 20));
     QVERIFY(w.show());
     QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->YearRect().center());
+    QVERIFY(w.cal->YearEditor() && w.cal->YearEditor()->isVisible());
+    QCOMPARE(w.cal->YearEditor()->text(), QStringLiteral("1404"));
     QVERIFY(!saveScreenshot(w.cal, "month-calendar-rtl-year-editor").isEmpty());
     const QImage title = w.cal->TitlePanel()->grab().toImage();
     QVERIFY(!saveScreenshot(title.scaled(title.size() * 3), "month-calendar-rtl-year-editor-title-x3").isEmpty());
     QTest::keyClick(w.cal->YearEditor(), Qt::Key_Escape);
     QTest::mouseClick(w.cal->TitleLabel(), Qt::LeftButton, {}, w.cal->MonthNameRect().center());
     QTRY_VERIFY(w.cal->MonthsMenu()->isVisible());
+    QCOMPARE(w.cal->MonthsMenu()->actions().size(), 12);
     QVERIFY(!saveScreenshot(w.cal->MonthsMenu(), "month-calendar-rtl-months-menu").isEmpty());
     w.cal->MonthsMenu()->close();
 

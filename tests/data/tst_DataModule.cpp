@@ -52,6 +52,14 @@ void tst_DataModule::calculatedFields_data()
                                                       << " رضايي  " << QVariant(1) << QVariant(1) << "آقاي علي رضايي"
                                                       << "مذکر"
                                                       << "ديپلم";
+    QTest::newRow("grade 2") << "a"
+                             << "b" << QVariant(1) << QVariant(2) << "آقاي a b"
+                             << "مذکر"
+                             << "فوق ديپلم";
+    QTest::newRow("grade 4") << "a"
+                             << "b" << QVariant(0) << QVariant(4) << "خانم a b"
+                             << "مونث"
+                             << "فوق ليسانس";
     QTest::newRow("grade outside the table") << "a"
                                              << "b" << QVariant(1) << QVariant(8) << "آقاي a b"
                                              << "مذکر"

@@ -1,6 +1,7 @@
 #include "dialogs/AppFonts.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QTest>
@@ -22,6 +23,11 @@ void tst_AppFonts::embeddedFontRegisters()
     QVERIFY(registerApplicationFonts());
     QVERIFY(registerApplicationFonts());
     QVERIFY(!applicationFontFamily().isEmpty());
+    // Both faces are registered: bold text is drawn with the Bold face, not made bold by smearing the Regular.
+    const QStringList styles = QFontDatabase::styles(applicationFontFamily());
+    QVERIFY2(styles.contains(QStringLiteral("Regular")) && styles.contains(QStringLiteral("Bold")),
+             qPrintable(styles.join(QLatin1Char(','))));
+    QCOMPARE(QFontDatabase::weight(applicationFontFamily(), QStringLiteral("Bold")), int(QFont::Bold));
 }
 
 void tst_AppFonts::designFontsDrawWithTheEmbeddedFamily_data()

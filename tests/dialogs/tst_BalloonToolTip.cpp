@@ -86,11 +86,13 @@ void tst_BalloonToolTip::balloonTakesTheToolTip()
     QCOMPARE(balloon->text(), owner->toolTip());
     const QFontMetrics metrics(balloon->font());
     const QRect text = balloon->textRect();
-    QVERIFY(text.width() <= BalloonToolTip::WrapWidth);
+    // Text wraps at a width of 250 pixels.
+    const int wrapWidth = 250;
+    QVERIFY(text.width() <= wrapWidth);
     QVERIFY(balloon->rect().contains(text));
     if (wraps) {
         QVERIFY(text.height() >= 2 * metrics.lineSpacing());
-        QVERIFY(text.width() > BalloonToolTip::WrapWidth - 60);
+        QVERIFY(text.width() > wrapWidth - 60);
     } else {
         QVERIFY(text.height() < 2 * metrics.lineSpacing());
     }

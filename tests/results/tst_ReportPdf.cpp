@@ -1,0 +1,318 @@
+#include "results/BarChart.h"
+#include "results/ChartsReport.h"
+#include "results/ReportRenderer.h"
+#include "results/ResultForm.h"
+
+#include "dialogs/MessageFrm.h"
+#include "tests/results/ResultsFixture.h"
+#include "tests/support/EmbeddedFont.h"
+#include "tests/support/Screenshot.h"
+
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// The charts report written to real PDF files through the one renderer and read back with poppler's tools:
+// the pages and paper, the header of the participant looked up, and the bars as they are drawn.
+class tst_ReportPdf : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void twoLandscapeA4Pages();
+    void headerIsTheLookedUpParticipant();
+    void reportKeepsProfilesAsTheyWere();
+    void barColoursFollowThePalette();
+    void atMostHundredBars();
+    void valueAxisIsFixed_data();
+    void valueAxisIsFixed();
+    void pagesAsPictures();
+
+private:
+    void lookUp(int fileNo);
+    QString writePdf(const Report::PreparedReport& report, const QString& name);
+    QImage pageImage(const QString& pdf, int page);
+
+    QTemporaryDir m_out;
+    std::unique_ptr<ResultsDatabase> m_db;
+    TData* m_data = nullptr;
+    std::unique_ptr<TfrmResult> m_window;
+};
+
+namespace {
+
+constexpr int rasterDpi = 60;
+
+const std::vector<FixtureItem> items{
+    {QStringLiteral("کنترل استرس"), QStringLiteral("تحمل فشار"), 5},
+    {QStringLiteral("کنترل استرس"), QStringLiteral("پرهيز از تکانش و رفتارهاي شتابزده در موقعيتهاي دشوار"), 4},
+    {QStringLiteral("سازگاري"), QStringLiteral("حل مسئله"), 1},
+    {QStringLiteral("سازگاري"), QStringLiteral("واقع گرايي"), 2},
+    {QStringLiteral("خلق عمومي"), QStringLiteral("شادکامي"), 3}};
+
+// A dataset of fixed bars for the chart checks.
+class FixedBars : public Report::ReportValues
+{
+public:
+    explicit FixedBars(std::vector<Report::Bar> bars) : m_bars(std::move(bars)) {}
+    QString fieldText(const QString&, const QString& field) const override { return field; }
+    std::vector<Report::Bar> chartRows(const QString&, const QString&, const QString&) const override
+    {
+        return m_bars;
+    }
+
+private:
+    std::vector<Report::Bar> m_bars;
+};
+
+QString run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Where a point given in report pixels of the printable area lands on a page picture at `dpi`.
+QPoint onPicture(const Report::PreparedReport& report, const QPointF& reportPixels, double dpi)
+{
+    const QPointF margin = report.layout.paintRect(QPageLayout::Inch).topLeft();
+    return QPointF((margin.x() + reportPixels.x() / Report::reportDpi) * dpi,
+                   (margin.y() + reportPixels.y() / Report::reportDpi) * dpi)
+        .toPoint();
+}
+
+bool near(QColor a, QColor b, int tolerance = 24)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+           qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+QString texts(const Report::PreparedPage& page)
+{
+    QStringList all;
+    for (const Report::PreparedText& text : page.texts)
+        all << text.object.text;
+    return all.join(QLatin1Char('|'));
+}
+
+} // namespace
+
+void tst_ReportPdf::initTestCase()
+{
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    QVERIFY(useEmbeddedFont(12));
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        QSKIP("poppler-utils is not installed");
+}
+
+void tst_ReportPdf::init()
+{
+    m_db = std::make_unique<ResultsDatabase>(items);
+    m_data = m_db->data.get();
+    m_db->add(participantWith(7, QStringLiteral("مريم"), QStringLiteral("کاظمي"), 0, 4, true, answersOf(items)));
+    for (int fileNo : {8, 9})
+        m_db->add(participantWith(fileNo, QStringLiteral("علي"), QStringLiteral("رضايي %1").arg(fileNo), 1, 1, true,
+                                  answersOf(items)));
+    m_window = std::make_unique<TfrmResult>();
+    frmResult = m_window.get();
+}
+
+void tst_ReportPdf::cleanup()
+{
+    m_window.reset();
+    m_data = nullptr;
+    m_db.reset();
+}
+
+void tst_ReportPdf::lookUp(int fileNo)
+{
+    auto* box = m_window->findChild<QLineEdit*>(QStringLiteral("edFileNo"));
+    box->setText(QString::number(fileNo));
+    m_window->btSearchClick();
+    QVERIFY(m_window->findChild<QPushButton*>(QStringLiteral("btShowCharts"))->isEnabled());
+}
+
+QString tst_ReportPdf::writePdf(const Report::PreparedReport& report, const QString& name)
+{
+    const QString file = QDir(m_out.path()).filePath(name + QStringLiteral(".pdf"));
+    if (!Report::printToPdf(report, file))
+        return QString();
+    return file;
+}
+
+QImage tst_ReportPdf::pageImage(const QString& pdf, int page)
+{
+    const QString prefix = QDir(m_out.path()).filePath(QStringLiteral("page"));
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(rasterDpi),
+                                     QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                     QString::number(page), QStringLiteral("-singlefile"), pdf, prefix});
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+void tst_ReportPdf::twoLandscapeA4Pages()
+{
+    lookUp(7);
+    ChartsReport& report = m_window->chartsReport();
+    for (int press = 1; press <= 2; ++press) {
+        report.PrepareReport(*m_data, m_window->participantHeader());
+        const QString pdf = writePdf(report.preparedReport(), QStringLiteral("press%1").arg(press));
+        QVERIFY(!pdf.isEmpty());
+        const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))), qPrintable(info));
+        // A4 is 595 x 842 points; landscape puts the long side across.
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"))),
+                 qPrintable(info));
+    }
+}
+
+void tst_ReportPdf::headerIsTheLookedUpParticipant()
+{
+    lookUp(8);
+    lookUp(7);
+    ChartsReport& report = m_window->chartsReport();
+    report.PrepareReport(*m_data, m_window->participantHeader());
+    QCOMPARE(int(report.preparedReport().pages.size()), 2);
+    for (const Report::PreparedPage& page : report.preparedReport().pages) {
+        const QString header = texts(page);
+        for (const QString& value : {QStringLiteral("خانم مريم کاظمي"), QStringLiteral("37"),
+                                     QStringLiteral("فوق ليسانس"), QStringLiteral("7"), QStringLiteral("1403/02/07")})
+            QVERIFY2(header.split(QLatin1Char('|')).contains(value), qPrintable(header));
+        QVERIFY(!header.contains(QStringLiteral("رضايي")));
+    }
+    QVERIFY(texts(report.preparedReport().pages[0]).contains(QStringLiteral("نمودار کليات شخصيت")));
+    QVERIFY(texts(report.preparedReport().pages[1]).contains(QStringLiteral("نمودار ريز شخصيت هيجاني")));
+    QCOMPARE(int(report.preparedReport().pages[0].charts[0].bars.size()), 3);
+    QCOMPARE(int(report.preparedReport().pages[1].charts[0].bars.size()), 5);
+}
+
+void tst_ReportPdf::reportKeepsProfilesAsTheyWere()
+{
+    // A search window closed by its close box leaves its own filter: here every profile, on another record.
+    lookUp(7);
+    m_data->tbProfiles.setFilter(QStringLiteral("Age>0"));
+    m_data->tbProfiles.setFiltered(true);
+    m_data->tbProfiles.setRecNo(3);
+    const int fileNoBefore = m_data->tbProfiles.fieldByName(QStringLiteral("FileNo")).asInteger();
+
+    ChartsReport& report = m_window->chartsReport();
+    report.PrepareReport(*m_data, m_window->participantHeader());
+    const QString pdf = writePdf(report.preparedReport(), QStringLiteral("filtered"));
+    QVERIFY(run(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
+    for (const Report::PreparedPage& page : report.preparedReport().pages)
+        QVERIFY(texts(page).contains(QStringLiteral("خانم مريم کاظمي")));
+
+    QCOMPARE(m_data->tbProfiles.filter(), QStringLiteral("Age>0"));
+    QVERIFY(m_data->tbProfiles.filtered());
+    QCOMPARE(m_data->tbProfiles.recNo(), 3);
+    QCOMPARE(m_data->tbProfiles.fieldByName(QStringLiteral("FileNo")).asInteger(), fileNoBefore);
+}
+
+void tst_ReportPdf::barColoursFollowThePalette()
+{
+    std::vector<Report::Bar> bars;
+    for (int i = 0; i < 20; ++i)
+        bars.push_back({QStringLiteral("مقياس %1").arg(i + 1), 60});
+    const Report::PreparedReport report = Report::prepare(Report::chartsReportDefinition(), FixedBars(bars));
+    const QString pdf = writePdf(report, QStringLiteral("palette"));
+    QVERIFY(!pdf.isEmpty());
+
+    for (int page = 1; page <= 2; ++page) {
+        const QImage image = pageImage(pdf, page);
+        QVERIFY(!image.isNull());
+        const Report::PreparedChart& chart = report.pages[size_t(page - 1)].charts[0];
+        const QRectF area(Report::mmToReportPixels(chart.object.rect.left()),
+                          Report::mmToReportPixels(chart.object.rect.top()),
+                          Report::mmToReportPixels(chart.object.rect.width()),
+                          Report::mmToReportPixels(chart.object.rect.height()));
+        const Report::BarChartGeometry geometry = Report::layoutBarChart(chart.object.style, chart.bars, area);
+        QCOMPARE(int(geometry.bars.size()), 20);
+        for (int i = 0; i < 20; ++i) {
+            // Low in the bar the gradient has reached the bar's own colour.
+            const QRectF& bar = geometry.bars[size_t(i)];
+            const QPoint probe = onPicture(report, QPointF(bar.center().x(), bar.bottom() - bar.height() * 0.08), rasterDpi);
+            const QColor drawn = image.pixelColor(probe);
+            const QColor expected = Report::barPalette()[size_t(i % 16)];
+            QVERIFY2(near(drawn, expected), qPrintable(QStringLiteral("page %1 bar %2: %3, expected %4")
+                                                           .arg(page)
+                                                           .arg(i + 1)
+                                                           .arg(drawn.name(), expected.name())));
+        }
+    }
+}
+
+void tst_ReportPdf::atMostHundredBars()
+{
+    std::vector<Report::Bar> bars;
+    for (int i = 0; i < 120; ++i)
+        bars.push_back({QString::number(i + 1), 50});
+    const Report::PreparedReport report = Report::prepare(Report::chartsReportDefinition(), FixedBars(bars));
+    for (const Report::PreparedPage& page : report.pages) {
+        QCOMPARE(int(page.charts[0].bars.size()), 100);
+        QCOMPARE(page.charts[0].bars.back().label, QStringLiteral("100"));
+    }
+}
+
+void tst_ReportPdf::valueAxisIsFixed_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::newRow("every bar at 20") << 20.0;
+    QTest::newRow("every bar at 100") << 100.0;
+}
+
+void tst_ReportPdf::valueAxisIsFixed()
+{
+    QFETCH(double, value);
+    // Blue bars: visible against the white background all the way up.
+    std::vector<Report::Bar> bars(4, {QStringLiteral("مقياس"), value});
+    Report::ReportDefinition definition = Report::chartsReportDefinition();
+    for (Report::PageTemplate& page : definition.pages)
+        page.child.charts[0].style.palette = {Qt::blue};
+    const Report::PreparedReport report = Report::prepare(definition, FixedBars(bars));
+    const QImage image = pageImage(writePdf(report, QStringLiteral("axis")), 1);
+    const Report::PreparedChart& chart = report.pages[0].charts[0];
+    const QRectF area(Report::mmToReportPixels(chart.object.rect.left()),
+                      Report::mmToReportPixels(chart.object.rect.top()),
+                      Report::mmToReportPixels(chart.object.rect.width()),
+                      Report::mmToReportPixels(chart.object.rect.height()));
+    const QRectF plot = Report::layoutBarChart(chart.object.style, chart.bars, area).plot;
+    const QRectF bar = Report::layoutBarChart(chart.object.style, chart.bars, area).bars[0];
+
+    auto isBar = [&](double share) {
+        const QColor c = image.pixelColor(onPicture(report, QPointF(bar.center().x(), plot.bottom() - share * plot.height()), rasterDpi));
+        return c.blue() > 150 && c.red() < 200 && c.green() < 200;
+    };
+    QVERIFY(isBar(0.05));
+    QVERIFY(isBar(value / 100 - 0.03));
+    // Above the bar's value nothing of it is drawn: the axis keeps 0 to 100 whatever the values.
+    if (value < 100)
+        QVERIFY(!isBar(value / 100 + 0.05));
+    QVERIFY(!isBar(1.04));
+}
+
+void tst_ReportPdf::pagesAsPictures()
+{
+    lookUp(7);
+    ChartsReport& report = m_window->chartsReport();
+    report.PrepareReport(*m_data, m_window->participantHeader());
+    for (int page = 0; page < 2; ++page)
+        QVERIFY(!saveScreenshot(Report::renderPageImage(report.preparedReport(), page, 110),
+                                QStringLiteral("report-page%1").arg(page + 1))
+                     .isEmpty());
+}
+
+QTEST_MAIN(tst_ReportPdf)
+#include "tst_ReportPdf.moc"
