@@ -12,7 +12,9 @@ class QWidget;
 //     whatever leaving it by Tab runs) and never presses a button;
 //   - Enter anywhere else does nothing, except in a multi-line text box, which keeps its line breaks;
 //   - Esc does nothing: the window closes only through its own buttons and its close box.
-// An open pop-up (a list's items, the picker's calendar) handles its own keys as before.
+// An open pop-up (a list's items, the picker's calendar) handles its own keys as before. The rule watches key
+// presses application-wide, ahead of any event filter the window installs on its boxes: a box that should do
+// something else on Enter says so with setEnterAction.
 void installWindowKeyRule(QWidget* window);
 
 // Enter in `box` (or in a part of it that holds the focus) runs `action` instead of moving on like Tab, in a

@@ -4,6 +4,7 @@
 #include "data/DataModule.h"
 #include "data/Schema.h"
 #include "dialogs/MessageFrm.h"
+#include "results/ResultForm.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -51,10 +52,11 @@ void tst_Startup::windowsExistHiddenUntilTheMainWindowShows()
 {
     prepareApplication();
     m_windows = std::make_unique<ApplicationWindows>();
-    QVERIFY(frmMain && frmMessage && frmAbout);
+    QVERIFY(frmMain && frmMessage && frmResult && frmAbout);
     QCOMPARE(frmMain, m_windows->main.get());
-    for (QWidget* window :
-         {static_cast<QWidget*>(frmMain), static_cast<QWidget*>(frmMessage), static_cast<QWidget*>(frmAbout)})
+    QCOMPARE(frmResult, m_windows->result.get());
+    for (QWidget* window : {static_cast<QWidget*>(frmMain), static_cast<QWidget*>(frmMessage),
+                            static_cast<QWidget*>(frmResult), static_cast<QWidget*>(frmAbout)})
         QVERIFY(!window->isVisible());
     frmMain->show();
     QVERIFY(QTest::qWaitForWindowExposed(frmMain));
@@ -84,10 +86,11 @@ void tst_Startup::globalsAreClearedWithTheWindows()
     // A set of windows of its own, so the check means the same whatever ran before it.
     m_windows.reset();
     auto windows = std::make_unique<ApplicationWindows>();
-    QVERIFY(frmMain && frmMessage && frmAbout && Data);
+    QVERIFY(frmMain && frmMessage && frmResult && frmAbout && Data);
     windows.reset();
     QVERIFY(!frmMain);
     QVERIFY(!frmMessage);
+    QVERIFY(!frmResult);
     QVERIFY(!frmAbout);
     QVERIFY(!Data);
 }

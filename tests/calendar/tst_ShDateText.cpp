@@ -355,6 +355,15 @@ void tst_ShDateText::parse()
         QCOMPARE(value, ShEncodeDate(year, month, day));
     else
         QCOMPARE(value, -7.5);
+    // The plain form gives the same date, or raises the conversion error naming the text.
+    QString raised;
+    try {
+        const TDateTime plain = ShStrToDate(text);
+        QCOMPARE(plain, value);
+    } catch (const EConvertError& e) {
+        raised = QString::fromUtf8(e.what());
+    }
+    QCOMPARE(raised, ok ? QString() : "Invalid date '" + text + "'");
 }
 
 void tst_ShDateText::parseFieldOrders_data()

@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -35,6 +36,7 @@ private slots:
     void headerIsTheLookedUpParticipant();
     void reportKeepsProfilesAsTheyWere();
     void barColoursFollowThePalette();
+    void failedPrepareLeavesNoPages();
     void atMostHundredBars();
     void valueAxisIsFixed_data();
     void valueAxisIsFixed();
@@ -252,6 +254,32 @@ void tst_ReportPdf::barColoursFollowThePalette()
                                                            .arg(drawn.name(), expected.name())));
         }
     }
+}
+
+void tst_ReportPdf::failedPrepareLeavesNoPages()
+{
+    lookUp(7);
+    ChartsReport& report = m_window->chartsReport();
+    report.PrepareReport(*m_data, m_window->participantHeader());
+    QVERIFY(report.isPrepared());
+    m_data->qTest2.close();
+
+    // The charts button: the error is reported, the earlier pages are gone and no preview opens.
+    bool previewOpened = false;
+    QTimer::singleShot(0, m_window.get(), [&] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != m_window.get()) {
+            previewOpened = true;
+            modal->close();
+        }
+    });
+    SysMessageSeam::setNextAnswer(1);
+    m_window->findChild<QPushButton*>(QStringLiteral("btShowCharts"))->click();
+    QCoreApplication::processEvents();
+
+    QVERIFY(!previewOpened);
+    QCOMPARE(SysMessageSeam::calls().size(), 1);
+    QVERIFY(SysMessageSeam::calls().constFirst().text.contains(QStringLiteral("qTest2")));
+    QVERIFY(!report.isPrepared());
 }
 
 void tst_ReportPdf::atMostHundredBars()

@@ -1,14 +1,18 @@
 #include "results/ReportPreview.h"
 #include "results/ResultForm.h"
 
+#include "dialogs/AppFonts.h"
+
 #include "tests/results/ResultsFixture.h"
 #include "tests/support/EmbeddedFont.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Screenshot.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTest>
@@ -38,6 +42,7 @@ void tst_ReportPreview::initTestCase()
 {
     QApplication::setLayoutDirection(Qt::RightToLeft);
     QVERIFY(useEmbeddedFont(12));
+    QVERIFY(installQtPersianTranslation());
 }
 
 void tst_ReportPreview::init()
@@ -105,6 +110,18 @@ void tst_ReportPreview::chartsButtonOpensPreview()
         preview->resize(1280, 800);
         pages->fitToWidth();
         QVERIFY(!saveScreenshot(preview, QStringLiteral("report-preview")).isEmpty());
+
+        // Printing goes through Qt's own print dialog, in Persian.
+        driveModal([&] { trigger("actPrint"); },
+                   [&](QWidget* dialog) {
+                       QVERIFY(qobject_cast<QPrintDialog*>(dialog));
+                       QStringList captions;
+                       for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+                           captions << button->text();
+                       saveScreenshot(dialog, QStringLiteral("report-print-dialog"));
+                       QVERIFY2(captions.contains(QStringLiteral("انصراف")), qPrintable(captions.join(u',')));
+                       qobject_cast<QDialog*>(dialog)->reject();
+                   });
         seen = true;
         trigger("actClose");
     });

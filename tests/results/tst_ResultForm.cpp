@@ -30,6 +30,7 @@ private slots:
     void init();
     void cleanup();
 
+    void showingFocusesFileNumberAndTabSkipsReadOnlyBoxes();
     void lookUpShowsParticipant_data();
     void lookUpShowsParticipant();
     void refusedLookUpKeepsEarlierResult_data();
@@ -113,6 +114,23 @@ void tst_ResultForm::lookUp(const QString& typed)
 int tst_ResultForm::gridRows(const char* name) const
 {
     return m_window->findChild<QTableView*>(QLatin1String(name))->model()->rowCount();
+}
+
+void tst_ResultForm::showingFocusesFileNumberAndTabSkipsReadOnlyBoxes()
+{
+    m_window->hide();
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(m_window->focusWidget(), static_cast<QWidget*>(box("edFileNo")));
+    lookUp(QStringLiteral("7"));
+    box("edFileNo")->setFocus();
+    QStringList order;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(m_window->focusWidget(), Qt::Key_Tab);
+        order << m_window->focusWidget()->objectName();
+    }
+    QCOMPARE(order, (QStringList{"btSearch", "btShowCharts", "RzDBGrid1"}));
 }
 
 void tst_ResultForm::lookUpShowsParticipant_data()
