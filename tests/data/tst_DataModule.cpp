@@ -1,7 +1,6 @@
 #include "data/DataError.h"
 #include "data/DataModule.h"
 #include "data/DataSource.h"
-#include "data/ScoreQueries.h"
 #include "tests/data/TempDatabase.h"
 
 #include <QFile>
@@ -102,7 +101,7 @@ void tst_DataModule::calculatedFields()
 void tst_DataModule::calculatedFieldsFollowAPost()
 {
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0)"));
+    t.addShortProfiles(1);
     TData data;
     data.ConnectToDatabase(t.fileName);
     QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("GenderText")).asString(), QStringLiteral("مونث"));
@@ -289,23 +288,14 @@ void tst_DataModule::masterListIsNeverOpenedAsQuestionTable()
     QVERIFY(!data.tbQuestions.isActive());
 }
 
-static void addScores(TData& data)
-{
-    data.Database.execute(QStringLiteral(
-        "INSERT INTO Questions (Group1, Group2, Scoring, Question, Answer, Score) VALUES "
-        "('الف', 'ب', 1, 'q', 5, 5), ('الف', 'ب', 1, 'q', 4, 4), ('الف', 'پ', 1, 'q', 3, 3),"
-        "('الف', 'پ', 1, 'q', 5, 5), ('ج', 'ی', 1, 'q', 1, 1), ('ج', 'ی', 1, 'q', 2, 2), ('ج', 'ی', 0, 'q', 4, 2)"));
-    data.qTest2.close();
-    data.qTest2.sql() = scoreBySubScaleSql(QStringLiteral("Questions"));
-    data.qTest2.open();
-}
-
 void tst_DataModule::gridShowsChosenColumns()
 {
     TempDatabase t;
+    t.addScoredItems();
     TData data;
     data.ConnectToDatabase(t.fileName);
-    addScores(data);
+    // The data module's own sub-scale query, on the master table.
+    data.qTest2.open();
     DataGridModel grid(&data.dsTest2, {{QStringLiteral("Group2"), QStringLiteral("عنوان تست"), 169},
                                        {QStringLiteral("Per"), QStringLiteral("نمره از 100"), 0}});
     QCOMPARE(grid.columnCount(), 2);
@@ -323,9 +313,7 @@ void tst_DataModule::gridShowsChosenColumns()
 void tst_DataModule::gridFollowsTheCursorBothWays()
 {
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0),"
-                                  "(6, '1402/01/02', 'c', 'd', 31, 1, 2, 'Y', 1),"
-                                  "(7, '1402/01/03', 'e', 'f', 32, 1, 9, 'Z', 1)"));
+    t.addShortProfiles(3);
     TData data;
     data.ConnectToDatabase(t.fileName);
     DataGridModel grid(&data.dsProfiles, {{QStringLiteral("FileNo"), QStringLiteral("پرونده"), 50},
@@ -346,8 +334,7 @@ void tst_DataModule::gridFollowsTheCursorBothWays()
 void tst_DataModule::gridStaysWhereAFailedMoveLeavesTheCursor()
 {
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0),"
-                                  "(6, '1402/01/02', 'c', 'd', 31, 1, 2, 'Y', 1)"));
+    t.addShortProfiles(2);
     TData data;
     data.ConnectToDatabase(t.fileName);
     DataGridModel grid(&data.dsProfiles, {{QStringLiteral("FileNo"), QStringLiteral("پرونده"), 50}});
@@ -364,8 +351,7 @@ void tst_DataModule::gridStaysWhereAFailedMoveLeavesTheCursor()
 void tst_DataModule::gridRefreshesOnFilterAndValues()
 {
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0),"
-                                  "(6, '1402/01/02', 'c', 'd', 31, 1, 2, 'Y', 1)"));
+    t.addShortProfiles(2);
     TData data;
     data.ConnectToDatabase(t.fileName);
     DataGridModel grid(&data.dsProfiles, {{QStringLiteral("FileNo"), QStringLiteral("پرونده"), 50},

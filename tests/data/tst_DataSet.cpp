@@ -834,10 +834,7 @@ void tst_DataSet::tableCopyFailureLeavesNothing()
 void tst_DataSet::scoreQuery()
 {
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question, Answer, Score) VALUES "
-                                  "('الف', 'ب', 1, 'q', 5, 5), ('الف', 'ب', 1, 'q', 4, 4), ('الف', 'پ', 1, 'q', 3, 3),"
-                                  "('الف', 'پ', 1, 'q', 5, 5), ('ج', 'ی', 1, 'q', 1, 1), ('ج', 'ی', 1, 'q', 2, 2),"
-                                  "('ج', 'ی', 0, 'q', 4, 2)"));
+    t.addScoredItems();
     QueryDataSet q;
     q.setConnection(&t.db());
     q.sql().clear();
