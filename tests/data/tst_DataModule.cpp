@@ -20,6 +20,8 @@ private slots:
     void questionTableNameIsChecked_data();
     void questionTableNameIsChecked();
     void masterListIsNeverOpenedAsQuestionTable();
+    void commandRunsOneStatement_data();
+    void commandRunsOneStatement();
     void gridShowsChosenColumns();
     void gridFollowsTheCursorBothWays();
     void gridStaysWhereAFailedMoveLeavesTheCursor();
@@ -286,6 +288,44 @@ void tst_DataModule::masterListIsNeverOpenedAsQuestionTable()
     QCOMPARE(data.tbQuestions.tableName(), QStringLiteral("Questions"));
     QVERIFY_THROWS_EXCEPTION(DataError, data.tbQuestions.open());
     QVERIFY(!data.tbQuestions.isActive());
+}
+
+void tst_DataModule::commandRunsOneStatement_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("changed"); // -1: refused
+    QTest::newRow("copy with a statement after it")
+        << "SELECT * INTO ABCDEFGHIJKLMNO FROM Questions Where Row>=0; DROP TABLE Questions" << -1;
+    QTest::newRow("update with a statement after it") << "UPDATE Profiles SET Age = 9; DROP TABLE Questions" << -1;
+    QTest::newRow("statement hidden after a comment line") << "UPDATE Profiles SET Age = 9 -- x\n; DELETE FROM Profiles"
+                                                           << -1;
+    QTest::newRow("copy") << "SELECT * INTO ABCDEFGHIJKLMNO FROM Questions Where Row>=0" << 1;
+    QTest::newRow("closing semicolons and a comment") << "UPDATE Profiles SET Age = 9; ; -- done" << 1;
+}
+
+// The command runs exactly the one statement its text holds; a text holding another is refused with nothing run.
+void tst_DataModule::commandRunsOneStatement()
+{
+    QFETCH(QString, command);
+    QFETCH(int, changed);
+    TempDatabase t;
+    t.db().execute(QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', 1, 'q');"
+                                  "INSERT INTO Profiles (FileNo, Age) VALUES (1, 30)"));
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    data.sqlCommand.setCommandText(command);
+    if (changed < 0) {
+        QVERIFY_THROWS_EXCEPTION(DataError, data.sqlCommand.execute());
+        QVERIFY(!data.Database.tableExists(QStringLiteral("ABCDEFGHIJKLMNO")));
+        QVERIFY(data.tbProfiles.locate(QStringLiteral("Age"), 30));
+        data.tbProfiles.close();
+        data.tbProfiles.open();
+        QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("Age")).asInteger(), 30);
+    } else {
+        QCOMPARE(data.sqlCommand.execute(), changed);
+    }
+    QVERIFY(data.Database.tableExists(QStringLiteral("Questions")));
+    QCOMPARE(data.Database.transactionDepth(), 0);
 }
 
 void tst_DataModule::gridShowsChosenColumns()
