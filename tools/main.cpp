@@ -127,6 +127,7 @@ QString refusedShapeChange(const QString& database, const QList<BankItem>& items
 {
     // A file with participants takes no items at all; the import says so itself, which matters more than the shape.
     const ReadOnlyDb db(database);
+    db.requireRavlenSchema();
     if (db.column(QStringLiteral("SELECT count(*) FROM Profiles")).value(0).toLongLong() > 0)
         return QString();
     const BankShape current = bankShapeOf(ItemStore::readItems(database));
