@@ -254,51 +254,6 @@ void Answer_Bare(benchmark::State& state)
 
 BENCHMARK(Registration_Window)->Unit(benchmark::kMillisecond)->Iterations(50);
 BENCHMARK(Registration_Bare)->Unit(benchmark::kMillisecond)->Iterations(50);
-void Answer_Bare(benchmark::State& state)
-{
-    program();
-    RawDb db;
-    const std::string table = Data->tbQuestions.tableName().toStdString();
-    sqlite3_stmt* update = nullptr;
-    sqlite3_prepare_v2(db.handle(), ("UPDATE " + table + " SET Answer = ?1, Score = ?2 WHERE Row = ?3").c_str(), -1,
-                       &update, nullptr);
-    int i = 0;
-    for (auto _ : state) {
-        ++i;
-        sqlite3_reset(update);
-        // Each pass over the items writes the other value, so every update changes its row.
-        const double answer = 3 + (i / 90) % 2;
-        sqlite3_bind_double(update, 1, answer);
-        sqlite3_bind_double(update, 2, answer);
-        sqlite3_bind_int(update, 3, 1 + i % 90);
-        if (sqlite3_step(update) != SQLITE_DONE || sqlite3_changes(db.handle()) != 1)
-            state.SkipWithError("the update changed no row");
-    }
-    sqlite3_finalize(update);
-}
-
-} // namespace
-
-BENCHMARK(Registration_Window)->Unit(benchmark::kMillisecond)->Iterations(50);
-BENCHMARK(Registration_Bare)->Unit(benchmark::kMillisecond)->Iterations(50);
-void Answer_WindowNoEvents(benchmark::State& state)
-{
-    Program& p = program();
-    QPushButton* buttons[] = {p.find<QPushButton>("btSoSo"), p.find<QPushButton>("btAgree")};
-    int i = 0;
-    for (auto _ : state)
-        buttons[++i % 2]->click();
-}
-void Answer_PostOnly(benchmark::State& state)
-{
-    program();
-    int i = 0;
-    for (auto _ : state) {
-        Data->tbQuestions.edit();
-        Data->tbQuestions.setFieldValue(QStringLiteral("Answer"), 3 + (++i % 2));
-        Data->tbQuestions.post();
-    }
-}
 BENCHMARK(Answer_Window)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(Answer_Bare)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
