@@ -374,6 +374,8 @@ int ColumnStore::compareTo(int row, int col, const QVariant& v) const
 
 bool ColumnStore::equalTo(int row, int col, const QVariant& v) const
 {
+    if (isNotANumber(v))
+        return false;
     const Column& c = m_cols[size_t(col)];
     // Equal texts are identical texts (see comparePersian), so no collation is needed here.
     if (c.kind == Kind::Text && !c.nulls[size_t(row)] && v.typeId() == QMetaType::QString)

@@ -354,6 +354,11 @@ bool DataSet::recordMatches(int record) const
     for (const FilterExpression::Condition& c : m_filterExpr.conditions()) {
         if (isNullAt(record, c.field))
             return false;
+        if (isNotANumber(c.value)) {
+            if (c.op != Op::NotEqual)
+                return false;
+            continue;
+        }
         const int order = c.op == Op::Equal || c.op == Op::NotEqual ? (valueEquals(record, c.field, c.value) ? 0 : 1)
                                                                     : valueOrder(record, c.field, c.value);
         if (!FilterExpression::holds(c.op, order))

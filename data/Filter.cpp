@@ -3,6 +3,8 @@
 #include "data/DataError.h"
 #include "data/TextOrder.h"
 
+#include <cmath>
+
 namespace {
 
 enum class Tok
@@ -103,7 +105,10 @@ public:
 
     [[noreturn]] void fail(const QString& why) const
     {
-        throw DataError(QStringLiteral("Bad filter text \"%1\": %2").arg(m_whole, why), DataError::Kind::BadFilter);
+        // A pasted or hostile text can be very long; the report quotes its start.
+        constexpr int quoted = 200;
+        const QString shown = m_whole.size() > quoted ? m_whole.left(quoted) + QStringLiteral("…") : m_whole;
+        throw DataError(QStringLiteral("Bad filter text \"%1\": %2").arg(shown, why), DataError::Kind::BadFilter);
     }
 
 private:
@@ -161,11 +166,17 @@ private:
     void parseTerm()
     {
         if (m_tok.kind == Tok::LParen) {
+            // Each "(" costs a level of recursion; a bound keeps a hostile text from exhausting the stack.
+            if (++m_depth > maxNesting)
+                m_lex.fail(QStringLiteral("parentheses nested deeper than %1 levels at position %2")
+                               .arg(maxNesting)
+                               .arg(m_tok.pos + 1));
             advance();
             parseAnd();
             if (m_tok.kind != Tok::RParen)
                 m_lex.fail(QStringLiteral("expected ')' at position %1").arg(m_tok.pos + 1));
             advance();
+            --m_depth;
             return;
         }
         parseComparison();
@@ -242,7 +253,10 @@ private:
         m_out.push_back(c);
     }
 
+    static constexpr int maxNesting = 100;
+
     Lexer m_lex;
+    int m_depth = 0;
     const std::vector<FieldDef>& m_fields;
     std::vector<FilterExpression::Condition>& m_out;
     Token m_tok;
@@ -315,8 +329,15 @@ int compareFieldValues(const QVariant& a, const QVariant& b, FieldType type)
     return comparePersian(a.toString(), b.toString());
 }
 
+bool isNotANumber(const QVariant& v)
+{
+    return (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) && std::isnan(v.toDouble());
+}
+
 bool equalFieldValues(const QVariant& a, const QVariant& b, FieldType type)
 {
+    if (isNotANumber(a) || isNotANumber(b))
+        return false;
     // Texts are equal only when identical (the Persian order breaks its ties by code point), so equality needs no
     // collation, which is the costly part of comparing.
     if (a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString)

@@ -52,5 +52,9 @@ int compareFieldValues(const QVariant& a, const QVariant& b, FieldType type);
 // Whether two values of one field are equal; the same as compareFieldValues(...) == 0, only faster for texts.
 bool equalFieldValues(const QVariant& a, const QVariant& b, FieldType type);
 
+// Whether `v` is the floating-point value "not a number" (a filter or look-up value typed as 'nan'). It equals no
+// number and is neither above nor below one.
+bool isNotANumber(const QVariant& v);
+
 // Converts a value to the kind a field holds; nothing when it cannot be read that way.
 std::optional<QVariant> toFieldValue(const QVariant& v, FieldType type);

@@ -99,6 +99,19 @@ DataError engineError(sqlite3* h, const QString& doing, const QString& message =
                      kindOfEngineError(sqlite3_extended_errcode(h), sqlite3_system_errno(h)));
 }
 
+// Prepares one statement. Another program adding a table (every registration does) between the engine's
+// reading of the schema and its check of it makes the preparation fail with "database schema has changed"; the
+// engine retries that once only, so with several programs at work it is retried here until the schema holds
+// still. Nothing has run at that point, so retrying is safe.
+int prepare(sqlite3* h, const char* sql, int bytes, unsigned flags, sqlite3_stmt** st, const char** tail)
+{
+    constexpr int attempts = 50;
+    int rc = SQLITE_SCHEMA;
+    for (int i = 0; i < attempts && (rc & 0xff) == SQLITE_SCHEMA; ++i)
+        rc = sqlite3_prepare_v3(h, sql, bytes, flags, st, tail);
+    return rc;
+}
+
 // Statements kept prepared per connection handle, for the writes repeated at every answer.
 std::map<sqlite3*, std::map<QString, sqlite3_stmt*>>& statementCache()
 {
@@ -123,8 +136,8 @@ public:
             sqlite3_stmt*& cached = statementCache()[h][sql];
             if (!cached) {
                 const QByteArray utf8 = sql.toUtf8();
-                if (sqlite3_prepare_v3(h, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &cached,
-                                       nullptr) != SQLITE_OK) {
+                if (prepare(h, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &cached, nullptr) !=
+                    SQLITE_OK) {
                     statementCache()[h].erase(sql);
                     throw engineError(h, doing);
                 }
@@ -133,7 +146,7 @@ public:
             return;
         }
         const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v2(h, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
+        if (prepare(h, utf8.constData(), int(utf8.size()), 0, &m_stmt, nullptr) != SQLITE_OK)
             throw engineError(h, doing);
     }
     ~Statement()
@@ -199,13 +212,32 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
+using StatementHandle = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+// Steps a statement to its end; throws with `doing` on failure.
+void runToEnd(sqlite3* h, sqlite3_stmt* st, const QString& doing)
+{
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE)
+        throw engineError(h, doing);
+}
+
+// Runs every statement of `sql` in turn, each prepared as `prepare` does.
 void exec(sqlite3* h, const QString& sql, const QString& doing)
 {
-    char* err = nullptr;
-    if (sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString msg = err ? QString::fromUtf8(err) : QString();
-        sqlite3_free(err);
-        throw engineError(h, doing, msg);
+    const QByteArray utf8 = sql.toUtf8();
+    const char* rest = utf8.constData();
+    while (rest && *rest) {
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        if (prepare(h, rest, -1, 0, &raw, &tail) != SQLITE_OK)
+            throw engineError(h, doing);
+        const StatementHandle st(raw, &sqlite3_finalize);
+        if (st)
+            runToEnd(h, st.get(), doing);
+        rest = tail;
     }
 }
 
@@ -641,7 +673,7 @@ bool holdsAnotherStatement(sqlite3* h, const char* tail)
     while (tail && *tail) {
         sqlite3_stmt* st = nullptr;
         const char* next = nullptr;
-        if (sqlite3_prepare_v2(h, tail, -1, &st, &next) != SQLITE_OK)
+        if (prepare(h, tail, -1, 0, &st, &next) != SQLITE_OK)
             return true;
         if (st) {
             sqlite3_finalize(st);
@@ -661,19 +693,15 @@ int runSingleStatement(sqlite3* h, const QString& sql, const QString& doing)
     const QByteArray utf8 = sql.toUtf8();
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(h, utf8.constData(), int(utf8.size()), &raw, &tail) != SQLITE_OK)
+    if (prepare(h, utf8.constData(), int(utf8.size()), 0, &raw, &tail) != SQLITE_OK)
         throw engineError(h, doing);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> st(raw, &sqlite3_finalize);
+    const StatementHandle st(raw, &sqlite3_finalize);
     if (holdsAnotherStatement(h, tail))
         throw DataError(doing + QStringLiteral(": the text holds more than one statement; nothing was run"));
     if (!st)
         return 0;
     const int before = sqlite3_total_changes(h);
-    int rc = SQLITE_ROW;
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(st.get());
-    if (rc != SQLITE_DONE)
-        throw engineError(h, doing);
+    runToEnd(h, st.get(), doing);
     return sqlite3_total_changes(h) - before;
 }
 

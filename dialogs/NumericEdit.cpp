@@ -146,8 +146,9 @@ qint64 NumericEdit::value() const
 
 void NumericEdit::setValue(qint64 value)
 {
+    // Reaches the operator through the error report, so it speaks Persian.
     if (value < m_minimum || value > m_maximum)
-        throw std::out_of_range(QStringLiteral("%1 lies outside the box's range %2 to %3")
+        throw std::out_of_range(QStringLiteral("عدد %1 بيرون از بازه %2 تا %3 اين خانه است")
                                     .arg(value)
                                     .arg(m_minimum)
                                     .arg(m_maximum)

@@ -11,6 +11,7 @@
 #include "dialogs/PictureButtonStyle.h"
 #include "dialogs/SvgPixmap.h"
 #include "results/ChartsReport.h"
+#include "results/ReadOnlyGrid.h"
 #include "results/ScoreRebuild.h"
 #include "results/SearchForm.h"
 #include "results/StoredProfile.h"
@@ -118,30 +119,11 @@ TfrmResult::~TfrmResult()
 
 void TfrmResult::setUpGrid(QTableView* grid, DataGridModel* model)
 {
-    grid->setFont(designFont(QStringLiteral("Tahoma"), 12));
     // A column without a width of its own starts narrow and the last one takes the rest of the grid, so no
     // scroll bar hides a row.
     grid->horizontalHeader()->setDefaultSectionSize(64);
     grid->horizontalHeader()->setStretchLastSection(true);
-    grid->setModel(model);
-    grid->setSelectionModel(model->selectionModel());
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setShowGrid(true);
-    grid->verticalHeader()->hide();
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-    grid->horizontalHeader()->setFont(designFont(QStringLiteral("Tahoma"), 12, true));
-    grid->horizontalHeader()->setHighlightSections(false);
-    // The selection stays visible while another control has the focus.
-    QPalette palette = grid->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
-    grid->setPalette(palette);
-    for (int column = 0; column < model->columnCount(); ++column)
-        if (model->columnWidth(column) > 0)
-            grid->setColumnWidth(column, model->columnWidth(column));
+    setUpReadOnlyGrid(grid, model);
 }
 
 void TfrmResult::showEvent(QShowEvent* event)

@@ -12,6 +12,7 @@
 #include "dialogs/KeyRule.h"
 #include "dialogs/PictureButtonStyle.h"
 #include "dialogs/SvgPixmap.h"
+#include "results/ReadOnlyGrid.h"
 
 #include <QHeaderView>
 #include <QShowEvent>
@@ -112,30 +113,16 @@ void TfrmSearch::setUpButtons()
 
 void TfrmSearch::setUpGrid()
 {
-    QTableView* grid = m_ui->RzDBGrid2;
-    grid->horizontalHeader()->setFont(designFont(designFontName, 12, true));
-    grid->horizontalHeader()->setHighlightSections(false);
-    grid->verticalHeader()->hide();
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
-    // The highlighted row stays visible while the focus is in the criteria boxes.
-    QPalette palette = grid->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
-    grid->setPalette(palette);
-
     if (!Data)
         return;
+    QTableView* grid = m_ui->RzDBGrid2;
     auto* model = new DataGridModel(&Data->dsProfiles, profileColumns(), this);
-    grid->setModel(model);
-    grid->setSelectionModel(model->selectionModel());
+    setUpReadOnlyGrid(grid, model);
     const QFontMetrics cells(grid->font());
     const QFontMetrics titles(grid->horizontalHeader()->font());
-    for (int column = 0; column < model->columnCount(); ++column) {
-        const int width = model->columnWidth(column);
-        grid->setColumnWidth(column,
-                             width > 0 ? width : defaultColumnWidth(cells, titles, model->columns()[column].title));
-    }
+    for (int column = 0; column < model->columnCount(); ++column)
+        if (model->columnWidth(column) == 0)
+            grid->setColumnWidth(column, defaultColumnWidth(cells, titles, model->columns()[column].title));
     connect(grid, &QTableView::doubleClicked, this, guardedSlot(this, &TfrmSearch::RzBitBtn2Click));
 }
 

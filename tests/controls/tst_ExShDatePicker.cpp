@@ -98,9 +98,8 @@ private slots:
     void spinButtonStepsAndRepeats();
     void spinRepeatPausesOffTheButton();
     void buttonLooks();
-    void checkBoxStandsForNull();
-    void checkBoxIgnoresInputWhileUnchecked();
-    void checkedHasNoEffectWithoutCheckBox();
+    void checkBoxScripts_data();
+    void checkBoxScripts();
     void isNullWritesTheCheckBoxSilently();
     void dropDownPlacement_data();
     void dropDownPlacement();
@@ -345,82 +344,81 @@ void tst_ExShDatePicker::buttonLooks()
 
 // ---- check box ----------------------------------------------------------------------------------------------------
 
-void tst_ExShDatePicker::checkBoxStandsForNull()
+void tst_ExShDatePicker::checkBoxScripts_data()
 {
-    Form form;
-    TExShDatePicker* picker = form.picker;
-    picker->SetShowCheckBox(true);
-    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
-    QVERIFY(!picker->IsNull());
+    // What the check box state, the null state, the date and OnChange are after a script of user input. Every
+    // step is checked, so two actions that cancel each other out cannot hide a fault.
+    QTest::addColumn<bool>("checkBox");
+    QTest::addColumn<bool>("checkedAtStart");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<QStringList>("steps");   // "box" press on the check box, "down button", or keys
+    QTest::addColumn<QList<bool>>("checked"); // after each step
+    QTest::addColumn<int>("dayStep");         // the date at the end, in days from today
+    QTest::addColumn<int>("changes");         // OnChange signals over the whole script
 
-    // A press on the box unchecks it: no date, one OnChange, the text goes grey.
-    form.clickButton(TCustomExShDatePicker::btnCheckBox);
-    QVERIFY(!picker->Checked());
-    QVERIFY(picker->IsNull());
-    QCOMPARE(changes.count(), 1);
-    QCOMPARE(picker->LookOf(TCustomExShDatePicker::btnCheckBox), TCustomExShDatePicker::blHot);
-
-    // Space checks it again.
-    QTest::keyClick(picker, Qt::Key_Space);
-    QVERIFY(picker->Checked());
-    QVERIFY(!picker->IsNull());
-    QCOMPARE(changes.count(), 2);
-    QCOMPARE(picker->Date(), kToday);
-
-    // Shift+Space stays the calendar switch.
-    QTest::keyClick(picker, Qt::Key_Space, Qt::ShiftModifier);
-    QVERIFY(picker->Checked());
-    QVERIFY(picker->UseSystemCalendar());
-
-    // A spin press on an unchecked box checks it and steps the section.
-    QTest::keyClick(picker, Qt::Key_Space);
-    QVERIFY(!picker->Checked());
-    form.clickButton(TCustomExShDatePicker::btnDown);
-    QVERIFY(picker->Checked());
-    QCOMPARE(picker->Date(), kToday - 1);
+    using Checks = QList<bool>;
+    QTest::newRow("a press on the box unchecks it, the box lit while focused")
+        << true << true << false << QStringList{"box"} << Checks{false} << 0 << 1;
+    QTest::newRow("a press on the box unchecks it, Space checks it again")
+        << true << true << false << QStringList{"box", "Space"} << Checks{false, true} << 0 << 2;
+    QTest::newRow("Shift+Space stays the calendar switch")
+        << true << true << false << QStringList{"Shift+Space"} << Checks{true} << 0 << 0;
+    QTest::newRow("a spin press on an unchecked box checks it and steps")
+        << true << false << false << QStringList{"down button"} << Checks{true} << -1 << 2;
+    QTest::newRow("unchecked: digits, arrows, page keys and the wheel do nothing")
+        << true << false << false << QStringList{"3", "Up", "PgUp", "wheel"} << Checks{false, false, false, false} << 0
+        << 0;
+    QTest::newRow("read-only: neither a press nor Space toggles")
+        << true << false << true << QStringList{"box", "Space"} << Checks{false, false} << 0 << 0;
+    QTest::newRow("read-only and checked: neither a press nor Space toggles")
+        << true << true << true << QStringList{"box", "Space"} << Checks{true, true} << 0 << 0;
+    QTest::newRow("no check box: Checked off changes nothing, Space does not toggle")
+        << false << false << false << QStringList{"Up", "Space"} << Checks{false, false} << 1 << 1;
 }
 
-void tst_ExShDatePicker::checkBoxIgnoresInputWhileUnchecked()
+void tst_ExShDatePicker::checkBoxScripts()
 {
+    QFETCH(bool, checkBox);
+    QFETCH(bool, checkedAtStart);
+    QFETCH(bool, readOnly);
+    QFETCH(QStringList, steps);
+    QFETCH(QList<bool>, checked);
+    QFETCH(int, dayStep);
+    QFETCH(int, changes);
+
     Form form;
     TExShDatePicker* picker = form.picker;
-    picker->SetShowCheckBox(true);
-    picker->SetChecked(false);
-    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
-
-    QTest::keyClicks(picker, "3");
-    QTest::keyClick(picker, Qt::Key_Up);
-    QTest::keyClick(picker, Qt::Key_PageUp);
-    QWheelEvent wheel(QPointF(20, 5), picker->mapToGlobal(QPointF(20, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(picker, &wheel);
-    QCOMPARE(picker->Date(), kToday);
-    QVERIFY(picker->IsNull());
-    QCOMPARE(changes.count(), 0);
-
-    // Read-only: the box cannot be toggled by the user either.
-    // Checked after each action: a click and a Space that both toggled would cancel each other out.
-    picker->SetReadOnly(true);
-    form.clickButton(TCustomExShDatePicker::btnCheckBox);
-    QVERIFY(!picker->Checked());
-    QTest::keyClick(picker, Qt::Key_Space);
-    QVERIFY(!picker->Checked());
-}
-
-void tst_ExShDatePicker::checkedHasNoEffectWithoutCheckBox()
-{
-    // The test window's picker: Checked false, no check box, behaves as a plain picker.
-    Form form;
-    TExShDatePicker* picker = form.picker;
-    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
-    picker->SetChecked(false);
-    QCOMPARE(changes.count(), 0);
-    QVERIFY(!picker->IsNull());
-    QTest::keyClick(picker, Qt::Key_Up);
-    QCOMPARE(picker->Date(), kToday + 1);
-    QTest::keyClick(picker, Qt::Key_Space);
-    QVERIFY(!picker->Checked());
-    QCOMPARE(picker->ButtonRect(TCustomExShDatePicker::btnCheckBox), QRect());
+    picker->SetShowCheckBox(checkBox);
+    picker->SetChecked(checkedAtStart);
+    picker->SetReadOnly(readOnly);
+    QSignalSpy changed(picker, &TCustomShDatePicker::OnChange);
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const QString& step = steps[i];
+        if (step == "box") {
+            form.clickButton(TCustomExShDatePicker::btnCheckBox);
+        } else if (step == "down button") {
+            form.clickButton(TCustomExShDatePicker::btnDown);
+        } else if (step == "wheel") {
+            QWheelEvent wheel(QPointF(20, 5), picker->mapToGlobal(QPointF(20, 5)), QPoint(), QPoint(0, 120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(picker, &wheel);
+        } else {
+            const QKeySequence keys = QKeySequence::fromString(step);
+            QVERIFY2(!keys.isEmpty(), qPrintable(step));
+            QTest::keySequence(picker, keys);
+        }
+        QVERIFY2(picker->Checked() == checked[i], qPrintable(step));
+        // With a check box, unchecked is null; without one, Checked means nothing.
+        QVERIFY2(picker->IsNull() == (checkBox && !checked[i]), qPrintable(step));
+    }
+    QCOMPARE(picker->Date(), kToday + dayStep);
+    QCOMPARE(changed.count(), changes);
+    if (steps.contains("Shift+Space"))
+        QVERIFY(picker->UseSystemCalendar());
+    if (steps.last() == "box" && !readOnly)
+        QCOMPARE(picker->LookOf(TCustomExShDatePicker::btnCheckBox), TCustomExShDatePicker::blHot);
+    if (!checkBox)
+        QCOMPARE(picker->ButtonRect(TCustomExShDatePicker::btnCheckBox), QRect());
 }
 
 void tst_ExShDatePicker::isNullWritesTheCheckBoxSilently()

@@ -6,6 +6,9 @@
 //   db_helper insert <file> <first file number> <count>   insert profiles one by one, then print "done"
 //   db_helper post-and-wait <file> <file number>           insert one profile, answer its item 1,
 //                                                          print "posted" and wait to be killed
+//   db_helper register <file> <first file number> <count> register participants one after another, each in a
+//                                                          unit of work with its own question table, then print
+//                                                          "done"
 //   db_helper register-and-wait <file> <file number>       in one unit of work insert a profile and copy the
 //                                                          master list, print "copied" and wait to be killed
 //                                                          before the unit ends
@@ -46,6 +49,24 @@ int main(int argc, char* argv[])
                 data.tbQuestions.edit();
                 data.tbQuestions.setFieldValue(QStringLiteral("Answer"), 1 + i % 5);
                 data.tbQuestions.post();
+            }
+            std::printf("done\n");
+            return 0;
+        }
+        if (args[1] == QLatin1String("register") && args.size() >= 5) {
+            const int first = args[3].toInt();
+            for (int i = 0; i < args[4].toInt(); ++i) {
+                QString table;
+                do
+                    table = RandomLetters(15);
+                while (TableExists(table, data.Database));
+                data.Database.inTransaction(QStringLiteral("register"), [&] {
+                    data.tbProfiles.insertRecord({first + i, QStringLiteral("1403/01/01"), QStringLiteral("نام"),
+                                                  QStringLiteral("خانوادگي"), 30, 1, 3, table, false});
+                    data.sqlCommand.setCommandText(QStringLiteral("SELECT * INTO %1 FROM Questions Where Row>=0")
+                                                       .arg(table));
+                    data.sqlCommand.execute();
+                });
             }
             std::printf("done\n");
             return 0;

@@ -1,7 +1,6 @@
 #include "data/DataError.h"
 #include "data/DataModule.h"
 #include "data/DataSource.h"
-#include "data/ScoreQueries.h"
 #include "tests/data/TempDatabase.h"
 
 #include <QFile>
@@ -21,6 +20,8 @@ private slots:
     void questionTableNameIsChecked_data();
     void questionTableNameIsChecked();
     void masterListIsNeverOpenedAsQuestionTable();
+    void commandRunsOneStatement_data();
+    void commandRunsOneStatement();
     void gridShowsChosenColumns();
     void gridFollowsTheCursorBothWays();
     void gridStaysWhereAFailedMoveLeavesTheCursor();
@@ -102,7 +103,7 @@ void tst_DataModule::calculatedFields()
 void tst_DataModule::calculatedFieldsFollowAPost()
 {
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0)"));
+    t.addShortProfiles(1);
     TData data;
     data.ConnectToDatabase(t.fileName);
     QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("GenderText")).asString(), QStringLiteral("مونث"));
@@ -289,23 +290,52 @@ void tst_DataModule::masterListIsNeverOpenedAsQuestionTable()
     QVERIFY(!data.tbQuestions.isActive());
 }
 
-static void addScores(TData& data)
+void tst_DataModule::commandRunsOneStatement_data()
 {
-    data.Database.execute(QStringLiteral(
-        "INSERT INTO Questions (Group1, Group2, Scoring, Question, Answer, Score) VALUES "
-        "('الف', 'ب', 1, 'q', 5, 5), ('الف', 'ب', 1, 'q', 4, 4), ('الف', 'پ', 1, 'q', 3, 3),"
-        "('الف', 'پ', 1, 'q', 5, 5), ('ج', 'ی', 1, 'q', 1, 1), ('ج', 'ی', 1, 'q', 2, 2), ('ج', 'ی', 0, 'q', 4, 2)"));
-    data.qTest2.close();
-    data.qTest2.sql() = scoreBySubScaleSql(QStringLiteral("Questions"));
-    data.qTest2.open();
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("changed"); // -1: refused
+    QTest::newRow("copy with a statement after it")
+        << "SELECT * INTO ABCDEFGHIJKLMNO FROM Questions Where Row>=0; DROP TABLE Questions" << -1;
+    QTest::newRow("update with a statement after it") << "UPDATE Profiles SET Age = 9; DROP TABLE Questions" << -1;
+    QTest::newRow("statement hidden after a comment line") << "UPDATE Profiles SET Age = 9 -- x\n; DELETE FROM Profiles"
+                                                           << -1;
+    QTest::newRow("copy") << "SELECT * INTO ABCDEFGHIJKLMNO FROM Questions Where Row>=0" << 1;
+    QTest::newRow("closing semicolons and a comment") << "UPDATE Profiles SET Age = 9; ; -- done" << 1;
+}
+
+// The command runs exactly the one statement its text holds; a text holding another is refused with nothing run.
+void tst_DataModule::commandRunsOneStatement()
+{
+    QFETCH(QString, command);
+    QFETCH(int, changed);
+    TempDatabase t;
+    t.db().execute(QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', 1, 'q');"
+                                  "INSERT INTO Profiles (FileNo, Age) VALUES (1, 30)"));
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    data.sqlCommand.setCommandText(command);
+    if (changed < 0) {
+        QVERIFY_THROWS_EXCEPTION(DataError, data.sqlCommand.execute());
+        QVERIFY(!data.Database.tableExists(QStringLiteral("ABCDEFGHIJKLMNO")));
+        QVERIFY(data.tbProfiles.locate(QStringLiteral("Age"), 30));
+        data.tbProfiles.close();
+        data.tbProfiles.open();
+        QCOMPARE(data.tbProfiles.fieldByName(QStringLiteral("Age")).asInteger(), 30);
+    } else {
+        QCOMPARE(data.sqlCommand.execute(), changed);
+    }
+    QVERIFY(data.Database.tableExists(QStringLiteral("Questions")));
+    QCOMPARE(data.Database.transactionDepth(), 0);
 }
 
 void tst_DataModule::gridShowsChosenColumns()
 {
     TempDatabase t;
+    t.addScoredItems();
     TData data;
     data.ConnectToDatabase(t.fileName);
-    addScores(data);
+    // The data module's own sub-scale query, on the master table.
+    data.qTest2.open();
     DataGridModel grid(&data.dsTest2, {{QStringLiteral("Group2"), QStringLiteral("عنوان تست"), 169},
                                        {QStringLiteral("Per"), QStringLiteral("نمره از 100"), 0}});
     QCOMPARE(grid.columnCount(), 2);
@@ -323,9 +353,7 @@ void tst_DataModule::gridShowsChosenColumns()
 void tst_DataModule::gridFollowsTheCursorBothWays()
 {
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0),"
-                                  "(6, '1402/01/02', 'c', 'd', 31, 1, 2, 'Y', 1),"
-                                  "(7, '1402/01/03', 'e', 'f', 32, 1, 9, 'Z', 1)"));
+    t.addShortProfiles(3);
     TData data;
     data.ConnectToDatabase(t.fileName);
     DataGridModel grid(&data.dsProfiles, {{QStringLiteral("FileNo"), QStringLiteral("پرونده"), 50},
@@ -346,8 +374,7 @@ void tst_DataModule::gridFollowsTheCursorBothWays()
 void tst_DataModule::gridStaysWhereAFailedMoveLeavesTheCursor()
 {
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0),"
-                                  "(6, '1402/01/02', 'c', 'd', 31, 1, 2, 'Y', 1)"));
+    t.addShortProfiles(2);
     TData data;
     data.ConnectToDatabase(t.fileName);
     DataGridModel grid(&data.dsProfiles, {{QStringLiteral("FileNo"), QStringLiteral("پرونده"), 50}});
@@ -364,8 +391,7 @@ void tst_DataModule::gridStaysWhereAFailedMoveLeavesTheCursor()
 void tst_DataModule::gridRefreshesOnFilterAndValues()
 {
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Profiles VALUES (5, '1402/01/01', 'a', 'b', 30, 0, 1, 'X', 0),"
-                                  "(6, '1402/01/02', 'c', 'd', 31, 1, 2, 'Y', 1)"));
+    t.addShortProfiles(2);
     TData data;
     data.ConnectToDatabase(t.fileName);
     DataGridModel grid(&data.dsProfiles, {{QStringLiteral("FileNo"), QStringLiteral("پرونده"), 50},

@@ -1,5 +1,6 @@
 #include "data/DataError.h"
 #include "data/DataSet.h"
+#include "data/DataModule.h"
 #include "data/DbConnection.h"
 #include "tests/data/TempDatabase.h"
 
@@ -22,6 +23,7 @@ private slots:
     void writerLockedOutTooLongFails();
     void twoProcessesPostAtOnce();
     void killedProcessKeepsItsPost();
+    void schemaChangeByAnotherProgramDoesNotSurface();
 };
 
 static QVariant pragma(DbConnection& db, const QString& name)
@@ -225,6 +227,62 @@ void tst_DbConnection::killedProcessKeepsItsPost()
     QCOMPARE(q.fieldByName(QStringLiteral("P")).asInteger(), 1);
     QCOMPARE(q.fieldByName(QStringLiteral("A")).asFloat(), 4.0);
     QCOMPARE(q.fieldByName(QStringLiteral("S")).asFloat(), 2.0);
+}
+
+// Every registration adds a table. Another program working on the file meanwhile (reading, posting answers,
+// registering, running the score query) sees the schema change under its prepared statements and must
+// re-prepare them rather than report it.
+void tst_DbConnection::schemaChangeByAnotherProgramDoesNotSurface()
+{
+    TempDatabase t;
+    addItems(t.db(), 10);
+    const QString answers = t.addParticipantTable();
+    QProcess registrar;
+    registrar.start(helperPath(), {QStringLiteral("register"), t.fileName, QStringLiteral("1000"),
+                                   QStringLiteral("400")});
+    QVERIFY(registrar.waitForStarted());
+    QProcess registrar2;
+    registrar2.start(helperPath(), {QStringLiteral("register"), t.fileName, QStringLiteral("5000"),
+                                   QStringLiteral("400")});
+    QVERIFY(registrar2.waitForStarted());
+    TData data;
+    data.ConnectToDatabase(t.fileName);
+    int rounds = 0;
+    QStringList errors;
+    auto registering = [&] {
+        registrar.waitForFinished(0); // notices the end without an event loop
+        return registrar.state() != QProcess::NotRunning;
+    };
+    while (registering() || rounds < 20) {
+        try {
+            data.OpenQuestionTable(answers);
+            data.tbQuestions.setIndexFieldNames(QStringLiteral("Row"));
+            data.tbQuestions.setRecNo(1 + rounds % 10);
+            data.tbQuestions.edit();
+            data.tbQuestions.setFieldValue(QStringLiteral("Answer"), 1 + rounds % 5);
+            data.tbQuestions.post();
+            data.tbProfiles.insertRecord({1 + rounds});
+            data.tbProfiles.setFilter(QStringLiteral("FileNo=%1").arg(1 + rounds));
+            data.tbProfiles.setFiltered(true);
+            data.tbProfiles.setFiltered(false);
+            for (int k = 0; k < 200; ++k)
+                TableExists(answers, data.Database);
+            data.qTest1.close();
+            data.qTest1.sql() = QStringList{QStringLiteral("SELECT Group1, Sum(Score) AS S FROM %1").arg(answers),
+                                            QStringLiteral("GROUP BY Group1;")};
+            data.qTest1.open();
+        } catch (const DataError& e) {
+            errors << e.message();
+        }
+        ++rounds;
+    }
+    QVERIFY2(registrar.exitStatus() == QProcess::NormalExit && registrar.exitCode() == 0,
+             registrar.readAllStandardError().constData());
+    QCOMPARE(registrar.readAllStandardOutput().trimmed(), QByteArray("done"));
+    QVERIFY2(errors.isEmpty(), qPrintable(QStringLiteral("%1 of %2 rounds failed, first: %3")
+                                              .arg(errors.size())
+                                              .arg(rounds)
+                                              .arg(errors.value(0))));
 }
 
 QTEST_GUILESS_MAIN(tst_DbConnection)

@@ -1,6 +1,8 @@
+#include "dialogs/ErrorReport.h"
 #include "dialogs/NumericEdit.h"
 #include "dialogs/WindowBeep.h"
 #include "tests/support/HostWindow.h"
+#include "tests/support/MessageSeam.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -217,6 +219,11 @@ void tst_NumericEdit::valuesOutsideTheBoundsAreRefusedByCode()
     m_edit->setBounds(0, 255);
     m_edit->setValue(40);
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, m_edit->setValue(300));
+    QCOMPARE(m_edit->value(), 40);
+    // In a handler the operator reads why, in Persian.
+    ScopedMessageAnswers answers{1};
+    QVERIFY(!guarded([&] { m_edit->setValue(-1); }));
+    QCOMPARE(answers.texts(), QStringList{QStringLiteral("عدد -1 بيرون از بازه 0 تا 255 اين خانه است")});
     QCOMPARE(m_edit->value(), 40);
     QVERIFY_THROWS_EXCEPTION(std::invalid_argument, m_edit->setBounds(1, 255));
 }

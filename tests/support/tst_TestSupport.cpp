@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -46,6 +47,7 @@ private slots:
     void participantAnswersAndScores();
     void fixedClockStandsStillAndGoesBack();
     void driveModalAnswersTheDialog();
+    void driveModalFailsInsteadOfHanging();
     void popupAnswererPressesTheButton();
 };
 
@@ -117,6 +119,23 @@ void tst_TestSupport::driveModalAnswersTheDialog()
     driveModal([&] { result = dialog.exec(); },
                [](QWidget* modal) { QTest::mouseClick(modal->findChild<QPushButton*>("btOk"), Qt::LeftButton); });
     QCOMPARE(result, int(QDialog::Accepted));
+}
+
+void tst_TestSupport::driveModalFailsInsteadOfHanging()
+{
+    QProcess probe;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    probe.setProcessEnvironment(env);
+    probe.start(QStringLiteral(RAVLEN_MODAL_PROBE), {});
+    QVERIFY(probe.waitForFinished(20000));
+    const QString out = QString::fromUtf8(probe.readAllStandardOutput());
+    QVERIFY2(
+        out.contains(QStringLiteral("FAIL!  : modal_probe::leftOpen() driveModal: the modal window was still open")),
+        qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("FAIL!  : modal_probe::neverOpened() driveModal: no modal window was opened")),
+             qPrintable(out));
+    QCOMPARE(probe.exitCode(), 2);
 }
 
 void tst_TestSupport::popupAnswererPressesTheButton()
