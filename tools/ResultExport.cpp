@@ -465,6 +465,20 @@ size_t textWidth(const Table& table, qsizetype c)
     return width;
 }
 
+// The file keeps at most 255 bytes of a variable label and the library cuts a longer one at a byte, which can
+// split a Persian letter and leave text SPSS cannot read; a long question is cut at a whole letter instead.
+QByteArray savLabel(const QString& label)
+{
+    constexpr qsizetype maxBytes = 255;
+    QString text = label;
+    QByteArray bytes = text.toUtf8();
+    while (bytes.size() > maxBytes) {
+        text.chop(text.size() > 1 && text.back().isLowSurrogate() ? 2 : 1);
+        bytes = text.toUtf8();
+    }
+    return bytes;
+}
+
 class SavWriter
 {
 public:
@@ -498,7 +512,7 @@ private:
         readstat_variable_t* variable =
             column.numeric ? readstat_add_variable(m_writer, name.constData(), READSTAT_TYPE_DOUBLE, 0)
                            : readstat_add_variable(m_writer, name.constData(), READSTAT_TYPE_STRING, textWidth(table, c));
-        readstat_variable_set_label(variable, column.label.toUtf8().constData());
+        readstat_variable_set_label(variable, savLabel(column.label).constData());
         readstat_variable_set_measure(variable, measureOf(column.measure));
         if (column.numeric)
             readstat_variable_set_format(variable, c >= FixedColumnCount ? "F8.2" : "F8.0");

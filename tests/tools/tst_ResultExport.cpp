@@ -259,6 +259,25 @@ private slots:
         QCOMPARE(grade[7], QStringLiteral("مدارک حوزه علميه"));
     }
 
+    // A question longer than a variable label holds is cut at a whole letter, so the label stays readable.
+    void savLongLabelCutWhole()
+    {
+        const QString question = QStringLiteral("x") + QStringLiteral("ادراک ").repeated(60);
+        Table table;
+        table.columns.append(Column{QStringLiteral("A1"), question, true, Measure::Ordinal, {}, 0.0});
+        table.rows.push_back({3.0});
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("long.sav"));
+        writeNewFile(table, out, Format::Sav, {});
+        SavContents sav;
+        QVERIFY(readSav(out, &sav));
+        const QString label = sav.labels["A1"];
+        QVERIFY(label.toUtf8().size() <= 255);
+        QVERIFY(label.toUtf8().size() >= 250);
+        QVERIFY(question.startsWith(label));
+        QCOMPARE(sav.values["A1"], QList<QVariant>{3.0});
+    }
+
     // The spreadsheet is right to left with two frozen header rows, scores as numbers, texts as shared strings.
     void xlsxReadBack()
     {
