@@ -11,6 +11,7 @@
 #include "dialogs/SvgPixmap.h"
 #include "dialogs/WindowGeometry.h"
 #include "results/ResultForm.h"
+#include "testing/NewTestForm.h"
 
 #include <QCloseEvent>
 #include <QMenu>
@@ -93,8 +94,11 @@ bool TfrmMain::FormCloseQuery()
 
 void TfrmMain::N2Click()
 {
-    // Test: the test window opens here, modally, after its outer height is set to 175 (the height that
-    // marks it idle, so it resets without asking).
+    if (!frmNewTest)
+        return;
+    // 175 marks the test window idle, so its showing resets it without asking whether to stop a test.
+    frmNewTest->setOuterHeight(175);
+    frmNewTest->exec();
 }
 
 void TfrmMain::N3Click()

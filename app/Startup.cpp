@@ -8,6 +8,7 @@
 #include "dialogs/PictureButtonStyle.h"
 #include "results/ResultForm.h"
 #include "results/SearchForm.h"
+#include "testing/NewTestForm.h"
 
 #include <QApplication>
 
@@ -28,7 +29,8 @@ ApplicationWindows::ApplicationWindows()
     frmMain = main.get();
     message = std::make_unique<TfrmMessage>();
     frmMessage = message.get();
-    // 3. frmNewTest, the test window.
+    newTest = std::make_unique<TfrmNewTest>();
+    frmNewTest = newTest.get();
     data = std::make_unique<TData>();
     Data = data.get();
     // The main window's first showing connects to Ravlen.mdb in the working directory and opens tbProfiles.
@@ -48,6 +50,7 @@ ApplicationWindows::~ApplicationWindows()
     result.reset();
     Data = nullptr;
     data.reset();
+    newTest.reset();
     message.reset();
     main.reset();
 }

@@ -6,6 +6,7 @@ class TData;
 class TfrmAbout;
 class TfrmMain;
 class TfrmMessage;
+class TfrmNewTest;
 class TfrmResult;
 class TfrmSearch;
 
@@ -25,7 +26,7 @@ struct ApplicationWindows
 
     std::unique_ptr<TfrmMain> main;
     std::unique_ptr<TfrmMessage> message;
-    // frmNewTest (the test window) comes here, before the data module.
+    std::unique_ptr<TfrmNewTest> newTest;
     std::unique_ptr<TData> data;
     std::unique_ptr<TfrmResult> result;
     std::unique_ptr<TfrmSearch> search;

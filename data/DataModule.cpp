@@ -5,8 +5,30 @@
 #include "data/ZarkU.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
 
 TData* Data = nullptr;
+
+namespace {
+
+// Participants' answers are not for every account on the machine: a file this user owns loses the permissions
+// for others (the engine's side files follow). Group permissions stay, so a folder shared through a group keeps
+// working.
+void keepFromOthers(const QString& fileName)
+{
+    constexpr QFile::Permissions others = QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        const QString name = fileName + QLatin1String(suffix);
+        const QFileInfo info(name);
+        if (info.exists() && info.ownerId() == ::geteuid() && (info.permissions() & others))
+            QFile::setPermissions(name, info.permissions() & ~others);
+    }
+}
+
+} // namespace
 
 TData::TData(QObject* parent) : QObject(parent)
 {
@@ -73,6 +95,7 @@ void TData::ConnectToDatabase(const QString& fileName)
     Database.close();
     Database.setConnectionString(JetConnectionString(fileName, QString()));
     Database.open();
+    keepFromOthers(fileName);
     tbProfiles.open();
 }
 

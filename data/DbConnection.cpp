@@ -61,6 +61,13 @@ QString DbConnection::dataSourceOf(const QString& connectionString)
             }
             const int semi = s.indexOf(QLatin1Char(';'), j);
             j = semi < 0 ? s.size() : semi;
+        } else if (key.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0 &&
+                   s.indexOf(QLatin1String(";Mode="), j, Qt::CaseInsensitive) >= 0) {
+            // The builder inserts the file name unchanged, so a folder named with ';' would cut it short: the
+            // name runs up to the builder's next item, the last ";Mode=" of the text.
+            const int end = int(s.lastIndexOf(QLatin1String(";Mode="), -1, Qt::CaseInsensitive));
+            value = s.mid(j, end - j);
+            j = end;
         } else {
             const int semi = s.indexOf(QLatin1Char(';'), j);
             const int end = semi < 0 ? s.size() : semi;

@@ -5,18 +5,20 @@
 #include "data/SqlBackend.h"
 #include "data/ZarkU.h"
 
+#include <QFileInfo>
+#include <QSqlDatabase>
+
 namespace Schema {
 
 QStringList statements()
 {
     // Declared types carry the field kinds the datasets read (TINYINT, BOOLEAN, VARCHAR(n), DOUBLE); the CHECKs
-    // hold the ranges and lengths a typeless engine would otherwise let through.
-    const QString text = QStringLiteral(" COLLATE %1").arg(QLatin1String(SqlBackend::textCollation));
-    auto textColumn = [&](const char* name, int size) {
-        return QStringLiteral("%1 VARCHAR(%2)%3 CHECK (%1 IS NULL OR (typeof(%1) = 'text' AND length(%1) <= %2))")
+    // hold the ranges and lengths a typeless engine would otherwise let through. No collation or function of ours
+    // appears, so any SQLite tool can read, group and sort the file; Persian order is the data layer's business.
+    auto textColumn = [](const char* name, int size) {
+        return QStringLiteral("%1 VARCHAR(%2) CHECK (%1 IS NULL OR (typeof(%1) = 'text' AND length(%1) <= %2))")
             .arg(QLatin1String(name))
-            .arg(size)
-            .arg(text);
+            .arg(size);
     };
     auto byteColumn = [](const char* name) {
         return QStringLiteral("%1 TINYINT CHECK (%1 IS NULL OR (typeof(%1) = 'integer' AND %1 BETWEEN 0 AND 255))")
@@ -70,18 +72,27 @@ void createTables(DbConnection& connection)
 
 void createDatabaseFile(const QString& fileName)
 {
-    {
-        QSqlDatabase created = SqlBackend::createDatabase(QStringLiteral("ravlen-schema"), fileName);
-        created.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("ravlen-schema"));
+    const QString connectionName = QStringLiteral("ravlen-schema");
     try {
-        DbConnection connection;
-        connection.setConnectionString(JetConnectionString(fileName, QString()));
-        connection.open();
-        createTables(connection);
-    } catch (...) {
-        SqlBackend::removeDatabaseFiles(fileName);
+        {
+            QSqlDatabase created = SqlBackend::createDatabase(connectionName, fileName);
+            try {
+                SqlBackend::inTransaction(created, QStringLiteral("Cannot create the tables"), [&] {
+                    for (const QString& sql : statements())
+                        SqlBackend::execute(created, sql);
+                });
+            } catch (...) {
+                created.close();
+                throw;
+            }
+            created.close();
+        }
+        QSqlDatabase::removeDatabase(connectionName);
+    } catch (const DataError& e) {
+        QSqlDatabase::removeDatabase(connectionName);
+        // "already exists" leaves the file alone; anything later removes the half-made one.
+        if (QFileInfo::exists(fileName) && !e.message().contains(QLatin1String("already exists")))
+            SqlBackend::removeDatabaseFiles(fileName);
         throw;
     }
 }

@@ -15,6 +15,10 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <map>
 #include <memory>
 #include <optional>
@@ -395,23 +399,84 @@ QString objectType(sqlite3* h, const QString& name)
     return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
 }
 
-void applySettings(QSqlDatabase& db, const QString& fileName)
+// The columns the program reads, per table.
+const std::vector<std::pair<QString, QStringList>>& requiredColumns()
+{
+    static const std::vector<std::pair<QString, QStringList>> tables{
+        {QStringLiteral("Profiles"),
+         {QStringLiteral("FileNo"), QStringLiteral("Date"), QStringLiteral("FName"), QStringLiteral("LName"),
+          QStringLiteral("Age"), QStringLiteral("Gender"), QStringLiteral("Grade"), QStringLiteral("QTable"),
+          QStringLiteral("Completed")}},
+        {QStringLiteral("Questions"),
+         {QStringLiteral("Row"), QStringLiteral("Group1"), QStringLiteral("Group2"), QStringLiteral("Scoring"),
+          QStringLiteral("Question"), QStringLiteral("Answer"), QStringLiteral("Score")}},
+    };
+    return tables;
+}
+
+// Refuses, before anything is written, a file that is not a Ravlen database or holds what the program must not
+// run: a trigger would make hidden writes at a registration or an answer. Views, indexes and other tables are
+// left alone.
+void checkSchema(sqlite3* h, const QString& fileName)
+{
+    const QString doing = QStringLiteral("Cannot use database file '%1'").arg(fileName);
+    {
+        Statement st(h, QStringLiteral("SELECT name, tbl_name FROM sqlite_master WHERE type = 'trigger' ORDER BY name"),
+                     doing);
+        if (st.step(doing))
+            throw DataError(doing + QStringLiteral(": it holds trigger '%1' on table '%2'; a Ravlen database holds "
+                                                   "no triggers")
+                                        .arg(QString::fromUtf8(reinterpret_cast<const char*>(
+                                                 sqlite3_column_text(st.get(), 0))),
+                                             QString::fromUtf8(reinterpret_cast<const char*>(
+                                                 sqlite3_column_text(st.get(), 1)))),
+                            DataError::Kind::Schema);
+    }
+    for (const auto& [table, columns] : requiredColumns()) {
+        if (objectType(h, table) != QLatin1String("table"))
+            throw DataError(doing + QStringLiteral(": it has no table '%1', so it is not a Ravlen database").arg(table),
+                            DataError::Kind::Schema);
+        Statement st(h, QStringLiteral("SELECT name FROM pragma_table_info(?1)"), doing);
+        st.bind(1, table);
+        QStringList present;
+        while (st.step(doing))
+            present << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+        QStringList missing;
+        for (const QString& column : columns)
+            if (!present.contains(column, Qt::CaseInsensitive))
+                missing << column;
+        if (!missing.isEmpty())
+            throw DataError(doing + QStringLiteral(": table '%1' lacks the column(s) %2").arg(table, missing.join(u',')),
+                            DataError::Kind::Schema);
+    }
+}
+
+enum class Check
+{
+    None,
+    RavlenSchema
+};
+
+void applySettings(QSqlDatabase& db, const QString& fileName, Check check)
 {
     sqlite3* h = handleOf(db);
     sqlite3_busy_timeout(h, busyTimeoutMs);
     const QString doing = QStringLiteral("Cannot open database file '%1'").arg(fileName);
     if (sqlite3_db_readonly(h, "main") == 1)
         throw DataError(doing + QStringLiteral(": the file is read-only"), DataError::Kind::ReadOnly);
+    // Reading the schema first turns "not a database" and lock-outs into a connect error, and a file that is
+    // refused is left exactly as it was: nothing below runs on it.
+    exec(h, QStringLiteral("SELECT count(*) FROM sqlite_master"), doing);
+    registerCollation(db);
+    if (check == Check::RavlenSchema)
+        checkSchema(h, fileName);
     // WAL with a full sync at every commit: a posted row is on disk before the call returns, survives a killed
     // process and an operating-system crash, and readers in other processes never block the writer.
     exec(h, QStringLiteral("PRAGMA journal_mode=WAL"), doing);
     exec(h, QStringLiteral("PRAGMA synchronous=FULL"), doing);
-    // Reading the schema here turns "not a database" and lock-outs into a connect error rather than a later one.
-    exec(h, QStringLiteral("SELECT count(*) FROM sqlite_master"), doing);
-    registerCollation(db);
 }
 
-QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName, const char* mode)
+QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName, const char* mode, Check check)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     if (!db.isValid())
@@ -428,7 +493,7 @@ QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName
                         kindOfEngineError(error.nativeErrorCode().toInt(), errno));
     }
     try {
-        applySettings(db, fileName);
+        applySettings(db, fileName, check);
     } catch (...) {
         db.close();
         db = QSqlDatabase();
@@ -493,14 +558,31 @@ QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName
     if (info.size() == 0)
         throw DataError(QStringLiteral("Cannot open database file '%1': the file is empty").arg(fileName),
                         DataError::Kind::NotADatabase);
-    return openWithMode(connectionName, fileName, "rw");
+    return openWithMode(connectionName, fileName, "rw", Check::RavlenSchema);
 }
 
 QSqlDatabase createDatabase(const QString& connectionName, const QString& fileName)
 {
     if (QFileInfo::exists(fileName))
         throw DataError(QStringLiteral("Cannot create database file '%1': the file already exists").arg(fileName));
-    return openWithMode(connectionName, fileName, "rwc");
+    // Made owner-only from its first byte, whatever the umask; the engine gives its side files the same mode.
+    const QByteArray path = QFile::encodeName(fileName);
+    const int fd = ::open(path.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0 || ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        throw DataError(QStringLiteral("Cannot create database file '%1': %2")
+                            .arg(fileName, QString::fromLocal8Bit(std::strerror(error))),
+                        kindOfEngineError(SQLITE_CANTOPEN, error));
+    }
+    ::close(fd);
+    try {
+        return openWithMode(connectionName, fileName, "rw", Check::None);
+    } catch (...) {
+        QFile::remove(fileName);
+        throw;
+    }
 }
 
 void removeDatabaseFiles(const QString& fileName)

@@ -16,13 +16,15 @@
 // translation of the few SQL forms the engine does not speak. Another engine gets another implementation.
 namespace SqlBackend {
 
-// The collation every text column of the schema declares, so ORDER BY, GROUP BY and comparisons follow Persian
-// alphabetical order.
+// Persian alphabetical order as a collation of our connections, for files made by an earlier build whose text
+// columns declared it. New files declare none (any SQLite tool must read them); queries get Persian order from
+// the query dataset, which sorts on their ORDER BY.
 inline constexpr const char* textCollation = "PERSIAN";
 
-// Opens `fileName` on a new Qt connection named `connectionName`. Never creates a missing file. Applies the
-// durability and sharing settings and registers the collation; throws DataError when the file is missing, is no
-// database, is read-only or stays locked.
+// Opens `fileName` on a new Qt connection named `connectionName`. Never creates a missing file. Checks the schema
+// first (the two tables with every column the program reads, no trigger), then applies the durability and
+// sharing settings and registers the collation; throws DataError when the file is missing, is no database or no
+// Ravlen database, is read-only or stays locked. A refused file is left unchanged.
 QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName);
 
 // Creates an empty database file (it must not exist yet) and returns it open, as openDatabase does.

@@ -5,6 +5,7 @@
 #include "data/Schema.h"
 #include "dialogs/MessageFrm.h"
 #include "results/ResultForm.h"
+#include "results/SearchForm.h"
 #include "tests/support/Screenshot.h"
 
 #include <QApplication>
@@ -52,11 +53,13 @@ void tst_Startup::windowsExistHiddenUntilTheMainWindowShows()
 {
     prepareApplication();
     m_windows = std::make_unique<ApplicationWindows>();
-    QVERIFY(frmMain && frmMessage && frmResult && frmAbout);
+    QVERIFY(frmMain && frmMessage && frmResult && frmSearch && frmAbout);
     QCOMPARE(frmMain, m_windows->main.get());
     QCOMPARE(frmResult, m_windows->result.get());
-    for (QWidget* window : {static_cast<QWidget*>(frmMain), static_cast<QWidget*>(frmMessage),
-                            static_cast<QWidget*>(frmResult), static_cast<QWidget*>(frmAbout)})
+    QCOMPARE(frmSearch, m_windows->search.get());
+    for (QWidget* window :
+         {static_cast<QWidget*>(frmMain), static_cast<QWidget*>(frmMessage), static_cast<QWidget*>(frmResult),
+          static_cast<QWidget*>(frmSearch), static_cast<QWidget*>(frmAbout)})
         QVERIFY(!window->isVisible());
     frmMain->show();
     QVERIFY(QTest::qWaitForWindowExposed(frmMain));
@@ -86,11 +89,12 @@ void tst_Startup::globalsAreClearedWithTheWindows()
     // A set of windows of its own, so the check means the same whatever ran before it.
     m_windows.reset();
     auto windows = std::make_unique<ApplicationWindows>();
-    QVERIFY(frmMain && frmMessage && frmResult && frmAbout && Data);
+    QVERIFY(frmMain && frmMessage && frmResult && frmSearch && frmAbout && Data);
     windows.reset();
     QVERIFY(!frmMain);
     QVERIFY(!frmMessage);
     QVERIFY(!frmResult);
+    QVERIFY(!frmSearch);
     QVERIFY(!frmAbout);
     QVERIFY(!Data);
 }

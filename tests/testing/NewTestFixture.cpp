@@ -1,0 +1,113 @@
+#include "tests/testing/NewTestFixture.h"
+
+#include "data/DataModule.h"
+#include "testing/NewTestForm.h"
+#include "tests/support/HostWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+NewTestFixture::NewTestFixture() : m_previousFolder(QDir::currentPath())
+{
+    // The window writes its answer picture into the working folder, and the program finds Ravlen.mdb there.
+    QDir::setCurrent(m_db.dir());
+    m_host = std::make_unique<HostWindow>();
+    m_data = std::make_unique<TData>();
+    Data = m_data.get();
+    m_data->ConnectToWorkingDirectoryDatabase();
+    m_window = std::make_unique<TfrmNewTest>();
+    frmNewTest = m_window.get();
+}
+
+NewTestFixture::~NewTestFixture()
+{
+    m_window.reset();
+    Data = nullptr;
+    m_data.reset();
+    m_host.reset();
+    QDir::setCurrent(m_previousFolder);
+}
+
+bool NewTestFixture::open()
+{
+    if (!m_host->showActive())
+        return false;
+    m_window->setOuterHeight(175);
+    m_window->show();
+    m_window->activateWindow();
+    return QTest::qWaitForWindowActive(m_window.get());
+}
+
+QWidget* NewTestFixture::findWidget(const char* name) const
+{
+    return m_window->findChild<QWidget*>(QLatin1String(name));
+}
+
+QVariantList NewTestFixture::column(const QString& sql) const
+{
+    const std::unique_ptr<DbConnection> other = m_db.connect();
+    QSqlQuery query(other->database());
+    QVariantList values;
+    if (!query.exec(sql))
+        return values;
+    while (query.next())
+        values << query.value(0);
+    return values;
+}
+
+QVariantList NewTestFixture::firstRow(const QString& sql) const
+{
+    const std::unique_ptr<DbConnection> other = m_db.connect();
+    QSqlQuery query(other->database());
+    QVariantList values;
+    if (!query.exec(sql) || !query.next())
+        return values;
+    for (int i = 0; i < query.record().count(); ++i)
+        values << query.value(i);
+    return values;
+}
+
+QString NewTestFixture::contents() const
+{
+    const std::unique_ptr<DbConnection> other = m_db.connect();
+    QStringList lines = other->tableNames();
+    lines.sort();
+    QSqlQuery query(other->database());
+    query.exec(QStringLiteral("SELECT * FROM Profiles ORDER BY FileNo"));
+    while (query.next()) {
+        QStringList row;
+        for (int i = 0; i < query.record().count(); ++i)
+            row << query.value(i).toString();
+        lines << row.join(u'|');
+    }
+    return lines.join(u'\n');
+}
+
+void typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+void retype(QWidget* box, const QString& text)
+{
+    box->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(box))
+        edit->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    typeText(box, text);
+}
+
+void pressTab(QWidget* widget)
+{
+    QTest::keyClick(widget, Qt::Key_Tab);
+}
+
+void clickButton(QWidget* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
