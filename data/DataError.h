@@ -30,14 +30,23 @@ public:
         Unsupported,    // the file lies where the engine cannot share it safely (a network file system)
     };
 
-    explicit DataError(const QString& message, Kind kind = Kind::Other)
-        : std::runtime_error(message.toStdString()), m_kind(kind)
-    {
-    }
+    // what() holds the user's sentence for the kind, then the technical detail on its own line, so the
+    // application's error report shows both unchanged.
+    explicit DataError(const QString& message, Kind kind = Kind::Other);
 
-    QString message() const { return QString::fromUtf8(what()); }
+    // The technical detail: what was being done, the culprit and the engine's own text. For support, tests and
+    // the database tool.
+    QString message() const { return m_message; }
     Kind kind() const { return m_kind; }
 
 private:
+    QString m_message;
     Kind m_kind;
 };
+
+// The Persian sentence a counsellor reads for an error: what happened and what to do, naming the file or folder
+// where the detail names one. Without the technical detail.
+QString userSentence(DataError::Kind kind, const QString& detail);
+
+// The sentence, then the technical detail on its own line: the text the error report shows.
+QString userMessage(const DataError& error);

@@ -26,5 +26,7 @@ inline constexpr qsizetype kMaxItemTextLength = 255;
 // the line it was found on.
 bool tryParseItemCsv(const QByteArray& bytes, QList<BankItem>* items, QStringList* errors);
 
-// Writes the items as UTF-8 CSV in the form tryParseItemCsv reads, quoting only the fields that need it.
+// Writes the items as UTF-8 CSV in the form tryParseItemCsv reads, quoting only the fields that need it. A text
+// starting with = + - @ or ' is written after an apostrophe, so a spreadsheet never runs it as a formula;
+// tryParseItemCsv takes that apostrophe off again, so writing then reading gives the same items.
 QByteArray writeItemCsv(const QList<BankItem>& items);

@@ -90,6 +90,19 @@ void tst_DataError::kindFollowsTheCause()
     } catch (const DataError& e) {
         QVERIFY2(e.kind() == kind, qPrintable(e.message()));
         QVERIFY(!e.message().isEmpty());
+        // The report shows a Persian sentence for the kind, then the technical detail on its own line.
+        const QStringList lines = userMessage(e).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[1], e.message());
+        QCOMPARE(lines[0], userSentence(kind, e.message()));
+        QVERIFY(lines[0].contains(QChar(u'\u0627'))); // Persian text
+        QVERIFY(!lines[0].contains(QChar(u'\u06cc')) && !lines[0].contains(QChar(u'\u0643'))); // the design's yeh and keheh
+        if (kind == DataError::Kind::MissingFile) {
+            QVERIFY2(lines[0].contains(QDir::toNativeSeparators(t.dir.path())), qPrintable(lines[0]));
+            QVERIFY(lines[0].contains(QLatin1String("ravlen-db create")));
+        }
+        if (kind != DataError::Kind::Other)
+            QVERIFY(lines[0] != userSentence(DataError::Kind::Other, QString()));
     }
 }
 

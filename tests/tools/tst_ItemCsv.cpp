@@ -26,6 +26,8 @@ private slots:
     void rejects();
     void reportsEveryBadRow();
     void roundTripsAwkwardTexts();
+    void formulaCellsAreNeutralised_data();
+    void formulaCellsAreNeutralised();
     void embeddedBankIsValid();
 };
 
@@ -146,6 +148,39 @@ void tst_ItemCsv::roundTripsAwkwardTexts()
     QList<BankItem> back;
     QStringList errors;
     QVERIFY2(tryParseItemCsv(writeItemCsv(items), &back, &errors), qPrintable(errors.join('\n')));
+    QCOMPARE(back, items);
+}
+
+void tst_ItemCsv::formulaCellsAreNeutralised_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("neutralised");
+    QTest::newRow("hyperlink formula") << "=HYPERLINK(\"http://x\")" << true;
+    QTest::newRow("plus") << "+1+2" << true;
+    QTest::newRow("minus") << "-2+3" << true;
+    QTest::newRow("at") << "@SUM(A1)" << true;
+    QTest::newRow("apostrophe then formula") << "'=1" << true;
+    QTest::newRow("apostrophe then text") << "'quoted'" << true;
+    QTest::newRow("formula sign inside") << "a=b" << false;
+    QTest::newRow("Persian") << "خوش بيني" << false;
+}
+
+// No cell of the export starts like a formula, and the import gives back the text exactly.
+void tst_ItemCsv::formulaCellsAreNeutralised()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, neutralised);
+    const QList<BankItem> items{{text, QStringLiteral("g"), true, text}};
+    const QByteArray csv = writeItemCsv(items);
+    const QString body = QString::fromUtf8(csv).section(QLatin1Char('\n'), 1, 1);
+    for (const QString& cell : {body.section(QLatin1Char(','), 0, 0), body.section(QLatin1Char(','), -1)}) {
+        const QString unquoted = cell.startsWith(QLatin1Char('"')) ? cell.mid(1) : cell;
+        QVERIFY2(!QStringLiteral("=+-@").contains(unquoted.front()), qPrintable(cell));
+        QCOMPARE(unquoted.startsWith(QLatin1Char('\'')), neutralised || text.startsWith(QLatin1Char('\'')));
+    }
+    QList<BankItem> back;
+    QStringList errors;
+    QVERIFY2(tryParseItemCsv(csv, &back, &errors), qPrintable(errors.join('\n')));
     QCOMPARE(back, items);
 }
 
