@@ -8,9 +8,11 @@
 #include "tools/ItemCsv.h"
 #include "tools/ItemStore.h"
 #include "tools/ReadOnlyDb.h"
+#include "tools/ResultExport.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 
 #include <cstdio>
@@ -59,6 +61,19 @@ Commands:
       with its line number. A file whose items fall into another number of
       scales or sub-scales, or that files one sub-scale under two scales, is
       refused with the old and the new shape unless --force is given.
+
+  export-results DATABASE OUT [--all] [--items] [--bom]
+      Writes every participant's results to a new file for analysis; the
+      format follows OUT's extension: .csv (UTF-8), .xlsx (spreadsheet) or
+      .sav (SPSS, with variable and value labels). One row per participant:
+      file number, test date (as stored and as a Gregorian ISO date),
+      names, age, gender and grade codes, completed, then the percentage
+      score of every scale (S1...) and sub-scale (SS1...). --all also takes
+      participants who have not completed (their scores stay empty);
+      --items adds every answer (A1...) and item score (R1...), 0 meaning
+      unanswered; --bom starts a CSV file with a byte-order mark. The
+      database is only read. A participant whose question table is missing
+      is named on standard error and left out.
 
   --help
       Shows this text.
@@ -205,6 +220,41 @@ bool takeOption(QStringList& args, const QString& option)
     return args.removeAll(option) > 0;
 }
 
+int exportResults(const QStringList& args)
+{
+    QStringList files;
+    ResultExport::Options options;
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--all"))
+            options.all = true;
+        else if (arg == QLatin1String("--items"))
+            options.items = true;
+        else if (arg == QLatin1String("--bom"))
+            options.bom = true;
+        else if (arg.startsWith(QLatin1String("--")))
+            return usageError(QStringLiteral("export-results has no option '%1'").arg(arg));
+        else
+            files.append(arg);
+    }
+    if (files.size() != 2)
+        return usageError(QStringLiteral("export-results takes two files: the database and the file to write"));
+    const std::optional<ResultExport::Format> format = ResultExport::formatOf(files[1]);
+    if (!format)
+        return usageError(QStringLiteral("'%1' does not end in .csv, .xlsx or .sav").arg(files[1]));
+    // Refused before the work as well as at the end, where the final name is taken without a gap.
+    if (QFileInfo::exists(files[1]) || QFileInfo(files[1]).isSymLink()) {
+        printError(QStringLiteral("'%1' already exists; ravlen-db never replaces an existing file").arg(files[1]));
+        return Failure;
+    }
+    const ResultExport::Table table = ResultExport::collect(files[0], options, printError);
+    ResultExport::writeNewFile(table, files[1], *format, options);
+    printOut(QStringLiteral("Wrote %1 participant(s) to %2; %3 skipped.")
+                 .arg(table.rows.size())
+                 .arg(files[1])
+                 .arg(table.skippedFileNos.size()));
+    return Success;
+}
+
 int run(const QStringList& args)
 {
     if (args.isEmpty())
@@ -240,6 +290,8 @@ int run(const QStringList& args)
                 QStringLiteral("%1 takes two arguments: the database file and the CSV file").arg(command));
         return exporting ? exportItems(rest[0], rest[1], option) : importItems(rest[0], rest[1], option);
     }
+    if (command == QLatin1String("export-results"))
+        return exportResults(rest);
     return usageError(QStringLiteral("unknown command '%1'").arg(command));
 }
 
