@@ -3,39 +3,22 @@
 #include "data/DbConnection.h"
 #include "data/SqlBackend.h"
 #include "data/ZarkU.h"
+#include "tests/support/ToolProcess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMap>
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Result
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Result = ToolResult;
 
 Result ravlenDb(const QStringList& args, const QString& workDir)
 {
-    QProcess process;
-    process.setWorkingDirectory(workDir);
-    process.start(QStringLiteral(RAVLEN_DB_EXE), args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-QByteArray fileBytes(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return runTool(QStringLiteral(RAVLEN_DB_EXE), args, workDir);
 }
 
 void writeFile(const QString& fileName, const QByteArray& bytes)

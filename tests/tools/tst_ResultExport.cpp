@@ -5,6 +5,7 @@
 #include "tests/support/TempRavlenDb.h"
 #include "tools/ItemStore.h"
 #include "tools/ResultExport.h"
+#include "tests/support/ToolProcess.h"
 
 #include <QFile>
 #include <QMap>
@@ -92,27 +93,11 @@ const QString kStarted = QStringLiteral("3,1404/13/40,,علي,رضايي,30,1,م
 const QString kItemNames = QStringLiteral(",A1,A2,A3,A4,A5,A6,A7,R1,R2,R3,R4,R5,R6,R7");
 const QString kItemLabels = QStringLiteral(",اول,دوم,\"سوم, با ويرگول\",چهارم,پنجم,ششم,'=1+1").repeated(2);
 
-struct CommandResult
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using CommandResult = ToolResult;
 
 CommandResult ravlenDb(const QStringList& args)
 {
-    QProcess process;
-    process.start(QStringLiteral(RAVLEN_DB_EXE), args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-QByteArray fileBytes(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return runTool(QStringLiteral(RAVLEN_DB_EXE), args);
 }
 
 // ---- a .sav file read back with ReadStat's own parser ----
