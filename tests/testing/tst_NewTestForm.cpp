@@ -75,6 +75,8 @@ private slots:
 private:
     template <typename T> T* find(const char* name) const { return m_f->find<T>(name); }
     void addParticipant(const ParticipantSpec& participant);
+    // Participants named "نفر <number>", registered before the program started: the profiles hold them from the start.
+    void addNamedParticipantsBeforeStart(std::initializer_list<int> fileNos);
     void lookUp(int fileNo);
     void chooseItem(QComboBox* box, int index);
     void fillDetails(const QString& fileNo, const QString& fName, const QString& lName, const QString& age,
@@ -109,6 +111,18 @@ void tst_NewTestForm::addParticipant(const ParticipantSpec& participant)
 {
     const std::unique_ptr<DbConnection> other = m_f->db().connect();
     ::addParticipant(*other, participant);
+}
+
+void tst_NewTestForm::addNamedParticipantsBeforeStart(std::initializer_list<int> fileNos)
+{
+    for (int fileNo : fileNos) {
+        ParticipantSpec participant;
+        participant.fileNo = fileNo;
+        participant.firstName = QStringLiteral("نفر %1").arg(fileNo);
+        addParticipant(participant);
+    }
+    m_f->data().tbProfiles.close();
+    m_f->data().tbProfiles.open();
 }
 
 void tst_NewTestForm::lookUp(int fileNo)
@@ -333,15 +347,8 @@ void tst_NewTestForm::enterInTheFileNumberMovesOnAndStartsNothing()
 
 void tst_NewTestForm::lookUpIgnoresTheFilterOtherWindowsLeft()
 {
-    for (int fileNo : {5, 7}) {
-        ParticipantSpec participant;
-        participant.fileNo = fileNo;
-        participant.firstName = QStringLiteral("نفر %1").arg(fileNo);
-        addParticipant(participant);
-    }
+    addNamedParticipantsBeforeStart({5, 7});
     // As the results window's look-up leaves the profiles.
-    m_f->data().tbProfiles.close();
-    m_f->data().tbProfiles.open();
     m_f->data().tbProfiles.setFilter(QStringLiteral("FileNo=5"));
     m_f->data().tbProfiles.setFiltered(true);
     lookUp(7);
@@ -351,15 +358,7 @@ void tst_NewTestForm::lookUpIgnoresTheFilterOtherWindowsLeft()
 
 void tst_NewTestForm::f1HandsBackTheParticipantChosenInTheSearch()
 {
-    for (int fileNo : {50, 51}) {
-        ParticipantSpec participant;
-        participant.fileNo = fileNo;
-        participant.firstName = QStringLiteral("نفر %1").arg(fileNo);
-        addParticipant(participant);
-    }
-    // Registered before the program started: the profiles dataset holds them from the start.
-    m_f->data().tbProfiles.close();
-    m_f->data().tbProfiles.open();
+    addNamedParticipantsBeforeStart({50, 51});
     TfrmSearch search;
     frmSearch = &search;
     QWidget* fileNo = find<QWidget>("edFileNo");
