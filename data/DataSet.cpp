@@ -104,7 +104,8 @@ DbConnection& DataSet::requireConnection(const QString& doing) const
 void DataSet::requireActive(const QString& doing) const
 {
     if (!isActive())
-        throw DataError(QStringLiteral("Cannot %1: %2 is closed").arg(doing, describe()), DataError::Kind::NotConnected);
+        throw DataError(QStringLiteral("Cannot %1: %2 is closed").arg(doing, describe()),
+                        DataError::Kind::NotConnected);
 }
 
 int DataSet::fieldIndex(const QString& name) const
@@ -621,9 +622,8 @@ void DataSet::post()
     const QString table = writableTable();
     if (!columns.isEmpty()) {
         try {
-            SqlBackend::updateRow(
-                requireConnection(QStringLiteral("Cannot post to table '%1'").arg(table)).database(), table,
-                m_rowIds[size_t(record)], columns, newValues, originals);
+            requireConnection(QStringLiteral("Cannot post to table '%1'").arg(table))
+                .updateRow(table, m_rowIds[size_t(record)], columns, newValues, originals);
         } catch (const DataError& e) {
             // The refused edit is dropped, so the row shows what the file holds and the next move, filter or
             // sort does not try the same post again.
