@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/Field.h"
+#include "data/FileSystemCheck.h"
 #include "data/TextOrder.h"
 
 #include <QAtomicInt>
@@ -558,6 +559,7 @@ QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName
     if (info.size() == 0)
         throw DataError(QStringLiteral("Cannot open database file '%1': the file is empty").arg(fileName),
                         DataError::Kind::NotADatabase);
+    FileSystemCheck::refuseNetworkFileSystem(fileName);
     return openWithMode(connectionName, fileName, "rw", Check::RavlenSchema);
 }
 
