@@ -144,6 +144,12 @@ void TDropDownCalendar::keyPressEvent(QKeyEvent* event)
         closeUp(key != Qt::Key_Escape);
         return;
     }
+    if (typesDigits(event)) {
+        // Digits belong to the picker's typed entry (or to the open year editor, which the picker hands them to).
+        QCoreApplication::sendEvent(m_picker, event);
+        event->accept();
+        return;
+    }
     TCustomShMonthCalendar::keyPressEvent(event);
     // Whatever the calendar leaves alone stays in the pop-up.
     event->accept();
