@@ -856,6 +856,8 @@ private:
     bool isChoosablePress(const QPoint& pos) const;
     // Ends the drop-down and gives the focus back to the picker.
     void closeUp(bool accept);
+    // Ends the drop-down without accepting when the focus went elsewhere.
+    void closeOnFocusLoss();
 
     TCustomExShDatePicker* m_picker;
     bool m_mouseChosen = false;

@@ -952,8 +952,13 @@ void tst_ExShDatePicker::closingWithoutAccepting()
 void tst_ExShDatePicker::focusLostToAnotherWindowComesBackToThePicker_data()
 {
     QTest::addColumn<QString>("inside"); // what had the focus in the open calendar
-    QTest::newRow("the calendar") << "calendar";
-    QTest::newRow("the year editor") << "year editor";
+    QTest::addColumn<bool>("otherProgram"); // the application loses the focus, or a window of its own takes it
+    QTest::newRow("the calendar, to another window") << "calendar" << false;
+    QTest::newRow("the year editor, to another window") << "year editor" << false;
+    QTest::newRow("the picker, to another window") << "picker" << false;
+    QTest::newRow("the calendar, to another program") << "calendar" << true;
+    QTest::newRow("the year editor, to another program") << "year editor" << true;
+    QTest::newRow("the picker, to another program") << "picker" << true;
 }
 
 void tst_ExShDatePicker::focusLostToAnotherWindowComesBackToThePicker()
@@ -961,6 +966,7 @@ void tst_ExShDatePicker::focusLostToAnotherWindowComesBackToThePicker()
     // Another window takes the focus from the open calendar (another program, a system pop-up): the picker, not
     // the control the user last left, is what the keyboard finds when the user comes back to the window.
     QFETCH(QString, inside);
+    QFETCH(bool, otherProgram);
     Form form;
     TExShDatePicker* picker = form.picker;
     QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
@@ -970,18 +976,25 @@ void tst_ExShDatePicker::focusLostToAnotherWindowComesBackToThePicker()
     if (inside == "year editor") {
         QTest::mouseClick(cal->TitleLabel(), Qt::LeftButton, {}, cal->YearRect().center());
         QVERIFY(cal->YearEditor()->hasFocus());
-    } else {
+    } else if (inside == "calendar") {
         cal->setFocus();
         QVERIFY(cal->hasFocus());
     }
 
     QWidget elsewhere;
-    elsewhere.setGeometry(700, 500, 120, 60);
-    elsewhere.setFocusPolicy(Qt::StrongFocus);
-    elsewhere.show();
-    elsewhere.activateWindow();
-    elsewhere.setFocus();
-    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    if (otherProgram) {
+        // What the application hears when the user switches to another program.
+        QEvent deactivate(QEvent::ApplicationDeactivate);
+        QApplication::sendEvent(qApp, &deactivate);
+    } else {
+        elsewhere.setGeometry(700, 500, 120, 60);
+        elsewhere.setFocusPolicy(Qt::StrongFocus);
+        elsewhere.show();
+        elsewhere.activateWindow();
+        elsewhere.setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        QVERIFY(elsewhere.hasFocus()); // the picker's window does not take it back
+    }
 
     QVERIFY(!picker->DroppedDown());
     QVERIFY(!cal->isVisible());
