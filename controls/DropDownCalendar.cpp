@@ -40,6 +40,14 @@ bool TDropDownCalendar::eventFilter(QObject* watched, QEvent* event)
     // The title's parts would explain themselves in tooltips; over a pop-up they only get in the way.
     if (event->type() == QEvent::ToolTip)
         return true;
+    // With the calendar open, digits typed into its year editor type the year.
+    if (event->type() == QEvent::KeyPress && watched == YearEditor()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (typesDigits(key)) {
+            YearEditor()->TypeDigits(key->text());
+            return true;
+        }
+    }
     if (event->type() == QEvent::ChildAdded) {
         if (QObject* child = static_cast<QChildEvent*>(event)->child())
             child->installEventFilter(this);

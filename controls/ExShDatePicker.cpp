@@ -545,7 +545,7 @@ void TCustomExShDatePicker::typeWhileDroppedDown(QKeyEvent* event)
     // The open year editor types the year; otherwise digits stay the picker's typed entry, and the calendar
     // follows the typed day so that Enter keeps what was typed.
     if (TYearEdit* editor = m_calendar->YearEditor(); editor && editor->isVisible()) {
-        QCoreApplication::sendEvent(editor, event);
+        editor->TypeDigits(event->text());
         return;
     }
     TCustomShDatePicker::keyPressEvent(event);

@@ -487,8 +487,8 @@ private:
     QString m_typed;
 };
 
-// The in-place year editor of the title: a borderless, read-only edit whose year is changed by its spinner, the
-// Up and Down keys, or typed digits. It closes once: Enter and focus loss accept, Escape discards; a mouse press on any other
+// The in-place year editor of the title: a borderless, read-only edit whose year is changed by its spinner or
+// the Up and Down keys (and, in the picker's drop-down, by typed digits). It closes once: Enter and focus loss accept, Escape discards; a mouse press on any other
 // control accepts too.
 class TYearEdit : public QLineEdit
 {
@@ -507,6 +507,8 @@ public:
     void StartEdit();
     // Calls the completion callback, then hides spinner and editor; does nothing while hidden or closing.
     void CloseEdit(bool accept);
+    // Digits typed for the year (the drop-down calendar's keyboard; the editor's own keys leave the text alone).
+    void TypeDigits(const QString& text);
     bool IsClosing() const { return m_closing; }
 
 protected:

@@ -162,15 +162,17 @@ void TYearEdit::keyPressEvent(QKeyEvent* event)
             m_upDown->Step(-1);
         return;
     default:
-        if (m_upDown && typesDigits(event)) {
-            for (const QChar c : event->text()) {
-                if (const int digit = typedDigitValue(c); digit >= 0)
-                    m_upDown->TypeDigit(digit);
-            }
-            event->accept();
-            return;
-        }
         QLineEdit::keyPressEvent(event);
+    }
+}
+
+void TYearEdit::TypeDigits(const QString& text)
+{
+    if (!m_upDown)
+        return;
+    for (const QChar c : text) {
+        if (const int digit = typedDigitValue(c); digit >= 0)
+            m_upDown->TypeDigit(digit);
     }
 }
 
