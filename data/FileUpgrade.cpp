@@ -153,8 +153,8 @@ QString createBackupFile(const QString& fileName)
         QString name = first;
         if (attempt > 1)
             name.insert(name.size() - 4, QStringLiteral("-%1").arg(attempt));
-        const int fd = ::open(QFile::encodeName(name).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
-                              S_IRUSR | S_IWUSR);
+        const int fd =
+            ::open(QFile::encodeName(name).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, S_IRUSR | S_IWUSR);
         if (fd >= 0) {
             ::close(fd);
             return name;
@@ -265,6 +265,27 @@ void redeclare(DbConnection& connection, const SchemaObject& object)
     connection.execute(withoutCollation(object.sql));
 }
 
+// ---- half-registered profiles ---------------------------------------------------------------------------------
+
+struct ProfileWithoutTable
+{
+    QVariant fileNo;
+    QString table;
+};
+
+// Profiles naming a participant table that does not exist, by file number.
+QList<ProfileWithoutTable> profilesWithoutTable(const DbConnection& connection)
+{
+    QList<ProfileWithoutTable> found;
+    for (const QVariantList& row : rowsOf(connection, QStringLiteral("SELECT FileNo, QTable FROM Profiles WHERE "
+                                                                     "QTable IS NOT NULL ORDER BY FileNo"))) {
+        const QString table = row[1].toString();
+        if (isParticipantTableName(table) && !connection.tableExists(table))
+            found.append({row[0], table});
+    }
+    return found;
+}
+
 } // namespace
 
 QString withoutCollation(const QString& sql, const QString& collation)
@@ -342,40 +363,24 @@ QString removeEarlierCollation(DbConnection& connection)
 
 QList<int> repairParticipantTables(DbConnection& connection)
 {
-    struct Missing
-    {
-        QVariant fileNo;
-        QString table;
-    };
-    const auto findMissing = [&] {
-        QList<Missing> missing;
-        for (const QVariantList& row : rowsOf(connection, QStringLiteral("SELECT FileNo, QTable FROM Profiles WHERE "
-                                                                         "QTable IS NOT NULL ORDER BY FileNo"))) {
-            const QString table = row[1].toString();
-            if (isParticipantTableName(table) && !connection.tableExists(table))
-                missing.append({row[0], table});
-        }
-        return missing;
-    };
     // Looked for first without the write lock, so a sound file costs the connect step no more than a read.
-    if (findMissing().isEmpty())
+    if (profilesWithoutTable(connection).isEmpty())
         return {};
     QList<int> repaired;
-    connection.inTransaction(QStringLiteral("Cannot make the missing question tables in '%1'")
-                                 .arg(connection.fileName()),
-                             [&] {
-                                 repaired.clear();
-                                 QSet<QString> made;
-                                 for (const Missing& profile : findMissing()) {
-                                     if (!made.contains(profile.table)) {
-                                         connection.execute(QStringLiteral("SELECT * INTO ") + profile.table +
-                                                            QStringLiteral(" FROM Questions Where Row>=0"));
-                                         made.insert(profile.table);
-                                     }
-                                     if (!profile.fileNo.isNull())
-                                         repaired.append(profile.fileNo.toInt());
-                                 }
-                             });
+    const QString doing = QStringLiteral("Cannot make the missing question tables in '%1'").arg(connection.fileName());
+    connection.inTransaction(doing, [&] {
+        repaired.clear();
+        QSet<QString> made;
+        for (const ProfileWithoutTable& profile : profilesWithoutTable(connection)) {
+            if (!made.contains(profile.table)) {
+                connection.execute(QStringLiteral("SELECT * INTO ") + profile.table +
+                                   QStringLiteral(" FROM Questions Where Row>=0"));
+                made.insert(profile.table);
+            }
+            if (!profile.fileNo.isNull())
+                repaired.append(profile.fileNo.toInt());
+        }
+    });
     return repaired;
 }
 
