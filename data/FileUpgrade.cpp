@@ -265,6 +265,35 @@ void redeclare(DbConnection& connection, const SchemaObject& object)
     connection.execute(withoutCollation(object.sql));
 }
 
+void rebuildWithoutCollation(DbConnection& connection)
+{
+    const QList<SchemaObject> objects = schemaObjects(connection);
+    QSet<QString> rebuilt;
+    for (const SchemaObject& object : objects) {
+        if (object.type == QLatin1String("table") && declaresCollation(object)) {
+            rebuildTable(connection, object, objects);
+            rebuilt.insert(object.name.toLower());
+        }
+    }
+    // Indexes of a rebuilt table were made again with it; the others and the views are declared anew.
+    for (const SchemaObject& object : objects)
+        if (object.type != QLatin1String("table") && declaresCollation(object) &&
+            !(object.type == QLatin1String("index") && rebuilt.contains(object.table.toLower())))
+            redeclare(connection, object);
+}
+
+// What the user reads when the upgrade was undone: a lock or a full disk is worth a retry as such; anything
+// else (a row the rebuilt table refuses) means the file is not as the program made it.
+DataError upgradeError(const QString& fileName, const DataError& e)
+{
+    using Kind = DataError::Kind;
+    const bool passing = e.kind() == Kind::Busy || e.kind() == Kind::DiskFull || e.kind() == Kind::ReadOnly;
+    return DataError(QStringLiteral("Cannot upgrade database file '%1' made by an earlier build; it is left as it "
+                                    "was: %2")
+                         .arg(fileName, e.message()),
+                     passing ? e.kind() : Kind::Schema);
+}
+
 // ---- half-registered profiles ---------------------------------------------------------------------------------
 
 struct ProfileWithoutTable
@@ -343,21 +372,14 @@ QString removeEarlierCollation(DbConnection& connection)
     if (!declaresEarlierCollation(connection))
         return QString();
     const QString backup = writeBackup(connection);
-    connection.inTransaction(QStringLiteral("Cannot upgrade database file '%1'").arg(connection.fileName()), [&] {
-        const QList<SchemaObject> objects = schemaObjects(connection);
-        QSet<QString> rebuilt;
-        for (const SchemaObject& object : objects) {
-            if (object.type == QLatin1String("table") && declaresCollation(object)) {
-                rebuildTable(connection, object, objects);
-                rebuilt.insert(object.name.toLower());
-            }
-        }
-        // Indexes of a rebuilt table were made again with it; the others and the views are declared anew.
-        for (const SchemaObject& object : objects)
-            if (object.type != QLatin1String("table") && declaresCollation(object) &&
-                !(object.type == QLatin1String("index") && rebuilt.contains(object.table.toLower())))
-                redeclare(connection, object);
-    });
+    try {
+        connection.inTransaction(QStringLiteral("Cannot upgrade database file '%1'").arg(connection.fileName()),
+                                 [&] { rebuildWithoutCollation(connection); });
+    } catch (const DataError& e) {
+        // Rolled back: the file is as the copy has it, and the next start makes a fresh copy before it tries again.
+        QFile::remove(backup);
+        throw upgradeError(connection.fileName(), e);
+    }
     return backup;
 }
 

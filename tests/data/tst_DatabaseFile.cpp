@@ -96,6 +96,7 @@ private slots:
     void collationIsTakenOutOfSqlText();
     void earlierFileIsUpgradedOnce();
     void upgradeNeverReplacesABackup();
+    void failedUpgradeLeavesTheFileAsItWas();
     void stockShellGroupsTheFile_data();
     void stockShellGroupsTheFile();
     void halfRegisteredProfilesGetTheirTables_data();
@@ -361,6 +362,37 @@ void tst_DatabaseFile::upgradeNeverReplacesABackup()
     const QString second = QDir(dir.path()).filePath(QStringLiteral("Ravlen.mdb.before-upgrade-20261210-093015-2.bak"));
     QVERIFY(QFile::exists(second));
     QCOMPARE(modeOf(second), 0600);
+}
+
+// All or nothing: a row that only the earlier collation let in (چ sorts before ح in Persian, after it by code
+// point) stops the rebuild part way; the file stays as it was and no copy is left to pile up at every start.
+void tst_DatabaseFile::failedUpgradeLeavesTheFileAsItWas()
+{
+    QTemporaryDir dir;
+    const QString fileName = QDir(dir.path()).filePath(QStringLiteral("Ravlen.mdb"));
+    makeEarlierDatabaseFile(fileName);
+    {
+        DbConnection db;
+        db.setConnectionString(JetConnectionString(fileName, QString()));
+        db.open();
+        db.execute(QStringLiteral("CREATE TABLE Notes (A VARCHAR(10) COLLATE PERSIAN CHECK (A < 'ح'));"
+                                  "INSERT INTO Notes VALUES ('چ')"));
+    }
+    const QByteArray before = contentsOf(fileName);
+    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files);
+
+    TData data;
+    try {
+        data.ConnectToDatabase(fileName);
+        QFAIL("connected");
+    } catch (const DataError& e) {
+        QCOMPARE(e.kind(), DataError::Kind::Schema);
+        QVERIFY2(e.message().contains(QLatin1String("left as it was")), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QLatin1String("CHECK constraint failed")), qPrintable(e.message()));
+    }
+    QVERIFY(!data.Database.isConnected());
+    QCOMPARE(contentsOf(fileName), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), filesBefore);
 }
 
 void tst_DatabaseFile::stockShellGroupsTheFile_data()
