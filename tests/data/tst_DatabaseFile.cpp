@@ -79,6 +79,17 @@ static QStringList backupsBeside(const QString& fileName)
     return info.dir().entryList({info.fileName() + QStringLiteral(".before-upgrade-*")}, QDir::Files, QDir::Name);
 }
 
+// Replaces the fresh file with one made the earlier way, with the connection open on it again.
+static void makeEarlier(TempDatabase& t)
+{
+    t.connection.reset();
+    QFile::remove(t.fileName);
+    makeEarlierDatabaseFile(t.fileName);
+    t.connection = std::make_unique<DbConnection>();
+    t.connection->setConnectionString(JetConnectionString(t.fileName, QString()));
+    t.connection->open();
+}
+
 class tst_DatabaseFile : public QObject
 {
     Q_OBJECT
@@ -173,19 +184,12 @@ void tst_DatabaseFile::refusedFilesAreLeftUnchanged()
     QFETCH(DataError::Kind, kind);
     QFETCH(QString, named);
     TempDatabase t;
+    if (earlier)
+        makeEarlier(t);
+    if (!tamper.isEmpty())
+        t.db().execute(tamper);
+    t.db().execute(QStringLiteral("PRAGMA journal_mode=DELETE")); // a foreign file is seldom in WAL
     t.connection.reset();
-    if (earlier) {
-        QFile::remove(t.fileName);
-        makeEarlierDatabaseFile(t.fileName);
-    }
-    {
-        DbConnection db;
-        db.setConnectionString(JetConnectionString(t.fileName, QString()));
-        db.open();
-        if (!tamper.isEmpty())
-            db.execute(tamper);
-        db.execute(QStringLiteral("PRAGMA journal_mode=DELETE")); // a foreign file is seldom in WAL
-    }
     const QByteArray before = contentsOf(t.fileName);
     const QStringList filesBefore = QDir(t.dir.path()).entryList(QDir::Files);
     std::optional<FileSystemCheck::ScopedFileSystemType> network;
@@ -368,22 +372,17 @@ void tst_DatabaseFile::upgradeNeverReplacesABackup()
 // point) stops the rebuild part way; the file stays as it was and no copy is left to pile up at every start.
 void tst_DatabaseFile::failedUpgradeLeavesTheFileAsItWas()
 {
-    QTemporaryDir dir;
-    const QString fileName = QDir(dir.path()).filePath(QStringLiteral("Ravlen.mdb"));
-    makeEarlierDatabaseFile(fileName);
-    {
-        DbConnection db;
-        db.setConnectionString(JetConnectionString(fileName, QString()));
-        db.open();
-        db.execute(QStringLiteral("CREATE TABLE Notes (A VARCHAR(10) COLLATE PERSIAN CHECK (A < 'ح'));"
+    TempDatabase t;
+    makeEarlier(t);
+    t.db().execute(QStringLiteral("CREATE TABLE Notes (A VARCHAR(10) COLLATE PERSIAN CHECK (A < 'ح'));"
                                   "INSERT INTO Notes VALUES ('چ')"));
-    }
-    const QByteArray before = contentsOf(fileName);
-    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files);
+    t.connection.reset();
+    const QByteArray before = contentsOf(t.fileName);
+    const QStringList filesBefore = QDir(t.dir.path()).entryList(QDir::Files);
 
     TData data;
     try {
-        data.ConnectToDatabase(fileName);
+        data.ConnectToDatabase(t.fileName);
         QFAIL("connected");
     } catch (const DataError& e) {
         QCOMPARE(e.kind(), DataError::Kind::Schema);
@@ -391,8 +390,8 @@ void tst_DatabaseFile::failedUpgradeLeavesTheFileAsItWas()
         QVERIFY2(e.message().contains(QLatin1String("CHECK constraint failed")), qPrintable(e.message()));
     }
     QVERIFY(!data.Database.isConnected());
-    QCOMPARE(contentsOf(fileName), before);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), filesBefore);
+    QCOMPARE(contentsOf(t.fileName), before);
+    QCOMPARE(QDir(t.dir.path()).entryList(QDir::Files), filesBefore);
 }
 
 void tst_DatabaseFile::stockShellGroupsTheFile_data()
@@ -411,9 +410,8 @@ void tst_DatabaseFile::stockShellGroupsTheFile()
         QSKIP("the sqlite3 shell is not installed (scripts/install-deps.sh installs it)");
     TempDatabase t;
     if (earlier) {
+        makeEarlier(t);
         t.connection.reset();
-        QFile::remove(t.fileName);
-        makeEarlierDatabaseFile(t.fileName);
         TData data;
         data.ConnectToDatabase(t.fileName);
     } else {
@@ -449,12 +447,7 @@ void tst_DatabaseFile::halfRegisteredProfilesGetTheirTables()
     QFETCH(QList<int>, repaired);
     TempDatabase t;
     if (earlier) {
-        t.connection.reset();
-        QFile::remove(t.fileName);
-        makeEarlierDatabaseFile(t.fileName);
-        t.connection = std::make_unique<DbConnection>();
-        t.connection->setConnectionString(JetConnectionString(t.fileName, QString()));
-        t.connection->open();
+        makeEarlier(t);
     } else {
         t.addScoredItems();
         t.addParticipantTable();
@@ -530,9 +523,7 @@ void tst_DatabaseFile::readOnlyOpenChangesNothing()
     TempDatabase t;
     t.addScoredItems();
     if (file == QLatin1String("earlier")) {
-        t.connection.reset();
-        QFile::remove(t.fileName);
-        makeEarlierDatabaseFile(t.fileName);
+        makeEarlier(t);
     } else if (file == QLatin1String("half-registered")) {
         t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo, QTable) VALUES (9, 'CCCCCCCCCCCCCCC')"));
     } else if (file == QLatin1String("journal")) {
