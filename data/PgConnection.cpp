@@ -240,8 +240,14 @@ QByteArray PgConnection::parameterText(const QVariant& value)
     case QMetaType::Float:
         // Shortest text that reads back as the same double, as the server writes them.
         return QByteArray::number(value.toDouble(), 'g', 17);
-    default:
-        return value.toString().toUtf8();
+    default: {
+        // An empty text stays an empty text; only a null one is NULL, as the file's engine binds them.
+        const QString text = value.toString();
+        if (text.isNull())
+            return QByteArray();
+        const QByteArray bytes = text.toUtf8();
+        return bytes.isNull() ? QByteArray("", 0) : bytes;
+    }
     }
 }
 
