@@ -1,12 +1,19 @@
 #include "tools/ServerStore.h"
 
 #include "data/DataError.h"
+#include "data/DbConnection.h"
 #include "data/PgBackend.h"
 #include "data/PgConnection.h"
+#include "data/Schema.h"
 #include "data/TableNameGuard.h"
+#include "data/ZarkU.h"
+#include "tools/ItemStore.h"
 #include "tools/ReadOnlyDb.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 
 #include <sqlite3.h>
 
@@ -82,6 +89,33 @@ void insertItems(PgConnection& server, const QList<BankItem>& items)
                              {item.group1, item.group2, item.scoring, item.question});
 }
 
+// Copies every row of the server's `table` into the file's table of the same name; returns the count.
+int copyRowsToFile(PgConnection& server, DbConnection& file, const QString& table)
+{
+    const SqlBackend::ReadResult rows = PgBackend::readTable(server, table);
+    QStringList columns;
+    for (const FieldDef& f : rows.fields)
+        columns << f.name;
+    for (int row = 0; row < rows.store.rowCount(); ++row) {
+        QVariantList values;
+        for (int c = 0; c < rows.store.columnCount(); ++c)
+            values << rows.store.value(row, c);
+        SqlBackend::insertRow(file.database(), table, columns, values);
+    }
+    return rows.store.rowCount();
+}
+
+void requireSameCountInFile(DbConnection& file, const QString& table, int serverRows)
+{
+    const SqlBackend::ReadResult r =
+        SqlBackend::readQuery(file.database(), QStringLiteral("SELECT count(*) FROM %1").arg(table));
+    if (r.values.front().toInt() != serverRows)
+        throw DataError(QStringLiteral("Table '%1' has %2 rows on the server but %3 in the copy")
+                            .arg(table)
+                            .arg(serverRows)
+                            .arg(r.values.front().toInt()));
+}
+
 } // namespace
 
 bool isServerUri(const QString& argument)
@@ -139,6 +173,48 @@ ServerCounts checkServer(const QString& uri)
     PgConnection server(uri);
     PgBackend::openChecked(server);
     return {countOf(server, QStringLiteral("Profiles")).toInt(), countOf(server, QStringLiteral("Questions")).toInt()};
+}
+
+Copied copyToFile(const QString& uri, const QString& fileName)
+{
+    const QString what = QStringLiteral("the copy");
+    ItemStore::refuseExisting(fileName, what);
+    PgConnection server(uri);
+    PgBackend::openChecked(server);
+    // A folder beside the destination, so the finished file is renamed into place on the same disk.
+    QTemporaryDir scratchDir(QFileInfo(fileName).absoluteDir().filePath(QStringLiteral(".ravlen-copy-XXXXXX")));
+    if (!scratchDir.isValid())
+        throw DataError(QStringLiteral("Cannot create '%1': %2").arg(fileName, scratchDir.errorString()));
+    const QString scratch = scratchDir.filePath(QStringLiteral("Ravlen.mdb"));
+    Schema::createDatabaseFile(scratch);
+    Copied done;
+    {
+        DbConnection file;
+        file.setConnectionString(JetConnectionString(scratch, QString()));
+        file.open();
+        const QString doing = QStringLiteral("Cannot copy %1 to '%2'").arg(server.describe(), fileName);
+        server.inTransaction(doing, [&] {
+            // One snapshot for every table: answers posted meanwhile are either all in the copy or not at all.
+            PgBackend::execute(server, QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
+            file.inTransaction(doing, [&] {
+                done.items = copyRowsToFile(server, file, QStringLiteral("Questions"));
+                requireSameCountInFile(file, QStringLiteral("Questions"), done.items);
+                done.participants = copyRowsToFile(server, file, QStringLiteral("Profiles"));
+                requireSameCountInFile(file, QStringLiteral("Profiles"), done.participants);
+                for (const QString& name : PgBackend::tableNames(server)) {
+                    const QString table = name.toUpper();
+                    if (!isParticipantTableName(table))
+                        continue;
+                    file.execute(QStringLiteral("SELECT * INTO %1 FROM Questions WHERE Row < 0").arg(table));
+                    requireSameCountInFile(file, table, copyRowsToFile(server, file, table));
+                    ++done.participantTables;
+                }
+            });
+        });
+        file.close();
+    }
+    ItemStore::moveIntoPlace(scratch, fileName, what);
+    return done;
 }
 
 } // namespace ServerStore

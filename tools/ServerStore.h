@@ -37,4 +37,16 @@ struct ServerCounts
 // Connects, checks the schema as the program does, and counts the participants and items.
 ServerCounts checkServer(const QString& uri);
 
+struct Copied
+{
+    int participants = 0;
+    int participantTables = 0;
+    int items = 0;
+};
+
+// Copies the server database, as one consistent snapshot taken while workstations go on working, into a new
+// database file: the items, the profiles and every participant question table, with every count compared. The
+// file appears complete or not at all and never replaces an existing one.
+Copied copyToFile(const QString& uri, const QString& fileName);
+
 } // namespace ServerStore

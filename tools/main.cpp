@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -43,6 +44,8 @@ Commands:
       the copy holds every answer stored before it began. DATABASE is only
       read. The copy is checked before it gets its name, is readable and
       writable by its owner only, and never replaces an existing file.
+      DATABASE may be a server URI: the server's database is copied, as one
+      snapshot, into the new database file COPY.
 
   check DATABASE
       Runs the database engine's integrity check and checks that the file
@@ -88,7 +91,8 @@ Commands:
       --items adds every answer (A1...) and item score (R1...), 0 meaning
       unanswered; --bom starts a CSV file with a byte-order mark. The
       database is only read. A participant whose question table is missing
-      is named on standard error and left out.
+      is named on standard error and left out. DATABASE may be a server
+      URI; its results are read from one snapshot.
 
   --help
       Shows this text.
@@ -199,6 +203,16 @@ int importItems(const QString& database, const QString& csv, bool force)
 
 int backup(const QString& database, const QString& copy)
 {
+    if (ServerStore::isServerUri(database)) {
+        const ServerStore::Copied done = ServerStore::copyToFile(database, copy);
+        printOut(QStringLiteral("Copied %1 to %2 (%3 participants, %4 participant tables, %5 items); every count "
+                                "matches.")
+                     .arg(database, copy)
+                     .arg(done.participants)
+                     .arg(done.participantTables)
+                     .arg(done.items));
+        return Success;
+    }
     const Backup::Summary summary = Backup::copyDatabase(database, copy);
     printOut(QStringLiteral("Copied %1 to %2 (%3 participants, %4 items); the copy passed the integrity check.")
                  .arg(database, copy)
@@ -290,7 +304,16 @@ int exportResults(const QStringList& args)
         printError(QStringLiteral("'%1' already exists; ravlen-db never replaces an existing file").arg(files[1]));
         return Failure;
     }
-    const ResultExport::Table table = ResultExport::collect(files[0], options, printError);
+    // A server's results are read from a snapshot copied into a scratch file, so they come from one moment.
+    QTemporaryDir snapshotDir;
+    QString database = files[0];
+    if (ServerStore::isServerUri(database)) {
+        if (!snapshotDir.isValid())
+            throw DataError(QStringLiteral("Cannot make a scratch folder: %1").arg(snapshotDir.errorString()));
+        database = snapshotDir.filePath(QStringLiteral("Ravlen.mdb"));
+        ServerStore::copyToFile(files[0], database);
+    }
+    const ResultExport::Table table = ResultExport::collect(database, options, printError);
     ResultExport::writeNewFile(table, files[1], *format, options);
     printOut(QStringLiteral("Wrote %1 participant(s) to %2; %3 skipped.")
                  .arg(table.rows.size())

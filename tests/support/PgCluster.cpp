@@ -1,9 +1,11 @@
 #include "tests/support/PgCluster.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -139,7 +141,10 @@ void sweepAbandonedClusters()
         temp.entryList({QLatin1String(folderPrefix) + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& name : folders) {
         const QString folder = temp.filePath(name);
-        if (processAlive(firstNumberIn(QDir(folder).filePath(QStringLiteral("owner.pid")))))
+        const qint64 owner = firstNumberIn(QDir(folder).filePath(QStringLiteral("owner.pid")));
+        // A folder without its owner yet may be a cluster another suite is making at this moment.
+        const bool justMade = owner == 0 && QFileInfo(folder).lastModified().secsTo(QDateTime::currentDateTime()) < 600;
+        if (processAlive(owner) || justMade)
             continue;
         const qint64 server = firstNumberIn(QDir(folder).filePath(QStringLiteral("data/postmaster.pid")));
         if (processAlive(server)) {
@@ -148,7 +153,11 @@ void sweepAbandonedClusters()
             while (processAlive(server) && !deadline.hasExpired())
                 QThread::msleep(50);
         }
-        QDir(folder).removeRecursively();
+        // The server's helper processes notice their parent's death a moment later and may still write a file
+        // while the folder goes.
+        const QDeadlineTimer deadline(stopTimeoutMs);
+        while (!QDir(folder).removeRecursively() && !deadline.hasExpired())
+            QThread::msleep(100);
     }
 }
 

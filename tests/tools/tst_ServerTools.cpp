@@ -2,11 +2,13 @@
 // migrate of a file with participants, and check of a server database.
 #include "data/PgBackend.h"
 #include "data/PgConnection.h"
+#include "data/ZarkU.h"
 #include "tests/support/Participants.h"
 #include "tests/support/PgCluster.h"
 #include "tests/support/TempRavlenDb.h"
 #include "tests/support/ToolProcess.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -49,6 +51,7 @@ private slots:
     void migrateCopiesEveryAnswerAndLeavesTheFileAlone();
     void migrateRefusesANonEmptyServerDatabase();
     void checkReportsTheServerDatabase();
+    void backupAndExportOfAServerMatchTheFileItCameFrom();
 };
 
 void tst_ServerTools::createServerFillsAnEmptyDatabaseOnly()
@@ -142,6 +145,51 @@ void tst_ServerTools::checkReportsTheServerDatabase()
     const ToolResult damaged = ravlenDb({QStringLiteral("check"), uri});
     QCOMPARE(damaged.exitCode, 1);
     QVERIFY2(damaged.err.contains(QLatin1String("Completed")), qPrintable(damaged.err));
+}
+
+void tst_ServerTools::backupAndExportOfAServerMatchTheFileItCameFrom()
+{
+    const TempRavlenDb file;
+    {
+        auto db = file.connect();
+        ParticipantSpec done;
+        done.fileNo = 5;
+        done.completed = true;
+        done.answers = allAnswered(*db, 2);
+        addParticipant(*db, done);
+        ParticipantSpec started;
+        started.fileNo = 6;
+        started.lastName = QStringLiteral("  کاظمي ");
+        started.answers = {3, 4};
+        addParticipant(*db, started);
+    }
+    const QString uri = PgCluster::instance().createDatabase();
+    QCOMPARE(ravlenDb({QStringLiteral("migrate"), file.path(), uri}).exitCode, 0);
+
+    QTemporaryDir out;
+    const QString copy = out.filePath(QStringLiteral("copy.mdb"));
+    const ToolResult backedUp = ravlenDb({QStringLiteral("backup"), uri, copy});
+    QVERIFY2(backedUp.exitCode == 0, qPrintable(backedUp.err));
+    QVERIFY2(backedUp.out.contains(QLatin1String("2 participants, 2 participant tables, 90 items")),
+             qPrintable(backedUp.out));
+    QCOMPARE(ravlenDb({QStringLiteral("check"), copy}).exitCode, 0);
+    auto fromFile = [](const QString& path) {
+        DbConnection db;
+        db.setConnectionString(JetConnectionString(path, QString()));
+        db.open();
+        return everyAnswer([&](const QString& sql) { return SqlBackend::readQuery(db.database(), sql).values; });
+    };
+    QCOMPARE(fromFile(copy), fromFile(file.path()));
+    QCOMPARE(ravlenDb({QStringLiteral("backup"), uri, copy}).exitCode, 1);
+
+    // The results of the server, read from its snapshot, are the file's results to the byte.
+    const QString fromServer = out.filePath(QStringLiteral("server.csv"));
+    const QString fromTheFile = out.filePath(QStringLiteral("file.csv"));
+    const QStringList options{QStringLiteral("--all"), QStringLiteral("--items")};
+    const ToolResult exported = ravlenDb(QStringList{QStringLiteral("export-results"), uri, fromServer} + options);
+    QVERIFY2(exported.exitCode == 0, qPrintable(exported.err));
+    QCOMPARE(ravlenDb(QStringList{QStringLiteral("export-results"), file.path(), fromTheFile} + options).exitCode, 0);
+    QCOMPARE(fileBytes(fromServer), fileBytes(fromTheFile));
 }
 
 QTEST_GUILESS_MAIN(tst_ServerTools)
