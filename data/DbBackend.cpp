@@ -3,6 +3,18 @@
 #include "data/DataError.h"
 #include "data/SqliteBackend.h"
 
+void finishQueryRows(ReadResult& rows, bool rowByRow)
+{
+    for (FieldDef& f : rows.fields)
+        f.readOnly = true;
+    if (!rowByRow)
+        return;
+    rows.values.reserve(size_t(rows.store.rowCount()) * rows.fields.size());
+    for (int row = 0; row < rows.store.rowCount(); ++row)
+        for (int c = 0; c < rows.store.columnCount(); ++c)
+            rows.values.push_back(rows.store.value(row, c));
+}
+
 bool isServerDataSource(const QString& dataSource)
 {
     const QString s = dataSource.trimmed();

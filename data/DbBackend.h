@@ -87,6 +87,10 @@ protected:
     DbBackend() = default;
 };
 
+// Makes rows read by a query what readQuery promises: every field read-only (query rows have no identity to
+// write back through) and, with `rowByRow`, the values row by row too. For every backend's readQuery.
+void finishQueryRows(ReadResult& rows, bool rowByRow);
+
 // Whether a connection's data source names a database server rather than a file.
 bool isServerDataSource(const QString& dataSource);
 

@@ -389,14 +389,7 @@ ReadResult readQuery(const QSqlDatabase& db, const QString& sql, bool rowByRow)
     const QString doing = QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified());
     Statement st(h, sql, doing);
     ReadResult r = readAll(h, st, 0, QString(), doing);
-    for (FieldDef& f : r.fields)
-        f.readOnly = true; // query rows have no identity to write back through
-    if (!rowByRow)
-        return r;
-    r.values.reserve(size_t(r.store.rowCount()) * r.fields.size());
-    for (int row = 0; row < r.store.rowCount(); ++row)
-        for (int c = 0; c < r.store.columnCount(); ++c)
-            r.values.push_back(r.store.value(row, c));
+    finishQueryRows(r, rowByRow);
     return r;
 }
 
