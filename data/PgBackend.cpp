@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/PgConnection.h"
+#include "data/SchemaCheck.h"
 
 #include <QRegularExpression>
 
@@ -37,20 +38,7 @@ const QString& doingList()
     return doing;
 }
 
-// The columns the program reads, per table, in the program's spelling.
-const std::vector<std::pair<QString, QStringList>>& requiredColumns()
-{
-    static const std::vector<std::pair<QString, QStringList>> tables{
-        {QStringLiteral("Profiles"),
-         {QStringLiteral("FileNo"), QStringLiteral("Date"), QStringLiteral("FName"), QStringLiteral("LName"),
-          QStringLiteral("Age"), QStringLiteral("Gender"), QStringLiteral("Grade"), QStringLiteral("QTable"),
-          QStringLiteral("Completed")}},
-        {QStringLiteral("Questions"),
-         {QStringLiteral("Row"), QStringLiteral("Group1"), QStringLiteral("Group2"), QStringLiteral("Scoring"),
-          QStringLiteral("Question"), QStringLiteral("Answer"), QStringLiteral("Score")}},
-    };
-    return tables;
-}
+using SchemaCheck::requiredColumns;
 
 QString quote(const QString& identifier)
 {

@@ -57,6 +57,8 @@ void PostAnswer_Backend(benchmark::State& state)
     db.open();
     const QString table = QString::fromLatin1(answerTable);
     const QStringList columns{QStringLiteral("Answer"), QStringLiteral("Score")};
+    // The runner calls this more than once: every run starts from unanswered items.
+    PgBackend::execute(db, QStringLiteral("UPDATE %1 SET Answer = 0, Score = 0").arg(table));
     std::vector<double> held(itemCount + 1, 0.0);
     int row = 0;
     for (auto _ : state) {
