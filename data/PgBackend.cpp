@@ -249,23 +249,22 @@ std::optional<std::pair<QString, QString>> tableCopy(const QString& sql)
 }
 
 // The server copies rows and column types but no key; the copy gets the source's primary key, so the
-// questionnaire can post to its rows by Row and the file number stays the only unique index of Profiles.
+// questionnaire can post to its rows by Row and the file number stays the only unique index of Profiles. The
+// copy's columns carry the source's names and its name is written unquoted in both statements, so neither needs
+// a look at the catalog: registration costs the bare statements and a savepoint.
 int copyTable(PgConnection& connection, const QString& sql, const std::pair<QString, QString>& names,
               bool singleStatement)
 {
     const QString doing = QStringLiteral("Cannot copy table '%1' into '%2'").arg(names.second, names.first);
+    const TableInfo& source = requireTable(connection, names.second, doing);
+    const QString key = source.keyIsPrimary ? source.key : QString();
+    forgetTable(connection, names.first);
     int copied = 0;
     connection.inTransaction(doing, [&] {
         copied = singleStatement ? connection.exec(sql, {}, doing).changed() : connection.execScript(sql, doing);
-        const std::optional<TableInfo> source = findTable(connection, names.second);
-        if (source && source->keyIsPrimary) {
-            forgetTable(connection, names.first);
-            const TableInfo target = requireTable(connection, names.first, doing);
-            forgetTable(connection, names.first);
-            connection.exec(QStringLiteral("ALTER TABLE %1 ADD PRIMARY KEY (%2)")
-                                .arg(quote(target.name), serverColumn(target, source->key, doing)),
-                            {}, doing);
-        }
+        if (!key.isEmpty())
+            connection.execScript(QStringLiteral("ALTER TABLE %1 ADD PRIMARY KEY (%2)").arg(names.first, quote(key)),
+                                  doing);
     });
     return copied;
 }
