@@ -52,6 +52,13 @@ QString engineMessage(sqlite3* h)
     return QString::fromUtf8(sqlite3_errmsg(h));
 }
 
+// A folder on the way that this user may not enter hides the file just as its absence would.
+bool folderRefusesThisUser(const QString& fileName)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(fileName).constData(), &st) != 0 && (errno == EACCES || errno == EPERM);
+}
+
 bool isDiskFullErrno(int systemErrno)
 {
     return systemErrno == ENOSPC || systemErrno == EDQUOT;
@@ -99,8 +106,12 @@ DataError::Kind kindOfEngineError(int extendedCode, int systemErrno)
 // text when the caller has a better one (sqlite3_exec's own).
 DataError engineError(sqlite3* h, const QString& doing, const QString& message = QString())
 {
-    return DataError(doing + QStringLiteral(": ") + (message.isEmpty() ? engineMessage(h) : message),
-                     kindOfEngineError(sqlite3_extended_errcode(h), sqlite3_system_errno(h)));
+    QString detail = doing + QStringLiteral(": ") + (message.isEmpty() ? engineMessage(h) : message);
+    // The user's sentence names the file (and so the folder or disk to look at) when the detail does.
+    const QString file = QString::fromUtf8(sqlite3_db_filename(h, "main"));
+    if (!file.isEmpty() && !detail.contains(file))
+        detail += QStringLiteral(" (database file '%1')").arg(file);
+    return DataError(detail, kindOfEngineError(sqlite3_extended_errcode(h), sqlite3_system_errno(h)));
 }
 
 // Prepares one statement. Another program adding a table (every registration does) between the engine's
@@ -539,6 +550,10 @@ void releaseStatements(const QSqlDatabase& db)
 QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName)
 {
     const QFileInfo info(fileName);
+    if (!info.exists() && folderRefusesThisUser(fileName))
+        throw DataError(QStringLiteral("Cannot open database file '%1': this user may not enter its folder")
+                            .arg(fileName),
+                        DataError::Kind::AccessDenied);
     if (!info.exists())
         throw DataError(QStringLiteral("Cannot open database file '%1': the file does not exist").arg(fileName),
                         DataError::Kind::MissingFile);
