@@ -82,8 +82,17 @@ void TfrmMain::FormShow()
 {
     // Connecting to the database: the data module disconnects, builds the connection string for
     // Ravlen.mdb in the current working directory, connects and opens tbProfiles.
-    if (m_connectStep)
+    if (!m_connectStep)
+        return;
+    try {
         m_connectStep();
+    } catch (...) {
+        // Without its database the program can neither test nor review: after the report those two commands
+        // stay off, so the window does not offer what would only fail again. Exit and About still work.
+        m_ui->N2->setEnabled(false);
+        m_ui->N3->setEnabled(false);
+        throw;
+    }
 }
 
 bool TfrmMain::FormCloseQuery()

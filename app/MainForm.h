@@ -24,7 +24,7 @@ public:
     ~TfrmMain() override;
 
     // The data module's connect step, run by FormShow. The data layer supplies it; whatever it throws is
-    // shown by the error report and the window is shown all the same.
+    // shown by the error report and the window is shown all the same, with Test and Review results disabled.
     void setConnectStep(std::function<void()> step);
 
     void FormShow();

@@ -8,6 +8,7 @@
 #include "results/SearchForm.h"
 #include "tests/support/Screenshot.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -134,8 +135,17 @@ void tst_Startup::firstShowingConnectsInTheWorkingDirectory()
         QVERIFY(QTest::qWaitForWindowExposed(frmMain));
         QVERIFY(frmMain->isVisible());
         QCOMPARE(Data->tbProfiles.isActive(), connected);
-        // A failed connection goes to the error report; the main window shows all the same.
+        // A failed connection goes to the error report; the main window shows all the same, without the two
+        // commands that need the database.
         QCOMPARE(SysMessageSeam::calls().size(), connected ? 0 : 1);
+        for (const char* command : {"N2", "N3"})
+            QCOMPARE(frmMain->findChild<QAction*>(QLatin1String(command))->isEnabled(), connected);
+        if (workingFile == QLatin1String("none")) {
+            // The notice names the folder looked in and how to make the file.
+            const QString text = SysMessageSeam::calls().constFirst().text;
+            QVERIFY2(text.contains(QDir::toNativeSeparators(folder.path())), qPrintable(text));
+            QVERIFY2(text.contains(QLatin1String("ravlen-db create")), qPrintable(text));
+        }
         SysMessageSeam::setNextAnswer(1);
     }
     SysMessageSeam::clearAnswers();
