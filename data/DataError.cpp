@@ -14,9 +14,16 @@ QString fileNamedIn(const QString& detail)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
+// A file name, folder or command inside a Persian sentence reads left to right as one piece; without the
+// embedding its slashes and blanks would be placed by the sentence's right-to-left order ("tmp/a/" for "/tmp/a").
+QString leftToRight(const QString& text)
+{
+    return QChar(0x202A) + text + QChar(0x202C);
+}
+
 QString folderOf(const QString& file)
 {
-    return QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+    return leftToRight(QDir::toNativeSeparators(QFileInfo(file).absolutePath()));
 }
 
 } // namespace
@@ -34,7 +41,7 @@ QString userSentence(DataError::Kind kind, const QString& detail)
     // "the database file Ravlen.mdb in the folder /home/..." when the detail names the file.
     const QString theFile = file.isEmpty() ? QStringLiteral("فايل اطلاعات")
                                            : QStringLiteral("فايل اطلاعات %1 در پوشه %2")
-                                                 .arg(QFileInfo(file).fileName(), folderOf(file));
+                                                 .arg(leftToRight(QFileInfo(file).fileName()), folderOf(file));
     switch (kind) {
     case Kind::DuplicateKey:
         return QStringLiteral("اين شماره پرونده قبلا ثبت شده است. شماره ديگري وارد کنيد.");
@@ -50,11 +57,14 @@ QString userSentence(DataError::Kind kind, const QString& detail)
             .arg(theFile);
     case Kind::MissingFile:
         if (!file.isEmpty())
-            return QStringLiteral("%1 پيدا نشد. فايل را در اين پوشه قرار دهيد، يا آن را با دستور ravlen-db create "
-                                  "%2 بسازيد، يا برنامه را با دستور bash scripts/run.sh اجرا کنيد که فايل را "
-                                  "مي سازد.")
-                .arg(theFile, QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath()));
-        return QStringLiteral("فايل اطلاعات پيدا نشد. فايل را با دستور ravlen-db create بسازيد.");
+            return QStringLiteral("%1 پيدا نشد. فايل را در اين پوشه قرار دهيد، يا آن را با دستور %2 بسازيد، يا "
+                                  "برنامه را با دستور %3 اجرا کنيد که فايل را مي سازد.")
+                .arg(theFile,
+                     leftToRight(QStringLiteral("ravlen-db create ") +
+                                 QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())),
+                     leftToRight(QStringLiteral("bash scripts/run.sh")));
+        return QStringLiteral("فايل اطلاعات پيدا نشد. فايل را با دستور %1 بسازيد.")
+            .arg(leftToRight(QStringLiteral("ravlen-db create")));
     case Kind::NotADatabase:
         return QStringLiteral("%1 فايل اطلاعات اين برنامه نيست يا آسيب ديده است. آخرين نسخه پشتيبان آن را به "
                               "جاي آن قرار دهيد.")
