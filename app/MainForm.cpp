@@ -73,7 +73,7 @@ TfrmMain::~TfrmMain()
         frmMain = nullptr;
 }
 
-void TfrmMain::setConnectStep(std::function<void()> step)
+void TfrmMain::setConnectStep(std::function<QList<int>()> step)
 {
     m_connectStep = std::move(step);
 }
@@ -81,11 +81,13 @@ void TfrmMain::setConnectStep(std::function<void()> step)
 void TfrmMain::FormShow()
 {
     // Connecting to the database: the data module disconnects, builds the connection string for
-    // Ravlen.mdb in the current working directory, connects and opens tbProfiles.
+    // Ravlen.mdb in the current working directory, connects and opens tbProfiles. It names the participants
+    // whose question tables it had to make; the operator hears of them once, as the next connect finds none.
     if (!m_connectStep)
         return;
+    QList<int> repaired;
     try {
-        m_connectStep();
+        repaired = m_connectStep();
     } catch (...) {
         // Without its database the program can neither test nor review: after the report those two commands
         // stay off, so the window does not offer what would only fail again. Exit and About still work.
@@ -93,6 +95,16 @@ void TfrmMain::FormShow()
         m_ui->N3->setEnabled(false);
         throw;
     }
+    if (repaired.isEmpty())
+        return;
+    QStringList numbers;
+    for (const int fileNo : repaired)
+        numbers.append(QString::number(fileNo));
+    SysMessage(QStringLiteral("ترميم فايل اطلاعات"),
+               QStringLiteral("ثبت نام اين شماره پرونده ها نيمه تمام مانده بود: %1. جدول سوالات آنها اکنون ساخته "
+                              "شد؛ آزمون آنها را دوباره اجرا کنيد.")
+                   .arg(numbers.join(QStringLiteral("، "))),
+               Buttons::Ok, Icon::Notice, DefaultButton::First);
 }
 
 bool TfrmMain::FormCloseQuery()

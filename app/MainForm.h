@@ -2,6 +2,7 @@
 
 #include "dialogs/WindowPlacement.h"
 
+#include <QList>
 #include <QMainWindow>
 
 #include <functional>
@@ -23,9 +24,10 @@ public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // The data module's connect step, run by FormShow. The data layer supplies it; whatever it throws is
-    // shown by the error report and the window is shown all the same, with Test and Review results disabled.
-    void setConnectStep(std::function<void()> step);
+    // The data module's connect step, run by FormShow. The data layer supplies it; it returns the file numbers
+    // whose question tables it had to make, which FormShow names in a notice. Whatever it throws is shown by the
+    // error report and the window is shown all the same, with Test and Review results disabled.
+    void setConnectStep(std::function<QList<int>()> step);
 
     void FormShow();
     bool FormCloseQuery();
@@ -41,7 +43,7 @@ protected:
 private:
     const std::unique_ptr<Ui::TfrmMain> m_ui;
     MenuStyle* m_menuStyle = nullptr;
-    std::function<void()> m_connectStep;
+    std::function<QList<int>()> m_connectStep;
     // Centred on the desktop when first shown.
     WindowPlacement m_placement{Placement::CentredFirstShow};
 };

@@ -34,7 +34,7 @@ ApplicationWindows::ApplicationWindows()
     data = std::make_unique<TData>();
     Data = data.get();
     // The main window's first showing connects to Ravlen.mdb in the working directory and opens tbProfiles.
-    main->setConnectStep([] { Data->ConnectToWorkingDirectoryDatabase(); });
+    main->setConnectStep([] { return Data->ConnectToWorkingDirectoryDatabase(); });
     result = std::make_unique<TfrmResult>();
     frmResult = result.get();
     search = std::make_unique<TfrmSearch>();

@@ -1,5 +1,6 @@
 #include "data/DataModule.h"
 
+#include "data/FileUpgrade.h"
 #include "data/ProfileTexts.h"
 #include "data/ScoreQueries.h"
 #include "data/ZarkU.h"
@@ -86,7 +87,7 @@ void TData::tbProfilesCalcFields(CalcRecord& record)
     record.setFieldValue(QStringLiteral("GradeText"), grade.isNull() ? QString() : GradeText(grade.asInteger()));
 }
 
-void TData::ConnectToDatabase(const QString& fileName)
+QList<int> TData::ConnectToDatabase(const QString& fileName)
 {
     qTest1.close();
     qTest2.close();
@@ -95,13 +96,23 @@ void TData::ConnectToDatabase(const QString& fileName)
     Database.close();
     Database.setConnectionString(JetConnectionString(fileName, QString()));
     Database.open();
-    keepFromOthers(fileName);
-    tbProfiles.open();
+    QList<int> repaired;
+    try {
+        keepFromOthers(fileName);
+        FileUpgrade::removeEarlierCollation(Database);
+        repaired = FileUpgrade::repairParticipantTables(Database);
+        tbProfiles.open();
+    } catch (...) {
+        tbProfiles.close();
+        Database.close();
+        throw;
+    }
+    return repaired;
 }
 
-void TData::ConnectToWorkingDirectoryDatabase()
+QList<int> TData::ConnectToWorkingDirectoryDatabase()
 {
-    ConnectToDatabase(QDir(QDir::currentPath()).filePath(QStringLiteral("Ravlen.mdb")));
+    return ConnectToDatabase(QDir(QDir::currentPath()).filePath(QStringLiteral("Ravlen.mdb")));
 }
 
 void TData::OpenQuestionTable(const QString& tableName)

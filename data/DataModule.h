@@ -4,6 +4,7 @@
 #include "data/DataSource.h"
 #include "data/DbConnection.h"
 
+#include <QList>
 #include <QObject>
 
 // The data module: the one connection and every dataset, data source and command the windows share. Created with
@@ -31,12 +32,16 @@ public:
     void tbProfilesCalcFields(CalcRecord& record);
 
     // The main window's connect step: closes every dataset and the connection, points the connection at
-    // "Ravlen.mdb" in the process's current working directory, connects and opens tbProfiles. Throws DataError
-    // when the file is missing or unusable; the datasets are then closed.
-    void ConnectToWorkingDirectoryDatabase();
+    // "Ravlen.mdb" in the process's current working directory, connects and opens tbProfiles. On the way it
+    // mends the file once: a file this user owns loses the permissions for others; a file made by an earlier
+    // build, whose text columns declare the collation only this program knows, is rebuilt without it (after a
+    // backup copy beside it, see FileUpgrade); profiles whose question table was never made get it. Returns the
+    // file numbers whose tables were made, for the operator's notice. Throws DataError when the file is missing,
+    // unusable or refused (anything refused is left unchanged); the connection and the datasets are then closed.
+    QList<int> ConnectToWorkingDirectoryDatabase();
 
     // The same with a given file, for tools and tests.
-    void ConnectToDatabase(const QString& fileName);
+    QList<int> ConnectToDatabase(const QString& fileName);
 
     // Closes tbQuestions, points it at a participant question table and opens it. tbQuestions takes participant
     // tables only (15 letters A to Y, a table, not a view), however it is opened: anything else throws DataError

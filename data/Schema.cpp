@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/DbConnection.h"
+#include "data/OwnerOnlyFiles.h"
 #include "data/SqlBackend.h"
 #include "data/ZarkU.h"
 
@@ -73,6 +74,7 @@ void createTables(DbConnection& connection)
 void createDatabaseFile(const QString& fileName)
 {
     const QString connectionName = QStringLiteral("ravlen-schema");
+    const OwnerOnlyFiles ownerOnly;
     try {
         {
             QSqlDatabase created = SqlBackend::createDatabase(connectionName, fileName);

@@ -2,6 +2,8 @@
 
 #include "data/DataError.h"
 #include "data/Field.h"
+#include "data/FileSystemCheck.h"
+#include "data/SchemaCheck.h"
 #include "data/TextOrder.h"
 
 #include <QAtomicInt>
@@ -410,58 +412,6 @@ QString objectType(sqlite3* h, const QString& name)
     return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
 }
 
-// The columns the program reads, per table.
-const std::vector<std::pair<QString, QStringList>>& requiredColumns()
-{
-    static const std::vector<std::pair<QString, QStringList>> tables{
-        {QStringLiteral("Profiles"),
-         {QStringLiteral("FileNo"), QStringLiteral("Date"), QStringLiteral("FName"), QStringLiteral("LName"),
-          QStringLiteral("Age"), QStringLiteral("Gender"), QStringLiteral("Grade"), QStringLiteral("QTable"),
-          QStringLiteral("Completed")}},
-        {QStringLiteral("Questions"),
-         {QStringLiteral("Row"), QStringLiteral("Group1"), QStringLiteral("Group2"), QStringLiteral("Scoring"),
-          QStringLiteral("Question"), QStringLiteral("Answer"), QStringLiteral("Score")}},
-    };
-    return tables;
-}
-
-// Refuses, before anything is written, a file that is not a Ravlen database or holds what the program must not
-// run: a trigger would make hidden writes at a registration or an answer. Views, indexes and other tables are
-// left alone.
-void checkSchema(sqlite3* h, const QString& fileName)
-{
-    const QString doing = QStringLiteral("Cannot use database file '%1'").arg(fileName);
-    {
-        Statement st(h, QStringLiteral("SELECT name, tbl_name FROM sqlite_master WHERE type = 'trigger' ORDER BY name"),
-                     doing);
-        if (st.step(doing))
-            throw DataError(doing + QStringLiteral(": it holds trigger '%1' on table '%2'; a Ravlen database holds "
-                                                   "no triggers")
-                                        .arg(QString::fromUtf8(reinterpret_cast<const char*>(
-                                                 sqlite3_column_text(st.get(), 0))),
-                                             QString::fromUtf8(reinterpret_cast<const char*>(
-                                                 sqlite3_column_text(st.get(), 1)))),
-                            DataError::Kind::Schema);
-    }
-    for (const auto& [table, columns] : requiredColumns()) {
-        if (objectType(h, table) != QLatin1String("table"))
-            throw DataError(doing + QStringLiteral(": it has no table '%1', so it is not a Ravlen database").arg(table),
-                            DataError::Kind::Schema);
-        Statement st(h, QStringLiteral("SELECT name FROM pragma_table_info(?1)"), doing);
-        st.bind(1, table);
-        QStringList present;
-        while (st.step(doing))
-            present << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
-        QStringList missing;
-        for (const QString& column : columns)
-            if (!present.contains(column, Qt::CaseInsensitive))
-                missing << column;
-        if (!missing.isEmpty())
-            throw DataError(doing + QStringLiteral(": table '%1' lacks the column(s) %2").arg(table, missing.join(u',')),
-                            DataError::Kind::Schema);
-    }
-}
-
 enum class Check
 {
     None,
@@ -480,7 +430,7 @@ void applySettings(QSqlDatabase& db, const QString& fileName, Check check)
     exec(h, QStringLiteral("SELECT count(*) FROM sqlite_master"), doing);
     registerCollation(db);
     if (check == Check::RavlenSchema)
-        checkSchema(h, fileName);
+        SchemaCheck::require(db, fileName);
     // WAL with a full sync at every commit: a posted row is on disk before the call returns, survives a killed
     // process and an operating-system crash, and readers in other processes never block the writer.
     exec(h, QStringLiteral("PRAGMA journal_mode=WAL"), doing);
@@ -573,6 +523,7 @@ QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName
     if (info.size() == 0)
         throw DataError(QStringLiteral("Cannot open database file '%1': the file is empty").arg(fileName),
                         DataError::Kind::NotADatabase);
+    FileSystemCheck::refuseNetworkFileSystem(fileName);
     return openWithMode(connectionName, fileName, "rw", Check::RavlenSchema);
 }
 

@@ -1,6 +1,8 @@
 #include "tools/ItemStore.h"
 
 #include "data/DataError.h"
+#include "data/OwnerOnlyFiles.h"
+#include "data/ReadOnlyDatabase.h"
 #include "data/Schema.h"
 #include "data/SqlBackend.h"
 
@@ -8,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QTemporaryFile>
 
@@ -17,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace ItemStore {
@@ -74,6 +78,58 @@ QString scratchName(const QString& fileName)
             QStringLiteral(".%1.%2.new").arg(info.fileName()).arg(QRandomGenerator::global()->generate64(), 0, 16));
         if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
             return candidate;
+    }
+}
+
+// A create at work holds this lock on its scratch file for as long as it builds it, so that a later create can
+// tell a scratch file left by a run that was killed from one still being filled. The kernel lets go of it when
+// the process ends, however it ends.
+class ScratchLock
+{
+public:
+    explicit ScratchLock(const QString& scratch)
+        : m_fd(::open(QFile::encodeName(scratch).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW))
+    {
+        if (m_fd < 0 || ::flock(m_fd, LOCK_EX | LOCK_NB) != 0)
+            throw DataError(QStringLiteral("Cannot lock the scratch file '%1'").arg(scratch));
+    }
+    ~ScratchLock() { ::close(m_fd); }
+    ScratchLock(const ScratchLock&) = delete;
+    ScratchLock& operator=(const ScratchLock&) = delete;
+
+private:
+    int m_fd;
+};
+
+// Whether a create at work holds its lock on `scratch`.
+bool isBeingBuilt(const QString& scratch)
+{
+    const int fd = ::open(QFile::encodeName(scratch).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return locked;
+}
+
+// Removes the scratch files (and the engine's side files of them) that creates of `fileName` killed part way
+// left behind: this user's, and not locked by a create at work. Another program's hidden files never match.
+void removeAbandonedScratchFiles(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    const QDir dir = info.dir();
+    const QRegularExpression scratchFile(QStringLiteral(R"(^(\.%1\.[0-9a-f]{7,16}\.new)(-wal|-shm|-journal)?$)")
+                                             .arg(QRegularExpression::escape(info.fileName())));
+    const QStringList names = dir.entryList({QLatin1Char('.') + info.fileName() + QStringLiteral(".*.new*")},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = scratchFile.match(name);
+        const QString path = dir.filePath(name);
+        if (!match.hasMatch() || !QFileInfo::exists(path) || QFileInfo(path).ownerId() != ::geteuid())
+            continue;
+        const QString scratch = dir.filePath(match.captured(1));
+        if (QFileInfo::exists(scratch) ? !isBeingBuilt(scratch) : !match.captured(2).isEmpty())
+            SqlBackend::removeDatabaseFiles(scratch);
     }
 }
 
@@ -135,14 +191,15 @@ QList<BankItem> bundledItems()
 void createDatabase(const QString& fileName, const QList<BankItem>& items)
 {
     refuseExisting(fileName, QStringLiteral("ravlen-db"));
+    removeAbandonedScratchFiles(fileName);
+    // The scratch file and every side file the engine makes beside it are owner-only from their first byte.
+    const OwnerOnlyFiles ownerOnly;
     // The database is built under a scratch name and renamed at the end, so a failure or an interrupted run never
     // leaves a half-filled file under the real name for the application to open.
     const QString scratch = scratchName(fileName);
     try {
         withDatabase(scratch, true, [&](QSqlDatabase& db) {
-            // Owner only before the first row goes in; the engine's side files take the same permissions.
-            if (!QFile::setPermissions(scratch, QFile::ReadOwner | QFile::WriteOwner))
-                throw DataError(QStringLiteral("Cannot restrict the permissions of '%1'").arg(scratch));
+            const ScratchLock building(scratch);
             SqlBackend::inTransaction(db, QStringLiteral("Cannot fill '%1'").arg(fileName), [&] {
                 for (const QString& sql : Schema::statements())
                     SqlBackend::execute(db, sql);
@@ -158,16 +215,15 @@ void createDatabase(const QString& fileName, const QList<BankItem>& items)
 
 QList<BankItem> readItems(const QString& fileName)
 {
+    // Read only: an export changes nothing in the file, and may run while the program has it open.
+    const ReadOnlyDatabase db(fileName);
+    const SqlBackend::ReadResult result = SqlBackend::readQuery(
+        db.database(), QStringLiteral("SELECT Group1, Group2, Scoring, Question FROM Questions ORDER BY Row"));
     QList<BankItem> items;
-    withDatabase(fileName, false, [&](QSqlDatabase& db) {
-        requireTables(db, fileName);
-        const SqlBackend::ReadResult result = SqlBackend::readQuery(
-            db, QStringLiteral("SELECT Group1, Group2, Scoring, Question FROM Questions ORDER BY Row"));
-        for (size_t i = 0; i + 3 < result.values.size(); i += 4) {
-            items.append(BankItem{result.values[i].toString(), result.values[i + 1].toString(),
-                                  result.values[i + 2].toBool(), result.values[i + 3].toString()});
-        }
-    });
+    for (size_t i = 0; i + 3 < result.values.size(); i += 4) {
+        items.append(BankItem{result.values[i].toString(), result.values[i + 1].toString(),
+                              result.values[i + 2].toBool(), result.values[i + 3].toString()});
+    }
     return items;
 }
 

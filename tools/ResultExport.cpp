@@ -3,6 +3,7 @@
 #include "calendar/ShDateUtils.h"
 #include "data/DataError.h"
 #include "data/ProfileTexts.h"
+#include "data/ReadOnlyDatabase.h"
 #include "data/ScoreQueries.h"
 #include "data/SqlBackend.h"
 #include "data/TableNameGuard.h"
@@ -13,9 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRandomGenerator>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QTemporaryFile>
 
 #include <readstat.h>
@@ -28,47 +27,6 @@ namespace {
 
 // ---- reading the database -------------------------------------------------------------------------------------
 
-// A connection that cannot write: an export must never change the file it reads, and a copy on read-only media
-// (a backup disk) exports as well as the working file.
-class ReadOnlyDatabase
-{
-public:
-    explicit ReadOnlyDatabase(const QString& fileName)
-        : m_name(QStringLiteral("ravlen-export-%1").arg(QRandomGenerator::global()->generate64(), 0, 16))
-    {
-        if (!QFileInfo(fileName).isFile())
-            throw DataError(QStringLiteral("Cannot open database file '%1': the file does not exist").arg(fileName),
-                            DataError::Kind::MissingFile);
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        m_db.setDatabaseName(fileName);
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!m_db.open()) {
-            const QString reason = m_db.lastError().text();
-            release();
-            throw DataError(QStringLiteral("Cannot open database file '%1': %2").arg(fileName, reason),
-                            DataError::Kind::NotADatabase);
-        }
-        // The text columns declare the Persian collation; sub-scale order and grouping need it.
-        SqlBackend::registerCollation(m_db);
-    }
-    ~ReadOnlyDatabase() { release(); }
-    ReadOnlyDatabase(const ReadOnlyDatabase&) = delete;
-    ReadOnlyDatabase& operator=(const ReadOnlyDatabase&) = delete;
-
-    const QSqlDatabase& db() const { return m_db; }
-
-private:
-    void release()
-    {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-
-    QString m_name;
-    QSqlDatabase m_db;
-};
-
 using Rows = std::vector<QVariantList>;
 
 Rows query(const QSqlDatabase& db, const QString& sql)
@@ -79,16 +37,6 @@ Rows query(const QSqlDatabase& db, const QString& sql)
     for (size_t i = 0; width > 0 && i + width <= result.values.size(); i += width)
         rows.emplace_back(result.values.begin() + qsizetype(i), result.values.begin() + qsizetype(i + width));
     return rows;
-}
-
-void requireRavlenTables(const QSqlDatabase& db, const QString& fileName)
-{
-    for (const char* table : {"Profiles", "Questions"}) {
-        if (!SqlBackend::tableExists(db, QLatin1String(table)))
-            throw DataError(QStringLiteral("'%1' is not a Ravlen database: it has no %2 table")
-                                .arg(fileName, QLatin1String(table)),
-                            DataError::Kind::Schema);
-    }
 }
 
 // The item bank as the export names it: scales in the order of their first item, sub-scales in the order the
@@ -550,9 +498,10 @@ std::optional<Format> formatOf(const QString& fileName)
 Table collect(const QString& database, const Options& options,
               const std::function<void(const QString& message)>& skipped)
 {
-    ReadOnlyDatabase connection(database);
-    const QSqlDatabase& db = connection.db();
-    requireRavlenTables(db, database);
+    // Read only: an export never changes the file it reads, and a copy on read-only media (a backup disk)
+    // exports as well as the working file.
+    const ReadOnlyDatabase connection(database);
+    const QSqlDatabase& db = connection.database();
     const Bank bank = readBank(db);
     Table table;
     table.columns = columnsFor(bank, options);

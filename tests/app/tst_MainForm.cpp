@@ -1,11 +1,14 @@
 #include "app/AboutForm.h"
 #include "app/MainForm.h"
 #include "app/MenuStyle.h"
+#include "data/DataModule.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/BalloonToolTip.h"
 #include "dialogs/MessageFrm.h"
+#include "tests/support/MessageSeam.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/TempRavlenDb.h"
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -57,6 +60,7 @@ private slots:
     void everyClosePathAsks();
     void exitQuestionWithTheRealDialog();
     void connectErrorIsReportedAndTheWindowShown();
+    void repairedParticipantsAreNamedOnce();
     void balloonToolTipsAreInstalled();
     void screenshots();
 
@@ -306,7 +310,7 @@ void tst_MainForm::connectErrorIsReportedAndTheWindowShown()
     m_window = new TfrmMain;
     frmMain = m_window;
     int attempts = 0;
-    m_window->setConnectStep([&] {
+    m_window->setConnectStep([&]() -> QList<int> {
         ++attempts;
         throw std::runtime_error("فايل Ravlen.mdb در پوشه کار پيدا نشد");
     });
@@ -319,6 +323,45 @@ void tst_MainForm::connectErrorIsReportedAndTheWindowShown()
     QCOMPARE(calls[0].text, QStringLiteral("فايل Ravlen.mdb در پوشه کار پيدا نشد"));
     QCOMPARE(calls[0].icon, 2);
     QVERIFY(m_window->isVisible());
+}
+
+// Two registrations cut short before their question tables were made: the first showing makes the tables and
+// names both file numbers in one notice; a later showing has nothing to say.
+void tst_MainForm::repairedParticipantsAreNamedOnce()
+{
+    const TempRavlenDb file;
+    file.connect()->execute(QStringLiteral("INSERT INTO Profiles (FileNo, QTable) VALUES (12, 'CCCCCCCCCCCCCCC'), "
+                                           "(7, 'DDDDDDDDDDDDDDD')"));
+    TData data;
+    delete m_window;
+    m_window = new TfrmMain;
+    frmMain = m_window;
+    m_window->setConnectStep([&] { return data.ConnectToDatabase(file.path()); });
+
+    const ScopedMessageAnswers answers;
+    QTimer::singleShot(0, [&] {
+        QVERIFY(QTest::qWaitForWindowExposed(frmMessage));
+        saveScreenshot(frmMessage, QStringLiteral("main-repair-notice"));
+        QTest::mouseClick(frmMessage->findChild<QPushButton*>(QStringLiteral("btKey1")), Qt::LeftButton);
+    });
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QVERIFY(data.tbProfiles.isActive());
+    QVERIFY(data.Database.tableExists(QStringLiteral("CCCCCCCCCCCCCCC")));
+    QVERIFY(data.Database.tableExists(QStringLiteral("DDDDDDDDDDDDDDD")));
+    QCOMPARE(answers.calls().size(), 1);
+    const SysMessageCall notice = answers.calls().first();
+    QCOMPARE(notice.caption, QStringLiteral("ترميم فايل اطلاعات"));
+    QCOMPARE(notice.text, QStringLiteral("ثبت نام اين شماره پرونده ها نيمه تمام مانده بود: 7، 12. جدول سوالات آنها "
+                                         "اکنون ساخته شد؛ آزمون آنها را دوباره اجرا کنيد."));
+    QCOMPARE(notice.buttons, 0);
+    QCOMPARE(notice.icon, 3);
+    QCOMPARE(notice.defaultButton, 1);
+
+    m_window->hide();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QCOMPARE(answers.calls().size(), 1);
 }
 
 void tst_MainForm::balloonToolTipsAreInstalled()

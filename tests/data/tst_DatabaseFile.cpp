@@ -1,13 +1,23 @@
 #include "data/DataError.h"
 #include "data/DataModule.h"
+#include "data/FileSystemCheck.h"
+#include "data/FileUpgrade.h"
+#include "data/ReadOnlyDatabase.h"
+#include "data/SqlBackend.h"
 #include "tests/data/TempDatabase.h"
+#include "tests/support/EarlierDatabaseFile.h"
+#include "tests/support/FixedClock.h"
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+
+#include <optional>
 
 static QByteArray contentsOf(const QString& fileName)
 {
@@ -16,7 +26,7 @@ static QByteArray contentsOf(const QString& fileName)
 }
 
 // Runs `sql` on the file with the bare engine, as the stock sqlite3 shell or any other tool would: no collation or
-// function of ours registered. Returns the first column of every row, or the engine's error.
+// function of ours registered. Returns every row, its columns joined by '|', or the engine's error.
 static QStringList bareQuery(const QString& fileName, const QString& sql)
 {
     sqlite3* h = nullptr;
@@ -27,14 +37,43 @@ static QStringList bareQuery(const QString& fileName, const QString& sql)
         out << QStringLiteral("error: ") + QString::fromUtf8(sqlite3_errmsg(h));
     } else {
         int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-            out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            QStringList columns;
+            for (int c = 0; c < sqlite3_column_count(st); ++c)
+                columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+            out << columns.join(QLatin1Char('|'));
+        }
         if (rc != SQLITE_DONE)
             out << QStringLiteral("error: ") + QString::fromUtf8(sqlite3_errmsg(h));
     }
     sqlite3_finalize(st);
     sqlite3_close(h);
     return out;
+}
+
+static int modeOf(const QString& fileName)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(fileName).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+}
+
+// Every row of every table of ours, in row order, as the bare engine reads it: what an upgrade must keep.
+static QStringList everyRow(const QString& fileName)
+{
+    QStringList rows;
+    for (const QString& table : bareQuery(fileName, QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
+                                                                   "'table' AND name NOT LIKE 'sqlite%' ORDER BY name")))
+        rows << table + QStringLiteral(": ") +
+                    bareQuery(fileName, QStringLiteral("SELECT rowid, * FROM \"%1\" ORDER BY rowid").arg(table))
+                        .join(QLatin1Char(';'));
+    return rows;
+}
+
+// The files beside `fileName` whose names start with its own and name a backup copy.
+static QStringList backupsBeside(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    return info.dir().entryList({info.fileName() + QStringLiteral(".before-upgrade-*")}, QDir::Files, QDir::Name);
 }
 
 class tst_DatabaseFile : public QObject
@@ -50,6 +89,18 @@ private slots:
     void permissionsOnConnect_data();
     void permissionsOnConnect();
     void newFileIsOwnerOnlyUnderAnyUmask();
+    void collationIsTakenOutOfSqlText_data();
+    void collationIsTakenOutOfSqlText();
+    void earlierFileIsUpgradedOnce();
+    void upgradeNeverReplacesABackup();
+    void stockShellGroupsTheFile_data();
+    void stockShellGroupsTheFile();
+    void halfRegisteredProfilesGetTheirTables_data();
+    void halfRegisteredProfilesGetTheirTables();
+    void networkFileSystemsAreNamed_data();
+    void networkFileSystemsAreNamed();
+    void readOnlyOpenChangesNothing_data();
+    void readOnlyOpenChangesNothing();
 };
 
 void tst_DatabaseFile::anyToolReadsTheFile()
@@ -89,38 +140,66 @@ void tst_DatabaseFile::queryOrderIsPersian()
 
 void tst_DatabaseFile::refusedFilesAreLeftUnchanged_data()
 {
+    QTest::addColumn<bool>("earlier");        // a file made the earlier way, which a connect would upgrade
     QTest::addColumn<QString>("tamper");
-    QTest::addColumn<QString>("named"); // what the message names
-    QTest::newRow("foreign SQLite file") << "DROP TABLE Profiles; DROP TABLE Questions; CREATE TABLE Other (X)"
-                                         << "Profiles";
-    QTest::newRow("trigger") << "CREATE TRIGGER Wipe AFTER INSERT ON Profiles BEGIN DELETE FROM Profiles; END"
-                             << "Wipe";
-    QTest::newRow("missing column") << "ALTER TABLE Questions DROP COLUMN Score"
-                                    << "Score";
+    QTest::addColumn<qint64>("fileSystem");   // the file system it lies on, 0 for the real one
+    QTest::addColumn<DataError::Kind>("kind");
+    QTest::addColumn<QString>("named");       // what the message names
+    const qint64 local = 0;
+    QTest::newRow("foreign SQLite file")
+        << false << "DROP TABLE Profiles; DROP TABLE Questions; CREATE TABLE Other (X)" << local
+        << DataError::Kind::Schema << "Profiles";
+    QTest::newRow("trigger") << false << "CREATE TRIGGER Wipe AFTER INSERT ON Profiles BEGIN DELETE FROM Profiles; END"
+                             << local << DataError::Kind::Schema << "Wipe";
+    QTest::newRow("missing column") << false << "ALTER TABLE Questions DROP COLUMN Score" << local
+                                    << DataError::Kind::Schema << "Score";
+    QTest::newRow("earlier file with a trigger")
+        << true << "CREATE TRIGGER Rewrite AFTER UPDATE ON AAAAAAAAAAAAAAA BEGIN UPDATE Questions SET Score = 5; END"
+        << local << DataError::Kind::Schema << "Rewrite";
+    QTest::newRow("on NFS") << false << "" << qint64(0x6969) << DataError::Kind::Unsupported << "NFS";
+    QTest::newRow("earlier file on CIFS") << true << "" << qint64(0xFF534D42) << DataError::Kind::Unsupported
+                                          << "CIFS";
 }
 
-// A file the program refuses is refused before anything runs on it: not one byte changes, no side file appears
-// and the connection stays closed.
+// A file the program refuses is refused before anything runs on it: not one byte changes, no side file appears,
+// no backup is written and the connection stays closed.
 void tst_DatabaseFile::refusedFilesAreLeftUnchanged()
 {
+    QFETCH(bool, earlier);
     QFETCH(QString, tamper);
+    QFETCH(qint64, fileSystem);
+    QFETCH(DataError::Kind, kind);
     QFETCH(QString, named);
     TempDatabase t;
-    t.db().execute(tamper);
-    t.db().execute(QStringLiteral("PRAGMA journal_mode=DELETE")); // a foreign file is seldom in WAL
     t.connection.reset();
+    if (earlier) {
+        QFile::remove(t.fileName);
+        makeEarlierDatabaseFile(t.fileName);
+    }
+    {
+        DbConnection db;
+        db.setConnectionString(JetConnectionString(t.fileName, QString()));
+        db.open();
+        if (!tamper.isEmpty())
+            db.execute(tamper);
+        db.execute(QStringLiteral("PRAGMA journal_mode=DELETE")); // a foreign file is seldom in WAL
+    }
     const QByteArray before = contentsOf(t.fileName);
+    const QStringList filesBefore = QDir(t.dir.path()).entryList(QDir::Files);
+    std::optional<FileSystemCheck::ScopedFileSystemType> network;
+    if (fileSystem)
+        network.emplace(fileSystem);
     TData data;
     try {
         data.ConnectToDatabase(t.fileName);
         QFAIL("connected");
     } catch (const DataError& e) {
-        QCOMPARE(e.kind(), DataError::Kind::Schema);
+        QCOMPARE(e.kind(), kind);
         QVERIFY2(e.message().contains(named), qPrintable(e.message()));
     }
     QVERIFY(!data.Database.isConnected());
     QCOMPARE(contentsOf(t.fileName), before);
-    QVERIFY(!QFile::exists(t.fileName + QStringLiteral("-wal")));
+    QCOMPARE(QDir(t.dir.path()).entryList(QDir::Files), filesBefore);
 }
 
 void tst_DatabaseFile::pathWithSemicolonOpensThatFile()
@@ -172,6 +251,291 @@ void tst_DatabaseFile::newFileIsOwnerOnlyUnderAnyUmask()
         struct stat st{};
         if (::stat(QFile::encodeName(name).constData(), &st) == 0)
             QVERIFY2((st.st_mode & 0077) == 0, qPrintable(name));
+    }
+}
+
+void tst_DatabaseFile::collationIsTakenOutOfSqlText_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("without");
+    QTest::newRow("column") << "CREATE TABLE T (A VARCHAR(10) COLLATE PERSIAN CHECK (length(A) <= 10), B INT)"
+                            << "CREATE TABLE T (A VARCHAR(10) CHECK (length(A) <= 10), B INT)";
+    QTest::newRow("any letter case, last column") << "CREATE TABLE T (A TEXT collate Persian)"
+                                                  << "CREATE TABLE T (A TEXT)";
+    QTest::newRow("quoted name") << "CREATE TABLE T (A TEXT COLLATE \"PERSIAN\", B TEXT COLLATE [persian])"
+                                 << "CREATE TABLE T (A TEXT, B TEXT)";
+    QTest::newRow("index") << "CREATE INDEX I ON T (A COLLATE PERSIAN DESC)" << "CREATE INDEX I ON T (A DESC)";
+    QTest::newRow("view") << "CREATE VIEW V AS SELECT A FROM T ORDER BY A COLLATE PERSIAN"
+                          << "CREATE VIEW V AS SELECT A FROM T ORDER BY A";
+    QTest::newRow("other collation kept") << "CREATE TABLE T (A TEXT COLLATE NOCASE)"
+                                          << "CREATE TABLE T (A TEXT COLLATE NOCASE)";
+    QTest::newRow("text and names kept")
+        << "CREATE TABLE \"x COLLATE PERSIAN\" (A TEXT DEFAULT 'COLLATE PERSIAN' -- COLLATE PERSIAN\n)"
+        << "CREATE TABLE \"x COLLATE PERSIAN\" (A TEXT DEFAULT 'COLLATE PERSIAN' -- COLLATE PERSIAN\n)";
+    QTest::newRow("a longer name is another collation") << "CREATE TABLE T (A TEXT COLLATE PERSIAN2)"
+                                                        << "CREATE TABLE T (A TEXT COLLATE PERSIAN2)";
+}
+
+void tst_DatabaseFile::collationIsTakenOutOfSqlText()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, without);
+    QCOMPARE(FileUpgrade::withoutCollation(sql), without);
+}
+
+// The connect step rebuilds a file of an earlier build once: a backup copy first (owner-only, the file as it
+// was), then every table without the collation, every row with its identity, the counters and the index kept.
+void tst_DatabaseFile::earlierFileIsUpgradedOnce()
+{
+    QTemporaryDir dir;
+    const QString fileName = QDir(dir.path()).filePath(QStringLiteral("Ravlen.mdb"));
+    makeEarlierDatabaseFile(fileName);
+    const QString groupBy = QStringLiteral("SELECT Group1, count(*) FROM AAAAAAAAAAAAAAA GROUP BY Group1");
+    QVERIFY(bareQuery(fileName, groupBy).value(0).contains(QLatin1String("no such collation sequence: PERSIAN")));
+    const QStringList rowsBefore = everyRow(fileName);
+    const QStringList sequenceBefore = bareQuery(fileName, QStringLiteral("SELECT name, seq FROM sqlite_sequence"));
+
+    {
+        TData data;
+        QCOMPARE(data.ConnectToDatabase(fileName), QList<int>());
+        QCOMPARE(data.tbProfiles.recordCount(), 2);
+    }
+    const QStringList backups = backupsBeside(fileName);
+    QCOMPARE(backups.size(), 1);
+    QVERIFY2(backups[0].endsWith(QLatin1String(".bak")), qPrintable(backups[0]));
+    const QString backup = QDir(dir.path()).filePath(backups[0]);
+    QCOMPARE(modeOf(backup), 0600);
+    QCOMPARE(everyRow(backup), rowsBefore);
+    QVERIFY(bareQuery(backup, QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'Questions'"))
+                .value(0)
+                .contains(QLatin1String("COLLATE PERSIAN")));
+
+    QCOMPARE(bareQuery(fileName, groupBy), QStringList({QStringLiteral("الف|4"), QStringLiteral("ج|3")}));
+    QCOMPARE(bareQuery(fileName, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE sql LIKE '%PERSIAN%'")),
+             QStringList{QStringLiteral("0")});
+    // Tables made as a new file makes them, nothing left over from the rebuild.
+    QCOMPARE(bareQuery(fileName, QStringLiteral("SELECT sql FROM sqlite_master WHERE name IN ('Profiles', "
+                                                "'ProfilesFileNo', 'Questions') ORDER BY name")),
+             Schema::statements());
+    QCOMPARE(everyRow(fileName), rowsBefore);
+    QCOMPARE(bareQuery(fileName, QStringLiteral("SELECT name, seq FROM sqlite_sequence")), sequenceBefore);
+    QCOMPARE(bareQuery(fileName, QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
+
+    // The unique file number still holds, and Persian order is still the layer's.
+    DbConnection db;
+    db.setConnectionString(JetConnectionString(fileName, QString()));
+    db.open();
+    QVERIFY_THROWS_EXCEPTION(DataError, db.execute(QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (5)")));
+    db.close();
+
+    // A second connect finds nothing to do and writes no second copy.
+    {
+        TData data;
+        data.ConnectToDatabase(fileName);
+    }
+    QCOMPARE(backupsBeside(fileName).size(), 1);
+    QCOMPARE(everyRow(fileName), rowsBefore);
+}
+
+void tst_DatabaseFile::upgradeNeverReplacesABackup()
+{
+    QTemporaryDir dir;
+    const QString fileName = QDir(dir.path()).filePath(QStringLiteral("Ravlen.mdb"));
+    makeEarlierDatabaseFile(fileName);
+    const ScopedFixedClock clock(QDateTime(QDate(2026, 12, 10), QTime(9, 30, 15)));
+    const QString taken = FileUpgrade::backupFileName(fileName, QStringLiteral("20261210-093015"));
+    QFile planted(taken);
+    QVERIFY(planted.open(QIODevice::WriteOnly));
+    planted.write("an earlier copy");
+    planted.close();
+
+    TData data;
+    data.ConnectToDatabase(fileName);
+    QCOMPARE(contentsOf(taken), QByteArray("an earlier copy"));
+    const QString second = QDir(dir.path()).filePath(QStringLiteral("Ravlen.mdb.before-upgrade-20261210-093015-2.bak"));
+    QVERIFY(QFile::exists(second));
+    QCOMPARE(modeOf(second), 0600);
+}
+
+void tst_DatabaseFile::stockShellGroupsTheFile_data()
+{
+    QTest::addColumn<bool>("earlier");
+    QTest::newRow("new file") << false;
+    QTest::newRow("upgraded earlier file") << true;
+}
+
+// What a clinic's backup script or analyst does with the file, with the stock sqlite3 shell.
+void tst_DatabaseFile::stockShellGroupsTheFile()
+{
+    QFETCH(bool, earlier);
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (shell.isEmpty())
+        QSKIP("the sqlite3 shell is not installed (scripts/install-deps.sh installs it)");
+    TempDatabase t;
+    if (earlier) {
+        t.connection.reset();
+        QFile::remove(t.fileName);
+        makeEarlierDatabaseFile(t.fileName);
+        TData data;
+        data.ConnectToDatabase(t.fileName);
+    } else {
+        t.addScoredItems();
+        t.connection.reset();
+    }
+    QProcess process;
+    process.start(shell, {t.fileName, QStringLiteral("SELECT Group1, count(*) FROM Questions GROUP BY Group1")});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()), QString());
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), QStringLiteral("الف|4\nج|3\n"));
+}
+
+void tst_DatabaseFile::halfRegisteredProfilesGetTheirTables_data()
+{
+    QTest::addColumn<bool>("earlier");
+    QTest::addColumn<QString>("profiles"); // rows for Profiles beside the file's own
+    QTest::addColumn<QList<int>>("repaired");
+    QTest::newRow("one cut short") << false << "(9, 'CCCCCCCCCCCCCCC')" << QList<int>{9};
+    QTest::newRow("two cut short, one whole")
+        << false << "(12, 'DDDDDDDDDDDDDDD'), (9, 'CCCCCCCCCCCCCCC'), (10, 'ABCDEFGHIJKLMNO')" << QList<int>{9, 12};
+    QTest::newRow("not a name registration makes") << false << "(9, 'X'), (10, 'Profiles')" << QList<int>{};
+    QTest::newRow("earlier file") << true << "(9, 'CCCCCCCCCCCCCCC')" << QList<int>{9};
+}
+
+// A profile whose question table was never made gets it from Questions, as registration makes it; the connect
+// step names its file number once.
+void tst_DatabaseFile::halfRegisteredProfilesGetTheirTables()
+{
+    QFETCH(bool, earlier);
+    QFETCH(QString, profiles);
+    QFETCH(QList<int>, repaired);
+    TempDatabase t;
+    if (earlier) {
+        t.connection.reset();
+        QFile::remove(t.fileName);
+        makeEarlierDatabaseFile(t.fileName);
+        t.connection = std::make_unique<DbConnection>();
+        t.connection->setConnectionString(JetConnectionString(t.fileName, QString()));
+        t.connection->open();
+    } else {
+        t.addScoredItems();
+        t.addParticipantTable();
+    }
+    t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo, QTable) VALUES ") + profiles);
+    t.connection.reset();
+    const QStringList tablesBefore =
+        bareQuery(t.fileName, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+
+    TData data;
+    QCOMPARE(data.ConnectToDatabase(t.fileName), repaired);
+    QCOMPARE(data.tbProfiles.recordCount(), int(bareQuery(t.fileName, QStringLiteral("SELECT count(*) FROM Profiles"))
+                                                     .value(0)
+                                                     .toInt()));
+    const QStringList tablesAfter =
+        bareQuery(t.fileName, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+    QCOMPARE(tablesAfter.size(), tablesBefore.size() + repaired.size());
+    for (const int fileNo : repaired) {
+        const QString table = bareQuery(t.fileName, QStringLiteral("SELECT QTable FROM Profiles WHERE FileNo = %1")
+                                                        .arg(fileNo))
+                                  .value(0);
+        // The look-up that failed with "no such table" now opens the participant's fresh, unanswered table.
+        data.OpenQuestionTable(table);
+        QCOMPARE(data.tbQuestions.recordCount(), 7);
+        QCOMPARE(bareQuery(t.fileName, QStringLiteral("SELECT * FROM %1 ORDER BY Row").arg(table)),
+                 bareQuery(t.fileName, QStringLiteral("SELECT * FROM Questions ORDER BY Row")));
+        QCOMPARE(bareQuery(t.fileName, QStringLiteral("SELECT Group1, count(*) FROM %1 GROUP BY Group1").arg(table)),
+                 QStringList({QStringLiteral("الف|4"), QStringLiteral("ج|3")}));
+    }
+    // Once: the next connect finds every table there.
+    QCOMPARE(data.ConnectToDatabase(t.fileName), QList<int>());
+}
+
+void tst_DatabaseFile::networkFileSystemsAreNamed_data()
+{
+    QTest::addColumn<qint64>("type");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("NFS") << qint64(0x6969) << "NFS";
+    QTest::newRow("SMB") << qint64(0x517B) << "SMB";
+    QTest::newRow("CIFS") << qint64(0xFF534D42) << "CIFS";
+    QTest::newRow("CIFS, sign-extended") << qint64(qint32(0xFF534D42)) << "CIFS";
+    QTest::newRow("SMB2") << qint64(0xFE534D42) << "SMB2";
+    QTest::newRow("ext4") << qint64(0xEF53) << "";
+    QTest::newRow("btrfs") << qint64(0x9123683E) << "";
+    QTest::newRow("xfs") << qint64(0x58465342) << "";
+    QTest::newRow("tmpfs") << qint64(0x01021994) << "";
+    QTest::newRow("overlay") << qint64(0x794C7630) << "";
+}
+
+void tst_DatabaseFile::networkFileSystemsAreNamed()
+{
+    QFETCH(qint64, type);
+    QFETCH(QString, name);
+    QCOMPARE(FileSystemCheck::networkFileSystemName(type), name);
+}
+
+void tst_DatabaseFile::readOnlyOpenChangesNothing_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("new file") << "new" << false;
+    QTest::newRow("earlier file, which a connect would upgrade") << "earlier" << false;
+    QTest::newRow("half-registered profile, which a connect would repair") << "half-registered" << false;
+    QTest::newRow("world-readable file") << "world-readable" << false;
+    QTest::newRow("rollback-journal file") << "journal" << false;
+    QTest::newRow("file with a trigger") << "trigger" << true;
+}
+
+// The database tool's open: the schema is checked, the file read, and nothing changes: not a byte, not the mode,
+// no upgrade, no repair. The engine refuses writes through it.
+void tst_DatabaseFile::readOnlyOpenChangesNothing()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, refused);
+    TempDatabase t;
+    t.addScoredItems();
+    if (file == QLatin1String("earlier")) {
+        t.connection.reset();
+        QFile::remove(t.fileName);
+        makeEarlierDatabaseFile(t.fileName);
+    } else if (file == QLatin1String("half-registered")) {
+        t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo, QTable) VALUES (9, 'CCCCCCCCCCCCCCC')"));
+    } else if (file == QLatin1String("journal")) {
+        t.db().execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    } else if (file == QLatin1String("trigger")) {
+        t.db().execute(QStringLiteral("CREATE TRIGGER Wipe AFTER INSERT ON Profiles BEGIN DELETE FROM Profiles; END"));
+    }
+    t.connection.reset();
+    if (file == QLatin1String("world-readable"))
+        QCOMPARE(::chmod(QFile::encodeName(t.fileName).constData(), 0644), 0);
+    const QByteArray before = contentsOf(t.fileName);
+    const int mode = modeOf(t.fileName);
+    const QStringList filesBefore = QDir(t.dir.path()).entryList(QDir::Files);
+
+    try {
+        const ReadOnlyDatabase db(t.fileName);
+        QVERIFY(!refused);
+        // Sorted on a text column, as the exports do: also in a file whose columns declare the earlier collation.
+        const SqlBackend::ReadResult groups =
+            SqlBackend::readQuery(db.database(), QStringLiteral("SELECT DISTINCT Group2 FROM Questions ORDER BY Group2"));
+        QCOMPARE(groups.store.rowCount(), 3);
+        QVERIFY_THROWS_EXCEPTION(DataError, SqlBackend::execute(db.database(),
+                                                                QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (99)")));
+        QVERIFY_THROWS_EXCEPTION(DataError, SqlBackend::execute(db.database(), QStringLiteral("PRAGMA user_version = 7")));
+    } catch (const DataError& e) {
+        QVERIFY2(refused, qPrintable(e.message()));
+        QCOMPARE(e.kind(), DataError::Kind::Schema);
+        QVERIFY2(e.message().contains(QLatin1String("Wipe")), qPrintable(e.message()));
+    }
+    QCOMPARE(contentsOf(t.fileName), before);
+    QCOMPARE(modeOf(t.fileName), mode);
+    // Only the engine's empty read-side files may appear, beside a file in write-ahead-log mode.
+    for (const QString& name : QDir(t.dir.path()).entryList(QDir::Files)) {
+        if (filesBefore.contains(name))
+            continue;
+        QVERIFY2(file != QLatin1String("journal"), qPrintable(name));
+        QVERIFY2(name == QLatin1String("Ravlen.mdb-shm") ||
+                     (name == QLatin1String("Ravlen.mdb-wal") && QFileInfo(t.dir.filePath(name)).size() == 0),
+                 qPrintable(name));
     }
 }
 

@@ -9,8 +9,14 @@
 #include <QFile>
 #include <QMap>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -78,6 +84,8 @@ private slots:
     void createRefusesExistingFile_data();
     void createRefusesExistingFile();
     void createInMissingFolderLeavesNothing();
+    void createUnderUmaskZeroClearsAnInterruptedRun();
+    void stockShellGroupsTheCreatedFile();
     void copyStatementCopiesEveryItem();
     void exportThenImportGivesSameBank();
     void importRejects_data();
@@ -203,6 +211,59 @@ void tst_RavlenDb::createInMissingFolderLeavesNothing()
     const Result viaLink = ravlenDb({QStringLiteral("create"), QStringLiteral("link.mdb")}, m_dir->path());
     QCOMPARE(viaLink.exitCode, 1);
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("elsewhere.mdb"))));
+}
+
+// A create killed part way leaves its hidden scratch file (with the engine's side files) behind; the next create
+// removes those, leaves a scratch file another create is still building and everything else alone, and makes an
+// owner-only file even when the user's umask would let everyone read it.
+void tst_RavlenDb::createUnderUmaskZeroClearsAnInterruptedRun()
+{
+    const QStringList abandoned{QStringLiteral(".Ravlen.mdb.0123456789abcdef.new"),
+                                QStringLiteral(".Ravlen.mdb.0123456789abcdef.new-wal"),
+                                QStringLiteral(".Ravlen.mdb.0123456789abcdef.new-shm"),
+                                QStringLiteral(".Ravlen.mdb.fedcba98765.new-journal")};
+    const QString building = QStringLiteral(".Ravlen.mdb.aaaaaaaaaaaaaaaa.new");
+    const QStringList others{QStringLiteral(".Other.mdb.0123456789abcdef.new"),
+                             QStringLiteral(".Ravlen.mdb.Xy12Zq.new"), // an export's scratch file
+                             QStringLiteral("Ravlen.mdb.before-upgrade-20261210-093015.bak")};
+    for (const QString& name : abandoned + others + QStringList{building})
+        writeFile(path(name), "left over");
+    const int lock = ::open(QFile::encodeName(path(building)).constData(), O_RDONLY);
+    QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0);
+
+    const mode_t umaskBefore = ::umask(0);
+    const Result r = ravlenDb({QStringLiteral("create"), QStringLiteral("Ravlen.mdb")}, m_dir->path());
+    ::umask(umaskBefore);
+    ::close(lock);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+
+    QStringList expected = others + QStringList{building, QStringLiteral("Ravlen.mdb")};
+    expected.sort();
+    QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    QCOMPARE(left, expected);
+    struct stat st{};
+    QCOMPARE(::stat(QFile::encodeName(path(QStringLiteral("Ravlen.mdb"))).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 0777), 0600);
+}
+
+// Any SQLite tool reads the file: the stock shell groups the items by scale.
+void tst_RavlenDb::stockShellGroupsTheCreatedFile()
+{
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (shell.isEmpty())
+        QSKIP("the sqlite3 shell is not installed (scripts/install-deps.sh installs it)");
+    createDatabase(QStringLiteral("Ravlen.mdb"));
+    const Result r = runTool(shell, {path(QStringLiteral("Ravlen.mdb")),
+                                     QStringLiteral("SELECT Group1, count(*) FROM Questions GROUP BY Group1")});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5);
+    int items = 0;
+    for (const QString& line : lines)
+        items += line.section(QLatin1Char('|'), 1).toInt();
+    QCOMPARE(items, 90);
 }
 
 void tst_RavlenDb::copyStatementCopiesEveryItem()

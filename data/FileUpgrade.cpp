@@ -1,0 +1,382 @@
+#include "data/FileUpgrade.h"
+
+#include "calendar/Clock.h"
+#include "data/DataError.h"
+#include "data/DbConnection.h"
+#include "data/OwnerOnlyFiles.h"
+#include "data/SqlBackend.h"
+#include "data/TableNameGuard.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSet>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+namespace FileUpgrade {
+namespace {
+
+// ---- reading SQL text ----------------------------------------------------------------------------------------
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$') || c.unicode() > 0x7f;
+}
+
+// The end of the quoted text or name starting at `from` ('...', "...", `...` or [...]); a doubled quote inside
+// stands for one.
+qsizetype endOfQuoted(const QString& sql, qsizetype from)
+{
+    const QChar open = sql[from];
+    const QChar close = open == QLatin1Char('[') ? QLatin1Char(']') : open;
+    qsizetype i = from + 1;
+    while (i < sql.size()) {
+        if (sql[i] == close) {
+            if (close != QLatin1Char(']') && i + 1 < sql.size() && sql[i + 1] == close) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return sql.size();
+}
+
+bool isQuote(QChar c)
+{
+    return c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('[');
+}
+
+// The end of the comment starting at `from`, or `from` when none starts there.
+qsizetype endOfComment(const QString& sql, qsizetype from)
+{
+    if (QStringView(sql).mid(from, 2) == QLatin1String("--")) {
+        const qsizetype end = sql.indexOf(QLatin1Char('\n'), from);
+        return end < 0 ? sql.size() : end + 1;
+    }
+    if (QStringView(sql).mid(from, 2) == QLatin1String("/*")) {
+        const qsizetype end = sql.indexOf(QLatin1String("*/"), from + 2);
+        return end < 0 ? sql.size() : end + 2;
+    }
+    return from;
+}
+
+struct Name
+{
+    QString text;
+    qsizetype end = 0;
+};
+
+// The name (bare or quoted) after the blanks at `from`.
+Name nameAt(const QString& sql, qsizetype from)
+{
+    qsizetype i = from;
+    while (i < sql.size() && sql[i].isSpace())
+        ++i;
+    if (i < sql.size() && isQuote(sql[i])) {
+        const qsizetype end = endOfQuoted(sql, i);
+        return {sql.mid(i + 1, end - i - 2), end};
+    }
+    qsizetype end = i;
+    while (end < sql.size() && isWordChar(sql[end]))
+        ++end;
+    return {sql.mid(i, end - i), end};
+}
+
+// ---- reading the file ------------------------------------------------------------------------------------------
+
+QString literal(const QString& text)
+{
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
+}
+
+using Rows = QList<QVariantList>;
+
+Rows rowsOf(const DbConnection& connection, const QString& sql)
+{
+    const SqlBackend::ReadResult result = SqlBackend::readQuery(connection.database(), sql);
+    const size_t width = result.fields.size();
+    Rows rows;
+    for (size_t i = 0; width > 0 && i + width <= result.values.size(); i += width)
+        rows.append(QVariantList(result.values.begin() + qsizetype(i), result.values.begin() + qsizetype(i + width)));
+    return rows;
+}
+
+struct SchemaObject
+{
+    QString type;
+    QString name;
+    QString table;
+    QString sql;
+};
+
+// Every table, index and view the file's schema text declares, in the order they were made.
+QList<SchemaObject> schemaObjects(const DbConnection& connection)
+{
+    QList<SchemaObject> objects;
+    for (const QVariantList& row : rowsOf(connection, QStringLiteral("SELECT type, name, tbl_name, sql FROM "
+                                                                     "sqlite_master WHERE sql IS NOT NULL AND type IN "
+                                                                     "('table', 'index', 'view') ORDER BY rowid")))
+        objects.append({row[0].toString(), row[1].toString(), row[2].toString(), row[3].toString()});
+    return objects;
+}
+
+bool declaresCollation(const SchemaObject& object)
+{
+    return withoutCollation(object.sql) != object.sql;
+}
+
+// ---- the backup copy -------------------------------------------------------------------------------------------
+
+QString nowStamp()
+{
+    const double now = Clock::now();
+    const double days = std::floor(now);
+    const QDateTime moment(QDate(1899, 12, 30).addDays(qint64(days)),
+                           QTime(0, 0).addMSecs(int(std::llround((now - days) * 86400000.0)) % 86400000));
+    return moment.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+// Creates an empty owner-only file under a name no file has: the upgrade's backup name, or that name with
+// "-2", "-3", ... before ".bak" when an earlier upgrade on the same second left one.
+QString createBackupFile(const QString& fileName)
+{
+    const QString first = backupFileName(fileName, nowStamp());
+    for (int attempt = 1;; ++attempt) {
+        QString name = first;
+        if (attempt > 1)
+            name.insert(name.size() - 4, QStringLiteral("-%1").arg(attempt));
+        const int fd = ::open(QFile::encodeName(name).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
+                              S_IRUSR | S_IWUSR);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST || attempt >= 1000)
+            throw DataError(QStringLiteral("Cannot write the copy '%1' kept before upgrading database file '%2': %3")
+                                .arg(name, fileName, QString::fromLocal8Bit(std::strerror(errno))),
+                            errno == ENOSPC ? DataError::Kind::DiskFull : DataError::Kind::ReadOnly);
+    }
+}
+
+void syncToDisk(const QString& fileName)
+{
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!synced)
+        throw DataError(QStringLiteral("Cannot write the copy '%1' to disk").arg(fileName));
+}
+
+// A consistent copy of the file as it is now, taken through the open connection (so answers still in the
+// write-ahead log are in it too).
+QString writeBackup(DbConnection& connection)
+{
+    const OwnerOnlyFiles ownerOnly;
+    const QString name = createBackupFile(connection.fileName());
+    try {
+        connection.execute(QStringLiteral("VACUUM INTO ") + literal(name));
+        syncToDisk(name);
+    } catch (...) {
+        QFile::remove(name);
+        throw;
+    }
+    return name;
+}
+
+// ---- rebuilding ------------------------------------------------------------------------------------------------
+
+QString quoted(const QString& name)
+{
+    return SqlBackend::quoteIdentifier(name);
+}
+
+bool hasRowIdentity(const DbConnection& connection, const QString& table)
+{
+    try {
+        rowsOf(connection, QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(quoted(table)));
+        return true;
+    } catch (const DataError&) {
+        return false; // a table without row identity
+    }
+}
+
+// The auto-increment counter of `table`, which may stand above its highest row when rows were deleted.
+std::optional<qint64> sequenceOf(const DbConnection& connection, const QString& table)
+{
+    if (rowsOf(connection, QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'sqlite_sequence'")).isEmpty())
+        return std::nullopt;
+    const Rows rows =
+        rowsOf(connection, QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = %1").arg(literal(table)));
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.first().value(0).toLongLong();
+}
+
+void restoreSequence(DbConnection& connection, const QString& table, qint64 sequence)
+{
+    connection.execute(QStringLiteral("UPDATE sqlite_sequence SET seq = %2 WHERE name = %1 AND seq < %2;"
+                                      "INSERT INTO sqlite_sequence (name, seq) SELECT %1, %2 WHERE NOT EXISTS "
+                                      "(SELECT 1 FROM sqlite_sequence WHERE name = %1)")
+                           .arg(literal(table))
+                           .arg(sequence));
+}
+
+// Makes `table` anew from its declaration without the collation: its rows wait in a temporary table meanwhile,
+// and its indexes are made again after it.
+void rebuildTable(DbConnection& connection, const SchemaObject& table, const QList<SchemaObject>& objects)
+{
+    QStringList columns;
+    for (const QVariantList& row :
+         rowsOf(connection, QStringLiteral("SELECT name FROM pragma_table_info(%1)").arg(literal(table.name))))
+        columns.append(quoted(row[0].toString()));
+    const QString list = columns.join(QLatin1Char(','));
+    const bool rowIdentity = hasRowIdentity(connection, table.name);
+    const std::optional<qint64> sequence = sequenceOf(connection, table.name);
+    const QString holding = QStringLiteral("temp.ravlen_upgrade");
+
+    connection.execute(QStringLiteral("CREATE TABLE %1 AS SELECT %2%3 FROM main.%4")
+                           .arg(holding, rowIdentity ? QStringLiteral("rowid AS ravlen_rowid,") : QString(), list,
+                                quoted(table.name)));
+    connection.execute(QStringLiteral("DROP TABLE main.%1").arg(quoted(table.name)));
+    connection.execute(withoutCollation(table.sql));
+    connection.execute(QStringLiteral("INSERT INTO main.%1 (%2%3) SELECT %4%3 FROM %5")
+                           .arg(quoted(table.name), rowIdentity ? QStringLiteral("rowid,") : QString(), list,
+                                rowIdentity ? QStringLiteral("ravlen_rowid,") : QString(), holding));
+    connection.execute(QStringLiteral("DROP TABLE %1").arg(holding));
+    for (const SchemaObject& index : objects)
+        if (index.type == QLatin1String("index") && index.table.compare(table.name, Qt::CaseInsensitive) == 0)
+            connection.execute(withoutCollation(index.sql));
+    if (sequence)
+        restoreSequence(connection, table.name, *sequence);
+}
+
+void redeclare(DbConnection& connection, const SchemaObject& object)
+{
+    connection.execute(QStringLiteral("DROP %1 main.%2").arg(object.type.toUpper(), quoted(object.name)));
+    connection.execute(withoutCollation(object.sql));
+}
+
+} // namespace
+
+QString withoutCollation(const QString& sql, const QString& collation)
+{
+    QString out;
+    out.reserve(sql.size());
+    qsizetype i = 0;
+    while (i < sql.size()) {
+        const QChar c = sql[i];
+        qsizetype end = endOfComment(sql, i);
+        if (end == i && isQuote(c))
+            end = endOfQuoted(sql, i);
+        if (end > i) {
+            out += QStringView(sql).mid(i, end - i);
+            i = end;
+            continue;
+        }
+        if (!isWordChar(c)) {
+            out += c;
+            ++i;
+            continue;
+        }
+        end = i;
+        while (end < sql.size() && isWordChar(sql[end]))
+            ++end;
+        const QStringView word = QStringView(sql).mid(i, end - i);
+        if (word.compare(QLatin1String("COLLATE"), Qt::CaseInsensitive) == 0) {
+            const Name name = nameAt(sql, end);
+            if (name.text.compare(collation, Qt::CaseInsensitive) == 0) {
+                while (!out.isEmpty() && out.back().isSpace())
+                    out.chop(1);
+                i = name.end;
+                continue;
+            }
+        }
+        out += word;
+        i = end;
+    }
+    return out;
+}
+
+bool declaresEarlierCollation(const DbConnection& connection)
+{
+    const QList<SchemaObject> objects = schemaObjects(connection);
+    return std::any_of(objects.begin(), objects.end(), declaresCollation);
+}
+
+QString backupFileName(const QString& fileName, const QString& stamp)
+{
+    return fileName + QStringLiteral(".before-upgrade-") + stamp + QStringLiteral(".bak");
+}
+
+QString removeEarlierCollation(DbConnection& connection)
+{
+    if (!declaresEarlierCollation(connection))
+        return QString();
+    const QString backup = writeBackup(connection);
+    connection.inTransaction(QStringLiteral("Cannot upgrade database file '%1'").arg(connection.fileName()), [&] {
+        const QList<SchemaObject> objects = schemaObjects(connection);
+        QSet<QString> rebuilt;
+        for (const SchemaObject& object : objects) {
+            if (object.type == QLatin1String("table") && declaresCollation(object)) {
+                rebuildTable(connection, object, objects);
+                rebuilt.insert(object.name.toLower());
+            }
+        }
+        // Indexes of a rebuilt table were made again with it; the others and the views are declared anew.
+        for (const SchemaObject& object : objects)
+            if (object.type != QLatin1String("table") && declaresCollation(object) &&
+                !(object.type == QLatin1String("index") && rebuilt.contains(object.table.toLower())))
+                redeclare(connection, object);
+    });
+    return backup;
+}
+
+QList<int> repairParticipantTables(DbConnection& connection)
+{
+    struct Missing
+    {
+        QVariant fileNo;
+        QString table;
+    };
+    const auto findMissing = [&] {
+        QList<Missing> missing;
+        for (const QVariantList& row : rowsOf(connection, QStringLiteral("SELECT FileNo, QTable FROM Profiles WHERE "
+                                                                         "QTable IS NOT NULL ORDER BY FileNo"))) {
+            const QString table = row[1].toString();
+            if (isParticipantTableName(table) && !connection.tableExists(table))
+                missing.append({row[0], table});
+        }
+        return missing;
+    };
+    // Looked for first without the write lock, so a sound file costs the connect step no more than a read.
+    if (findMissing().isEmpty())
+        return {};
+    QList<int> repaired;
+    connection.inTransaction(QStringLiteral("Cannot make the missing question tables in '%1'")
+                                 .arg(connection.fileName()),
+                             [&] {
+                                 repaired.clear();
+                                 QSet<QString> made;
+                                 for (const Missing& profile : findMissing()) {
+                                     if (!made.contains(profile.table)) {
+                                         connection.execute(QStringLiteral("SELECT * INTO ") + profile.table +
+                                                            QStringLiteral(" FROM Questions Where Row>=0"));
+                                         made.insert(profile.table);
+                                     }
+                                     if (!profile.fileNo.isNull())
+                                         repaired.append(profile.fileNo.toInt());
+                                 }
+                             });
+    return repaired;
+}
+
+} // namespace FileUpgrade

@@ -1,0 +1,106 @@
+#include "data/ReadOnlyDatabase.h"
+
+#include "data/DataError.h"
+#include "data/SchemaCheck.h"
+#include "data/SqlBackend.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUrl>
+
+namespace {
+
+QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("ravlen-read-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+void refuseUnopenable(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    const QString doing = QStringLiteral("Cannot read database file '%1': ").arg(fileName);
+    if (!info.exists())
+        throw DataError(doing + QStringLiteral("the file does not exist"), DataError::Kind::MissingFile);
+    if (!info.isFile())
+        throw DataError(doing + QStringLiteral("it is not a file"), DataError::Kind::NotADatabase);
+    if (!info.isReadable())
+        throw DataError(doing + QStringLiteral("this user may not read it"), DataError::Kind::AccessDenied);
+    // The engine takes an empty file for a new, empty database; it holds no Ravlen data either way.
+    if (info.size() == 0)
+        throw DataError(doing + QStringLiteral("the file is empty"), DataError::Kind::NotADatabase);
+}
+
+} // namespace
+
+ReadOnlyDatabase::ReadOnlyDatabase(const QString& fileName, Schema schema)
+    : m_fileName(fileName), m_connectionName(nextConnectionName())
+{
+    refuseUnopenable(fileName);
+    try {
+        open(QStringLiteral("mode=ro"));
+    } catch (const DataError&) {
+        // A file in write-ahead-log mode on media nobody may write: the engine cannot make its read-side files
+        // there, and nobody can change the file while it is read, so it may be read as it lies.
+        if (QFileInfo(QFileInfo(fileName).absolutePath()).isWritable())
+            throw;
+        open(QStringLiteral("mode=ro&immutable=1"));
+    }
+    try {
+        // Earlier builds declared the program's collation on the text columns; registering it writes nothing.
+        SqlBackend::registerCollation(m_db);
+        if (schema == Schema::Checked)
+            SchemaCheck::require(m_db, fileName);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+ReadOnlyDatabase::~ReadOnlyDatabase()
+{
+    release();
+}
+
+sqlite3* ReadOnlyDatabase::handle() const
+{
+    const QVariant v = m_db.driver() ? m_db.driver()->handle() : QVariant();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+void ReadOnlyDatabase::open(const QString& uriOptions)
+{
+    release();
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    // A URI, so that a name holding '?' or '#' is taken literally; mode=ro on top of the read-only flag.
+    m_db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(m_fileName).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                         QLatin1Char('?') + uriOptions);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!m_db.open()) {
+        const QString reason = m_db.lastError().text();
+        release();
+        throw DataError(QStringLiteral("Cannot read database file '%1': %2").arg(m_fileName, reason),
+                        DataError::Kind::NotADatabase);
+    }
+    // The engine reads the file only at the first statement: a foreign or damaged file is refused here, not
+    // half-way through the caller's work.
+    try {
+        SqlBackend::readQuery(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"), false);
+    } catch (const DataError& e) {
+        release();
+        throw DataError(QStringLiteral("Cannot read database file '%1': %2").arg(m_fileName, e.message()), e.kind());
+    }
+}
+
+void ReadOnlyDatabase::release()
+{
+    if (!m_db.isValid())
+        return;
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
