@@ -54,13 +54,6 @@ QString engineMessage(sqlite3* h)
     return QString::fromUtf8(sqlite3_errmsg(h));
 }
 
-// A folder on the way that this user may not enter hides the file just as its absence would.
-bool folderRefusesThisUser(const QString& fileName)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(fileName).constData(), &st) != 0 && (errno == EACCES || errno == EPERM);
-}
-
 bool isDiskFullErrno(int systemErrno)
 {
     return systemErrno == ENOSPC || systemErrno == EDQUOT;
@@ -500,7 +493,7 @@ void releaseStatements(const QSqlDatabase& db)
 QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName)
 {
     const QFileInfo info(fileName);
-    if (!info.exists() && folderRefusesThisUser(fileName))
+    if (!info.exists() && FileSystemCheck::folderRefusesThisUser(fileName))
         throw DataError(QStringLiteral("Cannot open database file '%1': this user may not enter its folder")
                             .arg(fileName),
                         DataError::Kind::AccessDenied);

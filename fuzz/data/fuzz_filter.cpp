@@ -66,7 +66,8 @@ const Value null{};
 // trimmed last name), the grade text (empty outside the eight grades) and the gender text.
 Table profiles()
 {
-    Table t{"Profiles", "FileNo",
+    Table t{"Profiles",
+            "FileNo",
             {{"FileNo", Kind::Int},
              {"Date", Kind::Text},
              {"FName", Kind::Text},
@@ -95,20 +96,21 @@ Table profiles()
         {qint64(-2147483648LL), s(u"1400/1/1"), s(u""), s(u"ی"), qint64(1), qint64(0), qint64(1), s(u"ZZ"), true,
          s(u"خانم  ی"), s(u"ديپلم"), s(u"مونث")},
     };
-    t.insertSql = QStringLiteral(
-        "INSERT INTO Profiles VALUES (1, '1402/01/01', 'علي', 'رضايي', 30, 1, 3, 'ABCDEFGHIJKLMNO', 1),"
-        "(2, '1402/05/12', 'مريم', 'احمدي', 25, 0, 0, 'BCDEFGHIJKLMNOP', 0),"
-        "(3, NULL, ' زهرا ', NULL, NULL, 0, 7, 'CCC', 0),"
-        "(-5, '1399/12/30', 'a''b', 'A', 255, 2, NULL, '', 1),"
-        "(2147483647, '1402/01/01', 'Ali', 'ali', 0, 1, 9, 'x', 0),"
-        "(-2147483648, '1400/1/1', '', 'ی', 1, 0, 1, 'ZZ', 1)");
+    t.insertSql =
+        QStringLiteral("INSERT INTO Profiles VALUES (1, '1402/01/01', 'علي', 'رضايي', 30, 1, 3, 'ABCDEFGHIJKLMNO', 1),"
+                       "(2, '1402/05/12', 'مريم', 'احمدي', 25, 0, 0, 'BCDEFGHIJKLMNOP', 0),"
+                       "(3, NULL, ' زهرا ', NULL, NULL, 0, 7, 'CCC', 0),"
+                       "(-5, '1399/12/30', 'a''b', 'A', 255, 2, NULL, '', 1),"
+                       "(2147483647, '1402/01/01', 'Ali', 'ali', 0, 1, 9, 'x', 0),"
+                       "(-2147483648, '1400/1/1', '', 'ی', 1, 0, 1, 'ZZ', 1)");
     return t;
 }
 
 // The master item list: the kinds Profiles lacks (fractions, very large and negative numbers, empty ones).
 Table questions()
 {
-    Table t{"Questions", "Row",
+    Table t{"Questions",
+            "Row",
             {{"Row", Kind::Int},
              {"Group1", Kind::Text},
              {"Group2", Kind::Text},
@@ -382,7 +384,9 @@ private:
         if (a == QLatin1Char('='))
             return take(1, Cmp::Eq);
         if (a == QLatin1Char('<'))
-            return b == QLatin1Char('>') ? take(2, Cmp::Ne) : b == QLatin1Char('=') ? take(2, Cmp::Le) : take(1, Cmp::Lt);
+            return b == QLatin1Char('>')   ? take(2, Cmp::Ne)
+                   : b == QLatin1Char('=') ? take(2, Cmp::Le)
+                                           : take(1, Cmp::Lt);
         if (a == QLatin1Char('>'))
             return b == QLatin1Char('=') ? take(2, Cmp::Ge) : take(1, Cmp::Gt);
         throw Refused{};
@@ -426,7 +430,8 @@ private:
         while (m_i < m_text.size()) {
             const QChar d = m_text[m_i];
             const bool sign = (d == QLatin1Char('-') || d == QLatin1Char('+'));
-            const bool afterE = !number.isEmpty() && (number.back() == QLatin1Char('e') || number.back() == QLatin1Char('E'));
+            const bool afterE =
+                !number.isEmpty() && (number.back() == QLatin1Char('e') || number.back() == QLatin1Char('E'));
             if (number.isEmpty() && sign) {
                 number += d;
             } else if (d.isDigit()) {

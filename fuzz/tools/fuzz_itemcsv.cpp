@@ -81,7 +81,8 @@ QList<BankItem> itemsFrom(const std::uint8_t* data, std::size_t size)
     if (size == 0)
         return {};
     const std::uint8_t bits = data[0];
-    const QList<QByteArray> parts = QByteArray(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1)).split('\0');
+    const QList<QByteArray> parts =
+        QByteArray(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1)).split('\0');
     QList<BankItem> items;
     for (qsizetype i = 0; i + 2 < parts.size(); i += 3) {
         BankItem item{QString::fromUtf8(parts[i]), QString::fromUtf8(parts[i + 1]), bool((bits >> (i / 3 % 8)) & 1),
