@@ -28,7 +28,9 @@ std::optional<qint64>& fixedType()
 
 std::optional<qint64> statfsType(const QString& path)
 {
-    struct statfs info{};
+    struct statfs info
+    {
+    };
     if (::statfs(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
     return qint64(info.f_type);

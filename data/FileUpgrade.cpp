@@ -153,8 +153,8 @@ QString createBackupFile(const QString& fileName)
         QString name = first;
         if (attempt > 1)
             name.insert(name.size() - 4, QStringLiteral("-%1").arg(attempt));
-        const int fd = ::open(QFile::encodeName(name).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
-                              S_IRUSR | S_IWUSR);
+        const int fd =
+            ::open(QFile::encodeName(name).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, S_IRUSR | S_IWUSR);
         if (fd >= 0) {
             ::close(fd);
             return name;
@@ -265,6 +265,56 @@ void redeclare(DbConnection& connection, const SchemaObject& object)
     connection.execute(withoutCollation(object.sql));
 }
 
+void rebuildWithoutCollation(DbConnection& connection)
+{
+    const QList<SchemaObject> objects = schemaObjects(connection);
+    QSet<QString> rebuilt;
+    for (const SchemaObject& object : objects) {
+        if (object.type == QLatin1String("table") && declaresCollation(object)) {
+            rebuildTable(connection, object, objects);
+            rebuilt.insert(object.name.toLower());
+        }
+    }
+    // Indexes of a rebuilt table were made again with it; the others and the views are declared anew.
+    for (const SchemaObject& object : objects)
+        if (object.type != QLatin1String("table") && declaresCollation(object) &&
+            !(object.type == QLatin1String("index") && rebuilt.contains(object.table.toLower())))
+            redeclare(connection, object);
+}
+
+// What the user reads when the upgrade was undone: a lock or a full disk is worth a retry as such; anything
+// else (a row the rebuilt table refuses) means the file is not as the program made it.
+DataError upgradeError(const QString& fileName, const DataError& e)
+{
+    using Kind = DataError::Kind;
+    const bool passing = e.kind() == Kind::Busy || e.kind() == Kind::DiskFull || e.kind() == Kind::ReadOnly;
+    return DataError(QStringLiteral("Cannot upgrade database file '%1' made by an earlier build; it is left as it "
+                                    "was: %2")
+                         .arg(fileName, e.message()),
+                     passing ? e.kind() : Kind::Schema);
+}
+
+// ---- half-registered profiles ---------------------------------------------------------------------------------
+
+struct ProfileWithoutTable
+{
+    QVariant fileNo;
+    QString table;
+};
+
+// Profiles naming a participant table that does not exist, by file number.
+QList<ProfileWithoutTable> profilesWithoutTable(const DbConnection& connection)
+{
+    QList<ProfileWithoutTable> found;
+    for (const QVariantList& row : rowsOf(connection, QStringLiteral("SELECT FileNo, QTable FROM Profiles WHERE "
+                                                                     "QTable IS NOT NULL ORDER BY FileNo"))) {
+        const QString table = row[1].toString();
+        if (isParticipantTableName(table) && !connection.tableExists(table))
+            found.append({row[0], table});
+    }
+    return found;
+}
+
 } // namespace
 
 QString withoutCollation(const QString& sql, const QString& collation)
@@ -322,60 +372,37 @@ QString removeEarlierCollation(DbConnection& connection)
     if (!declaresEarlierCollation(connection))
         return QString();
     const QString backup = writeBackup(connection);
-    connection.inTransaction(QStringLiteral("Cannot upgrade database file '%1'").arg(connection.fileName()), [&] {
-        const QList<SchemaObject> objects = schemaObjects(connection);
-        QSet<QString> rebuilt;
-        for (const SchemaObject& object : objects) {
-            if (object.type == QLatin1String("table") && declaresCollation(object)) {
-                rebuildTable(connection, object, objects);
-                rebuilt.insert(object.name.toLower());
-            }
-        }
-        // Indexes of a rebuilt table were made again with it; the others and the views are declared anew.
-        for (const SchemaObject& object : objects)
-            if (object.type != QLatin1String("table") && declaresCollation(object) &&
-                !(object.type == QLatin1String("index") && rebuilt.contains(object.table.toLower())))
-                redeclare(connection, object);
-    });
+    try {
+        connection.inTransaction(QStringLiteral("Cannot upgrade database file '%1'").arg(connection.fileName()),
+                                 [&] { rebuildWithoutCollation(connection); });
+    } catch (const DataError& e) {
+        // Rolled back: the file is as the copy has it, and the next start makes a fresh copy before it tries again.
+        QFile::remove(backup);
+        throw upgradeError(connection.fileName(), e);
+    }
     return backup;
 }
 
 QList<int> repairParticipantTables(DbConnection& connection)
 {
-    struct Missing
-    {
-        QVariant fileNo;
-        QString table;
-    };
-    const auto findMissing = [&] {
-        QList<Missing> missing;
-        for (const QVariantList& row : rowsOf(connection, QStringLiteral("SELECT FileNo, QTable FROM Profiles WHERE "
-                                                                         "QTable IS NOT NULL ORDER BY FileNo"))) {
-            const QString table = row[1].toString();
-            if (isParticipantTableName(table) && !connection.tableExists(table))
-                missing.append({row[0], table});
-        }
-        return missing;
-    };
     // Looked for first without the write lock, so a sound file costs the connect step no more than a read.
-    if (findMissing().isEmpty())
+    if (profilesWithoutTable(connection).isEmpty())
         return {};
     QList<int> repaired;
-    connection.inTransaction(QStringLiteral("Cannot make the missing question tables in '%1'")
-                                 .arg(connection.fileName()),
-                             [&] {
-                                 repaired.clear();
-                                 QSet<QString> made;
-                                 for (const Missing& profile : findMissing()) {
-                                     if (!made.contains(profile.table)) {
-                                         connection.execute(QStringLiteral("SELECT * INTO ") + profile.table +
-                                                            QStringLiteral(" FROM Questions Where Row>=0"));
-                                         made.insert(profile.table);
-                                     }
-                                     if (!profile.fileNo.isNull())
-                                         repaired.append(profile.fileNo.toInt());
-                                 }
-                             });
+    const QString doing = QStringLiteral("Cannot make the missing question tables in '%1'").arg(connection.fileName());
+    connection.inTransaction(doing, [&] {
+        repaired.clear();
+        QSet<QString> made;
+        for (const ProfileWithoutTable& profile : profilesWithoutTable(connection)) {
+            if (!made.contains(profile.table)) {
+                connection.execute(QStringLiteral("SELECT * INTO ") + profile.table +
+                                   QStringLiteral(" FROM Questions Where Row>=0"));
+                made.insert(profile.table);
+            }
+            if (!profile.fileNo.isNull())
+                repaired.append(profile.fileNo.toInt());
+        }
+    });
     return repaired;
 }
 

@@ -52,7 +52,8 @@ QStringList problems(const QSqlDatabase& db)
             found.append(QStringLiteral("it has no %1 table").arg(table));
             continue;
         }
-        const QStringList present = column(db, QStringLiteral("SELECT name FROM pragma_table_info(%1)").arg(literal(table)));
+        const QStringList present =
+            column(db, QStringLiteral("SELECT name FROM pragma_table_info(%1)").arg(literal(table)));
         for (const QString& wanted : columns)
             if (!present.contains(wanted, Qt::CaseInsensitive))
                 found.append(QStringLiteral("its %1 table has no %2 column").arg(table, wanted));

@@ -53,7 +53,9 @@ static QStringList bareQuery(const QString& fileName, const QString& sql)
 
 static int modeOf(const QString& fileName)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     return ::stat(QFile::encodeName(fileName).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
 }
 
@@ -61,8 +63,9 @@ static int modeOf(const QString& fileName)
 static QStringList everyRow(const QString& fileName)
 {
     QStringList rows;
-    for (const QString& table : bareQuery(fileName, QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
-                                                                   "'table' AND name NOT LIKE 'sqlite%' ORDER BY name")))
+    for (const QString& table :
+         bareQuery(fileName, QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
+                                            "'table' AND name NOT LIKE 'sqlite%' ORDER BY name")))
         rows << table + QStringLiteral(": ") +
                     bareQuery(fileName, QStringLiteral("SELECT rowid, * FROM \"%1\" ORDER BY rowid").arg(table))
                         .join(QLatin1Char(';'));
@@ -74,6 +77,17 @@ static QStringList backupsBeside(const QString& fileName)
 {
     const QFileInfo info(fileName);
     return info.dir().entryList({info.fileName() + QStringLiteral(".before-upgrade-*")}, QDir::Files, QDir::Name);
+}
+
+// Replaces the fresh file with one made the earlier way, with the connection open on it again.
+static void makeEarlier(TempDatabase& t)
+{
+    t.connection.reset();
+    QFile::remove(t.fileName);
+    makeEarlierDatabaseFile(t.fileName);
+    t.connection = std::make_unique<DbConnection>();
+    t.connection->setConnectionString(JetConnectionString(t.fileName, QString()));
+    t.connection->open();
 }
 
 class tst_DatabaseFile : public QObject
@@ -93,6 +107,7 @@ private slots:
     void collationIsTakenOutOfSqlText();
     void earlierFileIsUpgradedOnce();
     void upgradeNeverReplacesABackup();
+    void failedUpgradeLeavesTheFileAsItWas();
     void stockShellGroupsTheFile_data();
     void stockShellGroupsTheFile();
     void halfRegisteredProfilesGetTheirTables_data();
@@ -140,15 +155,14 @@ void tst_DatabaseFile::queryOrderIsPersian()
 
 void tst_DatabaseFile::refusedFilesAreLeftUnchanged_data()
 {
-    QTest::addColumn<bool>("earlier");        // a file made the earlier way, which a connect would upgrade
+    QTest::addColumn<bool>("earlier"); // a file made the earlier way, which a connect would upgrade
     QTest::addColumn<QString>("tamper");
-    QTest::addColumn<qint64>("fileSystem");   // the file system it lies on, 0 for the real one
+    QTest::addColumn<qint64>("fileSystem"); // the file system it lies on, 0 for the real one
     QTest::addColumn<DataError::Kind>("kind");
-    QTest::addColumn<QString>("named");       // what the message names
+    QTest::addColumn<QString>("named"); // what the message names
     const qint64 local = 0;
-    QTest::newRow("foreign SQLite file")
-        << false << "DROP TABLE Profiles; DROP TABLE Questions; CREATE TABLE Other (X)" << local
-        << DataError::Kind::Schema << "Profiles";
+    QTest::newRow("foreign SQLite file") << false << "DROP TABLE Profiles; DROP TABLE Questions; CREATE TABLE Other (X)"
+                                         << local << DataError::Kind::Schema << "Profiles";
     QTest::newRow("trigger") << false << "CREATE TRIGGER Wipe AFTER INSERT ON Profiles BEGIN DELETE FROM Profiles; END"
                              << local << DataError::Kind::Schema << "Wipe";
     QTest::newRow("missing column") << false << "ALTER TABLE Questions DROP COLUMN Score" << local
@@ -157,8 +171,7 @@ void tst_DatabaseFile::refusedFilesAreLeftUnchanged_data()
         << true << "CREATE TRIGGER Rewrite AFTER UPDATE ON AAAAAAAAAAAAAAA BEGIN UPDATE Questions SET Score = 5; END"
         << local << DataError::Kind::Schema << "Rewrite";
     QTest::newRow("on NFS") << false << "" << qint64(0x6969) << DataError::Kind::Unsupported << "NFS";
-    QTest::newRow("earlier file on CIFS") << true << "" << qint64(0xFF534D42) << DataError::Kind::Unsupported
-                                          << "CIFS";
+    QTest::newRow("earlier file on CIFS") << true << "" << qint64(0xFF534D42) << DataError::Kind::Unsupported << "CIFS";
 }
 
 // A file the program refuses is refused before anything runs on it: not one byte changes, no side file appears,
@@ -171,19 +184,12 @@ void tst_DatabaseFile::refusedFilesAreLeftUnchanged()
     QFETCH(DataError::Kind, kind);
     QFETCH(QString, named);
     TempDatabase t;
+    if (earlier)
+        makeEarlier(t);
+    if (!tamper.isEmpty())
+        t.db().execute(tamper);
+    t.db().execute(QStringLiteral("PRAGMA journal_mode=DELETE")); // a foreign file is seldom in WAL
     t.connection.reset();
-    if (earlier) {
-        QFile::remove(t.fileName);
-        makeEarlierDatabaseFile(t.fileName);
-    }
-    {
-        DbConnection db;
-        db.setConnectionString(JetConnectionString(t.fileName, QString()));
-        db.open();
-        if (!tamper.isEmpty())
-            db.execute(tamper);
-        db.execute(QStringLiteral("PRAGMA journal_mode=DELETE")); // a foreign file is seldom in WAL
-    }
     const QByteArray before = contentsOf(t.fileName);
     const QStringList filesBefore = QDir(t.dir.path()).entryList(QDir::Files);
     std::optional<FileSystemCheck::ScopedFileSystemType> network;
@@ -234,7 +240,9 @@ void tst_DatabaseFile::permissionsOnConnect()
     QCOMPARE(::chmod(QFile::encodeName(t.fileName).constData(), mode_t(mode)), 0);
     TData data;
     data.ConnectToDatabase(t.fileName);
-    struct stat st{};
+    struct stat st
+    {
+    };
     QCOMPARE(::stat(QFile::encodeName(t.fileName).constData(), &st), 0);
     QCOMPARE(int(st.st_mode & 0777), after);
 }
@@ -248,7 +256,9 @@ void tst_DatabaseFile::newFileIsOwnerOnlyUnderAnyUmask()
     ::umask(old);
     for (const char* suffix : {"", "-wal", "-shm"}) {
         const QString name = fileName + QLatin1String(suffix);
-        struct stat st{};
+        struct stat st
+        {
+        };
         if (::stat(QFile::encodeName(name).constData(), &st) == 0)
             QVERIFY2((st.st_mode & 0077) == 0, qPrintable(name));
     }
@@ -264,7 +274,8 @@ void tst_DatabaseFile::collationIsTakenOutOfSqlText_data()
                                                   << "CREATE TABLE T (A TEXT)";
     QTest::newRow("quoted name") << "CREATE TABLE T (A TEXT COLLATE \"PERSIAN\", B TEXT COLLATE [persian])"
                                  << "CREATE TABLE T (A TEXT, B TEXT)";
-    QTest::newRow("index") << "CREATE INDEX I ON T (A COLLATE PERSIAN DESC)" << "CREATE INDEX I ON T (A DESC)";
+    QTest::newRow("index") << "CREATE INDEX I ON T (A COLLATE PERSIAN DESC)"
+                           << "CREATE INDEX I ON T (A DESC)";
     QTest::newRow("view") << "CREATE VIEW V AS SELECT A FROM T ORDER BY A COLLATE PERSIAN"
                           << "CREATE VIEW V AS SELECT A FROM T ORDER BY A";
     QTest::newRow("other collation kept") << "CREATE TABLE T (A TEXT COLLATE NOCASE)"
@@ -357,6 +368,32 @@ void tst_DatabaseFile::upgradeNeverReplacesABackup()
     QCOMPARE(modeOf(second), 0600);
 }
 
+// All or nothing: a row that only the earlier collation let in (چ sorts before ح in Persian, after it by code
+// point) stops the rebuild part way; the file stays as it was and no copy is left to pile up at every start.
+void tst_DatabaseFile::failedUpgradeLeavesTheFileAsItWas()
+{
+    TempDatabase t;
+    makeEarlier(t);
+    t.db().execute(QStringLiteral("CREATE TABLE Notes (A VARCHAR(10) COLLATE PERSIAN CHECK (A < 'ح'));"
+                                  "INSERT INTO Notes VALUES ('چ')"));
+    t.connection.reset();
+    const QByteArray before = contentsOf(t.fileName);
+    const QStringList filesBefore = QDir(t.dir.path()).entryList(QDir::Files);
+
+    TData data;
+    try {
+        data.ConnectToDatabase(t.fileName);
+        QFAIL("connected");
+    } catch (const DataError& e) {
+        QCOMPARE(e.kind(), DataError::Kind::Schema);
+        QVERIFY2(e.message().contains(QLatin1String("left as it was")), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QLatin1String("CHECK constraint failed")), qPrintable(e.message()));
+    }
+    QVERIFY(!data.Database.isConnected());
+    QCOMPARE(contentsOf(t.fileName), before);
+    QCOMPARE(QDir(t.dir.path()).entryList(QDir::Files), filesBefore);
+}
+
 void tst_DatabaseFile::stockShellGroupsTheFile_data()
 {
     QTest::addColumn<bool>("earlier");
@@ -373,9 +410,8 @@ void tst_DatabaseFile::stockShellGroupsTheFile()
         QSKIP("the sqlite3 shell is not installed (scripts/install-deps.sh installs it)");
     TempDatabase t;
     if (earlier) {
+        makeEarlier(t);
         t.connection.reset();
-        QFile::remove(t.fileName);
-        makeEarlierDatabaseFile(t.fileName);
         TData data;
         data.ConnectToDatabase(t.fileName);
     } else {
@@ -411,12 +447,7 @@ void tst_DatabaseFile::halfRegisteredProfilesGetTheirTables()
     QFETCH(QList<int>, repaired);
     TempDatabase t;
     if (earlier) {
-        t.connection.reset();
-        QFile::remove(t.fileName);
-        makeEarlierDatabaseFile(t.fileName);
-        t.connection = std::make_unique<DbConnection>();
-        t.connection->setConnectionString(JetConnectionString(t.fileName, QString()));
-        t.connection->open();
+        makeEarlier(t);
     } else {
         t.addScoredItems();
         t.addParticipantTable();
@@ -428,16 +459,14 @@ void tst_DatabaseFile::halfRegisteredProfilesGetTheirTables()
 
     TData data;
     QCOMPARE(data.ConnectToDatabase(t.fileName), repaired);
-    QCOMPARE(data.tbProfiles.recordCount(), int(bareQuery(t.fileName, QStringLiteral("SELECT count(*) FROM Profiles"))
-                                                     .value(0)
-                                                     .toInt()));
+    QCOMPARE(data.tbProfiles.recordCount(),
+             int(bareQuery(t.fileName, QStringLiteral("SELECT count(*) FROM Profiles")).value(0).toInt()));
     const QStringList tablesAfter =
         bareQuery(t.fileName, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
     QCOMPARE(tablesAfter.size(), tablesBefore.size() + repaired.size());
     for (const int fileNo : repaired) {
-        const QString table = bareQuery(t.fileName, QStringLiteral("SELECT QTable FROM Profiles WHERE FileNo = %1")
-                                                        .arg(fileNo))
-                                  .value(0);
+        const QString table =
+            bareQuery(t.fileName, QStringLiteral("SELECT QTable FROM Profiles WHERE FileNo = %1").arg(fileNo)).value(0);
         // The look-up that failed with "no such table" now opens the participant's fresh, unanswered table.
         data.OpenQuestionTable(table);
         QCOMPARE(data.tbQuestions.recordCount(), 7);
@@ -494,9 +523,7 @@ void tst_DatabaseFile::readOnlyOpenChangesNothing()
     TempDatabase t;
     t.addScoredItems();
     if (file == QLatin1String("earlier")) {
-        t.connection.reset();
-        QFile::remove(t.fileName);
-        makeEarlierDatabaseFile(t.fileName);
+        makeEarlier(t);
     } else if (file == QLatin1String("half-registered")) {
         t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo, QTable) VALUES (9, 'CCCCCCCCCCCCCCC')"));
     } else if (file == QLatin1String("journal")) {
@@ -515,12 +542,13 @@ void tst_DatabaseFile::readOnlyOpenChangesNothing()
         const ReadOnlyDatabase db(t.fileName);
         QVERIFY(!refused);
         // Sorted on a text column, as the exports do: also in a file whose columns declare the earlier collation.
-        const SqlBackend::ReadResult groups =
-            SqlBackend::readQuery(db.database(), QStringLiteral("SELECT DISTINCT Group2 FROM Questions ORDER BY Group2"));
+        const SqlBackend::ReadResult groups = SqlBackend::readQuery(
+            db.database(), QStringLiteral("SELECT DISTINCT Group2 FROM Questions ORDER BY Group2"));
         QCOMPARE(groups.store.rowCount(), 3);
-        QVERIFY_THROWS_EXCEPTION(DataError, SqlBackend::execute(db.database(),
-                                                                QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (99)")));
-        QVERIFY_THROWS_EXCEPTION(DataError, SqlBackend::execute(db.database(), QStringLiteral("PRAGMA user_version = 7")));
+        QVERIFY_THROWS_EXCEPTION(
+            DataError, SqlBackend::execute(db.database(), QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (99)")));
+        QVERIFY_THROWS_EXCEPTION(DataError,
+                                 SqlBackend::execute(db.database(), QStringLiteral("PRAGMA user_version = 7")));
     } catch (const DataError& e) {
         QVERIFY2(refused, qPrintable(e.message()));
         QCOMPARE(e.kind(), DataError::Kind::Schema);

@@ -218,10 +218,9 @@ void tst_RavlenDb::createInMissingFolderLeavesNothing()
 // owner-only file even when the user's umask would let everyone read it.
 void tst_RavlenDb::createUnderUmaskZeroClearsAnInterruptedRun()
 {
-    const QStringList abandoned{QStringLiteral(".Ravlen.mdb.0123456789abcdef.new"),
-                                QStringLiteral(".Ravlen.mdb.0123456789abcdef.new-wal"),
-                                QStringLiteral(".Ravlen.mdb.0123456789abcdef.new-shm"),
-                                QStringLiteral(".Ravlen.mdb.fedcba98765.new-journal")};
+    const QStringList abandoned{
+        QStringLiteral(".Ravlen.mdb.0123456789abcdef.new"), QStringLiteral(".Ravlen.mdb.0123456789abcdef.new-wal"),
+        QStringLiteral(".Ravlen.mdb.0123456789abcdef.new-shm"), QStringLiteral(".Ravlen.mdb.fedcba98765.new-journal")};
     const QString building = QStringLiteral(".Ravlen.mdb.aaaaaaaaaaaaaaaa.new");
     const QStringList others{QStringLiteral(".Other.mdb.0123456789abcdef.new"),
                              QStringLiteral(".Ravlen.mdb.Xy12Zq.new"), // an export's scratch file
@@ -242,7 +241,9 @@ void tst_RavlenDb::createUnderUmaskZeroClearsAnInterruptedRun()
     QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
     left.sort();
     QCOMPARE(left, expected);
-    struct stat st{};
+    struct stat st
+    {
+    };
     QCOMPARE(::stat(QFile::encodeName(path(QStringLiteral("Ravlen.mdb"))).constData(), &st), 0);
     QCOMPARE(int(st.st_mode & 0777), 0600);
 }
