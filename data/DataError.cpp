@@ -91,6 +91,8 @@ QString userSentence(DataError::Kind kind, const QString& detail)
         return QStringLiteral("ارتباط با فايل اطلاعات برقرار نيست. برنامه را دوباره اجرا کنيد.");
     case Kind::Unsupported:
         return QStringLiteral("%1 روي شبکه است. آن را روي ديسک همين رايانه قرار دهيد.").arg(theFile);
+    case Kind::ConnectionLost:
+        return QStringLiteral("ارتباط با سرور اطلاعات قطع شد. دوباره تلاش کنيد تا برنامه دوباره به سرور وصل شود.");
     case Kind::Other:
         break;
     }

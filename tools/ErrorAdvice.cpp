@@ -59,6 +59,9 @@ QString adviceFor(const DataError& error)
         return QStringLiteral("%1 lies on a network file system; copy it to a local disk of this computer and "
                               "use it there")
             .arg(named);
+    case Kind::ConnectionLost:
+        return QStringLiteral("the connection to the database server was lost; check that the server runs and "
+                              "can be reached, then run the command again");
     default:
         return QString();
     }
