@@ -5,19 +5,12 @@
 #include "data/SchemaCheck.h"
 #include "data/SqlBackend.h"
 
-#include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
 
 namespace {
-
-QString nextConnectionName()
-{
-    static QAtomicInt counter;
-    return QStringLiteral("ravlen-read-%1").arg(counter.fetchAndAddRelaxed(1));
-}
 
 void refuseUnopenable(const QString& fileName)
 {
@@ -39,7 +32,8 @@ void refuseUnopenable(const QString& fileName)
 } // namespace
 
 ReadOnlyDatabase::ReadOnlyDatabase(const QString& fileName, Schema schema)
-    : m_fileName(fileName), m_connectionName(nextConnectionName())
+    // Qt names its connections process-wide; the address tells this one from every other one alive.
+    : m_fileName(fileName), m_connectionName(QStringLiteral("ravlen-read-%1").arg(quintptr(this), 0, 16))
 {
     refuseUnopenable(fileName);
     try {
