@@ -4,6 +4,7 @@
 #include "app/AboutForm.h"
 #include "app/MenuStyle.h"
 #include "data/DataModule.h"
+#include "data/DbBackend.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/BalloonToolTip.h"
 #include "dialogs/ErrorReport.h"
@@ -85,7 +86,17 @@ void TfrmMain::FormShow()
     // whose question tables it had to make; the operator hears of them once, as the next connect finds none.
     if (!m_connectStep)
         return;
-    const QList<int> repaired = m_connectStep();
+    QList<int> repaired;
+    try {
+        repaired = m_connectStep();
+    } catch (...) {
+        // Without its database the program can neither test nor review: after the report those two commands
+        // stay off, so the window does not offer what would only fail again. Exit and About still work.
+        m_ui->N2->setEnabled(false);
+        m_ui->N3->setEnabled(false);
+        throw;
+    }
+    showDatabaseInUse();
     if (repaired.isEmpty())
         return;
     QStringList numbers;
@@ -96,6 +107,18 @@ void TfrmMain::FormShow()
                               "شد؛ آزمون آنها را دوباره اجرا کنيد.")
                    .arg(numbers.join(QStringLiteral("، "))),
                Buttons::Ok, Icon::Notice, DefaultButton::First);
+}
+
+void TfrmMain::showDatabaseInUse()
+{
+    // A workstation on the clinic's shared server says so in its title, so nobody takes it for this computer's
+    // own file; on the file the title stays as it is.
+    const QString separator = QStringLiteral(" - ");
+    const QString title = windowTitle().section(separator, 0, 0);
+    if (Data && Data->Database.isConnected() && Data->Database.backend().engine() == DbBackend::Engine::PostgreSql)
+        setWindowTitle(title + separator + QStringLiteral("سرور ") + Data->Database.backend().location());
+    else
+        setWindowTitle(title);
 }
 
 bool TfrmMain::FormCloseQuery()

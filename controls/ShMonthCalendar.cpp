@@ -1,4 +1,4 @@
-#include "controls/ShDateCtrls.h"
+#include "controls/ShMonthCalendar.h"
 
 #include "calendar/Clock.h"
 #include "calendar/ShDateConsts.h"
@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -32,7 +33,7 @@ constexpr std::uint64_t kDayCellsMask = (std::uint64_t(1) << TCustomShMonthCalen
 
 TDateTime todaySerial()
 {
-    return ShDayOf(Clock::today());
+    return ShCalendarMode::DayOf(Clock::today());
 }
 
 // The glyph pair of a month button: a 12 by 10 image holding two 6-pixel-wide arrows, the normal one and the
@@ -73,15 +74,28 @@ QIcon monthButtonIcon(bool pointsLeft)
 
 } // namespace
 
-// The title label: paints the month name and the year where their hit rectangles lie and hands presses to the
-// calendar's title-click handler.
+// The title label: paints the month name and the year where the calendar placed their hit rectangles and hands
+// presses to the calendar's title-click handler.
 class TShCalendarTitleLabel : public QWidget
 {
 public:
-    TShCalendarTitleLabel(TCustomShMonthCalendar* calendar, QWidget* parent) : QWidget(parent), m_calendar(calendar)
+    explicit TShCalendarTitleLabel(QWidget* parent) : QWidget(parent)
     {
         setObjectName(QStringLiteral("TitleLabel"));
         setAttribute(Qt::WA_NoMousePropagation);
+    }
+
+    void SetOnPress(std::function<void(QMouseEvent*)> press) { m_press = std::move(press); }
+
+    void ShowCaption(const QString& month, const QRect& monthRect, const QString& year, const QRect& yearRect,
+                     const QColor& color)
+    {
+        m_month = month;
+        m_monthRect = monthRect;
+        m_year = year;
+        m_yearRect = yearRect;
+        m_color = color;
+        update();
     }
 
 protected:
@@ -89,15 +103,24 @@ protected:
     {
         QPainter painter(this);
         painter.setFont(font());
-        painter.setPen(m_calendar->m_colors->TitleTextColor());
-        painter.drawText(m_calendar->m_monthRect, Qt::AlignCenter, m_calendar->m_captionMonth);
-        painter.drawText(m_calendar->m_yearRect, Qt::AlignCenter, m_calendar->m_captionYear);
+        painter.setPen(m_color);
+        painter.drawText(m_monthRect, Qt::AlignCenter, m_month);
+        painter.drawText(m_yearRect, Qt::AlignCenter, m_year);
     }
 
-    void mousePressEvent(QMouseEvent* event) override { m_calendar->titleMousePress(event); }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (m_press)
+            m_press(event);
+    }
 
 private:
-    TCustomShMonthCalendar* m_calendar;
+    std::function<void(QMouseEvent*)> m_press;
+    QString m_month;
+    QString m_year;
+    QRect m_monthRect;
+    QRect m_yearRect;
+    QColor m_color;
 };
 
 // ---- construction -----------------------------------------------------------------------------------------------
@@ -105,6 +128,7 @@ private:
 TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget* parent)
     : QWidget(parent), m_colors(new TMonthCalendarColors(this, this))
 {
+    connect(m_colors, &TMonthCalendarColors::OnChange, this, &TCustomShMonthCalendar::applyColors);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_date = todaySerial();
@@ -141,121 +165,19 @@ QSize TCustomShMonthCalendar::sizeHint() const
 
 // ---- calendar of the current mode -------------------------------------------------------------------------------
 
-void TCustomShMonthCalendar::decode(TDateTime day, int& year, int& month, int& dayOfMonth) const
-{
-    if (m_useSystemCalendar) {
-        const QDate date = ShSerialToGregorian(day);
-        year = date.year();
-        month = date.month();
-        dayOfMonth = date.day();
-        return;
-    }
-    Word y = 0, m = 0, d = 0;
-    ShDecodeDate(day, y, m, d);
-    year = y;
-    month = m;
-    dayOfMonth = d;
-}
-
-bool TCustomShMonthCalendar::tryEncode(int year, int month, int day, TDateTime& value) const
-{
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
-        return false;
-    if (m_useSystemCalendar) {
-        const QDate date(year, month, day);
-        if (!date.isValid())
-            return false;
-        value = ShGregorianToSerial(date);
-        return true;
-    }
-    return ShTryEncodeDate(Word(year), Word(month), Word(day), value);
-}
-
-int TCustomShMonthCalendar::monthLength(int year, int month) const
-{
-    return ShCalendarMonthDays(year, month, m_useSystemCalendar);
-}
-
-int TCustomShMonthCalendar::weekdayColumn(TDateTime day) const
-{
-    if (m_useSystemCalendar)
-        return ShSerialToGregorian(day).dayOfWeek(); // Monday 1 .. Sunday 7
-    return ShDayOfWeek(day);                         // Saturday 1 .. Friday 7
-}
-
-bool TCustomShMonthCalendar::tryIncMonth(TDateTime day, int months, TDateTime& result) const
-{
-    int y = 0, m = 0, d = 0;
-    decode(day, y, m, d);
-    if (y < 1)
-        return false;
-    int total = (y * 12 + (m - 1)) + months;
-    if (total < 12)
-        return false;
-    const int ny = total / 12;
-    const int nm = total % 12 + 1;
-    const int nd = std::min(d, monthLength(ny, nm));
-    return tryEncode(ny, nm, nd, result);
-}
-
-TDateTime TCustomShMonthCalendar::calendarFirstDay() const
-{
-    return m_useSystemCalendar ? ShGregorianToSerial(QDate(1, 1, 1)) : ShEncodeDate(1, 1, 1);
-}
-
-TDateTime TCustomShMonthCalendar::calendarLastDay() const
-{
-    return m_useSystemCalendar ? ShGregorianToSerial(QDate(9999, 12, 31)) : ShEncodeDate(9999, 12, 29);
-}
-
-bool TCustomShMonthCalendar::inCalendar(TDateTime day) const
-{
-    return day >= calendarFirstDay() && day <= calendarLastDay();
-}
-
-int TCustomShMonthCalendar::minimumYear() const
-{
-    return ShCalendarMinimumYear(m_useSystemCalendar);
-}
-
-TDateTime TCustomShMonthCalendar::firstOfMonthOf(TDateTime day) const
-{
-    int y = 0, m = 0, d = 0;
-    decode(day, y, m, d);
-    TDateTime first = day;
-    if (!tryEncode(y, m, 1, first))
-        return day;
-    return first;
-}
-
-TDateTime TCustomShMonthCalendar::lastOfMonthOf(TDateTime day) const
-{
-    int y = 0, m = 0, d = 0;
-    decode(day, y, m, d);
-    return firstOfMonthOf(day) + monthLength(y, m) - 1;
-}
-
 QString TCustomShMonthCalendar::MonthName(int month) const
 {
-    if (month < 1 || month > 12)
-        return QString();
-    if (m_useSystemCalendar)
-        return QLocale().monthName(month, QLocale::LongFormat);
-    return ShLongMonthNames[month];
+    return mode().MonthName(month);
 }
 
 QString TCustomShMonthCalendar::DayName(int column) const
 {
-    if (column < 1 || column > 7)
-        return QString();
-    if (m_useSystemCalendar)
-        return QLocale().dayName(column, QLocale::LongFormat);
-    return ShLongDayNames[column];
+    return mode().DayName(column);
 }
 
 QString TCustomShMonthCalendar::DateText(TDateTime day) const
 {
-    return ShCalendarDateText(day, m_useSystemCalendar);
+    return mode().DateText(day);
 }
 
 // ---- colours, size and the title --------------------------------------------------------------------------------
@@ -267,8 +189,7 @@ void TCustomShMonthCalendar::applyColors()
         panelPalette.setColor(QPalette::Window, m_colors->TitleBackColor());
         m_titlePanel->setPalette(panelPalette);
     }
-    if (m_titleLabel)
-        m_titleLabel->update();
+    showCaption();
     if (m_yearEdit) {
         QPalette editPalette = m_yearEdit->palette();
         editPalette.setColor(QPalette::Text, m_colors->TitleBackColor());
@@ -323,7 +244,8 @@ void TCustomShMonthCalendar::createTitleParts()
         m_titlePanel->setAutoFillBackground(true);
         // The title handles its own presses; none of them may reach the grid under it as a cell press.
         m_titlePanel->setAttribute(Qt::WA_NoMousePropagation);
-        m_titleLabel = new TShCalendarTitleLabel(this, m_titlePanel);
+        m_titleLabel = new TShCalendarTitleLabel(m_titlePanel);
+        m_titleLabel->SetOnPress([this](QMouseEvent* event) { titleMousePress(event); });
         QFont labelFont = font();
         labelFont.setBold(true);
         m_titleLabel->setFont(labelFont);
@@ -441,7 +363,13 @@ void TCustomShMonthCalendar::layoutTitle()
         m_yearEdit->resize(editWidth, editHeight);
         m_yearUpDown->resize(std::max(12, editHeight * 2 / 3), editHeight);
     }
-    m_titleLabel->update();
+    showCaption();
+}
+
+void TCustomShMonthCalendar::showCaption()
+{
+    if (m_titleLabel)
+        m_titleLabel->ShowCaption(m_captionMonth, m_monthRect, m_captionYear, m_yearRect, m_colors->TitleTextColor());
 }
 
 void TCustomShMonthCalendar::SetTitleVerticalPlacement(TitlePlacement value)
@@ -491,18 +419,18 @@ void TCustomShMonthCalendar::titleMousePress(QMouseEvent* event)
 
 void TCustomShMonthCalendar::showYearEditor()
 {
-    int minYear = minimumYear();
-    int maxYear = 9999;
+    int minYear = mode().MinimumYear();
+    int maxYear = ShCalendarMode::MaximumYear;
     int y = 0, m = 0, d = 0;
     if (m_minDate != 0) {
-        decode(m_minDate, y, m, d);
+        mode().Decode(m_minDate, y, m, d);
         minYear = std::max(y, minYear);
     }
     if (m_maxDate != 0) {
-        decode(m_maxDate, y, m, d);
+        mode().Decode(m_maxDate, y, m, d);
         maxYear = y;
     }
-    decode(m_date, y, m, d);
+    mode().Decode(m_date, y, m, d);
     m_yearUpDown->SetRange(minYear, maxYear);
     m_yearUpDown->SetPosition(y);
 
@@ -524,12 +452,12 @@ void TCustomShMonthCalendar::YearEditDone(bool accept)
     if (accept && m_yearUpDown) {
         normaliseSelection();
         int y = 0, m = 0, d = 0;
-        decode(m_date, y, m, d);
+        mode().Decode(m_date, y, m, d);
         const int newYear = m_yearUpDown->Position();
         if (newYear != y) {
-            d = std::min(d, monthLength(newYear, m));
+            d = std::min(d, mode().MonthLength(newYear, m));
             TDateTime value = 0;
-            if (tryEncode(newYear, m, d, value))
+            if (mode().TryEncode(newYear, m, d, value))
                 GoToDate(value, true);
         }
     }
@@ -549,11 +477,11 @@ void TCustomShMonthCalendar::monthButtonClick(bool leftButton)
     const bool next = leftButton == isRightToLeft();
     bool allowed = true;
     if (next)
-        allowed = m_maxDate == 0 || firstOfMonthOf(m_maxDate) > m_date;
+        allowed = m_maxDate == 0 || mode().FirstOfMonth(m_maxDate) > m_date;
     else
-        allowed = m_minDate == 0 || lastOfMonthOf(m_minDate) < m_date;
+        allowed = m_minDate == 0 || mode().LastOfMonth(m_minDate) < m_date;
     TDateTime value = 0;
-    if (!allowed || !tryIncMonth(m_date, next ? 1 : -1, value)) {
+    if (!allowed || !mode().TryIncMonth(m_date, next ? 1 : -1, value)) {
         SystemBeep();
         return;
     }
@@ -564,20 +492,20 @@ void TCustomShMonthCalendar::monthMenuClick(int month)
 {
     normaliseSelection();
     int y = 0, m = 0, d = 0;
-    decode(m_date, y, m, d);
+    mode().Decode(m_date, y, m, d);
     if (month == m)
         return;
     TDateTime first = 0;
-    if (!tryEncode(y, month, 1, first)) {
+    if (!mode().TryEncode(y, month, 1, first)) {
         SystemBeep();
         return;
     }
-    const TDateTime last = first + monthLength(y, month) - 1;
+    const TDateTime last = first + mode().MonthLength(y, month) - 1;
     if ((m_minDate != 0 && last < m_minDate) || (m_maxDate != 0 && first > m_maxDate)) {
         SystemBeep();
         return;
     }
-    d = std::min(d, monthLength(y, month));
+    d = std::min(d, mode().MonthLength(y, month));
     GoToDate(first + d - 1, true);
 }
 
@@ -585,7 +513,7 @@ void TCustomShMonthCalendar::monthMenuClick(int month)
 
 void TCustomShMonthCalendar::SetDate(TDateTime value)
 {
-    const TDateTime v = ShDayOf(value);
+    const TDateTime v = ShCalendarMode::DayOf(value);
     if (v == m_date)
         return;
     CheckDate(v);
@@ -612,7 +540,7 @@ bool TCustomShMonthCalendar::InRange(TDateTime value) const
 
 void TCustomShMonthCalendar::SetMaxDate(TDateTime value)
 {
-    const TDateTime v = ShDayOf(value);
+    const TDateTime v = ShCalendarMode::DayOf(value);
     if (v == m_maxDate)
         return;
     if (v != 0 && m_minDate != 0 && v < m_minDate)
@@ -624,7 +552,7 @@ void TCustomShMonthCalendar::SetMaxDate(TDateTime value)
 
 void TCustomShMonthCalendar::SetMinDate(TDateTime value)
 {
-    const TDateTime v = ShDayOf(value);
+    const TDateTime v = ShCalendarMode::DayOf(value);
     if (v == m_minDate)
         return;
     if (v != 0 && m_maxDate != 0 && v > m_maxDate)
@@ -646,7 +574,7 @@ void TCustomShMonthCalendar::SetDefaultBoldDays(TDefaultBoldDays value)
         return;
     m_defaultBoldDays = value;
     int y = 0, m = 0, d = 0;
-    decode(m_firstOfMonth, y, m, d);
+    mode().Decode(m_firstOfMonth, y, m, d);
     m_boldMask = value == dbdNone ? 0 : WeekdayMask(Word(y), Word(m), int(value) + 1);
     invalidateDayArea();
 }
@@ -740,9 +668,9 @@ void TCustomShMonthCalendar::SetCalendarOptions(TMonthCalOptions value)
 
 void TCustomShMonthCalendar::computeMonthFrame()
 {
-    m_firstOfMonth = firstOfMonthOf(m_date);
-    m_lastOfMonth = lastOfMonthOf(m_date);
-    int lead = weekdayColumn(m_firstOfMonth) - 1;
+    m_firstOfMonth = mode().FirstOfMonth(m_date);
+    m_lastOfMonth = mode().LastOfMonth(m_date);
+    int lead = mode().WeekdayColumn(m_firstOfMonth) - 1;
     if (lead == 0)
         lead = 7;
     m_gridStart = m_firstOfMonth - lead;
@@ -754,7 +682,7 @@ void TCustomShMonthCalendar::rebuildMonth()
     m_updating = true;
     computeMonthFrame();
     int y = 0, m = 0, d = 0;
-    decode(m_date, y, m, d);
+    mode().Decode(m_date, y, m, d);
     GetMonthInfo(Word(y), Word(m));
     invalidateDayArea();
     moveCurrentToDate();
@@ -769,13 +697,11 @@ void TCustomShMonthCalendar::rebuildMonth()
 
 std::uint32_t TCustomShMonthCalendar::WeekdayMask(Word year, Word month, int dayOfWeek) const
 {
-    int w = dayOfWeek;
-    if (m_useSystemCalendar)
-        w = w + 5 <= 7 ? w + 5 : w - 2;
+    const int w = mode().ColumnOfWeekday(dayOfWeek);
     TDateTime first = 0;
-    if (!tryEncode(year, month, 1, first))
+    if (!mode().TryEncode(year, month, 1, first))
         return 0;
-    const int firstColumn = weekdayColumn(first);
+    const int firstColumn = mode().WeekdayColumn(first);
     std::uint32_t mask = 0;
     for (int day = 1; day <= 31; ++day) {
         if ((firstColumn - 1 + day - 1) % 7 + 1 == w)
@@ -792,13 +718,13 @@ void TCustomShMonthCalendar::GetMonthInfo(Word year, Word month)
 
 void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
 {
-    TDateTime v = ShDayOf(value);
+    TDateTime v = ShCalendarMode::DayOf(value);
     if (m_minDate != 0 && v < m_minDate)
         v = m_minDate;
     else if (m_maxDate != 0 && v > m_maxDate)
         v = m_maxDate;
     // Trailing days past the calendar's first or last day are shown but cannot be dates.
-    v = std::clamp(v, calendarFirstDay(), calendarLastDay());
+    v = std::clamp(v, mode().FirstDay(), mode().LastDay());
 
     const TDateTime old = m_date;
     const bool byUser = user && v != m_date;
@@ -889,23 +815,14 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
         info.Flags = ccfFixed | ccfWeekNumber;
         // The week of a row is the week of its fourth day, which both week rules agree on.
         const TDateTime middle = m_gridStart + 7 * (row - FixedRowCount) + 3;
-        int week = 0;
-        if (m_useSystemCalendar) {
-            week = ShSerialToGregorian(middle).weekNumber();
-        } else {
-            try {
-                week = ShWeekOfTheYear(0, middle);
-            } catch (const std::exception&) {
-                week = 0; // a week beyond the calendar's years has no number
-            }
-        }
+        const int week = mode().WeekNumber(middle);
         info.Value = week;
         info.Text = week > 0 ? QString::number(week) : QString();
     } else {
         const int index = CellIndex(col, row);
         const TDateTime day = m_gridStart + index;
         int y = 0, m = 0, d = 0;
-        decode(day, y, m, d);
+        mode().Decode(day, y, m, d);
         info.Value = day;
         info.Text = QString::number(d);
         const bool inMonth = day >= m_firstOfMonth && day <= m_lastOfMonth;
@@ -936,7 +853,7 @@ bool TCustomShMonthCalendar::SelectCell(int col, int row) const
         return true;
     const int index = CellIndex(col, row);
     const TDateTime day = m_gridStart + index;
-    if (!InRange(day) || !inCalendar(day))
+    if (!InRange(day) || !mode().Contains(day))
         return false;
     if (!m_options.testFlag(mcoSelectTrailDays) && (day < m_firstOfMonth || day > m_lastOfMonth))
         return false;
@@ -1034,7 +951,7 @@ TDateTime TCustomShMonthCalendar::SelectionEnd() const
 
 bool TCustomShMonthCalendar::IsDaySelected(TDateTime day) const
 {
-    const TDateTime v = ShDayOf(day);
+    const TDateTime v = ShCalendarMode::DayOf(day);
     if (v < m_gridStart || v >= m_gridStart + DayCellCount)
         throw EMonthCalError(QString::asprintf(SShInvalidDate, DateText(v).toUtf8().constData()));
     const int index = int(v - m_gridStart);
@@ -1205,7 +1122,7 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
         resetSelection();
 
     int y = 0, m = 0, d = 0;
-    decode(m_date, y, m, d);
+    mode().Decode(m_date, y, m, d);
     TDateTime target = 0;
     switch (key) {
     case Qt::Key_Space:
@@ -1215,7 +1132,7 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
         const int months = (ctrl ? 12 : 1) * (key == Qt::Key_PageUp ? -1 : 1);
-        if (tryIncMonth(m_date, months, target))
+        if (mode().TryIncMonth(m_date, months, target))
             GoToDate(target, false);
         else
             SystemBeep(); // the calendar's years end here
@@ -1224,15 +1141,15 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Home:
         if (!ctrl)
             GoToDate(m_firstOfMonth, false);
-        else if (tryEncode(y, 1, 1, target))
+        else if (mode().TryEncode(y, 1, 1, target))
             GoToDate(target, false);
         break;
     case Qt::Key_End:
         if (!ctrl)
             GoToDate(m_lastOfMonth, false);
-        else if (tryEncode(y + 1, 1, 1, target))
+        else if (mode().TryEncode(y + 1, 1, 1, target))
             GoToDate(target - 1, false);
-        else if (tryEncode(y, 12, monthLength(y, 12), target))
+        else if (mode().TryEncode(y, 12, mode().MonthLength(y, 12), target))
             GoToDate(target, false);
         break;
     case Qt::Key_Left:
@@ -1371,7 +1288,7 @@ void TCustomShMonthCalendar::wheelEvent(QWheelEvent* event)
         if (event->modifiers().testFlag(Qt::ControlModifier))
             months *= 12;
         TDateTime target = 0;
-        if (tryIncMonth(m_date, months, target))
+        if (mode().TryIncMonth(m_date, months, target))
             GoToDate(target, true);
     }
 }

@@ -1,6 +1,7 @@
 #include "data/ReadOnlyDatabase.h"
 
 #include "data/DataError.h"
+#include "data/FileSystemCheck.h"
 #include "data/SchemaCheck.h"
 #include "data/SqlBackend.h"
 
@@ -15,6 +16,8 @@ void refuseUnopenable(const QString& fileName)
 {
     const QFileInfo info(fileName);
     const QString doing = QStringLiteral("Cannot read database file '%1': ").arg(fileName);
+    if (!info.exists() && FileSystemCheck::folderRefusesThisUser(fileName))
+        throw DataError(doing + QStringLiteral("this user may not enter its folder"), DataError::Kind::AccessDenied);
     if (!info.exists())
         throw DataError(doing + QStringLiteral("the file does not exist"), DataError::Kind::MissingFile);
     if (!info.isFile())

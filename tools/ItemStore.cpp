@@ -131,8 +131,14 @@ void refuseExisting(const QString& fileName, const QString& what)
                                        "name or move the old file away first.")
                             .arg(fileName, what));
     if (!info.dir().exists())
-        throw DataError(
-            QStringLiteral("Cannot create '%1': the folder '%2' does not exist").arg(fileName, info.dir().path()));
+        throw DataError(QStringLiteral("Cannot create '%1': the folder '%2' does not exist; create the folder first "
+                                       "or give a name in an existing folder")
+                            .arg(fileName, info.dir().path()));
+    // Checked here so the message names the file asked for, not the scratch file the work starts with.
+    if (!QFileInfo(info.dir().path()).isWritable())
+        throw DataError(QStringLiteral("Cannot create '%1': this user may not write in the folder '%2'")
+                            .arg(fileName, info.dir().path()),
+                        DataError::Kind::ReadOnly);
 }
 
 // Moves a finished scratch file to its final name without ever replacing a file that appeared meanwhile: the
