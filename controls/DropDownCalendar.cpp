@@ -40,6 +40,14 @@ bool TDropDownCalendar::eventFilter(QObject* watched, QEvent* event)
     // The title's parts would explain themselves in tooltips; over a pop-up they only get in the way.
     if (event->type() == QEvent::ToolTip)
         return true;
+    // With the calendar open, digits typed into its year editor type the year.
+    if (event->type() == QEvent::KeyPress && watched == YearEditor()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (typesDigits(key)) {
+            YearEditor()->TypeDigits(key->text());
+            return true;
+        }
+    }
     if (event->type() == QEvent::ChildAdded) {
         if (QObject* child = static_cast<QChildEvent*>(event)->child())
             child->installEventFilter(this);
@@ -144,6 +152,12 @@ void TDropDownCalendar::keyPressEvent(QKeyEvent* event)
         closeUp(key != Qt::Key_Escape);
         return;
     }
+    if (typesDigits(event)) {
+        // Digits belong to the picker's typed entry (or to the open year editor, which the picker hands them to).
+        QCoreApplication::sendEvent(m_picker, event);
+        event->accept();
+        return;
+    }
     TCustomShMonthCalendar::keyPressEvent(event);
     // Whatever the calendar leaves alone stays in the pop-up.
     event->accept();
@@ -158,7 +172,25 @@ void TDropDownCalendar::YearEditDone(bool accept)
     // so close here as it would have (the picker keeps its day).
     const QWidget* focus = QApplication::focusWidget();
     if (isVisible() && focus && focus != this && !isAncestorOf(focus) && focus != m_picker)
-        m_picker->CloseUp(false);
+        closeOnFocusLoss();
+}
+
+void TDropDownCalendar::closeOnFocusLoss()
+{
+    m_picker->CloseUp(false);
+    if (!m_picker->isVisible() || !m_picker->isEnabled())
+        return;
+    // A control of the picker's own window that the user clicked or tabbed to keeps the focus.
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && focus != this && !isAncestorOf(focus) && focus->window() == m_picker->window())
+        return;
+    // The focus went to another window (another program, a system pop-up): the picker becomes its window's focus
+    // widget again, so the keyboard finds it when the user comes back. The window itself is not raised: that
+    // would take the focus back from the window the user went to. Only a closed pop-up left as the active window
+    // hands the activation back to the picker's window, where it belongs.
+    if (QApplication::activeWindow() == this)
+        m_picker->window()->activateWindow();
+    m_picker->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TDropDownCalendar::focusOutEvent(QFocusEvent* event)
@@ -171,14 +203,14 @@ void TDropDownCalendar::focusOutEvent(QFocusEvent* event)
         return;
     if (next == m_picker)
         return;
-    // The focus went somewhere on purpose (another control, another application): close, and leave it there.
-    m_picker->CloseUp(false);
+    closeOnFocusLoss();
 }
 
 void TDropDownCalendar::hideEvent(QHideEvent* event)
 {
     TCustomShMonthCalendar::hideEvent(event);
-    // Hidden by anything but the picker (a press outside, the window losing activation): close without accepting.
+    // Hidden by anything but the picker (the application losing the focus, the system closing pop-ups): close
+    // without accepting.
     if (m_picker->DroppedDown())
-        m_picker->CloseUp(false);
+        closeOnFocusLoss();
 }

@@ -35,6 +35,11 @@ TCustomExShDatePicker::TCustomExShDatePicker(QWidget* parent) : TCustomShDatePic
     // The hot button follows the pointer without a press.
     setMouseTracking(true);
     m_calendar = new TDropDownCalendar(this);
+    // A day the user picks in the open calendar ends a typed entry; the calendar's day stands.
+    connect(m_calendar, &TCustomShMonthCalendar::OnClick, this, [this] {
+        if (IsEditing())
+            CommitEdit();
+    });
     UpdateLayout();
 }
 
@@ -513,7 +518,11 @@ void TCustomExShDatePicker::keyPressEvent(QKeyEvent* event)
             setFocus(Qt::OtherFocusReason);
             return;
         }
-        if (IsActive())
+        if (!IsActive())
+            return;
+        if (typesDigits(event))
+            typeWhileDroppedDown(event);
+        else
             QCoreApplication::sendEvent(m_calendar, event);
         event->accept();
         return;
@@ -529,6 +538,31 @@ void TCustomExShDatePicker::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->ignore();
+}
+
+void TCustomExShDatePicker::typeWhileDroppedDown(QKeyEvent* event)
+{
+    // The open year editor types the year; otherwise digits stay the picker's typed entry, and the calendar
+    // follows the typed day so that Enter keeps what was typed.
+    if (TYearEdit* editor = m_calendar->YearEditor(); editor && editor->isVisible()) {
+        editor->TypeDigits(event->text());
+        return;
+    }
+    TCustomShDatePicker::keyPressEvent(event);
+    // A section typed halfway is not a day yet (a two-digit year still moves into its window when it ends).
+    if (!IsEditing())
+        showDateInCalendar();
+}
+
+void TCustomExShDatePicker::showDateInCalendar()
+{
+    if (!m_droppedDown || GetIsNull())
+        return;
+    try {
+        m_calendar->SetDate(Date());
+    } catch (const std::exception&) {
+        // The picker keeps its day within the same bounds as the calendar; a day it could not take stays out.
+    }
 }
 
 // ---- focus and visibility -----------------------------------------------------------------------------------------
@@ -660,6 +694,11 @@ void TCustomExShDatePicker::CloseUp(bool accept)
     if (!m_droppedDown)
         return;
     if (accept) {
+        // Digits typed last, a section still half typed: that entry is what the user accepts.
+        if (IsEditing()) {
+            CommitEdit();
+            showDateInCalendar();
+        }
         try {
             SetDate(m_calendar->Date());
         } catch (const std::exception&) {

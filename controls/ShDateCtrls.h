@@ -464,6 +464,12 @@ public:
     void SetPosition(int value);
     // +1 or -1 within the range; the editor shows the new position.
     void Step(int delta);
+    // Digits typed into the editor: up to four make a year, a fifth starts over. The typed year becomes the
+    // position (within the range) when the typing ends, or is dropped.
+    void TypeDigit(int digit);
+    void EndTyping();
+    void DiscardTyping();
+    QString TypedYear() const { return m_typed; }
     // The editor that shows the position and takes the focus for the spinner.
     void SetAssociate(TYearEdit* edit);
     QToolButton* UpButton() const { return m_up; }
@@ -478,10 +484,11 @@ private:
     int m_min = 0;
     int m_max = 9999;
     int m_position = 0;
+    QString m_typed;
 };
 
-// The in-place year editor of the title: a borderless, read-only edit whose year is changed by its spinner (or
-// the Up and Down keys). It closes once: Enter and focus loss accept, Escape discards; a mouse press on any other
+// The in-place year editor of the title: a borderless, read-only edit whose year is changed by its spinner or
+// the Up and Down keys (and, in the picker's drop-down, by typed digits). It closes once: Enter and focus loss accept, Escape discards; a mouse press on any other
 // control accepts too.
 class TYearEdit : public QLineEdit
 {
@@ -500,6 +507,8 @@ public:
     void StartEdit();
     // Calls the completion callback, then hides spinner and editor; does nothing while hidden or closing.
     void CloseEdit(bool accept);
+    // Digits typed for the year (the drop-down calendar's keyboard; the editor's own keys leave the text alone).
+    void TypeDigits(const QString& text);
     bool IsClosing() const { return m_closing; }
 
 protected:
@@ -849,6 +858,8 @@ private:
     bool isChoosablePress(const QPoint& pos) const;
     // Ends the drop-down and gives the focus back to the picker.
     void closeUp(bool accept);
+    // Ends the drop-down without accepting when the focus went elsewhere.
+    void closeOnFocusLoss();
 
     TCustomExShDatePicker* m_picker;
     bool m_mouseChosen = false;
@@ -993,6 +1004,10 @@ private:
     void releaseButtons();
     void spin(int delta);
     void repeatTick();
+    // Digits typed while the calendar is open.
+    void typeWhileDroppedDown(QKeyEvent* event);
+    // The open calendar moves to the picker's day.
+    void showDateInCalendar();
     bool isCalendarFocus(const QWidget* widget) const;
 
     TDropDownCalendar* m_calendar = nullptr;

@@ -22,18 +22,9 @@ namespace {
 
 constexpr int kMaximumYear = 9999;
 
-// Digits as the operators type them: ASCII, Persian (U+06F0..U+06F9) from a Persian layout, and
-// Arabic-Indic (U+0660..U+0669) from some Arabic layouts. -1 for anything else.
 int digitValue(QChar c)
 {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= 0x06F0 && u <= 0x06F9)
-        return u - 0x06F0;
-    if (u >= 0x0660 && u <= 0x0669)
-        return u - 0x0660;
-    return -1;
+    return typedDigitValue(c);
 }
 
 // Pasted text as the date parser reads it: ASCII digits, and without the invisible direction marks (RLM, LRM,

@@ -2,8 +2,10 @@
 
 #include "calendar/ShDateConsts.h"
 
+#include <QKeyEvent>
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -24,6 +26,26 @@ std::int64_t totalMilliseconds(TDateTime value)
 }
 
 } // namespace
+
+int typedDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= 0x06F0 && u <= 0x06F9)
+        return u - 0x06F0;
+    if (u >= 0x0660 && u <= 0x0669)
+        return u - 0x0660;
+    return -1;
+}
+
+bool typesDigits(const QKeyEvent* event)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const QString text = event->text();
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return typedDigitValue(c) >= 0; });
+}
 
 QString ShExceedsMaximumText(const QString& value, const QString& maximum)
 {

@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 
+class QKeyEvent;
+
 // Which sections a picker shows: the date, the time of day, or both.
 enum TShDateTimeKind
 {
@@ -41,6 +43,12 @@ public:
     explicit EShDateTimeError(const std::string& message) : std::runtime_error(message) {}
     explicit EShDateTimeError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
+
+// The value of a digit as operators type it: ASCII, Persian (U+06F0..U+06F9) from a Persian layout, and
+// Arabic-Indic (U+0660..U+0669) from some Arabic layouts. -1 for anything else.
+int typedDigitValue(QChar c);
+// Whether a key event types at least one such digit (modifier combinations type nothing).
+bool typesDigits(const QKeyEvent* event);
 
 // The range messages of the date controls with both arguments filled in ("%s exceeds maximum of %s",
 // "%s is less than minimum of %s").

@@ -45,13 +45,36 @@ void TYearUpDown::SetRange(int min, int max)
 
 void TYearUpDown::SetPosition(int value)
 {
+    m_typed.clear();
     m_position = qBound(m_min, value, m_max);
     showPosition();
 }
 
 void TYearUpDown::Step(int delta)
 {
+    EndTyping();
     SetPosition(m_position + delta);
+}
+
+void TYearUpDown::TypeDigit(int digit)
+{
+    // The range is checked once the year is complete: "1" on the way to "1405" lies below every range.
+    if (m_typed.size() >= 4)
+        m_typed.clear();
+    m_typed += QChar(u'0' + digit);
+    if (m_edit)
+        m_edit->setText(m_typed);
+}
+
+void TYearUpDown::EndTyping()
+{
+    if (!m_typed.isEmpty())
+        SetPosition(m_typed.toInt());
+}
+
+void TYearUpDown::DiscardTyping()
+{
+    m_typed.clear();
 }
 
 void TYearUpDown::showPosition()
@@ -106,6 +129,12 @@ void TYearEdit::CloseEdit(bool accept)
         qApp->removeEventFilter(this);
         m_filtering = false;
     }
+    if (m_upDown) {
+        if (accept)
+            m_upDown->EndTyping();
+        else
+            m_upDown->DiscardTyping();
+    }
     if (m_done)
         m_done(accept);
     if (m_upDown)
@@ -134,6 +163,16 @@ void TYearEdit::keyPressEvent(QKeyEvent* event)
         return;
     default:
         QLineEdit::keyPressEvent(event);
+    }
+}
+
+void TYearEdit::TypeDigits(const QString& text)
+{
+    if (!m_upDown)
+        return;
+    for (const QChar c : text) {
+        if (const int digit = typedDigitValue(c); digit >= 0)
+            m_upDown->TypeDigit(digit);
     }
 }
 

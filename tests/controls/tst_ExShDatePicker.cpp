@@ -113,8 +113,14 @@ private slots:
     void altArrowsOpenAndAccept();
     void enterAndEscapeNeverReachTheDialog_data();
     void enterAndEscapeNeverReachTheDialog();
+    void digitsTypedWithTheCalendarOpen_data();
+    void digitsTypedWithTheCalendarOpen();
+    void digitsTypeTheYearInTheOpenYearEditor_data();
+    void digitsTypeTheYearInTheOpenYearEditor();
     void closingWithoutAccepting_data();
     void closingWithoutAccepting();
+    void focusLostToAnotherWindowComesBackToThePicker_data();
+    void focusLostToAnotherWindowComesBackToThePicker();
     void pressesRoutedByTheWindowSystem_data();
     void pressesRoutedByTheWindowSystem();
     void keysRoutedByTheWindowSystem_data();
@@ -754,6 +760,116 @@ void tst_ExShDatePicker::enterAndEscapeNeverReachTheDialog()
     QCOMPARE(finished.count(), 1);
 }
 
+// ---- typing with the calendar open --------------------------------------------------------------------------------
+
+namespace {
+
+// Types `text` into `target` one character at a time, as a keyboard does (Persian digits included).
+void typeInto(QWidget* target, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+} // namespace
+
+void tst_ExShDatePicker::digitsTypedWithTheCalendarOpen_data()
+{
+    QTest::addColumn<QString>("target"); // "calendar" (the pop-up), "picker", or "window": routed by the system
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("closingKey");
+    QTest::addColumn<TDateTime>("expected");
+    QTest::newRow("day typed in the calendar, enter") << "calendar" << "25" << int(Qt::Key_Return) << day(1404, 7, 25);
+    QTest::newRow("day typed at the picker") << "picker" << "25" << int(Qt::Key_Return) << day(1404, 7, 25);
+    QTest::newRow("day and month through the window system")
+        << "window" << "0309" << int(Qt::Key_Return) << day(1404, 9, 3);
+    QTest::newRow("Persian digits") << "calendar" << QString::fromUtf8("۲۵") << int(Qt::Key_Return)
+                                    << day(1404, 7, 25);
+    QTest::newRow("a day typed halfway is what enter accepts")
+        << "calendar" << "2" << int(Qt::Key_Return) << day(1404, 7, 2);
+    QTest::newRow("escape keeps the typed day") << "calendar" << "25" << int(Qt::Key_Escape) << day(1404, 7, 25);
+}
+
+void tst_ExShDatePicker::digitsTypedWithTheCalendarOpen()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, typed);
+    QFETCH(int, closingKey);
+    QFETCH(TDateTime, expected);
+    Form form(Qt::RightToLeft);
+    TExShDatePicker* picker = form.picker;
+    QCOMPARE(picker->CurrentSection(), int(TCustomShDatePicker::secDay));
+    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
+    QTest::keyClick(form.window.windowHandle(), Qt::Key_Down, Qt::AltModifier);
+    QVERIFY(picker->DroppedDown());
+    TDropDownCalendar* cal = picker->Calendar();
+
+    if (target == "window") {
+        for (const QChar c : typed)
+            QTest::keyClick(form.window.windowHandle(), c.toLatin1());
+    } else {
+        typeInto(target == "calendar" ? static_cast<QWidget*>(cal) : picker, typed);
+    }
+    // Typing never closes the calendar; a completed day shows in it at once.
+    QVERIFY(picker->DroppedDown());
+    if (!picker->IsEditing())
+        QCOMPARE(cal->Date(), expected);
+
+    QTest::keyClick(cal, Qt::Key(closingKey));
+    QVERIFY(!picker->DroppedDown());
+    QCOMPARE(picker->Date(), expected);
+    QVERIFY(changes.count() >= 1);
+    QVERIFY(picker->hasFocus());
+}
+
+void tst_ExShDatePicker::digitsTypeTheYearInTheOpenYearEditor_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("editorKey"); // ends the year edit
+    QTest::addColumn<QString>("shown"); // in the editor while typing
+    QTest::addColumn<Word>("year");     // of the calendar's day afterwards
+    QTest::newRow("four digits, enter") << "1398" << int(Qt::Key_Return) << "1398" << Word(1398);
+    QTest::newRow("Persian digits") << QString::fromUtf8("۱۴۱۰") << int(Qt::Key_Return) << "1410" << Word(1410);
+    QTest::newRow("a fifth digit starts over, the range holds")
+        << "14031" << int(Qt::Key_Return) << "1" << Word(100);
+    QTest::newRow("escape drops the typed year") << "1398" << int(Qt::Key_Escape) << "1398" << Word(1404);
+    QTest::newRow("up steps from the typed year") << "1398" << int(Qt::Key_Up) << "1398" << Word(1399);
+}
+
+void tst_ExShDatePicker::digitsTypeTheYearInTheOpenYearEditor()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, editorKey);
+    QFETCH(QString, shown);
+    QFETCH(Word, year);
+    Form form;
+    TExShDatePicker* picker = form.picker;
+    picker->DropDown();
+    TDropDownCalendar* cal = picker->Calendar();
+    QTest::mouseClick(cal->TitleLabel(), Qt::LeftButton, {}, cal->YearRect().center());
+    TYearEdit* editor = cal->YearEditor();
+    QVERIFY(editor && editor->isVisible());
+
+    // Keys reach the calendar as the window system delivers them: to the pop-up's focus widget, the editor.
+    for (const QChar c : typed)
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QCOMPARE(picker->Date(), kToday); // the picker's own sections are left alone
+    QCOMPARE(editor->text(), shown);
+    QTest::keyClick(editor, Qt::Key(editorKey));
+    if (editorKey == Qt::Key_Up)
+        QTest::keyClick(editor, Qt::Key_Return);
+    QVERIFY(!editor->isVisible());
+    QVERIFY(picker->DroppedDown());
+    Word y = 0, m = 0, d = 0;
+    ShDecodeDate(cal->Date(), y, m, d);
+    QCOMPARE(y, year);
+    QCOMPARE(m, Word(7));
+
+    // The editor closed, digits are the picker's again.
+    QTest::keyClick(cal, Qt::Key_Return);
+    QCOMPARE(picker->Date(), cal->Date());
+}
+
 // ---- closing ------------------------------------------------------------------------------------------------------
 
 void tst_ExShDatePicker::closingWithoutAccepting_data()
@@ -831,6 +947,64 @@ void tst_ExShDatePicker::closingWithoutAccepting()
         QVERIFY(!picker->DroppedDown());
         QCOMPARE(picker->Date(), day(1404, 7, 20));
     }
+}
+
+void tst_ExShDatePicker::focusLostToAnotherWindowComesBackToThePicker_data()
+{
+    QTest::addColumn<QString>("inside"); // what had the focus in the open calendar
+    QTest::addColumn<bool>("otherProgram"); // the application loses the focus, or a window of its own takes it
+    QTest::newRow("the calendar, to another window") << "calendar" << false;
+    QTest::newRow("the year editor, to another window") << "year editor" << false;
+    QTest::newRow("the picker, to another window") << "picker" << false;
+    QTest::newRow("the calendar, to another program") << "calendar" << true;
+    QTest::newRow("the year editor, to another program") << "year editor" << true;
+    QTest::newRow("the picker, to another program") << "picker" << true;
+}
+
+void tst_ExShDatePicker::focusLostToAnotherWindowComesBackToThePicker()
+{
+    // Another window takes the focus from the open calendar (another program, a system pop-up): the picker, not
+    // the control the user last left, is what the keyboard finds when the user comes back to the window.
+    QFETCH(QString, inside);
+    QFETCH(bool, otherProgram);
+    Form form;
+    TExShDatePicker* picker = form.picker;
+    QSignalSpy changes(picker, &TCustomShDatePicker::OnChange);
+    picker->DropDown();
+    TDropDownCalendar* cal = picker->Calendar();
+    QTest::keyClick(cal, Qt::Key_PageDown);
+    if (inside == "year editor") {
+        QTest::mouseClick(cal->TitleLabel(), Qt::LeftButton, {}, cal->YearRect().center());
+        QVERIFY(cal->YearEditor()->hasFocus());
+    } else if (inside == "calendar") {
+        cal->setFocus();
+        QVERIFY(cal->hasFocus());
+    }
+
+    QWidget elsewhere;
+    if (otherProgram) {
+        // What the application hears when the user switches to another program.
+        QEvent deactivate(QEvent::ApplicationDeactivate);
+        QApplication::sendEvent(qApp, &deactivate);
+    } else {
+        elsewhere.setGeometry(700, 500, 120, 60);
+        elsewhere.setFocusPolicy(Qt::StrongFocus);
+        elsewhere.show();
+        elsewhere.activateWindow();
+        elsewhere.setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        QVERIFY(elsewhere.hasFocus()); // the picker's window does not take it back
+    }
+
+    QVERIFY(!picker->DroppedDown());
+    QVERIFY(!cal->isVisible());
+    QCOMPARE(picker->Date(), kToday);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(form.window.focusWidget(), static_cast<QWidget*>(picker));
+
+    form.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form.window));
+    QVERIFY(picker->hasFocus());
 }
 
 void tst_ExShDatePicker::pressesRoutedByTheWindowSystem_data()
