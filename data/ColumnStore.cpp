@@ -1,6 +1,6 @@
 #include "data/ColumnStore.h"
 
-#include "data/Filter.h"
+#include "data/FieldValue.h"
 #include "data/TextOrder.h"
 
 #include <QStringDecoder>

@@ -2,6 +2,7 @@
 
 #include "data/DataSet.h"
 #include "data/DataSource.h"
+#include "data/SqlCommand.h"
 #include "data/DbConnection.h"
 
 #include <QList>

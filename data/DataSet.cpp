@@ -11,51 +11,6 @@
 #include <algorithm>
 #include <cmath>
 
-// --- FieldValue -----------------------------------------------------------------------------------------------
-
-int FieldValue::asInteger() const
-{
-    if (m_value.isNull())
-        return 0;
-    if (m_value.typeId() == QMetaType::Double)
-        return int(std::lround(m_value.toDouble()));
-    if (m_value.typeId() == QMetaType::QString) {
-        bool ok = false;
-        const int n = m_value.toString().trimmed().toInt(&ok);
-        if (ok)
-            return n;
-        const double d = m_value.toString().trimmed().toDouble(&ok);
-        return ok ? int(std::lround(d)) : 0;
-    }
-    return int(m_value.toLongLong());
-}
-
-double FieldValue::asFloat() const
-{
-    if (m_value.isNull())
-        return 0.0;
-    if (m_value.typeId() == QMetaType::QString)
-        return m_value.toString().trimmed().toDouble();
-    return m_value.toDouble();
-}
-
-bool FieldValue::asBoolean() const
-{
-    if (m_value.isNull())
-        return false;
-    const std::optional<QVariant> b = toFieldValue(m_value, FieldType::Boolean);
-    return b && b->toBool();
-}
-
-QString FieldValue::asString() const
-{
-    if (m_value.isNull())
-        return QString();
-    if (m_value.typeId() == QMetaType::Bool)
-        return m_value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    return m_value.toString();
-}
-
 // --- CalcRecord -----------------------------------------------------------------------------------------------
 
 FieldValue CalcRecord::fieldByName(const QString& name) const
@@ -104,7 +59,8 @@ DbConnection& DataSet::requireConnection(const QString& doing) const
 void DataSet::requireActive(const QString& doing) const
 {
     if (!isActive())
-        throw DataError(QStringLiteral("Cannot %1: %2 is closed").arg(doing, describe()), DataError::Kind::NotConnected);
+        throw DataError(QStringLiteral("Cannot %1: %2 is closed").arg(doing, describe()),
+                        DataError::Kind::NotConnected);
 }
 
 int DataSet::fieldIndex(const QString& name) const
@@ -621,9 +577,8 @@ void DataSet::post()
     const QString table = writableTable();
     if (!columns.isEmpty()) {
         try {
-            SqlBackend::updateRow(
-                requireConnection(QStringLiteral("Cannot post to table '%1'").arg(table)).database(), table,
-                m_rowIds[size_t(record)], columns, newValues, originals);
+            requireConnection(QStringLiteral("Cannot post to table '%1'").arg(table))
+                .updateRow(table, m_rowIds[size_t(record)], columns, newValues, originals);
         } catch (const DataError& e) {
             // The refused edit is dropped, so the row shows what the file holds and the next move, filter or
             // sort does not try the same post again.
@@ -891,16 +846,4 @@ void QueryDataSet::sortInPersianOrder(const QString& sql, const std::vector<Fiel
         sorted.endRow();
     }
     values = std::move(sorted);
-}
-
-// --- SqlCommand -----------------------------------------------------------------------------------------------
-
-SqlCommand::SqlCommand(QObject* parent) : QObject(parent) {}
-
-int SqlCommand::execute()
-{
-    if (!m_connection || !m_connection->isConnected())
-        throw DataError(QStringLiteral("Cannot execute \"%1\": the database connection is not open").arg(m_text),
-                        DataError::Kind::NotConnected);
-    return m_connection->executeStatement(m_text);
 }

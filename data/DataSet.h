@@ -2,6 +2,7 @@
 
 #include "data/ColumnStore.h"
 #include "data/Field.h"
+#include "data/FieldValue.h"
 #include "data/Filter.h"
 
 #include <QObject>
@@ -14,25 +15,6 @@
 
 class DbConnection;
 class DataSet;
-
-// One field's value in the current row, readable as the kind the caller needs. An empty value reads 0, false or
-// an empty text.
-class FieldValue
-{
-public:
-    FieldValue(QVariant value, FieldType type) : m_value(std::move(value)), m_type(type) {}
-    const QVariant& value() const { return m_value; }
-    bool isNull() const { return m_value.isNull(); }
-    int asInteger() const;
-    double asFloat() const;
-    bool asBoolean() const;
-    QString asString() const;
-    FieldType type() const { return m_type; }
-
-private:
-    QVariant m_value;
-    FieldType m_type;
-};
 
 // The row a calculated-field handler fills: it reads the stored fields and sets the calculated ones. A text set
 // on a calculated field is cut to that field's size.
@@ -266,23 +248,4 @@ private:
     static void sortInPersianOrder(const QString& sql, const std::vector<FieldDef>& fields, ColumnStore& values);
 
     QStringList m_sql;
-};
-
-// A command with no result rows; its text is set before each execution.
-class SqlCommand : public QObject
-{
-    Q_OBJECT
-
-public:
-    explicit SqlCommand(QObject* parent = nullptr);
-    void setConnection(DbConnection* connection) { m_connection = connection; }
-    QString commandText() const { return m_text; }
-    void setCommandText(const QString& text) { m_text = text; }
-    // Runs the one statement of the text and returns the number of rows changed; a text holding more than one
-    // statement is refused with nothing run.
-    int execute();
-
-private:
-    DbConnection* m_connection = nullptr;
-    QString m_text;
 };

@@ -2,20 +2,14 @@
 
 #include "data/DataError.h"
 #include "data/SqlBackend.h"
+#include "data/SqliteStatement.h"
 
-#include <QAtomicInt>
-
-namespace {
-
-QString nextConnectionName()
+// Qt names its connections process-wide; the address tells this connection from every other one alive.
+DbConnection::DbConnection()
+    : m_name(QStringLiteral("ravlen-%1").arg(quintptr(this), 0, 16)),
+      m_statements(std::make_unique<Sqlite::StatementCache>())
 {
-    static QAtomicInt counter;
-    return QStringLiteral("ravlen-%1").arg(counter.fetchAndAddRelaxed(1));
 }
-
-} // namespace
-
-DbConnection::DbConnection() : m_name(nextConnectionName()) {}
 
 DbConnection::~DbConnection()
 {
@@ -95,7 +89,7 @@ void DbConnection::close()
 {
     if (!m_db.isValid())
         return;
-    SqlBackend::releaseStatements(m_db);
+    m_statements->clear();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);
@@ -126,6 +120,12 @@ int DbConnection::execute(const QString& sql)
 int DbConnection::executeStatement(const QString& sql)
 {
     return SqlBackend::executeStatement(database(), sql);
+}
+
+void DbConnection::updateRow(const QString& table, qint64 rowId, const QStringList& columns,
+                             const QVariantList& newValues, const QVariantList& originalValues)
+{
+    SqlBackend::updateRow(database(), *m_statements, table, rowId, columns, newValues, originalValues);
 }
 
 void DbConnection::inTransaction(const QString& doing, const std::function<void()>& work)

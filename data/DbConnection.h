@@ -3,9 +3,15 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <functional>
+#include <memory>
 #include <vector>
+
+namespace Sqlite {
+class StatementCache;
+}
 
 // The connection the data module owns: takes a Jet-style connection string (only its Data Source is used: the
 // database file, which must exist) and stays open until closed. Datasets and commands run on it.
@@ -41,6 +47,11 @@ public:
     // Runs exactly one statement; text holding a second one is refused with nothing run.
     int executeStatement(const QString& sql);
 
+    // Writes the changed fields of one row, refused when another program changed the row since `originalValues`
+    // were read (see SqlBackend::updateRow). The statement stays prepared on this connection for the next post.
+    void updateRow(const QString& table, qint64 rowId, const QStringList& columns, const QVariantList& newValues,
+                   const QVariantList& originalValues);
+
     // Runs `work` as one unit of work: everything it writes through this connection (rows inserted or posted by
     // datasets, commands, table copies) is kept when it returns and undone when it throws, and the error then
     // goes on to the caller. Datasets that inserted or posted rows inside it get their rows back as the file
@@ -65,4 +76,6 @@ private:
     QString m_connectionString;
     QString m_name;
     QSqlDatabase m_db;
+    // The posts' statements, prepared once per connection; finalized before the connection closes.
+    std::unique_ptr<Sqlite::StatementCache> m_statements;
 };

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "data/Field.h"
+#include "data/FieldValue.h"
 
 #include <QString>
 #include <QVariant>
 
-#include <optional>
 #include <vector>
 
 // A dataset filter: comparisons of a field with a value (=, <>, <, <=, >, >=), each optionally in parentheses,
@@ -45,16 +45,3 @@ public:
 private:
     std::vector<Condition> m_conditions;
 };
-
-// Order of two values of one field: numbers by value, texts in Persian order, empty values first.
-int compareFieldValues(const QVariant& a, const QVariant& b, FieldType type);
-
-// Whether two values of one field are equal; the same as compareFieldValues(...) == 0, only faster for texts.
-bool equalFieldValues(const QVariant& a, const QVariant& b, FieldType type);
-
-// Whether `v` is the floating-point value "not a number" (a filter or look-up value typed as 'nan'). It equals no
-// number and is neither above nor below one.
-bool isNotANumber(const QVariant& v);
-
-// Converts a value to the kind a field holds; nothing when it cannot be read that way.
-std::optional<QVariant> toFieldValue(const QVariant& v, FieldType type);

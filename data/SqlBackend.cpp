@@ -4,14 +4,14 @@
 #include "data/Field.h"
 #include "data/FileSystemCheck.h"
 #include "data/SchemaCheck.h"
+#include "data/SqliteError.h"
+#include "data/SqliteStatement.h"
+#include "data/TableCopy.h"
 #include "data/TextOrder.h"
 
-#include <QAtomicInt>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
-#include <QRegularExpression>
-#include <QSqlDriver>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -21,231 +21,16 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <map>
-#include <memory>
-#include <optional>
 
 namespace SqlBackend {
+
+using namespace Sqlite;
+
 namespace {
 
 // Long enough to ride out another workstation's post or a table copy, short enough that a stuck lock is reported
 // instead of freezing the window.
 constexpr int busyTimeoutMs = 5000;
-
-// The engine's handle under a Qt connection; null when there is none.
-sqlite3* handleOrNull(const QSqlDatabase& db)
-{
-    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(v.constData());
-}
-
-sqlite3* handleOf(const QSqlDatabase& db)
-{
-    sqlite3* h = handleOrNull(db);
-    if (!h)
-        throw DataError(QStringLiteral("The database connection is not open"), DataError::Kind::NotConnected);
-    return h;
-}
-
-QString engineMessage(sqlite3* h)
-{
-    return QString::fromUtf8(sqlite3_errmsg(h));
-}
-
-bool isDiskFullErrno(int systemErrno)
-{
-    return systemErrno == ENOSPC || systemErrno == EDQUOT;
-}
-
-// What the engine's last error on `h` means to the user. The operating system's error number tells a full disk
-// from other input/output failures and a refused permission from a missing file.
-DataError::Kind kindOfEngineError(int extendedCode, int systemErrno)
-{
-    using Kind = DataError::Kind;
-    switch (extendedCode & 0xff) {
-    case SQLITE_CONSTRAINT:
-        return extendedCode == SQLITE_CONSTRAINT_UNIQUE || extendedCode == SQLITE_CONSTRAINT_PRIMARYKEY
-                   ? Kind::DuplicateKey
-                   : Kind::Constraint;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return Kind::Busy;
-    case SQLITE_READONLY:
-        return Kind::ReadOnly;
-    case SQLITE_NOTADB:
-    case SQLITE_CORRUPT:
-        return Kind::NotADatabase;
-    case SQLITE_FULL:
-        return Kind::DiskFull;
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return Kind::AccessDenied;
-    case SQLITE_CANTOPEN:
-        if (systemErrno == EACCES || systemErrno == EPERM)
-            return Kind::AccessDenied;
-        if (systemErrno == ENOENT)
-            return Kind::MissingFile;
-        return isDiskFullErrno(systemErrno) ? Kind::DiskFull : Kind::Other;
-    case SQLITE_IOERR:
-        if (isDiskFullErrno(systemErrno))
-            return Kind::DiskFull;
-        return systemErrno == EACCES || systemErrno == EPERM ? Kind::AccessDenied : Kind::Other;
-    default:
-        return Kind::Other;
-    }
-}
-
-// The error the engine just reported on `h`, headed by what was being done. `message` replaces the engine's
-// text when the caller has a better one (sqlite3_exec's own).
-DataError engineError(sqlite3* h, const QString& doing, const QString& message = QString())
-{
-    return DataError(doing + QStringLiteral(": ") + (message.isEmpty() ? engineMessage(h) : message),
-                     kindOfEngineError(sqlite3_extended_errcode(h), sqlite3_system_errno(h)));
-}
-
-// Prepares one statement. Another program adding a table (every registration does) between the engine's
-// reading of the schema and its check of it makes the preparation fail with "database schema has changed"; the
-// engine retries that once only, so with several programs at work it is retried here until the schema holds
-// still. Nothing has run at that point, so retrying is safe.
-int prepare(sqlite3* h, const char* sql, int bytes, unsigned flags, sqlite3_stmt** st, const char** tail)
-{
-    constexpr int attempts = 50;
-    int rc = SQLITE_SCHEMA;
-    for (int i = 0; i < attempts && (rc & 0xff) == SQLITE_SCHEMA; ++i)
-        rc = sqlite3_prepare_v3(h, sql, bytes, flags, st, tail);
-    return rc;
-}
-
-// Statements kept prepared per connection handle, for the writes repeated at every answer.
-std::map<sqlite3*, std::map<QString, sqlite3_stmt*>>& statementCache()
-{
-    static std::map<sqlite3*, std::map<QString, sqlite3_stmt*>> cache;
-    return cache;
-}
-
-// A prepared statement that finalizes itself, or one of the kept statements, reset after use.
-class Statement
-{
-public:
-    enum Lifetime
-    {
-        Once,
-        Kept
-    };
-
-    Statement(sqlite3* h, const QString& sql, const QString& doing, Lifetime lifetime = Once)
-        : m_h(h), m_kept(lifetime == Kept)
-    {
-        if (m_kept) {
-            sqlite3_stmt*& cached = statementCache()[h][sql];
-            if (!cached) {
-                const QByteArray utf8 = sql.toUtf8();
-                if (prepare(h, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &cached, nullptr) !=
-                    SQLITE_OK) {
-                    statementCache()[h].erase(sql);
-                    throw engineError(h, doing);
-                }
-            }
-            m_stmt = cached;
-            return;
-        }
-        const QByteArray utf8 = sql.toUtf8();
-        if (prepare(h, utf8.constData(), int(utf8.size()), 0, &m_stmt, nullptr) != SQLITE_OK)
-            throw engineError(h, doing);
-    }
-    ~Statement()
-    {
-        if (m_kept) {
-            sqlite3_reset(m_stmt);
-            sqlite3_clear_bindings(m_stmt);
-        } else {
-            sqlite3_finalize(m_stmt);
-        }
-    }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    sqlite3_stmt* get() const { return m_stmt; }
-
-    void bind(int index, const QVariant& v)
-    {
-        int rc = SQLITE_OK;
-        if (!v.isValid() || v.isNull()) {
-            rc = sqlite3_bind_null(m_stmt, index);
-        } else if (v.typeId() == QMetaType::Bool) {
-            rc = sqlite3_bind_int(m_stmt, index, v.toBool() ? 1 : 0);
-        } else if (isIntegralMetaType(v.typeId())) {
-            rc = sqlite3_bind_int64(m_stmt, index, v.toLongLong());
-        } else {
-            switch (v.typeId()) {
-            case QMetaType::Double:
-            case QMetaType::Float:
-                rc = sqlite3_bind_double(m_stmt, index, v.toDouble());
-                break;
-            case QMetaType::QByteArray: {
-                const QByteArray b = v.toByteArray();
-                rc = sqlite3_bind_blob64(m_stmt, index, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT);
-                break;
-            }
-            default: {
-                const QByteArray t = v.toString().toUtf8();
-                rc = sqlite3_bind_text64(m_stmt, index, t.constData(), sqlite3_uint64(t.size()), SQLITE_TRANSIENT,
-                                         SQLITE_UTF8);
-                break;
-            }
-            }
-        }
-        if (rc != SQLITE_OK)
-            throw engineError(m_h, QStringLiteral("Cannot pass a value to the database"));
-    }
-
-    // Steps once; true when a row is ready. Throws with `doing` on failure.
-    bool step(const QString& doing)
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc == SQLITE_DONE)
-            return false;
-        throw engineError(m_h, doing);
-    }
-
-private:
-    sqlite3* m_h;
-    bool m_kept = false;
-    sqlite3_stmt* m_stmt = nullptr;
-};
-
-using StatementHandle = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
-
-// Steps a statement to its end; throws with `doing` on failure.
-void runToEnd(sqlite3* h, sqlite3_stmt* st, const QString& doing)
-{
-    int rc = SQLITE_ROW;
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(st);
-    if (rc != SQLITE_DONE)
-        throw engineError(h, doing);
-}
-
-// Runs every statement of `sql` in turn, each prepared as `prepare` does.
-void exec(sqlite3* h, const QString& sql, const QString& doing)
-{
-    const QByteArray utf8 = sql.toUtf8();
-    const char* rest = utf8.constData();
-    while (rest && *rest) {
-        sqlite3_stmt* raw = nullptr;
-        const char* tail = nullptr;
-        if (prepare(h, rest, -1, 0, &raw, &tail) != SQLITE_OK)
-            throw engineError(h, doing);
-        const StatementHandle st(raw, &sqlite3_finalize);
-        if (st)
-            runToEnd(h, st.get(), doing);
-        rest = tail;
-    }
-}
 
 // Equal in SQL means identical (see comparePersian), so GROUP BY never merges two different names.
 int persianCompare(void*, int len1, const void* s1, int len2, const void* s2)
@@ -457,8 +242,10 @@ QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName
 // decides about the rest.
 void inSavepoint(sqlite3* h, const QString& doing, const std::function<void()>& work)
 {
-    static QAtomicInt counter;
-    const QString name = QStringLiteral("ravlen_unit_%1").arg(counter.fetchAndAddRelaxed(1));
+    // Units nest strictly, so a name only has to differ from the units still running around this one: each has
+    // its own `work`. The engine releases and rolls back to the most recent savepoint of a name, so even a reused
+    // name would address the innermost unit.
+    const QString name = QStringLiteral("ravlen_unit_%1").arg(quintptr(&work), 0, 16);
     exec(h, QStringLiteral("SAVEPOINT ") + name, doing);
     try {
         work();
@@ -475,16 +262,6 @@ void inSavepoint(sqlite3* h, const QString& doing, const std::function<void()>& 
 }
 
 } // namespace
-
-void releaseStatements(const QSqlDatabase& db)
-{
-    const auto it = statementCache().find(handleOrNull(db));
-    if (it == statementCache().end())
-        return;
-    for (auto& [sql, stmt] : it->second)
-        sqlite3_finalize(stmt);
-    statementCache().erase(it);
-}
 
 QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName)
 {
@@ -645,8 +422,8 @@ bool readRow(const QSqlDatabase& db, const QString& table, const std::vector<Fie
     return true;
 }
 
-void updateRow(const QSqlDatabase& db, const QString& table, qint64 rowId, const QStringList& columns,
-               const QVariantList& newValues, const QVariantList& originalValues)
+void updateRow(const QSqlDatabase& db, StatementCache& kept, const QString& table, qint64 rowId,
+               const QStringList& columns, const QVariantList& newValues, const QVariantList& originalValues)
 {
     if (columns.isEmpty())
         return;
@@ -664,7 +441,7 @@ void updateRow(const QSqlDatabase& db, const QString& table, qint64 rowId, const
                             .arg(idParam)
                             .arg(checks.join(QLatin1String(" AND ")));
     const QString doing = QStringLiteral("Cannot post a row of table '%1'").arg(table);
-    Statement st(h, sql, doing, Statement::Kept);
+    Statement st(h, sql, doing, kept);
     int i = 1;
     for (const QVariant& v : newValues)
         st.bind(i++, v);
@@ -696,103 +473,6 @@ qint64 insertRow(const QSqlDatabase& db, const QString& table, const QStringList
     st.step(doing);
     return sqlite3_last_insert_rowid(h);
 }
-
-namespace {
-
-// Whether `tail`, the text left after a statement, holds another statement; blanks, ';' and comments do not
-// count, and text the engine cannot read counts as one.
-bool holdsAnotherStatement(sqlite3* h, const char* tail)
-{
-    while (tail && *tail) {
-        sqlite3_stmt* st = nullptr;
-        const char* next = nullptr;
-        if (prepare(h, tail, -1, 0, &st, &next) != SQLITE_OK)
-            return true;
-        if (st) {
-            sqlite3_finalize(st);
-            return true;
-        }
-        if (next == tail)
-            return false;
-        tail = next;
-    }
-    return false;
-}
-
-// Runs the one statement `sql` holds and returns the rows it changed. Text after it is refused before anything
-// runs: a value pasted into a command must not be able to add a statement of its own.
-int runSingleStatement(sqlite3* h, const QString& sql, const QString& doing)
-{
-    const QByteArray utf8 = sql.toUtf8();
-    sqlite3_stmt* raw = nullptr;
-    const char* tail = nullptr;
-    if (prepare(h, utf8.constData(), int(utf8.size()), 0, &raw, &tail) != SQLITE_OK)
-        throw engineError(h, doing);
-    const StatementHandle st(raw, &sqlite3_finalize);
-    if (holdsAnotherStatement(h, tail))
-        throw DataError(doing + QStringLiteral(": the text holds more than one statement; nothing was run"));
-    if (!st)
-        return 0;
-    const int before = sqlite3_total_changes(h);
-    runToEnd(h, st.get(), doing);
-    return sqlite3_total_changes(h) - before;
-}
-
-// The table copy written as "SELECT * INTO <new> FROM <table> [WHERE <condition>]", which the engine lacks;
-// no match when `sql` is not of that form.
-std::optional<QRegularExpressionMatch> matchTableCopy(const QString& sql)
-{
-    static const QRegularExpression selectInto(
-        QStringLiteral(R"(^\s*SELECT\s+\*\s+INTO\s+([A-Za-z_][A-Za-z0-9_]*)\s+FROM\s+([A-Za-z_][A-Za-z0-9_]*))"
-                       R"((?:\s+WHERE\s+(.*?))?\s*;?\s*$)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    QRegularExpressionMatch m = selectInto.match(sql);
-    if (!m.hasMatch())
-        return std::nullopt;
-    return m;
-}
-
-// The new table takes the source's column declarations (types, lengths, auto-increment), and the rows keep
-// their values. All or nothing; a savepoint inside a caller's unit of work.
-int copyTable(const QSqlDatabase& db, const QRegularExpressionMatch& m)
-{
-    sqlite3* h = handleOf(db);
-    const QString target = m.captured(1);
-    const QString source = m.captured(2);
-    const QString where = m.captured(3);
-    const QString doing = QStringLiteral("Cannot copy table '%1' into '%2'").arg(source, target);
-    int copied = 0;
-    inTransaction(db, doing, [&] {
-        QString definition;
-        {
-            Statement st(h,
-                         QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1 "
-                                        "COLLATE NOCASE"),
-                         doing);
-            st.bind(1, source);
-            if (st.step(doing))
-                definition = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
-        }
-        const int open = definition.indexOf(QLatin1Char('('));
-        if (open > 0) {
-            runSingleStatement(h, QStringLiteral("CREATE TABLE %1 %2").arg(quoteIdentifier(target), definition.mid(open)),
-                               doing);
-        } else {
-            runSingleStatement(h,
-                               QStringLiteral("CREATE TABLE %1 AS SELECT * FROM %2 WHERE 0")
-                                   .arg(quoteIdentifier(target), quoteIdentifier(source)),
-                               doing);
-        }
-        QString insert =
-            QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(quoteIdentifier(target), quoteIdentifier(source));
-        if (!where.isEmpty())
-            insert += QStringLiteral(" WHERE ") + where;
-        copied = runSingleStatement(h, insert, doing);
-    });
-    return copied;
-}
-
-} // namespace
 
 int execute(const QSqlDatabase& db, const QString& sql)
 {

@@ -14,6 +14,10 @@
 // Everything that depends on the database engine lives behind this one class: opening the file with its journal,
 // sync and lock settings, the text collation, the table listing, reading rows with their identity, and the
 // translation of the few SQL forms the engine does not speak. Another engine gets another implementation.
+namespace Sqlite {
+class StatementCache;
+}
+
 namespace SqlBackend {
 
 // Persian alphabetical order as a collation of our connections, for files made by an earlier build whose text
@@ -65,14 +69,11 @@ ReadResult readQuery(const QSqlDatabase& db, const QString& sql, bool rowByRow =
 bool readRow(const QSqlDatabase& db, const QString& table, const std::vector<FieldDef>& fields, qint64 rowId,
              std::vector<QVariant>& out);
 
-// Finalizes the statements updateRow keeps prepared on this connection; call it before closing a connection that
-// posted rows (DbConnection does).
-void releaseStatements(const QSqlDatabase& db);
-
 // Writes the changed fields of one row. `original` holds the values read, so a row changed meanwhile by another
-// process is not overwritten blindly. Throws DataError when the row is gone or was changed.
-void updateRow(const QSqlDatabase& db, const QString& table, qint64 rowId, const QStringList& columns,
-               const QVariantList& newValues, const QVariantList& originalValues);
+// process is not overwritten blindly. Throws DataError when the row is gone or was changed. The statement stays
+// prepared in `kept`, the connection's cache, for the next answer.
+void updateRow(const QSqlDatabase& db, Sqlite::StatementCache& kept, const QString& table, qint64 rowId,
+               const QStringList& columns, const QVariantList& newValues, const QVariantList& originalValues);
 
 // Inserts one row and returns its identity.
 qint64 insertRow(const QSqlDatabase& db, const QString& table, const QStringList& columns, const QVariantList& values);

@@ -1,7 +1,7 @@
 #include "results/ReadOnlyGrid.h"
 
 #include "data/DataSet.h"
-#include "data/DataSource.h"
+#include "data/DataGridModel.h"
 #include "dialogs/AppFonts.h"
 
 #include <QHeaderView>

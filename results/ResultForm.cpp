@@ -2,7 +2,7 @@
 #include "ui_ResultForm.h"
 
 #include "data/DataModule.h"
-#include "data/DataSource.h"
+#include "data/DataGridModel.h"
 #include "data/ProfileTexts.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/ErrorReport.h"

@@ -4,7 +4,7 @@
 #include "calendar/Clock.h"
 #include "controls/ShDateCtrls.h"
 #include "data/DataModule.h"
-#include "data/DataSource.h"
+#include "data/DataGridModel.h"
 #include "data/ProfileTexts.h"
 #include "data/ZarkU.h"
 #include "dialogs/AppFonts.h"

@@ -1,6 +1,6 @@
 #include "data/DataError.h"
 #include "data/DataModule.h"
-#include "data/DataSource.h"
+#include "data/DataGridModel.h"
 #include "tests/data/TempDatabase.h"
 
 #include <QFile>
