@@ -69,6 +69,8 @@ QString userSentence(DataError::Kind kind, const QString& detail)
         return QStringLiteral("ارتباط با فايل اطلاعات برقرار نيست. برنامه را دوباره اجرا کنيد.");
     case Kind::Unsupported:
         return QStringLiteral("فايل اطلاعات روي شبکه است. آن را روي ديسک همين رايانه قرار دهيد.");
+    case Kind::ConnectionLost:
+        return QStringLiteral("ارتباط با سرور اطلاعات قطع شد. دوباره تلاش کنيد تا برنامه دوباره به سرور وصل شود.");
     case Kind::Other:
         break;
     }

@@ -28,6 +28,7 @@ public:
         Conflict,       // the row was changed or deleted by another program since it was read
         NotConnected,   // the connection is closed, or a dataset is used while closed
         Unsupported,    // the file lies where the engine cannot share it safely (a network file system)
+        ConnectionLost, // the database server or the network dropped the connection; the next action reconnects
     };
 
     // what() holds the user's sentence for the kind, then the technical detail on its own line, so the

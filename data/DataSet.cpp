@@ -2,7 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/DbConnection.h"
-#include "data/SqlBackend.h"
+#include "data/DbBackend.h"
 #include "data/TableNameGuard.h"
 
 #include <QPointer>
@@ -577,8 +577,9 @@ void DataSet::post()
     const QString table = writableTable();
     if (!columns.isEmpty()) {
         try {
-            requireConnection(QStringLiteral("Cannot post to table '%1'").arg(table))
-                .updateRow(table, m_rowIds[size_t(record)], columns, newValues, originals);
+            m_rowIds[size_t(record)] = requireConnection(QStringLiteral("Cannot post to table '%1'").arg(table))
+                                           .backend()
+                                           .updateRow(table, m_rowIds[size_t(record)], columns, newValues, originals);
         } catch (const DataError& e) {
             // The refused edit is dropped, so the row shows what the file holds and the next move, filter or
             // sort does not try the same post again.
@@ -626,8 +627,7 @@ void DataSet::reloadRecord(int record)
 {
     try {
         std::vector<QVariant> row;
-        if (!SqlBackend::readRow(requireConnection(QString()).database(), writableTable(), m_fields,
-                                 m_rowIds[size_t(record)], row))
+        if (!requireConnection(QString()).backend().readRow(writableTable(), m_fields, m_rowIds[size_t(record)], row))
             return; // deleted meanwhile: what was read stays until the next opening
         storeRecord(record, row, !m_sortKeys.empty());
         emitRecordChanged(record);
@@ -706,10 +706,10 @@ void DataSet::insertRecord(const QVariantList& values)
         columns << def.name;
         converted << *c;
     }
-    const QSqlDatabase& db = requireConnection(QStringLiteral("Cannot insert into table '%1'").arg(table)).database();
-    const qint64 rowId = SqlBackend::insertRow(db, table, columns, converted);
+    DbBackend& db = requireConnection(QStringLiteral("Cannot insert into table '%1'").arg(table)).backend();
+    const qint64 rowId = db.insertRow(table, columns, converted);
     std::vector<QVariant> row;
-    if (!SqlBackend::readRow(db, table, m_fields, rowId, row))
+    if (!db.readRow(table, m_fields, rowId, row))
         throw DataError(QStringLiteral("Cannot read back the row inserted into table '%1'").arg(table));
     const int record = m_recordCount++;
     for (int f = 0; f < m_storedCount; ++f)
@@ -755,8 +755,7 @@ void TableDataSet::readRows(std::vector<FieldDef>& fields, ColumnStore& values, 
         checkedParticipantTableName(m_tableName);
     if (m_tableName.isEmpty())
         throw DataError(QStringLiteral("Cannot open %1: no table name is set").arg(describe()));
-    SqlBackend::ReadResult r =
-        SqlBackend::readTable(requireConnection(doing).database(), m_tableName, m_participantTablesOnly);
+    ReadResult r = requireConnection(doing).backend().readTable(m_tableName, m_participantTablesOnly);
     fields = std::move(r.fields);
     values = std::move(r.store);
     m_writable = !r.rowIds.empty();
@@ -780,8 +779,9 @@ void QueryDataSet::readRows(std::vector<FieldDef>& fields, ColumnStore& values, 
     const QString sql = m_sql.join(QLatin1Char('\n'));
     if (sql.trimmed().isEmpty())
         throw DataError(QStringLiteral("Cannot open %1: the query text is empty").arg(describe()));
-    SqlBackend::ReadResult r = SqlBackend::readQuery(
-        requireConnection(QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified())).database(), sql, false);
+    ReadResult r = requireConnection(QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified()))
+                       .backend()
+                       .readQuery(sql, false);
     fields = std::move(r.fields);
     values = std::move(r.store);
     rowIds.clear();

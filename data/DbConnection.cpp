@@ -1,15 +1,9 @@
 #include "data/DbConnection.h"
 
 #include "data/DataError.h"
-#include "data/SqlBackend.h"
-#include "data/SqliteStatement.h"
+#include "data/SqliteBackend.h"
 
-// Qt names its connections process-wide; the address tells this connection from every other one alive.
-DbConnection::DbConnection()
-    : m_name(QStringLiteral("ravlen-%1").arg(quintptr(this), 0, 16)),
-      m_statements(std::make_unique<Sqlite::StatementCache>())
-{
-}
+DbConnection::DbConnection() = default;
 
 DbConnection::~DbConnection()
 {
@@ -82,58 +76,56 @@ void DbConnection::open()
     const QString file = fileName();
     if (file.isEmpty())
         throw DataError(QStringLiteral("Cannot connect: the connection string names no Data Source"));
-    m_db = SqlBackend::openDatabase(m_name, file);
+    m_backend = openBackend(file);
 }
 
 void DbConnection::close()
 {
-    if (!m_db.isValid())
-        return;
-    m_statements->clear();
-    m_db.close();
-    m_db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(m_name);
+    m_backend.reset();
+}
+
+DbBackend& DbConnection::backend() const
+{
+    if (!m_backend)
+        throw DataError(QStringLiteral("The database connection is not open"), DataError::Kind::NotConnected);
+    return *m_backend;
 }
 
 const QSqlDatabase& DbConnection::database() const
 {
-    if (!isConnected())
-        throw DataError(QStringLiteral("The database connection is not open"), DataError::Kind::NotConnected);
-    return m_db;
+    const auto* file = dynamic_cast<const SqliteBackend*>(&backend());
+    if (!file)
+        throw DataError(QStringLiteral("The database on '%1' is no SQLite file").arg(m_backend->location()),
+                        DataError::Kind::Unsupported);
+    return file->database();
 }
 
 QStringList DbConnection::tableNames() const
 {
-    return SqlBackend::tableNames(database());
+    return backend().tableNames();
 }
 
 bool DbConnection::tableExists(const QString& name) const
 {
-    return SqlBackend::tableExists(database(), name);
+    return backend().tableExists(name);
 }
 
 int DbConnection::execute(const QString& sql)
 {
-    return SqlBackend::execute(database(), sql);
+    return backend().execute(sql);
 }
 
 int DbConnection::executeStatement(const QString& sql)
 {
-    return SqlBackend::executeStatement(database(), sql);
-}
-
-void DbConnection::updateRow(const QString& table, qint64 rowId, const QStringList& columns,
-                             const QVariantList& newValues, const QVariantList& originalValues)
-{
-    SqlBackend::updateRow(database(), *m_statements, table, rowId, columns, newValues, originalValues);
+    return backend().executeStatement(sql);
 }
 
 void DbConnection::inTransaction(const QString& doing, const std::function<void()>& work)
 {
-    const QSqlDatabase& db = database();
+    DbBackend& db = backend();
     m_rollbackSteps.emplace_back();
     try {
-        SqlBackend::inTransaction(db, doing, work);
+        db.inTransaction(doing, work);
     } catch (...) {
         std::vector<std::function<void()>> undo = std::move(m_rollbackSteps.back());
         m_rollbackSteps.pop_back();

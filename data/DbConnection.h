@@ -1,20 +1,18 @@
 #pragma once
 
+#include "data/DbBackend.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
-#include <QVariantList>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
-namespace Sqlite {
-class StatementCache;
-}
-
 // The connection the data module owns: takes a Jet-style connection string (only its Data Source is used: the
-// database file, which must exist) and stays open until closed. Datasets and commands run on it.
+// database file, which must exist, or a database server's URI) and stays open until closed. Datasets and
+// commands run on the backend it opened.
 class DbConnection
 {
 public:
@@ -29,12 +27,15 @@ public:
     // The database file named by the connection string's Data Source item.
     QString fileName() const;
 
-    // Opens the file; throws DataError when it is missing, no database, read-only or locked. Opening an open
-    // connection does nothing.
+    // Opens the database with the backend its Data Source calls for (see openBackend); throws DataError when it
+    // is missing, no database, read-only or locked. Opening an open connection does nothing.
     void open();
     // Closes; does nothing when closed.
     void close();
-    bool isConnected() const { return m_db.isOpen(); }
+    bool isConnected() const { return m_backend != nullptr; }
+
+    // The open database's backend; throws DataError when not connected.
+    DbBackend& backend() const;
 
     // Names of the tables and views, system tables left out; read afresh. Throws when not connected.
     QStringList tableNames() const;
@@ -46,11 +47,6 @@ public:
     int execute(const QString& sql);
     // Runs exactly one statement; text holding a second one is refused with nothing run.
     int executeStatement(const QString& sql);
-
-    // Writes the changed fields of one row, refused when another program changed the row since `originalValues`
-    // were read (see SqlBackend::updateRow). The statement stays prepared on this connection for the next post.
-    void updateRow(const QString& table, qint64 rowId, const QStringList& columns, const QVariantList& newValues,
-                   const QVariantList& originalValues);
 
     // Runs `work` as one unit of work: everything it writes through this connection (rows inserted or posted by
     // datasets, commands, table copies) is kept when it returns and undone when it throws, and the error then
@@ -65,7 +61,8 @@ public:
     // memory must follow the file; `undo` must not throw.
     void onRollback(std::function<void()> undo);
 
-    // The open Qt connection; throws DataError when not connected.
+    // The open Qt connection of a SQLite file, for callers that read the file directly; throws DataError when
+    // not connected, and on a database server.
     const QSqlDatabase& database() const;
 
     static QString dataSourceOf(const QString& connectionString);
@@ -74,8 +71,5 @@ private:
     // One list per running unit, innermost last.
     std::vector<std::vector<std::function<void()>>> m_rollbackSteps;
     QString m_connectionString;
-    QString m_name;
-    QSqlDatabase m_db;
-    // The posts' statements, prepared once per connection; finalized before the connection closes.
-    std::unique_ptr<Sqlite::StatementCache> m_statements;
+    std::unique_ptr<DbBackend> m_backend;
 };

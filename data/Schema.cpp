@@ -4,10 +4,10 @@
 #include "data/DbConnection.h"
 #include "data/OwnerOnlyFiles.h"
 #include "data/SqlBackend.h"
+#include "data/SqliteBackend.h"
 #include "data/ZarkU.h"
 
 #include <QFileInfo>
-#include <QSqlDatabase>
 
 namespace Schema {
 
@@ -65,7 +65,7 @@ QStringList statements()
 
 void createTables(DbConnection& connection)
 {
-    SqlBackend::inTransaction(connection.database(), QStringLiteral("Cannot create the tables"), [&] {
+    connection.backend().inTransaction(QStringLiteral("Cannot create the tables"), [&] {
         for (const QString& sql : statements())
             connection.execute(sql);
     });
@@ -73,25 +73,15 @@ void createTables(DbConnection& connection)
 
 void createDatabaseFile(const QString& fileName)
 {
-    const QString connectionName = QStringLiteral("ravlen-schema");
     const OwnerOnlyFiles ownerOnly;
     try {
-        {
-            QSqlDatabase created = SqlBackend::createDatabase(connectionName, fileName);
-            try {
-                SqlBackend::inTransaction(created, QStringLiteral("Cannot create the tables"), [&] {
-                    for (const QString& sql : statements())
-                        SqlBackend::execute(created, sql);
-                });
-            } catch (...) {
-                created.close();
-                throw;
-            }
-            created.close();
-        }
-        QSqlDatabase::removeDatabase(connectionName);
+        // Closed at the end of this block, before a failure below removes the half-made file.
+        const std::unique_ptr<SqliteBackend> created = SqliteBackend::create(fileName);
+        created->inTransaction(QStringLiteral("Cannot create the tables"), [&] {
+            for (const QString& sql : statements())
+                created->execute(sql);
+        });
     } catch (const DataError& e) {
-        QSqlDatabase::removeDatabase(connectionName);
         // "already exists" leaves the file alone; anything later removes the half-made one.
         if (QFileInfo::exists(fileName) && !e.message().contains(QLatin1String("already exists")))
             SqlBackend::removeDatabaseFiles(fileName);

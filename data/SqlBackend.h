@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/ColumnStore.h"
+#include "data/DbBackend.h"
 #include "data/Field.h"
 
 #include <QSqlDatabase>
@@ -49,16 +49,8 @@ bool tableExists(const QSqlDatabase& db, const QString& name);
 // Quotes an identifier for use in SQL text.
 QString quoteIdentifier(const QString& name);
 
-// Rows read into memory: field descriptions, the values column by column and, for tables, the identity of each
-// row that updates address.
-struct ReadResult
-{
-    std::vector<FieldDef> fields;
-    ColumnStore store;
-    std::vector<qint64> rowIds;
-    // readQuery with rowByRow only: the same values row by row (fields.size() per row), for small results.
-    std::vector<QVariant> values;
-};
+// The rows read, as every backend gives them.
+using ReadResult = ::ReadResult;
 
 // `tablesOnly` refuses a view of that name (bad table name).
 ReadResult readTable(const QSqlDatabase& db, const QString& table, bool tablesOnly = false);

@@ -8,6 +8,7 @@ packages=(
     libqt6sql6-sqlite libqt6sql6-psql
     qt6-svg-dev qt6-charts-dev libqt6opengl6-dev
     libsqlite3-dev sqlite3 libicu-dev libbenchmark-dev
+    postgresql libpq-dev
     libreadstat-dev libxlsxwriter-dev unzip
     fonts-noto-core
     xvfb xauth poppler-utils

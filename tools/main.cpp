@@ -9,11 +9,13 @@
 #include "tools/ItemStore.h"
 #include "tools/ReadOnlyDb.h"
 #include "tools/ResultExport.h"
+#include "tools/ServerStore.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -42,12 +44,28 @@ Commands:
       the copy holds every answer stored before it began. DATABASE is only
       read. The copy is checked before it gets its name, is readable and
       writable by its owner only, and never replaces an existing file.
+      DATABASE may be a server URI: the server's database is copied, as one
+      snapshot, into the new database file COPY.
 
   check DATABASE
       Runs the database engine's integrity check and checks that the file
       has the tables and columns Ravlen reads and nothing that would run
       hidden statements. Says what is wrong and what to do. Only reads the
-      file, so it may run while Ravlen is running.
+      file, so it may run while Ravlen is running. DATABASE may also be a
+      server URI (postgresql://user@host:port/database): the server's
+      database is checked the way Ravlen checks it when it connects.
+
+  create-server URI
+      Creates the tables and the bundled item bank in an empty database on
+      a PostgreSQL server, given as postgresql://user@host:port/database
+      (no password: it is read from ~/.pgpass, which must be readable by
+      its owner only). A database that holds any table is refused.
+
+  migrate DATABASE URI
+      Copies the database file's items, participants and every participant
+      question table to an empty server database, in one transaction, and
+      compares the row counts of every table; any difference undoes it all.
+      The file is only read.
 
   export-items [--bom] DATABASE CSV
       Writes the items of DATABASE, in their order, to a new CSV file.
@@ -73,7 +91,8 @@ Commands:
       --items adds every answer (A1...) and item score (R1...), 0 meaning
       unanswered; --bom starts a CSV file with a byte-order mark. The
       database is only read. A participant whose question table is missing
-      is named on standard error and left out.
+      is named on standard error and left out. DATABASE may be a server
+      URI; its results are read from one snapshot.
 
   --help
       Shows this text.
@@ -184,6 +203,16 @@ int importItems(const QString& database, const QString& csv, bool force)
 
 int backup(const QString& database, const QString& copy)
 {
+    if (ServerStore::isServerUri(database)) {
+        const ServerStore::Copied done = ServerStore::copyToFile(database, copy);
+        printOut(QStringLiteral("Copied %1 to %2 (%3 participants, %4 participant tables, %5 items); every count "
+                                "matches.")
+                     .arg(database, copy)
+                     .arg(done.participants)
+                     .arg(done.participantTables)
+                     .arg(done.items));
+        return Success;
+    }
     const Backup::Summary summary = Backup::copyDatabase(database, copy);
     printOut(QStringLiteral("Copied %1 to %2 (%3 participants, %4 items); the copy passed the integrity check.")
                  .arg(database, copy)
@@ -192,8 +221,37 @@ int backup(const QString& database, const QString& copy)
     return Success;
 }
 
+int createServer(const QString& uri)
+{
+    const QList<BankItem> items = ItemStore::bundledItems();
+    ServerStore::createServer(uri, items);
+    printOut(QStringLiteral("Created the tables on %1 with %2.").arg(uri, scaleSummary(items)));
+    return Success;
+}
+
+int migrate(const QString& database, const QString& uri)
+{
+    const ServerStore::Migration done = ServerStore::migrate(database, uri);
+    printOut(QStringLiteral("Copied %1 to %2: %3 participants, %4 participant tables (%5 rows), %6 items; every "
+                            "count matches.")
+                 .arg(database, uri)
+                 .arg(done.participants)
+                 .arg(done.participantTables)
+                 .arg(done.answerRows)
+                 .arg(done.items));
+    return Success;
+}
+
 int check(const QString& database)
 {
+    if (ServerStore::isServerUri(database)) {
+        const ServerStore::ServerCounts counts = ServerStore::checkServer(database);
+        printOut(QStringLiteral("%1 is sound: it has the tables Ravlen reads (%2 participants, %3 items).")
+                     .arg(database)
+                     .arg(counts.participants)
+                     .arg(counts.items));
+        return Success;
+    }
     const Check::Report report = Check::checkDatabase(database);
     if (report.sound()) {
         printOut(QStringLiteral("%1 is sound: it passes the integrity check and has the tables Ravlen reads (%2 "
@@ -246,7 +304,16 @@ int exportResults(const QStringList& args)
         printError(QStringLiteral("'%1' already exists; ravlen-db never replaces an existing file").arg(files[1]));
         return Failure;
     }
-    const ResultExport::Table table = ResultExport::collect(files[0], options, printError);
+    // A server's results are read from a snapshot copied into a scratch file, so they come from one moment.
+    QTemporaryDir snapshotDir;
+    QString database = files[0];
+    if (ServerStore::isServerUri(database)) {
+        if (!snapshotDir.isValid())
+            throw DataError(QStringLiteral("Cannot make a scratch folder: %1").arg(snapshotDir.errorString()));
+        database = snapshotDir.filePath(QStringLiteral("Ravlen.mdb"));
+        ServerStore::copyToFile(files[0], database);
+    }
+    const ResultExport::Table table = ResultExport::collect(database, options, printError);
     ResultExport::writeNewFile(table, files[1], *format, options);
     printOut(QStringLiteral("Wrote %1 participant(s) to %2; %3 skipped.")
                  .arg(table.rows.size())
@@ -271,6 +338,17 @@ int run(const QStringList& args)
         if (rest.size() != 1)
             return usageError(QStringLiteral("create takes one argument: the database file to make"));
         return create(rest[0]);
+    }
+    if (command == QLatin1String("create-server")) {
+        if (rest.size() != 1 || !ServerStore::isServerUri(rest[0]))
+            return usageError(QStringLiteral("create-server takes one argument: the server URI "
+                                             "(postgresql://user@host:port/database)"));
+        return createServer(rest[0]);
+    }
+    if (command == QLatin1String("migrate")) {
+        if (rest.size() != 2 || !ServerStore::isServerUri(rest[1]))
+            return usageError(QStringLiteral("migrate takes two arguments: the database file and the server URI"));
+        return migrate(rest[0], rest[1]);
     }
     if (command == QLatin1String("backup")) {
         if (rest.size() != 2)

@@ -1,0 +1,88 @@
+#include "data/SqliteBackend.h"
+
+#include "data/SqlBackend.h"
+
+std::unique_ptr<SqliteBackend> SqliteBackend::open(const QString& fileName)
+{
+    return std::unique_ptr<SqliteBackend>(new SqliteBackend(fileName, Mode::Open));
+}
+
+std::unique_ptr<SqliteBackend> SqliteBackend::create(const QString& fileName)
+{
+    return std::unique_ptr<SqliteBackend>(new SqliteBackend(fileName, Mode::Create));
+}
+
+// Qt names its connections process-wide; the address tells this one from every other one alive.
+SqliteBackend::SqliteBackend(const QString& fileName, Mode mode)
+    : m_fileName(fileName), m_connectionName(QStringLiteral("ravlen-%1").arg(quintptr(this), 0, 16))
+{
+    m_db = mode == Mode::Open ? SqlBackend::openDatabase(m_connectionName, fileName)
+                              : SqlBackend::createDatabase(m_connectionName, fileName);
+}
+
+SqliteBackend::~SqliteBackend()
+{
+    // The kept statements hold the engine's handle open; they go before the connection.
+    m_statements.clear();
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QStringList SqliteBackend::tableNames()
+{
+    return SqlBackend::tableNames(m_db);
+}
+
+bool SqliteBackend::tableExists(const QString& name)
+{
+    return SqlBackend::tableExists(m_db, name);
+}
+
+QString SqliteBackend::quoteIdentifier(const QString& name) const
+{
+    return SqlBackend::quoteIdentifier(name);
+}
+
+ReadResult SqliteBackend::readTable(const QString& table, bool tablesOnly)
+{
+    return SqlBackend::readTable(m_db, table, tablesOnly);
+}
+
+ReadResult SqliteBackend::readQuery(const QString& sql, bool rowByRow)
+{
+    return SqlBackend::readQuery(m_db, sql, rowByRow);
+}
+
+bool SqliteBackend::readRow(const QString& table, const std::vector<FieldDef>& fields, qint64 rowId,
+                            std::vector<QVariant>& out)
+{
+    return SqlBackend::readRow(m_db, table, fields, rowId, out);
+}
+
+qint64 SqliteBackend::updateRow(const QString& table, qint64 rowId, const QStringList& columns,
+                                const QVariantList& newValues, const QVariantList& originalValues)
+{
+    SqlBackend::updateRow(m_db, m_statements, table, rowId, columns, newValues, originalValues);
+    return rowId;
+}
+
+qint64 SqliteBackend::insertRow(const QString& table, const QStringList& columns, const QVariantList& values)
+{
+    return SqlBackend::insertRow(m_db, table, columns, values);
+}
+
+void SqliteBackend::inTransaction(const QString& doing, const std::function<void()>& work)
+{
+    SqlBackend::inTransaction(m_db, doing, work);
+}
+
+int SqliteBackend::execute(const QString& sql)
+{
+    return SqlBackend::execute(m_db, sql);
+}
+
+int SqliteBackend::executeStatement(const QString& sql)
+{
+    return SqlBackend::executeStatement(m_db, sql);
+}
