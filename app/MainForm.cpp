@@ -85,7 +85,16 @@ void TfrmMain::FormShow()
     // whose question tables it had to make; the operator hears of them once, as the next connect finds none.
     if (!m_connectStep)
         return;
-    const QList<int> repaired = m_connectStep();
+    QList<int> repaired;
+    try {
+        repaired = m_connectStep();
+    } catch (...) {
+        // Without its database the program can neither test nor review: after the report those two commands
+        // stay off, so the window does not offer what would only fail again. Exit and About still work.
+        m_ui->N2->setEnabled(false);
+        m_ui->N3->setEnabled(false);
+        throw;
+    }
     if (repaired.isEmpty())
         return;
     QStringList numbers;

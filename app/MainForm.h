@@ -26,7 +26,7 @@ public:
 
     // The data module's connect step, run by FormShow. The data layer supplies it; it returns the file numbers
     // whose question tables it had to make, which FormShow names in a notice. Whatever it throws is shown by the
-    // error report and the window is shown all the same.
+    // error report and the window is shown all the same, with Test and Review results disabled.
     void setConnectStep(std::function<QList<int>()> step);
 
     void FormShow();

@@ -14,6 +14,8 @@ inline constexpr std::int64_t DayCountToSerial = -466700;
 // Absolute day number (1 = 1 January 1 proleptic Gregorian) = day serial + SerialToAbsolute.
 inline constexpr std::int64_t SerialToAbsolute = 693594;
 inline constexpr std::int64_t MsPerDay = 86400000;
+// The last year any date of the program can have; the first is year 1.
+inline constexpr int MaxYear = 9999;
 inline constexpr std::int64_t DaysPerCycle = 12053; // 33 years, 8 of them leap
 
 // Bit k set when a year with year mod 33 == k is a leap year: 1, 5, 9, 13, 17, 22, 26, 30.

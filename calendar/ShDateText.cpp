@@ -2,6 +2,7 @@
 
 #include "calendar/ShDateUtils.h"
 
+#include "calendar/ShCalendarMode.h"
 #include "calendar/ShDateConsts.h"
 #include "calendar/ShDateCore.h"
 
@@ -445,11 +446,8 @@ bool ShTryStrToDate(const QString& S, TDateTime& Date)
                 era -= 1;
             year += era;
         } else if (yearLength <= 2) {
-            // A one- or two-digit year lands in the hundred years that begin at the window's base.
-            const long long base = ShCurrentYear() - fs.TwoDigitYearCenturyWindow;
-            year += base / 100 * 100;
-            if (fs.TwoDigitYearCenturyWindow > 0 && year < base)
-                year += 100;
+            year = ShCalendarMode::ExpandTwoDigitYear(static_cast<int>(year), ShCurrentYear(),
+                                                      fs.TwoDigitYearCenturyWindow);
         }
     } else {
         year = ShCurrentYear();

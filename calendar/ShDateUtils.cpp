@@ -48,7 +48,7 @@ bool ShTryEncodeDate(Word Year, Word Month, Word Day, TDateTime& Date)
 {
     // Unsigned 32-bit steps and divisions by constants only: this runs on every key in the date controls.
     const unsigned y1 = Year - 1u; // wraps for year 0
-    if (y1 > 9998u || Month - 1u > 11u || Day == 0)
+    if (y1 > MaxYear - 1u || Month - 1u > 11u || Day == 0)
         return false;
     const unsigned q = y1 / 33;
     const unsigned r = y1 - 33 * q;                   // (Year - 1) mod 33
@@ -185,7 +185,7 @@ int ShWeekOfTheYear(std::uint8_t FirstWeekRule, TDateTime Date)
     const TDateTime day = std::trunc(Date);
     Word year, month, dd;
     ShDecodeDate(day, year, month, dd);
-    if (year < 1 || year > 9999)
+    if (year < 1 || year > MaxYear)
         raiseEncodeError();
     const int rule = FirstWeekRule == 0 ? 2 : FirstWeekRule;
     return weekOfTheYear(rule, daySerial(day), year);

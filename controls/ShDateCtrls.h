@@ -240,6 +240,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The calendar of the current mode.
+    ShCalendarMode mode() const { return ShCalendarMode(m_useSystemCalendar); }
     // Raises the range error for a day outside Solar Hijri years 1 to 9999, which no section can show.
     void checkHoldable(TDateTime day) const;
     TDateTime encodeDate(const TPickerValue& v) const;
@@ -482,7 +484,7 @@ private:
     QToolButton* m_down;
     TYearEdit* m_edit = nullptr;
     int m_min = 0;
-    int m_max = 9999;
+    int m_max = ShCalendarMode::MaximumYear;
     int m_position = 0;
     QString m_typed;
 };
@@ -692,20 +694,8 @@ private:
     friend class TShCalendarTitleLabel;
     static constexpr int FixedRowCount = 3;
 
-    // calendar arithmetic of the current mode
-    void decode(TDateTime day, int& year, int& month, int& dayOfMonth) const;
-    bool tryEncode(int year, int month, int day, TDateTime& value) const;
-    int monthLength(int year, int month) const;
-    int weekdayColumn(TDateTime day) const; // 1 at the first column
-    bool tryIncMonth(TDateTime day, int months, TDateTime& result) const;
-    int minimumYear() const;
-    // First and last day the current calendar can encode (1 Farvardin 1 .. 29 Esfand 9999, or 1 January 1 ..
-    // 31 December 9999).
-    TDateTime calendarFirstDay() const;
-    TDateTime calendarLastDay() const;
-    bool inCalendar(TDateTime day) const;
-    TDateTime firstOfMonthOf(TDateTime day) const;
-    TDateTime lastOfMonthOf(TDateTime day) const;
+    // The calendar of the current mode.
+    ShCalendarMode mode() const { return ShCalendarMode(m_useSystemCalendar); }
 
     void applyColors();
     void applyAutoSize();

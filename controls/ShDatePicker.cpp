@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int kMaximumYear = 9999;
-
 int digitValue(QChar c)
 {
     return typedDigitValue(c);
@@ -50,15 +48,17 @@ QString twoDigits(int value)
 // The days a picker can hold in either mode: those the Solar Hijri calendar encodes (years 1 to 9999). Gregorian
 // mode shows each of them too, so a value stays the same day across a calendar switch and Date reads back what
 // was written.
+constexpr ShCalendarMode kHoldable;
+
 TDateTime firstHoldableDay()
 {
-    static const TDateTime day = ShEncodeDate(1, 1, 1);
+    static const TDateTime day = kHoldable.FirstDay();
     return day;
 }
 
 TDateTime lastHoldableDay()
 {
-    static const TDateTime day = ShEncodeDate(kMaximumYear, 12, 29);
+    static const TDateTime day = kHoldable.LastDay();
     return day;
 }
 
@@ -110,30 +110,24 @@ TCustomShDatePicker::~TCustomShDatePicker() = default;
 int TCustomShDatePicker::MonthLength(int year, int month) const
 {
     // A month outside 1..12 holds no value a user can see; it bounds nothing tighter than 31 days.
-    const int length = ShCalendarMonthDays(year, month, m_useSystemCalendar);
+    const int length = mode().MonthLength(year, month);
     return length > 0 ? length : 31;
 }
 
 int TCustomShDatePicker::MinimumYear() const
 {
-    return ShCalendarMinimumYear(m_useSystemCalendar);
+    return mode().MinimumYear();
 }
 
 int TCustomShDatePicker::CurrentYear() const
 {
-    if (m_useSystemCalendar)
-        return ShSerialToGregorian(Clock::today()).year();
-    return ShCurrentYear();
+    return mode().CurrentYear();
 }
 
 TDateTime TCustomShDatePicker::encodeDate(const TPickerValue& v) const
 {
-    if (m_useSystemCalendar) {
-        const QDate date(v.Year, v.Month, v.Day);
-        return date.isValid() ? ShGregorianToSerial(date) : 0;
-    }
     TDateTime value = 0;
-    ShTryEncodeDate(v.Year, v.Month, v.Day, value);
+    mode().TryEncode(v.Year, v.Month, v.Day, value);
     return value;
 }
 
@@ -144,19 +138,16 @@ TDateTime TCustomShDatePicker::encodeTime(const TPickerValue& v, bool withSecond
 
 void TCustomShDatePicker::decodeDateInto(TDateTime value)
 {
-    if (m_useSystemCalendar) {
-        const QDate date = ShSerialToGregorian(value);
-        m_value.Year = static_cast<Word>(date.year());
-        m_value.Month = static_cast<Word>(date.month());
-        m_value.Day = static_cast<Word>(date.day());
-        return;
-    }
-    ShDecodeDate(value, m_value.Year, m_value.Month, m_value.Day);
+    int year = 0, month = 0, day = 0;
+    mode().Decode(value, year, month, day);
+    m_value.Year = static_cast<Word>(year);
+    m_value.Month = static_cast<Word>(month);
+    m_value.Day = static_cast<Word>(day);
 }
 
 void TCustomShDatePicker::decodeTimeInto(TDateTime value)
 {
-    const int ms = ShMillisecondOfDay(value);
+    const int ms = ShCalendarMode::MillisecondOfDay(value);
     m_value.Hour = static_cast<Word>(ms / 3600000);
     m_value.Minute = static_cast<Word>(ms / 60000 % 60);
     m_value.Second = static_cast<Word>(ms / 1000 % 60);
@@ -172,20 +163,17 @@ void TCustomShDatePicker::clampDayToMonth()
 
 QString TCustomShDatePicker::dateTextOf(TDateTime value) const
 {
-    return ShCalendarDateText(value, m_useSystemCalendar);
+    return mode().DateText(value);
 }
 
 QString TCustomShDatePicker::dateTimeTextOf(TDateTime value) const
 {
-    if (!m_useSystemCalendar)
-        return ShDateTimeToStr(value);
-    const QDateTime dt(ShSerialToGregorian(value), QTime::fromMSecsSinceStartOfDay(ShMillisecondOfDay(value)));
-    return QLocale().toString(dt, QLocale::ShortFormat);
+    return mode().DateTimeText(value);
 }
 
 QString TCustomShDatePicker::timeTextOf(TDateTime value) const
 {
-    return ShFormatDateTime(FormatSettings.LongTimeFormat, ShTimeValue(0, 0, 0, ShMillisecondOfDay(value)));
+    return ShFormatDateTime(FormatSettings.LongTimeFormat, ShTimeValue(0, 0, 0, ShCalendarMode::MillisecondOfDay(value)));
 }
 
 // ---- value --------------------------------------------------------------------------------------------------------
@@ -210,13 +198,13 @@ TDateTime TCustomShDatePicker::Time() const
 
 TDateTime TCustomShDatePicker::DateTime() const
 {
-    return ShCombine(Date(), Time());
+    return ShCalendarMode::Combine(Date(), Time());
 }
 
 void TCustomShDatePicker::SetDate(TDateTime value)
 {
     CommitEdit();
-    const TDateTime day = ShDayOf(value);
+    const TDateTime day = ShCalendarMode::DayOf(value);
     checkHoldable(day);
     m_useCurrentDate = false;
     const TPickerValue old = Snapshot();
@@ -228,7 +216,7 @@ void TCustomShDatePicker::SetDate(TDateTime value)
 void TCustomShDatePicker::SetTime(TDateTime value)
 {
     CommitEdit();
-    const TDateTime time = ShTimeValue(0, 0, 0, ShMillisecondOfDay(value));
+    const TDateTime time = ShTimeValue(0, 0, 0, ShCalendarMode::MillisecondOfDay(value));
     m_useCurrentTime = false;
     const TPickerValue old = Snapshot();
     CheckTime(time);
@@ -520,7 +508,7 @@ void TCustomShDatePicker::checkHoldable(TDateTime day) const
         throw EShDateTimeError(ShExceedsMaximumText(dateTextOf(day), ShDateToStr(lastHoldableDay())));
     if (day < firstHoldableDay()) {
         // The Solar Hijri calendar has no name for such a day: say it in the Gregorian calendar's own numbers.
-        const QString text = m_useSystemCalendar ? dateTextOf(day) : ShSerialToGregorian(day).toString(Qt::ISODate);
+        const QString text = m_useSystemCalendar ? dateTextOf(day) : ShCalendarMode::ToGregorian(day).toString(Qt::ISODate);
         throw EShDateTimeError(ShLessThanMinimumText(text, ShDateToStr(firstHoldableDay())));
     }
 }
@@ -582,14 +570,14 @@ void TCustomShDatePicker::ClampDateTime()
     if (m_maxDateTime != 0 && r > m_maxDateTime)
         r = m_maxDateTime;
     if (r != value) {
-        decodeDateInto(ShDayOf(r));
+        decodeDateInto(ShCalendarMode::DayOf(r));
         decodeTimeInto(r);
     }
 }
 
 void TCustomShDatePicker::SetMinDate(TDateTime value)
 {
-    const TDateTime v = ShDayOf(value);
+    const TDateTime v = ShCalendarMode::DayOf(value);
     if (v != 0)
         checkHoldable(v);
     if (v != 0 && m_maxDate != 0 && v > m_maxDate)
@@ -606,7 +594,7 @@ void TCustomShDatePicker::SetMinDate(TDateTime value)
 
 void TCustomShDatePicker::SetMaxDate(TDateTime value)
 {
-    const TDateTime v = ShDayOf(value);
+    const TDateTime v = ShCalendarMode::DayOf(value);
     if (v != 0)
         checkHoldable(v);
     if (v != 0 && m_minDate != 0 && v < m_minDate)
@@ -623,7 +611,7 @@ void TCustomShDatePicker::SetMaxDate(TDateTime value)
 
 void TCustomShDatePicker::SetMinTime(TDateTime value)
 {
-    const TDateTime v = ShTimeValue(0, 0, 0, ShMillisecondOfDay(value));
+    const TDateTime v = ShTimeValue(0, 0, 0, ShCalendarMode::MillisecondOfDay(value));
     if (v != 0 && m_maxTime != 0 && v > m_maxTime)
         throw EShDateTimeError(ShExceedsMaximumText(timeTextOf(v), timeTextOf(m_maxTime)));
     if (v == m_minTime)
@@ -638,7 +626,7 @@ void TCustomShDatePicker::SetMinTime(TDateTime value)
 
 void TCustomShDatePicker::SetMaxTime(TDateTime value)
 {
-    const TDateTime v = ShTimeValue(0, 0, 0, ShMillisecondOfDay(value));
+    const TDateTime v = ShTimeValue(0, 0, 0, ShCalendarMode::MillisecondOfDay(value));
     if (v != 0 && m_minTime != 0 && v < m_minTime)
         throw EShDateTimeError(ShLessThanMinimumText(timeTextOf(v), timeTextOf(m_minTime)));
     if (v == m_maxTime)
@@ -655,7 +643,7 @@ void TCustomShDatePicker::SetMinDateTime(TDateTime value)
 {
     const TDateTime v = value;
     if (v != 0)
-        checkHoldable(ShDayOf(v));
+        checkHoldable(ShCalendarMode::DayOf(v));
     if (v != 0 && m_maxDateTime != 0 && v > m_maxDateTime)
         throw EShDateTimeError(ShExceedsMaximumText(dateTimeTextOf(v), ShDateTimeToStr(m_maxDateTime)));
     if (v == m_minDateTime)
@@ -672,7 +660,7 @@ void TCustomShDatePicker::SetMaxDateTime(TDateTime value)
 {
     const TDateTime v = value;
     if (v != 0)
-        checkHoldable(ShDayOf(v));
+        checkHoldable(ShCalendarMode::DayOf(v));
     if (v != 0 && m_minDateTime != 0 && v < m_minDateTime)
         throw EShDateTimeError(ShLessThanMinimumText(dateTimeTextOf(v), ShDateTimeToStr(m_minDateTime)));
     if (v == m_maxDateTime)
@@ -717,10 +705,10 @@ void TCustomShDatePicker::StepSection(int section, int delta)
     switch (section) {
     case secYear: {
         int year = v.Year + delta;
-        if (year > kMaximumYear)
+        if (year > ShCalendarMode::MaximumYear)
             year = MinimumYear();
         else if (year < MinimumYear())
-            year = kMaximumYear;
+            year = ShCalendarMode::MaximumYear;
         v.Year = static_cast<Word>(year);
         clampDayToMonth();
         break;
@@ -768,7 +756,7 @@ void TCustomShDatePicker::SetSectionLimit(int section, bool upper)
     TPickerValue& v = m_value;
     switch (section) {
     case secYear: {
-        const int first = CurrentYear() - FormatSettings.TwoDigitYearCenturyWindow;
+        const int first = mode().TwoDigitWindowStart();
         v.Year = static_cast<Word>(upper ? first + 99 : first);
         clampDayToMonth();
         break;
@@ -814,9 +802,7 @@ void TCustomShDatePicker::MoveDays(int days)
     // Stop at the ends of the calendar rather than decode a day no year can hold; Gregorian mode also stops at
     // the end of its own year 9999, where its year stepping ends.
     const TDateTime target = Date() + days;
-    if (target < firstHoldableDay() || target > lastHoldableDay())
-        return;
-    if (m_useSystemCalendar && ShSerialToGregorian(target).year() > kMaximumYear)
+    if (!kHoldable.Contains(target) || !mode().Contains(target))
         return;
     decodeDateInto(target);
     ClampDate();
@@ -830,12 +816,7 @@ bool TCustomShDatePicker::CommitEdit()
     TPickerValue& v = m_value;
 
     if (v.Year < 100) {
-        const int window = FormatSettings.TwoDigitYearCenturyWindow;
-        const int first = CurrentYear() - window;
-        int year = v.Year + first / 100 * 100;
-        if (window > 0 && year < first)
-            year += 100;
-        v.Year = static_cast<Word>(year);
+        v.Year = static_cast<Word>(mode().ExpandTwoDigitYear(v.Year));
     } else if (v.Year < MinimumYear()) {
         v.Year = m_preEdit.Year;
     }
@@ -863,7 +844,7 @@ bool TCustomShDatePicker::CommitEdit()
         revertTime();
         ok = false;
     }
-    const TDateTime combined = ShCombine(encodeDate(v), encodeTime(v, true));
+    const TDateTime combined = ShCalendarMode::Combine(encodeDate(v), encodeTime(v, true));
     if ((m_minDateTime != 0 && combined < m_minDateTime) || (m_maxDateTime != 0 && combined > m_maxDateTime)) {
         revertDate();
         revertTime();
@@ -1033,12 +1014,7 @@ void TCustomShDatePicker::PasteFromClipboard()
         if (date.isValid() && !format.contains(QLatin1String("yyyy"))) {
             // Qt reads a two-digit year as 19yy; put it in the same hundred-year window as typed years, so
             // that what Ctrl+C wrote comes back as the same day.
-            const int window = FormatSettings.TwoDigitYearCenturyWindow;
-            const int first = CurrentYear() - window;
-            int year = date.year() % 100 + first / 100 * 100;
-            if (window > 0 && year < first)
-                year += 100;
-            date = QDate(year, date.month(), date.day());
+            date = QDate(mode().ExpandTwoDigitYear(date.year() % 100), date.month(), date.day());
         } else if (!date.isValid() && !format.contains(QLatin1String("yyyy"))) {
             date = locale.toDate(text, QString(format).replace(QLatin1String("yy"), QLatin1String("yyyy")));
         }
@@ -1048,7 +1024,7 @@ void TCustomShDatePicker::PasteFromClipboard()
     } else if (!ShTryStrToDate(text, parsed)) {
         return;
     }
-    parsed = ShDayOf(parsed);
+    parsed = ShCalendarMode::DayOf(parsed);
     if (parsed != Date()) {
         try {
             SetDate(parsed);
@@ -1535,7 +1511,7 @@ QString TCustomShDatePicker::FormattedHintText() const
     const TDateTime value = DateTime();
     if (!m_useSystemCalendar)
         return ShFormatDateTime(m_hint, value);
-    const QDateTime dt(ShSerialToGregorian(value), QTime::fromMSecsSinceStartOfDay(ShMillisecondOfDay(value)));
+    const QDateTime dt(ShCalendarMode::ToGregorian(value), QTime::fromMSecsSinceStartOfDay(ShCalendarMode::MillisecondOfDay(value)));
     return m_hint.isEmpty() ? QLocale().toString(dt, QLocale::ShortFormat) : QLocale().toString(dt, m_hint);
 }
 

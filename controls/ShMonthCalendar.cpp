@@ -32,7 +32,7 @@ constexpr std::uint64_t kDayCellsMask = (std::uint64_t(1) << TCustomShMonthCalen
 
 TDateTime todaySerial()
 {
-    return ShDayOf(Clock::today());
+    return ShCalendarMode::DayOf(Clock::today());
 }
 
 // The glyph pair of a month button: a 12 by 10 image holding two 6-pixel-wide arrows, the normal one and the
@@ -141,121 +141,19 @@ QSize TCustomShMonthCalendar::sizeHint() const
 
 // ---- calendar of the current mode -------------------------------------------------------------------------------
 
-void TCustomShMonthCalendar::decode(TDateTime day, int& year, int& month, int& dayOfMonth) const
-{
-    if (m_useSystemCalendar) {
-        const QDate date = ShSerialToGregorian(day);
-        year = date.year();
-        month = date.month();
-        dayOfMonth = date.day();
-        return;
-    }
-    Word y = 0, m = 0, d = 0;
-    ShDecodeDate(day, y, m, d);
-    year = y;
-    month = m;
-    dayOfMonth = d;
-}
-
-bool TCustomShMonthCalendar::tryEncode(int year, int month, int day, TDateTime& value) const
-{
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
-        return false;
-    if (m_useSystemCalendar) {
-        const QDate date(year, month, day);
-        if (!date.isValid())
-            return false;
-        value = ShGregorianToSerial(date);
-        return true;
-    }
-    return ShTryEncodeDate(Word(year), Word(month), Word(day), value);
-}
-
-int TCustomShMonthCalendar::monthLength(int year, int month) const
-{
-    return ShCalendarMonthDays(year, month, m_useSystemCalendar);
-}
-
-int TCustomShMonthCalendar::weekdayColumn(TDateTime day) const
-{
-    if (m_useSystemCalendar)
-        return ShSerialToGregorian(day).dayOfWeek(); // Monday 1 .. Sunday 7
-    return ShDayOfWeek(day);                         // Saturday 1 .. Friday 7
-}
-
-bool TCustomShMonthCalendar::tryIncMonth(TDateTime day, int months, TDateTime& result) const
-{
-    int y = 0, m = 0, d = 0;
-    decode(day, y, m, d);
-    if (y < 1)
-        return false;
-    int total = (y * 12 + (m - 1)) + months;
-    if (total < 12)
-        return false;
-    const int ny = total / 12;
-    const int nm = total % 12 + 1;
-    const int nd = std::min(d, monthLength(ny, nm));
-    return tryEncode(ny, nm, nd, result);
-}
-
-TDateTime TCustomShMonthCalendar::calendarFirstDay() const
-{
-    return m_useSystemCalendar ? ShGregorianToSerial(QDate(1, 1, 1)) : ShEncodeDate(1, 1, 1);
-}
-
-TDateTime TCustomShMonthCalendar::calendarLastDay() const
-{
-    return m_useSystemCalendar ? ShGregorianToSerial(QDate(9999, 12, 31)) : ShEncodeDate(9999, 12, 29);
-}
-
-bool TCustomShMonthCalendar::inCalendar(TDateTime day) const
-{
-    return day >= calendarFirstDay() && day <= calendarLastDay();
-}
-
-int TCustomShMonthCalendar::minimumYear() const
-{
-    return ShCalendarMinimumYear(m_useSystemCalendar);
-}
-
-TDateTime TCustomShMonthCalendar::firstOfMonthOf(TDateTime day) const
-{
-    int y = 0, m = 0, d = 0;
-    decode(day, y, m, d);
-    TDateTime first = day;
-    if (!tryEncode(y, m, 1, first))
-        return day;
-    return first;
-}
-
-TDateTime TCustomShMonthCalendar::lastOfMonthOf(TDateTime day) const
-{
-    int y = 0, m = 0, d = 0;
-    decode(day, y, m, d);
-    return firstOfMonthOf(day) + monthLength(y, m) - 1;
-}
-
 QString TCustomShMonthCalendar::MonthName(int month) const
 {
-    if (month < 1 || month > 12)
-        return QString();
-    if (m_useSystemCalendar)
-        return QLocale().monthName(month, QLocale::LongFormat);
-    return ShLongMonthNames[month];
+    return mode().MonthName(month);
 }
 
 QString TCustomShMonthCalendar::DayName(int column) const
 {
-    if (column < 1 || column > 7)
-        return QString();
-    if (m_useSystemCalendar)
-        return QLocale().dayName(column, QLocale::LongFormat);
-    return ShLongDayNames[column];
+    return mode().DayName(column);
 }
 
 QString TCustomShMonthCalendar::DateText(TDateTime day) const
 {
-    return ShCalendarDateText(day, m_useSystemCalendar);
+    return mode().DateText(day);
 }
 
 // ---- colours, size and the title --------------------------------------------------------------------------------
@@ -491,18 +389,18 @@ void TCustomShMonthCalendar::titleMousePress(QMouseEvent* event)
 
 void TCustomShMonthCalendar::showYearEditor()
 {
-    int minYear = minimumYear();
-    int maxYear = 9999;
+    int minYear = mode().MinimumYear();
+    int maxYear = ShCalendarMode::MaximumYear;
     int y = 0, m = 0, d = 0;
     if (m_minDate != 0) {
-        decode(m_minDate, y, m, d);
+        mode().Decode(m_minDate, y, m, d);
         minYear = std::max(y, minYear);
     }
     if (m_maxDate != 0) {
-        decode(m_maxDate, y, m, d);
+        mode().Decode(m_maxDate, y, m, d);
         maxYear = y;
     }
-    decode(m_date, y, m, d);
+    mode().Decode(m_date, y, m, d);
     m_yearUpDown->SetRange(minYear, maxYear);
     m_yearUpDown->SetPosition(y);
 
@@ -524,12 +422,12 @@ void TCustomShMonthCalendar::YearEditDone(bool accept)
     if (accept && m_yearUpDown) {
         normaliseSelection();
         int y = 0, m = 0, d = 0;
-        decode(m_date, y, m, d);
+        mode().Decode(m_date, y, m, d);
         const int newYear = m_yearUpDown->Position();
         if (newYear != y) {
-            d = std::min(d, monthLength(newYear, m));
+            d = std::min(d, mode().MonthLength(newYear, m));
             TDateTime value = 0;
-            if (tryEncode(newYear, m, d, value))
+            if (mode().TryEncode(newYear, m, d, value))
                 GoToDate(value, true);
         }
     }
@@ -549,11 +447,11 @@ void TCustomShMonthCalendar::monthButtonClick(bool leftButton)
     const bool next = leftButton == isRightToLeft();
     bool allowed = true;
     if (next)
-        allowed = m_maxDate == 0 || firstOfMonthOf(m_maxDate) > m_date;
+        allowed = m_maxDate == 0 || mode().FirstOfMonth(m_maxDate) > m_date;
     else
-        allowed = m_minDate == 0 || lastOfMonthOf(m_minDate) < m_date;
+        allowed = m_minDate == 0 || mode().LastOfMonth(m_minDate) < m_date;
     TDateTime value = 0;
-    if (!allowed || !tryIncMonth(m_date, next ? 1 : -1, value)) {
+    if (!allowed || !mode().TryIncMonth(m_date, next ? 1 : -1, value)) {
         SystemBeep();
         return;
     }
@@ -564,20 +462,20 @@ void TCustomShMonthCalendar::monthMenuClick(int month)
 {
     normaliseSelection();
     int y = 0, m = 0, d = 0;
-    decode(m_date, y, m, d);
+    mode().Decode(m_date, y, m, d);
     if (month == m)
         return;
     TDateTime first = 0;
-    if (!tryEncode(y, month, 1, first)) {
+    if (!mode().TryEncode(y, month, 1, first)) {
         SystemBeep();
         return;
     }
-    const TDateTime last = first + monthLength(y, month) - 1;
+    const TDateTime last = first + mode().MonthLength(y, month) - 1;
     if ((m_minDate != 0 && last < m_minDate) || (m_maxDate != 0 && first > m_maxDate)) {
         SystemBeep();
         return;
     }
-    d = std::min(d, monthLength(y, month));
+    d = std::min(d, mode().MonthLength(y, month));
     GoToDate(first + d - 1, true);
 }
 
@@ -585,7 +483,7 @@ void TCustomShMonthCalendar::monthMenuClick(int month)
 
 void TCustomShMonthCalendar::SetDate(TDateTime value)
 {
-    const TDateTime v = ShDayOf(value);
+    const TDateTime v = ShCalendarMode::DayOf(value);
     if (v == m_date)
         return;
     CheckDate(v);
@@ -612,7 +510,7 @@ bool TCustomShMonthCalendar::InRange(TDateTime value) const
 
 void TCustomShMonthCalendar::SetMaxDate(TDateTime value)
 {
-    const TDateTime v = ShDayOf(value);
+    const TDateTime v = ShCalendarMode::DayOf(value);
     if (v == m_maxDate)
         return;
     if (v != 0 && m_minDate != 0 && v < m_minDate)
@@ -624,7 +522,7 @@ void TCustomShMonthCalendar::SetMaxDate(TDateTime value)
 
 void TCustomShMonthCalendar::SetMinDate(TDateTime value)
 {
-    const TDateTime v = ShDayOf(value);
+    const TDateTime v = ShCalendarMode::DayOf(value);
     if (v == m_minDate)
         return;
     if (v != 0 && m_maxDate != 0 && v > m_maxDate)
@@ -646,7 +544,7 @@ void TCustomShMonthCalendar::SetDefaultBoldDays(TDefaultBoldDays value)
         return;
     m_defaultBoldDays = value;
     int y = 0, m = 0, d = 0;
-    decode(m_firstOfMonth, y, m, d);
+    mode().Decode(m_firstOfMonth, y, m, d);
     m_boldMask = value == dbdNone ? 0 : WeekdayMask(Word(y), Word(m), int(value) + 1);
     invalidateDayArea();
 }
@@ -740,9 +638,9 @@ void TCustomShMonthCalendar::SetCalendarOptions(TMonthCalOptions value)
 
 void TCustomShMonthCalendar::computeMonthFrame()
 {
-    m_firstOfMonth = firstOfMonthOf(m_date);
-    m_lastOfMonth = lastOfMonthOf(m_date);
-    int lead = weekdayColumn(m_firstOfMonth) - 1;
+    m_firstOfMonth = mode().FirstOfMonth(m_date);
+    m_lastOfMonth = mode().LastOfMonth(m_date);
+    int lead = mode().WeekdayColumn(m_firstOfMonth) - 1;
     if (lead == 0)
         lead = 7;
     m_gridStart = m_firstOfMonth - lead;
@@ -754,7 +652,7 @@ void TCustomShMonthCalendar::rebuildMonth()
     m_updating = true;
     computeMonthFrame();
     int y = 0, m = 0, d = 0;
-    decode(m_date, y, m, d);
+    mode().Decode(m_date, y, m, d);
     GetMonthInfo(Word(y), Word(m));
     invalidateDayArea();
     moveCurrentToDate();
@@ -769,13 +667,11 @@ void TCustomShMonthCalendar::rebuildMonth()
 
 std::uint32_t TCustomShMonthCalendar::WeekdayMask(Word year, Word month, int dayOfWeek) const
 {
-    int w = dayOfWeek;
-    if (m_useSystemCalendar)
-        w = w + 5 <= 7 ? w + 5 : w - 2;
+    const int w = mode().ColumnOfWeekday(dayOfWeek);
     TDateTime first = 0;
-    if (!tryEncode(year, month, 1, first))
+    if (!mode().TryEncode(year, month, 1, first))
         return 0;
-    const int firstColumn = weekdayColumn(first);
+    const int firstColumn = mode().WeekdayColumn(first);
     std::uint32_t mask = 0;
     for (int day = 1; day <= 31; ++day) {
         if ((firstColumn - 1 + day - 1) % 7 + 1 == w)
@@ -792,13 +688,13 @@ void TCustomShMonthCalendar::GetMonthInfo(Word year, Word month)
 
 void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
 {
-    TDateTime v = ShDayOf(value);
+    TDateTime v = ShCalendarMode::DayOf(value);
     if (m_minDate != 0 && v < m_minDate)
         v = m_minDate;
     else if (m_maxDate != 0 && v > m_maxDate)
         v = m_maxDate;
     // Trailing days past the calendar's first or last day are shown but cannot be dates.
-    v = std::clamp(v, calendarFirstDay(), calendarLastDay());
+    v = std::clamp(v, mode().FirstDay(), mode().LastDay());
 
     const TDateTime old = m_date;
     const bool byUser = user && v != m_date;
@@ -889,23 +785,14 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
         info.Flags = ccfFixed | ccfWeekNumber;
         // The week of a row is the week of its fourth day, which both week rules agree on.
         const TDateTime middle = m_gridStart + 7 * (row - FixedRowCount) + 3;
-        int week = 0;
-        if (m_useSystemCalendar) {
-            week = ShSerialToGregorian(middle).weekNumber();
-        } else {
-            try {
-                week = ShWeekOfTheYear(0, middle);
-            } catch (const std::exception&) {
-                week = 0; // a week beyond the calendar's years has no number
-            }
-        }
+        const int week = mode().WeekNumber(middle);
         info.Value = week;
         info.Text = week > 0 ? QString::number(week) : QString();
     } else {
         const int index = CellIndex(col, row);
         const TDateTime day = m_gridStart + index;
         int y = 0, m = 0, d = 0;
-        decode(day, y, m, d);
+        mode().Decode(day, y, m, d);
         info.Value = day;
         info.Text = QString::number(d);
         const bool inMonth = day >= m_firstOfMonth && day <= m_lastOfMonth;
@@ -936,7 +823,7 @@ bool TCustomShMonthCalendar::SelectCell(int col, int row) const
         return true;
     const int index = CellIndex(col, row);
     const TDateTime day = m_gridStart + index;
-    if (!InRange(day) || !inCalendar(day))
+    if (!InRange(day) || !mode().Contains(day))
         return false;
     if (!m_options.testFlag(mcoSelectTrailDays) && (day < m_firstOfMonth || day > m_lastOfMonth))
         return false;
@@ -1034,7 +921,7 @@ TDateTime TCustomShMonthCalendar::SelectionEnd() const
 
 bool TCustomShMonthCalendar::IsDaySelected(TDateTime day) const
 {
-    const TDateTime v = ShDayOf(day);
+    const TDateTime v = ShCalendarMode::DayOf(day);
     if (v < m_gridStart || v >= m_gridStart + DayCellCount)
         throw EMonthCalError(QString::asprintf(SShInvalidDate, DateText(v).toUtf8().constData()));
     const int index = int(v - m_gridStart);
@@ -1205,7 +1092,7 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
         resetSelection();
 
     int y = 0, m = 0, d = 0;
-    decode(m_date, y, m, d);
+    mode().Decode(m_date, y, m, d);
     TDateTime target = 0;
     switch (key) {
     case Qt::Key_Space:
@@ -1215,7 +1102,7 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
         const int months = (ctrl ? 12 : 1) * (key == Qt::Key_PageUp ? -1 : 1);
-        if (tryIncMonth(m_date, months, target))
+        if (mode().TryIncMonth(m_date, months, target))
             GoToDate(target, false);
         else
             SystemBeep(); // the calendar's years end here
@@ -1224,15 +1111,15 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Home:
         if (!ctrl)
             GoToDate(m_firstOfMonth, false);
-        else if (tryEncode(y, 1, 1, target))
+        else if (mode().TryEncode(y, 1, 1, target))
             GoToDate(target, false);
         break;
     case Qt::Key_End:
         if (!ctrl)
             GoToDate(m_lastOfMonth, false);
-        else if (tryEncode(y + 1, 1, 1, target))
+        else if (mode().TryEncode(y + 1, 1, 1, target))
             GoToDate(target - 1, false);
-        else if (tryEncode(y, 12, monthLength(y, 12), target))
+        else if (mode().TryEncode(y, 12, mode().MonthLength(y, 12), target))
             GoToDate(target, false);
         break;
     case Qt::Key_Left:
@@ -1371,7 +1258,7 @@ void TCustomShMonthCalendar::wheelEvent(QWheelEvent* event)
         if (event->modifiers().testFlag(Qt::ControlModifier))
             months *= 12;
         TDateTime target = 0;
-        if (tryIncMonth(m_date, months, target))
+        if (mode().TryIncMonth(m_date, months, target))
             GoToDate(target, true);
     }
 }

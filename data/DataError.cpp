@@ -14,9 +14,16 @@ QString fileNamedIn(const QString& detail)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
+// A file name, folder or command inside a Persian sentence reads left to right as one piece; without the
+// embedding its slashes and blanks would be placed by the sentence's right-to-left order ("tmp/a/" for "/tmp/a").
+QString leftToRight(const QString& text)
+{
+    return QChar(0x202A) + text + QChar(0x202C);
+}
+
 QString folderOf(const QString& file)
 {
-    return QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+    return leftToRight(QDir::toNativeSeparators(QFileInfo(file).absolutePath()));
 }
 
 } // namespace
@@ -31,36 +38,51 @@ QString userSentence(DataError::Kind kind, const QString& detail)
 {
     using Kind = DataError::Kind;
     const QString file = fileNamedIn(detail);
+    // "the database file Ravlen.mdb in the folder /home/..." when the detail names the file.
+    const QString theFile = file.isEmpty() ? QStringLiteral("فايل اطلاعات")
+                                           : QStringLiteral("فايل اطلاعات %1 در پوشه %2")
+                                                 .arg(leftToRight(QFileInfo(file).fileName()), folderOf(file));
     switch (kind) {
     case Kind::DuplicateKey:
         return QStringLiteral("اين شماره پرونده قبلا ثبت شده است. شماره ديگري وارد کنيد.");
     case Kind::Busy:
-        return QStringLiteral("فايل اطلاعات در دست برنامه ديگري است. چند لحظه بعد دوباره تلاش کنيد.");
+        return QStringLiteral("%1 در دست برنامه ديگري است. چند لحظه بعد دوباره تلاش کنيد.").arg(theFile);
     case Kind::ReadOnly:
-        return QStringLiteral("در فايل اطلاعات يا پوشه آن نمي توان نوشت (فقط خواندني است). اجازه نوشتن را به "
-                              "اين کاربر بدهيد و دوباره تلاش کنيد.");
+        return QStringLiteral("در %1 نمي توان نوشت، چون فايل يا پوشه آن فقط خواندني است. اجازه نوشتن در فايل و "
+                              "پوشه را به اين کاربر بدهيد و دوباره تلاش کنيد.")
+            .arg(theFile);
     case Kind::AccessDenied:
-        return QStringLiteral("اين کاربر اجازه خواندن فايل اطلاعات يا پوشه آن را ندارد. از مدير رايانه بخواهيد "
-                              "اجازه دسترسي بدهد.");
+        return QStringLiteral("اين کاربر اجازه خواندن %1 را ندارد. از مدير رايانه بخواهيد اجازه خواندن و نوشتن "
+                              "فايل و پوشه آن را به اين کاربر بدهد.")
+            .arg(theFile);
     case Kind::MissingFile:
         if (!file.isEmpty())
-            return QStringLiteral("فايل اطلاعات %1 در پوشه %2 پيدا نشد. فايل را در اين پوشه قرار دهيد يا با "
-                                  "دستور ravlen-db create بسازيد.")
-                .arg(QFileInfo(file).fileName(), folderOf(file));
-        return QStringLiteral("فايل اطلاعات پيدا نشد. فايل را با دستور ravlen-db create بسازيد.");
+            return QStringLiteral("%1 پيدا نشد. فايل را در اين پوشه قرار دهيد، يا آن را با دستور %2 بسازيد، يا "
+                                  "برنامه را با دستور %3 اجرا کنيد که فايل را مي سازد.")
+                .arg(theFile,
+                     leftToRight(QStringLiteral("ravlen-db create ") +
+                                 QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())),
+                     leftToRight(QStringLiteral("bash scripts/run.sh")));
+        return QStringLiteral("فايل اطلاعات پيدا نشد. فايل را با دستور %1 بسازيد.")
+            .arg(leftToRight(QStringLiteral("ravlen-db create")));
     case Kind::NotADatabase:
-        return QStringLiteral("اين فايل، فايل اطلاعات برنامه نيست يا آسيب ديده است. نسخه پشتيبان فايل را "
-                              "جايگزين کنيد.");
+        return QStringLiteral("%1 فايل اطلاعات اين برنامه نيست يا آسيب ديده است. آخرين نسخه پشتيبان آن را به "
+                              "جاي آن قرار دهيد.")
+            .arg(theFile);
     case Kind::DiskFull:
-        return QStringLiteral("ديسک پر است و اطلاعات ذخيره نشد. جاي خالي ديسک را زياد کنيد و دوباره تلاش کنيد.");
+        return file.isEmpty()
+                   ? QStringLiteral("ديسک پر است و اطلاعات ذخيره نشد. جاي خالي ديسک را زياد کنيد و دوباره تلاش کنيد.")
+                   : QStringLiteral("ديسک پوشه %1 پر است و اطلاعات ذخيره نشد. جاي خالي اين ديسک را زياد کنيد و "
+                                    "دوباره تلاش کنيد.")
+                         .arg(folderOf(file));
     case Kind::BadFilter:
         return QStringLiteral("با اين مقدارهاي جستجو نمي توان جستجو کرد. مقدارها را تغيير دهيد.");
     case Kind::BadTableName:
         return QStringLiteral("نام جدول سوالات اين شرکت کننده در فايل اطلاعات معتبر نيست. فايل دستکاري شده "
                               "يا آسيب ديده است.");
     case Kind::Schema:
-        return QStringLiteral("فايل اطلاعات ساختار لازم براي اين برنامه را ندارد. فايل درست را در پوشه "
-                              "برنامه قرار دهيد.");
+        return QStringLiteral("%1 ساختار لازم براي اين برنامه را ندارد. فايل درست را در اين پوشه قرار دهيد.")
+            .arg(theFile);
     case Kind::Constraint:
         return QStringLiteral("مقدار وارد شده در محدوده مجاز نيست. مقدار را اصلاح کنيد.");
     case Kind::Conflict:
@@ -68,13 +90,13 @@ QString userSentence(DataError::Kind kind, const QString& detail)
     case Kind::NotConnected:
         return QStringLiteral("ارتباط با فايل اطلاعات برقرار نيست. برنامه را دوباره اجرا کنيد.");
     case Kind::Unsupported:
-        return QStringLiteral("فايل اطلاعات روي شبکه است. آن را روي ديسک همين رايانه قرار دهيد.");
+        return QStringLiteral("%1 روي شبکه است. آن را روي ديسک همين رايانه قرار دهيد.").arg(theFile);
     case Kind::ConnectionLost:
         return QStringLiteral("ارتباط با سرور اطلاعات قطع شد. دوباره تلاش کنيد تا برنامه دوباره به سرور وصل شود.");
     case Kind::Other:
         break;
     }
-    return QStringLiteral("در کار با فايل اطلاعات خطايي رخ داد.");
+    return QStringLiteral("در کار با فايل اطلاعات خطايي رخ داد. متن زير را براي پشتيبان برنامه بفرستيد.");
 }
 
 QString userMessage(const DataError& error)

@@ -110,6 +110,10 @@ std::optional<QVariant> toFieldValue(const QVariant& v, FieldType type)
 {
     if (!v.isValid() || v.isNull())
         return QVariant();
+    // The runtime's reading of numbers stops at a NUL character and would take the text "1<NUL>x" for 1.
+    if (type != FieldType::Text && type != FieldType::Unknown && v.typeId() == QMetaType::QString &&
+        v.toString().contains(QChar::Null))
+        return std::nullopt;
     switch (type) {
     case FieldType::Integer: {
         if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)

@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
 #include <sys/vfs.h>
+
+#include <cerrno>
 
 namespace FileSystemCheck {
 namespace {
@@ -71,6 +74,12 @@ void refuseNetworkFileSystem(const QString& fileName)
                                    "computer")
                         .arg(fileName, name),
                     DataError::Kind::Unsupported);
+}
+
+bool folderRefusesThisUser(const QString& fileName)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(fileName).constData(), &st) != 0 && (errno == EACCES || errno == EPERM);
 }
 
 ScopedFileSystemType::ScopedFileSystemType(qint64 fileSystemType) : m_previous(fixedType())

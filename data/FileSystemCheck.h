@@ -22,6 +22,10 @@ std::optional<qint64> fileSystemTypeOf(const QString& path);
 // asked is let through: the open that follows reports what is wrong with the path.
 void refuseNetworkFileSystem(const QString& fileName);
 
+// Whether a folder on the way to `fileName` refuses this user entry: the file then cannot even be looked at, which
+// its absence must not be confused with.
+bool folderRefusesThisUser(const QString& fileName);
+
 // For tests: while it lives, fileSystemTypeOf() answers `fileSystemType` for every path instead of the kernel.
 class ScopedFileSystemType
 {

@@ -1,27 +1,23 @@
 #include "data/ReadOnlyDatabase.h"
 
 #include "data/DataError.h"
+#include "data/FileSystemCheck.h"
 #include "data/SchemaCheck.h"
 #include "data/SqliteStatement.h"
 #include "data/SqlBackend.h"
 
-#include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QUrl>
 
 namespace {
 
-QString nextConnectionName()
-{
-    static QAtomicInt counter;
-    return QStringLiteral("ravlen-read-%1").arg(counter.fetchAndAddRelaxed(1));
-}
-
 void refuseUnopenable(const QString& fileName)
 {
     const QFileInfo info(fileName);
     const QString doing = QStringLiteral("Cannot read database file '%1': ").arg(fileName);
+    if (!info.exists() && FileSystemCheck::folderRefusesThisUser(fileName))
+        throw DataError(doing + QStringLiteral("this user may not enter its folder"), DataError::Kind::AccessDenied);
     if (!info.exists())
         throw DataError(doing + QStringLiteral("the file does not exist"), DataError::Kind::MissingFile);
     if (!info.isFile())
@@ -36,7 +32,8 @@ void refuseUnopenable(const QString& fileName)
 } // namespace
 
 ReadOnlyDatabase::ReadOnlyDatabase(const QString& fileName, Schema schema)
-    : m_fileName(fileName), m_connectionName(nextConnectionName())
+    // Qt names its connections process-wide; the address tells this one from every other one alive.
+    : m_fileName(fileName), m_connectionName(QStringLiteral("ravlen-read-%1").arg(quintptr(this), 0, 16))
 {
     refuseUnopenable(fileName);
     try {

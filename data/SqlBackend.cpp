@@ -266,6 +266,10 @@ void inSavepoint(sqlite3* h, const QString& doing, const std::function<void()>& 
 QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName)
 {
     const QFileInfo info(fileName);
+    if (!info.exists() && FileSystemCheck::folderRefusesThisUser(fileName))
+        throw DataError(QStringLiteral("Cannot open database file '%1': this user may not enter its folder")
+                            .arg(fileName),
+                        DataError::Kind::AccessDenied);
     if (!info.exists())
         throw DataError(QStringLiteral("Cannot open database file '%1': the file does not exist").arg(fileName),
                         DataError::Kind::MissingFile);

@@ -59,8 +59,12 @@ DataError::Kind kindOfEngineError(int extendedCode, int systemErrno)
 
 DataError engineError(sqlite3* h, const QString& doing, const QString& message)
 {
-    return DataError(doing + QStringLiteral(": ") + (message.isEmpty() ? engineMessage(h) : message),
-                     kindOfEngineError(sqlite3_extended_errcode(h), sqlite3_system_errno(h)));
+    QString detail = doing + QStringLiteral(": ") + (message.isEmpty() ? engineMessage(h) : message);
+    // The user's sentence names the file (and so the folder or disk to look at) when the detail does.
+    const QString file = QString::fromUtf8(sqlite3_db_filename(h, "main"));
+    if (!file.isEmpty() && !detail.contains(file))
+        detail += QStringLiteral(" (database file '%1')").arg(file);
+    return DataError(detail, kindOfEngineError(sqlite3_extended_errcode(h), sqlite3_system_errno(h)));
 }
 
 } // namespace Sqlite

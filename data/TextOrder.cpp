@@ -4,7 +4,13 @@
 
 const QCollator& persianCollator()
 {
-    static const QCollator collator(QLocale(QLocale::Persian, QLocale::Iran));
+    // Shared read-only by every thread. The collator finishes setting itself up at its first comparison, so that
+    // comparison happens here, inside the guarded initialisation; after it, comparing only reads.
+    static const QCollator collator = [] {
+        QCollator c(QLocale(QLocale::Persian, QLocale::Iran));
+        c.compare(QStringView(u"\u0627"), QStringView(u"\u0628"));
+        return c;
+    }();
     return collator;
 }
 

@@ -33,7 +33,8 @@ QString JetConnectionString(const QString& FileName, const QString& Password)
 
 QRandomGenerator& RandomLettersGenerator()
 {
-    static QRandomGenerator generator = QRandomGenerator::securelySeeded();
+    // One per thread: a generator is not safe to share, and a test's seed then holds for the thread it runs on.
+    thread_local QRandomGenerator generator = QRandomGenerator::securelySeeded();
     return generator;
 }
 

@@ -40,7 +40,7 @@ inline QString IfThenVar(bool flag, const QString& a, const QString& b)
 // `Count` capital letters drawn uniformly from "A" to "Y" ("Z" never occurs); empty for 0 or less.
 QString RandomLetters(int Count);
 
-// The generator RandomLetters draws from; tests seed it to get a known sequence.
+// The generator RandomLetters draws from on the calling thread; tests seed it to get a known sequence.
 QRandomGenerator& RandomLettersGenerator();
 
 // Whether the database has a table or view of that name, letter case ignored; system tables do not count.

@@ -1,5 +1,7 @@
 #include "tools/ItemCsv.h"
 
+#include "tools/SpreadsheetCell.h"
+
 #include <QStringDecoder>
 
 #include <array>
@@ -147,25 +149,6 @@ QString textFault(QLatin1StringView column, const QString& value)
     return {};
 }
 
-// A spreadsheet runs a cell that starts with one of these as a formula (=HYPERLINK(...) sends data away). Such a
-// cell is written with a leading apostrophe, which spreadsheets show as plain text; a cell already starting with
-// an apostrophe gets one more, so reading strips exactly one and export then import gives back every text.
-bool startsLikeAFormula(const QString& value)
-{
-    static const QString starters = QStringLiteral("=+-@'");
-    return !value.isEmpty() && starters.contains(value.front());
-}
-
-QString neutralised(const QString& value)
-{
-    return startsLikeAFormula(value) ? QString(QLatin1Char('\'') + value) : value;
-}
-
-QString restored(const QString& value)
-{
-    return value.startsWith(QLatin1Char('\'')) && startsLikeAFormula(value.mid(1)) ? value.mid(1) : value;
-}
-
 QString quoted(const QString& value)
 {
     QString shown = value;
@@ -233,7 +216,7 @@ bool tryParseItemCsv(const QByteArray& bytes, QList<BankItem>* items, QStringLis
         BankItem item;
         QStringList faults;
         auto text = [&](size_t k, QString* out) {
-            *out = restored(record.fields.at(position[k]).trimmed());
+            *out = restoredFromSpreadsheet(record.fields.at(position[k]).trimmed());
             const QString fault = textFault(kColumns[k], *out);
             if (!fault.isEmpty())
                 faults.append(fault);
@@ -266,7 +249,7 @@ bool tryParseItemCsv(const QByteArray& bytes, QList<BankItem>* items, QStringLis
 QByteArray writeItemCsv(const QList<BankItem>& items)
 {
     auto field = [](const QString& text) {
-        const QString value = neutralised(text);
+        const QString value = neutralisedForSpreadsheet(text);
         const bool needsQuotes = value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"')) ||
                                  value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')) ||
                                  value != value.trimmed();

@@ -5,13 +5,13 @@
 #include "data/ReadOnlyDatabase.h"
 #include "data/Schema.h"
 #include "data/SqlBackend.h"
+#include "data/SqliteBackend.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSqlDatabase>
 #include <QTemporaryFile>
 
 #include <functional>
@@ -30,40 +30,27 @@ const QStringList kItemColumns{QStringLiteral("Row"),     QStringLiteral("Group1
                                QStringLiteral("Scoring"), QStringLiteral("Question"), QStringLiteral("Answer"),
                                QStringLiteral("Score")};
 
-// Runs `work` on an open connection to `fileName` and closes it again, whatever happens.
-void withDatabase(const QString& fileName, bool create, const std::function<void(QSqlDatabase&)>& work)
+// Runs `work` on the database file `fileName`, closed again whatever happens.
+void withDatabase(const QString& fileName, bool create, const std::function<void(DbBackend&)>& work)
 {
-    const QString name = QStringLiteral("ravlen-db-%1").arg(QRandomGenerator::global()->generate64(), 0, 16);
-    {
-        QSqlDatabase db =
-            create ? SqlBackend::createDatabase(name, fileName) : SqlBackend::openDatabase(name, fileName);
-        try {
-            work(db);
-        } catch (...) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
-            throw;
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    const std::unique_ptr<SqliteBackend> db = create ? SqliteBackend::create(fileName) : SqliteBackend::open(fileName);
+    work(*db);
 }
 
-void insertItems(QSqlDatabase& db, const QList<BankItem>& items)
+void insertItems(DbBackend& db, const QList<BankItem>& items)
 {
     int row = 0;
     for (const BankItem& item : items) {
         ++row;
-        SqlBackend::insertRow(db, QStringLiteral("Questions"), kItemColumns,
-                              {row, item.group1, item.group2, item.scoring, item.question, 0.0, 0.0});
+        db.insertRow(QStringLiteral("Questions"), kItemColumns,
+                     {row, item.group1, item.group2, item.scoring, item.question, 0.0, 0.0});
     }
 }
 
-void requireTables(const QSqlDatabase& db, const QString& fileName)
+void requireTables(DbBackend& db, const QString& fileName)
 {
     for (const char* table : {"Profiles", "Questions"}) {
-        if (!SqlBackend::tableExists(db, QLatin1String(table)))
+        if (!db.tableExists(QLatin1String(table)))
             throw DataError(QStringLiteral("'%1' is not a Ravlen database: it has no %2 table")
                                 .arg(fileName, QLatin1String(table)));
     }
@@ -144,8 +131,14 @@ void refuseExisting(const QString& fileName, const QString& what)
                                        "name or move the old file away first.")
                             .arg(fileName, what));
     if (!info.dir().exists())
-        throw DataError(
-            QStringLiteral("Cannot create '%1': the folder '%2' does not exist").arg(fileName, info.dir().path()));
+        throw DataError(QStringLiteral("Cannot create '%1': the folder '%2' does not exist; create the folder first "
+                                       "or give a name in an existing folder")
+                            .arg(fileName, info.dir().path()));
+    // Checked here so the message names the file asked for, not the scratch file the work starts with.
+    if (!QFileInfo(info.dir().path()).isWritable())
+        throw DataError(QStringLiteral("Cannot create '%1': this user may not write in the folder '%2'")
+                            .arg(fileName, info.dir().path()),
+                        DataError::Kind::ReadOnly);
 }
 
 // Moves a finished scratch file to its final name without ever replacing a file that appeared meanwhile: the
@@ -192,11 +185,11 @@ void createDatabase(const QString& fileName, const QList<BankItem>& items)
     // leaves a half-filled file under the real name for the application to open.
     const QString scratch = scratchName(fileName);
     try {
-        withDatabase(scratch, true, [&](QSqlDatabase& db) {
+        withDatabase(scratch, true, [&](DbBackend& db) {
             const ScratchLock building(scratch);
-            SqlBackend::inTransaction(db, QStringLiteral("Cannot fill '%1'").arg(fileName), [&] {
+            db.inTransaction(QStringLiteral("Cannot fill '%1'").arg(fileName), [&] {
                 for (const QString& sql : Schema::statements())
-                    SqlBackend::execute(db, sql);
+                    db.execute(sql);
                 insertItems(db, items);
             });
         });
@@ -223,13 +216,12 @@ QList<BankItem> readItems(const QString& fileName)
 
 void replaceItems(const QString& fileName, const QList<BankItem>& items)
 {
-    withDatabase(fileName, false, [&](QSqlDatabase& db) {
+    withDatabase(fileName, false, [&](DbBackend& db) {
         requireTables(db, fileName);
-        SqlBackend::inTransaction(db, QStringLiteral("Cannot import items into '%1'").arg(fileName), [&] {
+        db.inTransaction(QStringLiteral("Cannot import items into '%1'").arg(fileName), [&] {
             // Counted inside the write transaction: no participant can be registered between the check and the
             // replacement, whose items his question table would no longer match.
-            const SqlBackend::ReadResult count =
-                SqlBackend::readQuery(db, QStringLiteral("SELECT count(*) FROM Profiles"));
+            const ReadResult count = db.readQuery(QStringLiteral("SELECT count(*) FROM Profiles"), true);
             const qint64 participants = count.values.empty() ? 0 : count.values.front().toLongLong();
             if (participants > 0)
                 throw DataError(QStringLiteral("'%1' already holds %2 participant(s); items can be imported only "
@@ -237,7 +229,7 @@ void replaceItems(const QString& fileName, const QList<BankItem>& items)
                                                "ravlen-db create)")
                                     .arg(fileName)
                                     .arg(participants));
-            SqlBackend::execute(db, QStringLiteral("DELETE FROM Questions"));
+            db.execute(QStringLiteral("DELETE FROM Questions"));
             insertItems(db, items);
         });
     });

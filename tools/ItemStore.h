@@ -25,8 +25,8 @@ void replaceItems(const QString& fileName, const QList<BankItem>& items);
 // Writes `bytes` to a new file at `fileName`; like createDatabase, it never replaces an existing file.
 void writeNewFile(const QString& fileName, const QByteArray& bytes);
 
-// Throws DataError when `fileName` exists (a dangling link counts) or its folder does not: `what` never replaces a
-// file.
+// Throws DataError when `fileName` exists (a dangling link counts), or its folder does not exist or may not be
+// written by this user: `what` never replaces a file.
 void refuseExisting(const QString& fileName, const QString& what);
 
 // Renames a finished scratch file to `fileName`, refusing (DataError) when that name is taken, with no gap

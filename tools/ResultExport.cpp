@@ -8,6 +8,7 @@
 #include "data/SqlBackend.h"
 #include "data/TableNameGuard.h"
 #include "tools/ItemStore.h"
+#include "tools/SpreadsheetCell.h"
 
 #include <QDate>
 #include <QFile>
@@ -277,16 +278,6 @@ QString numberText(const QVariant& value)
     return value.toString();
 }
 
-// A spreadsheet runs a cell that starts like a formula: a name or a question typed as "=HYPERLINK(...)" must
-// arrive as text, so it gets a leading apostrophe, which spreadsheets take as "this is text".
-QString neutralised(const QString& text)
-{
-    static const QString starters = QStringLiteral("=+-@\t\r");
-    if (!text.isEmpty() && starters.contains(text.front()))
-        return QLatin1Char('\'') + text;
-    return text;
-}
-
 QString csvField(const QString& text)
 {
     const bool needsQuotes = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
@@ -310,7 +301,7 @@ QString cellText(const Column& column, const QVariant& value)
 {
     if (value.isNull())
         return QString();
-    return column.numeric ? numberText(value) : neutralised(value.toString());
+    return column.numeric ? numberText(value) : neutralisedForSpreadsheet(value.toString());
 }
 
 class Workbook
@@ -532,7 +523,7 @@ QByteArray csvText(const Table& source, bool byteOrderMark)
     QStringList names, labels;
     for (const Column& column : table.columns) {
         names.append(column.name);
-        labels.append(neutralised(column.label));
+        labels.append(neutralisedForSpreadsheet(column.label));
     }
     QString text = csvLine(names) + csvLine(labels);
     for (const QVariantList& row : table.rows) {

@@ -3,6 +3,7 @@
 
 #include "data/DataError.h"
 #include "tools/Backup.h"
+#include "tools/ErrorAdvice.h"
 #include "tools/Check.h"
 #include "tools/ItemBankChecks.h"
 #include "tools/ItemCsv.h"
@@ -178,7 +179,8 @@ int importItems(const QString& database, const QString& csv, bool force)
 {
     QFile file(csv);
     if (!file.open(QIODevice::ReadOnly)) {
-        printError(QStringLiteral("cannot read '%1': %2").arg(csv, file.errorString()));
+        printError(QStringLiteral("cannot read '%1': %2; check the name and the folder of the CSV file")
+                       .arg(csv, file.errorString()));
         return Failure;
     }
     QList<BankItem> items;
@@ -301,7 +303,9 @@ int exportResults(const QStringList& args)
         return usageError(QStringLiteral("'%1' does not end in .csv, .xlsx or .sav").arg(files[1]));
     // Refused before the work as well as at the end, where the final name is taken without a gap.
     if (QFileInfo::exists(files[1]) || QFileInfo(files[1]).isSymLink()) {
-        printError(QStringLiteral("'%1' already exists; ravlen-db never replaces an existing file").arg(files[1]));
+        printError(QStringLiteral("'%1' already exists; ravlen-db never replaces an existing file. Choose another "
+                                  "name or move the old file away first.")
+                       .arg(files[1]));
         return Failure;
     }
     // A server's results are read from a snapshot copied into a scratch file, so they come from one moment.
@@ -382,6 +386,8 @@ int main(int argc, char* argv[])
         return run(QCoreApplication::arguments().mid(1));
     } catch (const DataError& error) {
         printError(error.message());
+        if (const QString advice = adviceFor(error); !advice.isEmpty())
+            printError(QStringLiteral("what to do: ") + advice);
     } catch (const std::exception& error) {
         printError(QString::fromLocal8Bit(error.what()));
     }

@@ -6,11 +6,14 @@
 #include "dialogs/MessageFrm.h"
 #include "results/ResultForm.h"
 #include "results/SearchForm.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/Screenshot.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QPushButton>
 #include <QTest>
@@ -28,6 +31,7 @@ private slots:
     void globalsAreClearedWithTheWindows();
     void firstShowingConnectsInTheWorkingDirectory_data();
     void firstShowingConnectsInTheWorkingDirectory();
+    void missingDatabaseIsReportedInTheRealDialog();
 
 private:
     std::unique_ptr<ApplicationWindows> m_windows;
@@ -134,8 +138,48 @@ void tst_Startup::firstShowingConnectsInTheWorkingDirectory()
         QVERIFY(QTest::qWaitForWindowExposed(frmMain));
         QVERIFY(frmMain->isVisible());
         QCOMPARE(Data->tbProfiles.isActive(), connected);
-        // A failed connection goes to the error report; the main window shows all the same.
+        // A failed connection goes to the error report; the main window shows all the same, without the two
+        // commands that need the database.
         QCOMPARE(SysMessageSeam::calls().size(), connected ? 0 : 1);
+        for (const char* command : {"N2", "N3"})
+            QCOMPARE(frmMain->findChild<QAction*>(QLatin1String(command))->isEnabled(), connected);
+        if (workingFile == QLatin1String("none")) {
+            // The notice names the folder looked in and how to make the file.
+            const QString text = SysMessageSeam::calls().constFirst().text;
+            QVERIFY2(text.contains(QDir::toNativeSeparators(folder.path())), qPrintable(text));
+            QVERIFY2(text.contains(QLatin1String("ravlen-db create")), qPrintable(text));
+        }
+        SysMessageSeam::setNextAnswer(1);
+    }
+    SysMessageSeam::clearAnswers();
+    QDir::setCurrent(previous);
+}
+
+// What the counsellor sees when the program starts in a folder without its database.
+void tst_Startup::missingDatabaseIsReportedInTheRealDialog()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder.path()));
+    SysMessageSeam::clearAnswers();
+    {
+        ApplicationWindows windows;
+        QString shown;
+        driveModal([] { frmMain->show(); },
+                   [&](QWidget* modal) {
+                       shown = modal->findChild<QLabel*>(QStringLiteral("msgText"))->text();
+                       QVERIFY(!saveScreenshot(modal, QStringLiteral("missing-database-report")).isEmpty());
+                       QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("btKey1")), Qt::LeftButton);
+                   });
+        QVERIFY(!QTest::currentTestFailed());
+        const QStringList lines = shown.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].contains(QDir::toNativeSeparators(folder.path())), qPrintable(shown));
+        QVERIFY2(lines[0].contains(QLatin1String("ravlen-db create")), qPrintable(shown));
+        QVERIFY2(lines[1].contains(QLatin1String("does not exist")), qPrintable(shown)); // the detail, for support
+        QVERIFY(frmMain->isVisible());
+        QVERIFY(!frmMain->findChild<QAction*>(QStringLiteral("N2"))->isEnabled());
         SysMessageSeam::setNextAnswer(1);
     }
     SysMessageSeam::clearAnswers();

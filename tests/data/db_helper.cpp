@@ -12,6 +12,11 @@
 //   db_helper register-and-wait <file> <file number>       in one unit of work insert a profile and copy the
 //                                                          master list, print "copied" and wait to be killed
 //                                                          before the unit ends
+//   db_helper connect-and-post <file> <file number>        connect, insert one profile and print "posted"; the
+//                                                          error tests run it as another user
+//
+// A data error ends it with status 1 and "kind <number>" on the first line of standard error, then the error's
+// text as the application's report shows it.
 
 #include "data/DataError.h"
 #include "data/DataModule.h"
@@ -84,6 +89,11 @@ int main(int argc, char* argv[])
                     QThread::sleep(1);
             });
         }
+        if (args[1] == QLatin1String("connect-and-post")) {
+            profile(args[3].toInt());
+            std::printf("posted\n");
+            return 0;
+        }
         if (args[1] == QLatin1String("post-and-wait")) {
             profile(args[3].toInt());
             data.OpenQuestionTable(testParticipantTable);
@@ -99,7 +109,7 @@ int main(int argc, char* argv[])
                 QThread::sleep(1);
         }
     } catch (const DataError& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        std::fprintf(stderr, "kind %d\n%s\n", int(e.kind()), e.what());
         return 1;
     }
     return 2;

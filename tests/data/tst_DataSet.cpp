@@ -264,6 +264,8 @@ void tst_DataSet::badFilterKeepsEverything_data()
                                         << "Age";
     QTest::newRow("text for a number") << "Age='abc'"
                                        << "abc";
+    QTest::newRow("number text cut short by a NUL") << QStringLiteral("Age<'1") + QChar::Null + QStringLiteral("x'")
+                                                    << "Age";
     QTest::newRow("unclosed text") << "FName='abc"
                                    << "not closed";
     QTest::newRow("dangling And") << "Age=3 And"

@@ -161,6 +161,10 @@ void tst_ItemCsv::formulaCellsAreNeutralised_data()
     QTest::newRow("at") << "@SUM(A1)" << true;
     QTest::newRow("apostrophe then formula") << "'=1" << true;
     QTest::newRow("apostrophe then text") << "'quoted'" << true;
+    QTest::newRow("lone minus") << "-" << true;
+    QTest::newRow("two apostrophes then formula") << "''=1" << true;
+    QTest::newRow("lone apostrophe") << "'" << true;
+    QTest::newRow("apostrophe then blank and formula") << "' =1" << true;
     QTest::newRow("formula sign inside") << "a=b" << false;
     QTest::newRow("Persian") << "خوش بيني" << false;
 }
