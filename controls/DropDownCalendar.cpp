@@ -1,4 +1,4 @@
-#include "controls/ShDateCtrls.h"
+#include "controls/ExShDatePicker.h"
 
 #include "calendar/Clock.h"
 
@@ -19,9 +19,6 @@ TDropDownCalendar::TDropDownCalendar(TCustomExShDatePicker* picker) : TCustomShM
     setAttribute(Qt::WA_ShowWithoutActivating);
     setLayoutDirection(picker->layoutDirection());
     hide();
-    // The picker decides the bold days of every month the calendar builds.
-    connect(this, &TCustomShMonthCalendar::OnGetMonthInfo, picker,
-            [picker](Word year, Word month, std::uint32_t& mask) { picker->DoGetMonthInfo(year, month, mask); });
     for (QObject* child : findChildren<QObject*>())
         child->installEventFilter(this);
 }
@@ -107,8 +104,8 @@ void TDropDownCalendar::mousePressEvent(QMouseEvent* event)
     m_validChoice = false;
     if (event->button() == Qt::LeftButton)
         m_validChoice = isChoosablePress(event->position().toPoint());
-    if (m_picker->m_capturedButton != TCustomExShDatePicker::btnNone)
-        m_picker->releaseButtons();
+    if (m_picker->CapturedButton() != TCustomExShDatePicker::btnNone)
+        m_picker->ReleaseButtons();
     TCustomShMonthCalendar::mousePressEvent(event);
     // The press has made the day current (or gone to today): one click picks it.
     if (event->button() == Qt::LeftButton && m_mouseChosen && m_validChoice && m_picker->DroppedDown())
@@ -118,15 +115,15 @@ void TDropDownCalendar::mousePressEvent(QMouseEvent* event)
 void TDropDownCalendar::mouseMoveEvent(QMouseEvent* event)
 {
     // A press on the drop-down button dragged in here ends in the calendar, not on the button.
-    if (m_picker->m_capturedButton != TCustomExShDatePicker::btnNone)
-        m_picker->releaseButtons();
+    if (m_picker->CapturedButton() != TCustomExShDatePicker::btnNone)
+        m_picker->ReleaseButtons();
     TCustomShMonthCalendar::mouseMoveEvent(event);
 }
 
 void TDropDownCalendar::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (m_picker->m_capturedButton != TCustomExShDatePicker::btnNone)
-        m_picker->releaseButtons();
+    if (m_picker->CapturedButton() != TCustomExShDatePicker::btnNone)
+        m_picker->ReleaseButtons();
     TCustomShMonthCalendar::mouseReleaseEvent(event);
 }
 

@@ -1,4 +1,4 @@
-#include "controls/ShDateCtrls.h"
+#include "controls/ExShDatePicker.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -35,6 +35,9 @@ TCustomExShDatePicker::TCustomExShDatePicker(QWidget* parent) : TCustomShDatePic
     // The hot button follows the pointer without a press.
     setMouseTracking(true);
     m_calendar = new TDropDownCalendar(this);
+    // The picker decides the bold days of every month the calendar builds.
+    connect(m_calendar, &TCustomShMonthCalendar::OnGetMonthInfo, this,
+            [this](Word year, Word month, std::uint32_t& mask) { DoGetMonthInfo(year, month, mask); });
     // A day the user picks in the open calendar ends a typed entry; the calendar's day stands.
     connect(m_calendar, &TCustomShMonthCalendar::OnClick, this, [this] {
         if (IsEditing())
@@ -353,7 +356,7 @@ void TCustomExShDatePicker::setHotButton(int index)
 
 // ---- mouse --------------------------------------------------------------------------------------------------------
 
-void TCustomExShDatePicker::releaseButtons()
+void TCustomExShDatePicker::ReleaseButtons()
 {
     if (m_repeatTimer)
         m_repeatTimer->stop();
@@ -434,7 +437,7 @@ void TCustomExShDatePicker::mouseMoveEvent(QMouseEvent* event)
         // A press on the drop-down button may be dragged into the calendar, which then takes the mouse.
         if (m_droppedDown && m_calendar->isVisible() &&
             m_calendar->rect().contains(m_calendar->mapFromGlobal(event->globalPosition().toPoint())))
-            releaseButtons();
+            ReleaseButtons();
     } else {
         setHotButton(ButtonAt(pos));
     }
@@ -443,7 +446,7 @@ void TCustomExShDatePicker::mouseMoveEvent(QMouseEvent* event)
 
 void TCustomExShDatePicker::mouseReleaseEvent(QMouseEvent* event)
 {
-    releaseButtons();
+    ReleaseButtons();
     TCustomShDatePicker::mouseReleaseEvent(event);
 }
 
@@ -585,13 +588,13 @@ void TCustomExShDatePicker::focusOutEvent(QFocusEvent* event)
     // The calendar opening, and the calendar itself taking the focus, keep it open.
     if (event->reason() == Qt::PopupFocusReason || isCalendarFocus(QApplication::focusWidget()))
         return;
-    releaseButtons();
+    ReleaseButtons();
     CloseUp(false);
 }
 
 void TCustomExShDatePicker::hideEvent(QHideEvent* event)
 {
-    releaseButtons();
+    ReleaseButtons();
     CloseUp(false);
     TCustomShDatePicker::hideEvent(event);
 }
@@ -612,7 +615,7 @@ void TCustomExShDatePicker::changeEvent(QEvent* event)
         break;
     case QEvent::EnabledChange:
         if (!isEnabled()) {
-            releaseButtons();
+            ReleaseButtons();
             CloseUp(false);
         }
         break;
@@ -708,7 +711,7 @@ void TCustomExShDatePicker::CloseUp(bool accept)
     m_droppedDown = false;
     m_calendar->hide();
     // The press that opened the calendar never sees its release once the calendar has the mouse.
-    releaseButtons();
+    ReleaseButtons();
     update();
     emit OnCloseUp();
 }

@@ -1,4 +1,4 @@
-#include "controls/ShDateCtrls.h"
+#include "controls/ShMonthCalendar.h"
 
 #include "calendar/ShDateUtils.h"
 
@@ -47,8 +47,7 @@ void TMonthCalendarColors::SetColor(int index, const QColor& value)
     if (index < 0 || index >= ColorCount)
         return;
     m_colors[index] = value;
-    if (m_calendar)
-        m_calendar->applyColors();
+    emit OnChange();
 }
 
 void TMonthCalendarColors::Assign(const QObject* source)

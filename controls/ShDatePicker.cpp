@@ -1,4 +1,4 @@
-#include "controls/ShDateCtrls.h"
+#include "controls/ShDatePicker.h"
 
 #include "calendar/Clock.h"
 #include "calendar/ShDateConsts.h"

@@ -1,4 +1,4 @@
-#include "controls/ShDateCtrls.h"
+#include "controls/ShMonthCalendar.h"
 
 #include "calendar/Clock.h"
 #include "calendar/ShDateConsts.h"
@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -73,15 +74,28 @@ QIcon monthButtonIcon(bool pointsLeft)
 
 } // namespace
 
-// The title label: paints the month name and the year where their hit rectangles lie and hands presses to the
-// calendar's title-click handler.
+// The title label: paints the month name and the year where the calendar placed their hit rectangles and hands
+// presses to the calendar's title-click handler.
 class TShCalendarTitleLabel : public QWidget
 {
 public:
-    TShCalendarTitleLabel(TCustomShMonthCalendar* calendar, QWidget* parent) : QWidget(parent), m_calendar(calendar)
+    explicit TShCalendarTitleLabel(QWidget* parent) : QWidget(parent)
     {
         setObjectName(QStringLiteral("TitleLabel"));
         setAttribute(Qt::WA_NoMousePropagation);
+    }
+
+    void SetOnPress(std::function<void(QMouseEvent*)> press) { m_press = std::move(press); }
+
+    void ShowCaption(const QString& month, const QRect& monthRect, const QString& year, const QRect& yearRect,
+                     const QColor& color)
+    {
+        m_month = month;
+        m_monthRect = monthRect;
+        m_year = year;
+        m_yearRect = yearRect;
+        m_color = color;
+        update();
     }
 
 protected:
@@ -89,15 +103,24 @@ protected:
     {
         QPainter painter(this);
         painter.setFont(font());
-        painter.setPen(m_calendar->m_colors->TitleTextColor());
-        painter.drawText(m_calendar->m_monthRect, Qt::AlignCenter, m_calendar->m_captionMonth);
-        painter.drawText(m_calendar->m_yearRect, Qt::AlignCenter, m_calendar->m_captionYear);
+        painter.setPen(m_color);
+        painter.drawText(m_monthRect, Qt::AlignCenter, m_month);
+        painter.drawText(m_yearRect, Qt::AlignCenter, m_year);
     }
 
-    void mousePressEvent(QMouseEvent* event) override { m_calendar->titleMousePress(event); }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (m_press)
+            m_press(event);
+    }
 
 private:
-    TCustomShMonthCalendar* m_calendar;
+    std::function<void(QMouseEvent*)> m_press;
+    QString m_month;
+    QString m_year;
+    QRect m_monthRect;
+    QRect m_yearRect;
+    QColor m_color;
 };
 
 // ---- construction -----------------------------------------------------------------------------------------------
@@ -105,6 +128,7 @@ private:
 TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget* parent)
     : QWidget(parent), m_colors(new TMonthCalendarColors(this, this))
 {
+    connect(m_colors, &TMonthCalendarColors::OnChange, this, &TCustomShMonthCalendar::applyColors);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_date = todaySerial();
@@ -165,8 +189,7 @@ void TCustomShMonthCalendar::applyColors()
         panelPalette.setColor(QPalette::Window, m_colors->TitleBackColor());
         m_titlePanel->setPalette(panelPalette);
     }
-    if (m_titleLabel)
-        m_titleLabel->update();
+    showCaption();
     if (m_yearEdit) {
         QPalette editPalette = m_yearEdit->palette();
         editPalette.setColor(QPalette::Text, m_colors->TitleBackColor());
@@ -221,7 +244,8 @@ void TCustomShMonthCalendar::createTitleParts()
         m_titlePanel->setAutoFillBackground(true);
         // The title handles its own presses; none of them may reach the grid under it as a cell press.
         m_titlePanel->setAttribute(Qt::WA_NoMousePropagation);
-        m_titleLabel = new TShCalendarTitleLabel(this, m_titlePanel);
+        m_titleLabel = new TShCalendarTitleLabel(m_titlePanel);
+        m_titleLabel->SetOnPress([this](QMouseEvent* event) { titleMousePress(event); });
         QFont labelFont = font();
         labelFont.setBold(true);
         m_titleLabel->setFont(labelFont);
@@ -339,7 +363,13 @@ void TCustomShMonthCalendar::layoutTitle()
         m_yearEdit->resize(editWidth, editHeight);
         m_yearUpDown->resize(std::max(12, editHeight * 2 / 3), editHeight);
     }
-    m_titleLabel->update();
+    showCaption();
+}
+
+void TCustomShMonthCalendar::showCaption()
+{
+    if (m_titleLabel)
+        m_titleLabel->ShowCaption(m_captionMonth, m_monthRect, m_captionYear, m_yearRect, m_colors->TitleTextColor());
 }
 
 void TCustomShMonthCalendar::SetTitleVerticalPlacement(TitlePlacement value)

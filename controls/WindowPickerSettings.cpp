@@ -1,4 +1,4 @@
-#include "controls/ShDateCtrls.h"
+#include "controls/ExShDatePicker.h"
 
 void applyWindowPickerSettings(TExShDatePicker* picker)
 {

@@ -1,4 +1,6 @@
-#include "controls/ShDateCtrls.h"
+#include "controls/YearEdit.h"
+
+#include "controls/ShDateTypes.h"
 
 #include <QApplication>
 #include <QKeyEvent>
