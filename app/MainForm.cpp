@@ -4,6 +4,7 @@
 #include "app/AboutForm.h"
 #include "app/MenuStyle.h"
 #include "data/DataModule.h"
+#include "data/DbBackend.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/BalloonToolTip.h"
 #include "dialogs/ErrorReport.h"
@@ -95,6 +96,7 @@ void TfrmMain::FormShow()
         m_ui->N3->setEnabled(false);
         throw;
     }
+    showDatabaseInUse();
     if (repaired.isEmpty())
         return;
     QStringList numbers;
@@ -105,6 +107,18 @@ void TfrmMain::FormShow()
                               "شد؛ آزمون آنها را دوباره اجرا کنيد.")
                    .arg(numbers.join(QStringLiteral("، "))),
                Buttons::Ok, Icon::Notice, DefaultButton::First);
+}
+
+void TfrmMain::showDatabaseInUse()
+{
+    // A workstation on the clinic's shared server says so in its title, so nobody takes it for this computer's
+    // own file; on the file the title stays as it is.
+    const QString separator = QStringLiteral(" - ");
+    const QString title = windowTitle().section(separator, 0, 0);
+    if (Data && Data->Database.isConnected() && Data->Database.backend().engine() == DbBackend::Engine::PostgreSql)
+        setWindowTitle(title + separator + QStringLiteral("سرور ") + Data->Database.backend().location());
+    else
+        setWindowTitle(title);
 }
 
 bool TfrmMain::FormCloseQuery()

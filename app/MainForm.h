@@ -30,6 +30,8 @@ public:
     void setConnectStep(std::function<QList<int>()> step);
 
     void FormShow();
+    // The title names the database server when the connection is on one.
+    void showDatabaseInUse();
     bool FormCloseQuery();
     void N2Click();
     void N3Click();

@@ -34,3 +34,15 @@ function(add_ravlen_fuzzer name)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
 endfunction()
+
+# add_ravlen_pg_run(<name>)
+# The suite <name> (already added in this folder) once more as <name>_pg, with its temporary databases on the
+# suites' throwaway PostgreSQL cluster instead of files (RAVLEN_TEST_BACKEND=pg, read by TempRavlenDb).
+function(add_ravlen_pg_run name)
+    get_test_property(${name} ENVIRONMENT env)
+    get_test_property(${name} LABELS labels)
+    add_test(NAME ${name}_pg COMMAND ${name})
+    list(APPEND env "RAVLEN_TEST_BACKEND=pg")
+    set_tests_properties(${name}_pg PROPERTIES ENVIRONMENT "${env}" WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+                                               LABELS "${labels};pg")
+endfunction()

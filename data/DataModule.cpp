@@ -1,5 +1,7 @@
 #include "data/DataModule.h"
 
+#include "data/DataError.h"
+#include "data/DbBackend.h"
 #include "data/FileUpgrade.h"
 #include "data/ProfileTexts.h"
 #include "data/ScoreQueries.h"
@@ -98,9 +100,13 @@ QList<int> TData::ConnectToDatabase(const QString& fileName)
     Database.open();
     QList<int> repaired;
     try {
-        keepFromOthers(fileName);
-        FileUpgrade::removeEarlierCollation(Database);
-        repaired = FileUpgrade::repairParticipantTables(Database);
+        // A server database needs none of the file's care: the server keeps it from other users, and
+        // registration there is one transaction, so no profile is left without its question table.
+        if (!isServerDataSource(fileName)) {
+            keepFromOthers(fileName);
+            FileUpgrade::removeEarlierCollation(Database);
+            repaired = FileUpgrade::repairParticipantTables(Database);
+        }
         tbProfiles.open();
     } catch (...) {
         tbProfiles.close();
@@ -112,7 +118,26 @@ QList<int> TData::ConnectToDatabase(const QString& fileName)
 
 QList<int> TData::ConnectToWorkingDirectoryDatabase()
 {
-    return ConnectToDatabase(QDir(QDir::currentPath()).filePath(QStringLiteral("Ravlen.mdb")));
+    const QDir here(QDir::currentPath());
+    const QString pointer = here.filePath(QStringLiteral("Ravlen.server"));
+    if (QFileInfo::exists(pointer))
+        return ConnectToDatabase(serverAddressIn(pointer));
+    return ConnectToDatabase(here.filePath(QStringLiteral("Ravlen.mdb")));
+}
+
+QString serverAddressIn(const QString& pointerFile)
+{
+    QFile file(pointerFile);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DataError(QStringLiteral("Cannot read '%1': %2").arg(pointerFile, file.errorString()),
+                        DataError::Kind::AccessDenied);
+    const QString address = QString::fromUtf8(file.readLine()).trimmed();
+    if (!isServerDataSource(address))
+        throw DataError(QStringLiteral("'%1' names no database server: its first line must be a connection URI "
+                                       "such as postgresql://ravlen@server/ravlen")
+                            .arg(pointerFile),
+                        DataError::Kind::NotConnected);
+    return address;
 }
 
 void TData::OpenQuestionTable(const QString& tableName)

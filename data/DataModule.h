@@ -39,6 +39,8 @@ public:
     // backup copy beside it, see FileUpgrade); profiles whose question table was never made get it. Returns the
     // file numbers whose tables were made, for the operator's notice. Throws DataError when the file is missing,
     // unusable or refused (anything refused is left unchanged); the connection and the datasets are then closed.
+    // When the folder holds "Ravlen.server" (one line: a PostgreSQL connection URI without a password), the
+    // database on that server is used instead and the file is not looked at.
     QList<int> ConnectToWorkingDirectoryDatabase();
 
     // The same with a given file, for tools and tests.
@@ -49,5 +51,8 @@ public:
     // and leaves it closed. Its initial table, Questions, is the master list and is never opened through it.
     void OpenQuestionTable(const QString& tableName);
 };
+
+// The server address a "Ravlen.server" file holds; throws DataError when it holds none.
+QString serverAddressIn(const QString& pointerFile);
 
 extern TData* Data;

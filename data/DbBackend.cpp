@@ -1,6 +1,7 @@
 #include "data/DbBackend.h"
 
 #include "data/DataError.h"
+#include "data/PgServerBackend.h"
 #include "data/SqliteBackend.h"
 
 bool isServerDataSource(const QString& dataSource)
@@ -13,7 +14,6 @@ bool isServerDataSource(const QString& dataSource)
 std::unique_ptr<DbBackend> openBackend(const QString& dataSource)
 {
     if (isServerDataSource(dataSource))
-        throw DataError(QStringLiteral("Cannot connect to '%1': this build reaches no database server").arg(dataSource),
-                        DataError::Kind::Unsupported);
+        return openPgServerBackend(dataSource.trimmed());
     return SqliteBackend::open(dataSource);
 }

@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/PgConnection.h"
+#include "data/SchemaCheck.h"
 
 #include <QRegularExpression>
 
@@ -37,20 +38,7 @@ const QString& doingList()
     return doing;
 }
 
-// The columns the program reads, per table, in the program's spelling.
-const std::vector<std::pair<QString, QStringList>>& requiredColumns()
-{
-    static const std::vector<std::pair<QString, QStringList>> tables{
-        {QStringLiteral("Profiles"),
-         {QStringLiteral("FileNo"), QStringLiteral("Date"), QStringLiteral("FName"), QStringLiteral("LName"),
-          QStringLiteral("Age"), QStringLiteral("Gender"), QStringLiteral("Grade"), QStringLiteral("QTable"),
-          QStringLiteral("Completed")}},
-        {QStringLiteral("Questions"),
-         {QStringLiteral("Row"), QStringLiteral("Group1"), QStringLiteral("Group2"), QStringLiteral("Scoring"),
-          QStringLiteral("Question"), QStringLiteral("Answer"), QStringLiteral("Score")}},
-    };
-    return tables;
-}
+using SchemaCheck::requiredColumns;
 
 QString quote(const QString& identifier)
 {
@@ -65,7 +53,10 @@ struct TableInfo
     QString key;            // its single-column integer key, empty when it has none
     bool keyIsPrimary = false;
     QStringList columns;    // as the server has them, in column order
-    QStringList generated;  // identity columns and the primary key: the server numbers them
+    QStringList identity;   // columns the server numbers
+    QStringList generated;  // identity columns and the primary key: the program does not write them
+    QStringList defaults;   // "column = expression" for every column with a default
+    QStringList notNull;    // columns that refuse an empty value
 };
 
 std::optional<TableInfo> findTable(PgConnection& connection, const QString& name)
@@ -81,7 +72,12 @@ std::optional<TableInfo> findTable(PgConnection& connection, const QString& name
             "(SELECT string_agg(a.attname, ',' ORDER BY a.attnum) FROM pg_attribute a "
             "WHERE a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped), "
             "(SELECT string_agg(a.attname, ',') FROM pg_attribute a WHERE a.attrelid = c.oid AND a.attnum > 0 "
-            "AND a.attidentity <> '') "
+            "AND a.attidentity <> ''), "
+            "(SELECT string_agg(quote_ident(a.attname) || ' SET DEFAULT ' || pg_get_expr(d.adbin, d.adrelid), "
+            "chr(30)) FROM pg_attrdef d JOIN pg_attribute a ON a.attrelid = d.adrelid AND a.attnum = d.adnum "
+            "WHERE d.adrelid = c.oid), "
+            "(SELECT string_agg(a.attname, ',') FROM pg_attribute a WHERE a.attrelid = c.oid AND a.attnum > 0 "
+            "AND a.attnotnull AND NOT a.attisdropped) "
             "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
             "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'm') "
             "AND lower(c.relname) = lower($1) ORDER BY c.relname = $1 DESC LIMIT 1"),
@@ -94,7 +90,10 @@ std::optional<TableInfo> findTable(PgConnection& connection, const QString& name
     info.key = r.text(0, 2);
     info.keyIsPrimary = r.text(0, 3) == QLatin1String("t") && !info.key.isEmpty();
     info.columns = r.text(0, 4).split(u',', Qt::SkipEmptyParts);
-    info.generated = r.text(0, 5).split(u',', Qt::SkipEmptyParts);
+    info.identity = r.text(0, 5).split(u',', Qt::SkipEmptyParts);
+    info.generated = info.identity;
+    info.defaults = r.text(0, 6).split(QChar(30), Qt::SkipEmptyParts);
+    info.notNull = r.text(0, 7).split(u',', Qt::SkipEmptyParts);
     if (info.keyIsPrimary)
         info.generated << info.key;
     return info;
@@ -260,24 +259,44 @@ std::optional<std::pair<QString, QString>> tableCopy(const QString& sql)
     return std::make_pair(m.captured(1), m.captured(2));
 }
 
-// The server copies rows and column types but no key; the copy gets the source's primary key, so the
-// questionnaire can post to its rows by Row and the file number stays the only unique index of Profiles.
+// The server copies rows and column types, nothing else. The copy then gets what the source declares, as the
+// file's copy does: its primary key (the questionnaire posts by Row), the numbering of that key continuing after
+// the copied rows, the defaults (a new row starts unanswered) and the columns that refuse empty values. Its name
+// is written unquoted as in the copy statement and its columns carry the source's names, so registration needs
+// no look at the catalog: it costs the bare statements, one more round trip and a savepoint.
+QString copyDeclarations(const TableInfo& source, const QString& target)
+{
+    QStringList alterations;
+    if (source.keyIsPrimary)
+        alterations << QStringLiteral("ADD PRIMARY KEY (%1)").arg(quote(source.key));
+    for (const QString& column : source.notNull)
+        if (!(source.keyIsPrimary && column == source.key))
+            alterations << QStringLiteral("ALTER COLUMN %1 SET NOT NULL").arg(quote(column));
+    for (const QString& setDefault : source.defaults)
+        alterations << QStringLiteral("ALTER COLUMN ") + setDefault;
+    QStringList script;
+    if (!alterations.isEmpty())
+        script << QStringLiteral("ALTER TABLE %1 %2").arg(target, alterations.join(QLatin1String(", ")));
+    for (const QString& column : source.identity)
+        script << QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 ADD GENERATED BY DEFAULT AS IDENTITY")
+                      .arg(target, quote(column))
+               << QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), coalesce(max(%3), 0) + 1, false) "
+                                 "FROM %1")
+                      .arg(target, column, quote(column));
+    return script.join(QLatin1String(";\n"));
+}
+
 int copyTable(PgConnection& connection, const QString& sql, const std::pair<QString, QString>& names,
               bool singleStatement)
 {
     const QString doing = QStringLiteral("Cannot copy table '%1' into '%2'").arg(names.second, names.first);
+    const QString declarations = copyDeclarations(requireTable(connection, names.second, doing), names.first);
+    forgetTable(connection, names.first);
     int copied = 0;
     connection.inTransaction(doing, [&] {
         copied = singleStatement ? connection.exec(sql, {}, doing).changed() : connection.execScript(sql, doing);
-        const std::optional<TableInfo> source = findTable(connection, names.second);
-        if (source && source->keyIsPrimary) {
-            forgetTable(connection, names.first);
-            const TableInfo target = requireTable(connection, names.first, doing);
-            forgetTable(connection, names.first);
-            connection.exec(QStringLiteral("ALTER TABLE %1 ADD PRIMARY KEY (%2)")
-                                .arg(quote(target.name), serverColumn(target, source->key, doing)),
-                            {}, doing);
-        }
+        if (!declarations.isEmpty())
+            connection.execScript(declarations, doing);
     });
     return copied;
 }
@@ -430,9 +449,11 @@ SqlBackend::ReadResult readTable(PgConnection& connection, const QString& table,
     const TableInfo& info = requireTable(connection, table, doing);
     if (tablesOnly && !info.isTable)
         throw DataError(doing + QStringLiteral(": it is a view, not a table"), Kind::BadTableName);
-    const QString sql = info.isTable
-                            ? QStringLiteral("SELECT %1, * FROM %2").arg(identityExpression(info), quote(info.name))
-                            : QStringLiteral("SELECT * FROM %1").arg(quote(info.name));
+    // The server hands rows back in no set order (an updated row moves to the end of its table); the items
+    // must come in Row order and every opening in the same order, so tables are read in their key's order.
+    const QString sql =
+        info.isTable ? QStringLiteral("SELECT %1, * FROM %2 ORDER BY 1").arg(identityExpression(info), quote(info.name))
+                     : QStringLiteral("SELECT * FROM %1").arg(quote(info.name));
     SqlBackend::ReadResult r = readAll(connection.exec(sql, {}, doing), info.isTable ? 1 : 0, QString());
     for (FieldDef& f : r.fields)
         f.readOnly = !info.isTable || info.generated.contains(f.name, Qt::CaseInsensitive);

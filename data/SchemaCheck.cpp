@@ -7,9 +7,8 @@
 #include <vector>
 
 namespace SchemaCheck {
-namespace {
 
-// The columns the program reads, per table; a file lacking one fails later, in the middle of a test.
+// A file lacking one of these fails later, in the middle of a test.
 const std::vector<std::pair<QString, QStringList>>& requiredColumns()
 {
     static const std::vector<std::pair<QString, QStringList>> tables{
@@ -23,6 +22,8 @@ const std::vector<std::pair<QString, QStringList>>& requiredColumns()
     };
     return tables;
 }
+
+namespace {
 
 // The first column of every row, as text.
 QStringList column(const QSqlDatabase& db, const QString& sql)

@@ -36,7 +36,7 @@ cmake --build "$build_dir" --target ravlen ravlen-db
 home="${RAVLEN_HOME:-$HOME/Ravlen}"
 mkdir -p "$home"
 cd "$home"
-if [ ! -e Ravlen.mdb ]; then
+if [ ! -e Ravlen.mdb ] && [ ! -e Ravlen.server ]; then  # a workstation on the server needs no file
     "$build_dir/tools/ravlen-db" create Ravlen.mdb
 fi
 

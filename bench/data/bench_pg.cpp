@@ -5,6 +5,7 @@
 #include "data/PgConnection.h"
 #include "data/ZarkU.h"
 #include "tests/support/PgCluster.h"
+#include "tests/support/PgRegistration.h"
 
 #include <QCoreApplication>
 
@@ -57,6 +58,8 @@ void PostAnswer_Backend(benchmark::State& state)
     db.open();
     const QString table = QString::fromLatin1(answerTable);
     const QStringList columns{QStringLiteral("Answer"), QStringLiteral("Score")};
+    // The runner calls this more than once: every run starts from unanswered items.
+    PgBackend::execute(db, QStringLiteral("UPDATE %1 SET Answer = 0, Score = 0").arg(table));
     std::vector<double> held(itemCount + 1, 0.0);
     int row = 0;
     for (auto _ : state) {
@@ -90,23 +93,8 @@ void Registration_Backend(benchmark::State& state)
 {
     PgConnection db(databaseUri());
     db.open();
-    for (auto _ : state) {
-        QString name;
-        do
-            name = RandomLetters(15);
-        while (PgBackend::tableExists(db, name));
-        // One unit of work, as the test window registers: the profile and its copy of the items, or neither.
-        PgBackend::inTransaction(db, QStringLiteral("Cannot register"), [&] {
-            PgBackend::insertRow(db, QStringLiteral("Profiles"),
-                                 {QStringLiteral("FileNo"), QStringLiteral("Date"), QStringLiteral("FName"),
-                                  QStringLiteral("LName"), QStringLiteral("Age"), QStringLiteral("Gender"),
-                                  QStringLiteral("Grade"), QStringLiteral("QTable"), QStringLiteral("Completed")},
-                                 {nextFileNo++, QStringLiteral("1402/01/01"), QStringLiteral("نام"),
-                                  QStringLiteral("خانوادگي"), 30, 1, 3, name, false});
-            PgBackend::executeStatement(db, QStringLiteral("SELECT * INTO ") + name +
-                                                QStringLiteral(" FROM Questions Where Row>=0"));
-        });
-    }
+    for (auto _ : state)
+        registerOnServer(db, nextFileNo++);
 }
 
 void Registration_Bare(benchmark::State& state)

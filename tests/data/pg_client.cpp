@@ -6,7 +6,7 @@
 #include "data/DataError.h"
 #include "data/PgBackend.h"
 #include "data/PgConnection.h"
-#include "data/ZarkU.h"
+#include "tests/support/PgRegistration.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -25,26 +25,6 @@ void say(const QString& line)
 QVariant firstValue(PgConnection& db, const QString& sql)
 {
     return PgBackend::readQuery(db, sql).values.front();
-}
-
-// Registration as the test window does it: a free table name, then the profile and the copy in one unit.
-QString registerParticipant(PgConnection& db, int fileNo)
-{
-    QString name;
-    do
-        name = RandomLetters(15);
-    while (PgBackend::tableExists(db, name));
-    PgBackend::inTransaction(db, QStringLiteral("Cannot register"), [&] {
-        PgBackend::insertRow(db, QStringLiteral("Profiles"),
-                             {QStringLiteral("FileNo"), QStringLiteral("Date"), QStringLiteral("FName"),
-                              QStringLiteral("LName"), QStringLiteral("Age"), QStringLiteral("Gender"),
-                              QStringLiteral("Grade"), QStringLiteral("QTable"), QStringLiteral("Completed")},
-                             {fileNo, QStringLiteral("1404/07/15"), QStringLiteral("علي"), QStringLiteral("رضايي"), 30,
-                              1, 3, name, false});
-        PgBackend::executeStatement(db, QStringLiteral("SELECT * INTO ") + name +
-                                            QStringLiteral(" FROM Questions Where Row>=0"));
-    });
-    return name;
 }
 
 // Answers every item of `table` at random, each posted on its own as the questionnaire does; returns the digits.
@@ -79,7 +59,7 @@ int main(int argc, char** argv)
                 firstValue(db, QStringLiteral("SELECT coalesce(max(FileNo), 0) + 1 FROM Profiles")).toInt();
             QString table;
             try {
-                table = registerParticipant(db, fileNo);
+                table = registerOnServer(db, fileNo);
             } catch (const DataError& e) {
                 if (e.kind() != DataError::Kind::DuplicateKey)
                     throw;

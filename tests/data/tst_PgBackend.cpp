@@ -164,9 +164,19 @@ void tst_PgBackend::tableCopyRunsNativelyAndKeepsRowsKeyAndPersianOrder()
              QStringLiteral("1,2,3"));
 
     // Posting addresses rows by Row, which the copy keeps as its key.
+    // Rows come in Row order, also after an earlier row was written (the server moves it to the end).
+    PgBackend::execute(*db, QStringLiteral("UPDATE ABCDEFGHIJKLMNO SET Answer = 0 WHERE Row = 1"));
     const SqlBackend::ReadResult copy = PgBackend::readTable(*db, QStringLiteral("ABCDEFGHIJKLMNO"), true);
     QCOMPARE(copy.rowIds, (std::vector<qint64>{1, 2, 3}));
     QVERIFY(copy.fields[0].readOnly);
+    // Like the file's copy it numbers new rows after the copied ones and starts them unanswered.
+    const qint64 added = PgBackend::insertRow(*db, QStringLiteral("ABCDEFGHIJKLMNO"), {QStringLiteral("Question")},
+                                              {QStringLiteral("q4")});
+    QCOMPARE(added, 4);
+    QCOMPARE(count(*db, QStringLiteral("SELECT Answer::text || Score::text || Scoring::text FROM abcdefghijklmno "
+                                       "WHERE Row = 4")),
+             QStringLiteral("00false"));
+    PgBackend::execute(*db, QStringLiteral("DELETE FROM ABCDEFGHIJKLMNO WHERE Row = 4"));
     PgBackend::updateRow(*db, QStringLiteral("ABCDEFGHIJKLMNO"), 2, {QStringLiteral("Answer"), QStringLiteral("Score")},
                          {2.0, 4.0}, {0.0, 0.0});
 

@@ -1,6 +1,8 @@
 #include "tests/testing/NewTestFixture.h"
 
+#include "data/DataError.h"
 #include "data/DataModule.h"
+#include "data/DbBackend.h"
 #include "testing/NewTestForm.h"
 #include "tests/support/HostWindow.h"
 
@@ -8,6 +10,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QSqlQuery>
+
+#include <vector>
 #include <QSqlRecord>
 #include <QTest>
 
@@ -47,9 +51,33 @@ QWidget* NewTestFixture::findWidget(const char* name) const
     return m_window->findChild<QWidget*>(QLatin1String(name));
 }
 
+namespace {
+
+// The rows of `sql` on the server, as the backend reads them: `columns` values per row (all when 0).
+std::vector<QVariantList> serverRows(DbConnection& db, const QString& sql)
+{
+    std::vector<QVariantList> rows;
+    try {
+        const ReadResult r = db.backend().readQuery(sql, true);
+        const size_t width = r.fields.size();
+        for (size_t i = 0; width && i < r.values.size(); i += width)
+            rows.emplace_back(r.values.begin() + qsizetype(i), r.values.begin() + qsizetype(i + width));
+    } catch (const DataError&) {
+    }
+    return rows;
+}
+
+} // namespace
+
 QVariantList NewTestFixture::column(const QString& sql) const
 {
     const std::unique_ptr<DbConnection> other = m_db.connect();
+    if (TempRavlenDb::onServer()) {
+        QVariantList values;
+        for (const QVariantList& row : serverRows(*other, sql))
+            values << row.first();
+        return values;
+    }
     QSqlQuery query(other->database());
     QVariantList values;
     if (!query.exec(sql))
@@ -62,6 +90,10 @@ QVariantList NewTestFixture::column(const QString& sql) const
 QVariantList NewTestFixture::firstRow(const QString& sql) const
 {
     const std::unique_ptr<DbConnection> other = m_db.connect();
+    if (TempRavlenDb::onServer()) {
+        const std::vector<QVariantList> rows = serverRows(*other, sql);
+        return rows.empty() ? QVariantList() : rows.front();
+    }
     QSqlQuery query(other->database());
     QVariantList values;
     if (!query.exec(sql) || !query.next())
@@ -76,6 +108,15 @@ QString NewTestFixture::contents() const
     const std::unique_ptr<DbConnection> other = m_db.connect();
     QStringList lines = other->tableNames();
     lines.sort();
+    if (TempRavlenDb::onServer()) {
+        for (const QVariantList& row : serverRows(*other, QStringLiteral("SELECT * FROM Profiles ORDER BY FileNo"))) {
+            QStringList texts;
+            for (const QVariant& v : row)
+                texts << v.toString();
+            lines << texts.join(u'|');
+        }
+        return lines.join(u'\n');
+    }
     QSqlQuery query(other->database());
     query.exec(QStringLiteral("SELECT * FROM Profiles ORDER BY FileNo"));
     while (query.next()) {

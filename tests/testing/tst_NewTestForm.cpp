@@ -520,6 +520,8 @@ void tst_NewTestForm::registrationIgnoresAFilterLeftBySearch()
 
 void tst_NewTestForm::failingCopyLeavesNeitherRowNorTable()
 {
+    if (TempRavlenDb::onServer())
+        QSKIP("the server lets no value past its checks, so its copy cannot be made to fail this way");
     const QString before = m_f->contents();
     {
         // The copy of Questions fails: an item holds a value its column refuses (written past the checks, as a
