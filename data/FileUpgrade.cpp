@@ -101,7 +101,7 @@ using Rows = QList<QVariantList>;
 
 Rows rowsOf(const DbConnection& connection, const QString& sql)
 {
-    const SqlBackend::ReadResult result = SqlBackend::readQuery(connection.database(), sql);
+    const ReadResult result = connection.backend().readQuery(sql, true);
     const size_t width = result.fields.size();
     Rows rows;
     for (size_t i = 0; width > 0 && i + width <= result.values.size(); i += width)
@@ -369,7 +369,7 @@ QString backupFileName(const QString& fileName, const QString& stamp)
 
 QString removeEarlierCollation(DbConnection& connection)
 {
-    if (!declaresEarlierCollation(connection))
+    if (connection.backend().engine() != DbBackend::Engine::SqliteFile || !declaresEarlierCollation(connection))
         return QString();
     const QString backup = writeBackup(connection);
     try {

@@ -22,7 +22,8 @@ bool declaresEarlierCollation(const DbConnection& connection);
 // Rebuilds every table, index and view that declares the earlier collation without it, keeping every row (with
 // its identity) and the auto-increment counters, in one transaction. First writes a copy of the file as it is
 // beside it, owner-only, under a new name (see backupFileName); an existing file is never replaced. Returns the
-// copy's name, or an empty text when the file declares no such collation and nothing was done.
+// copy's name, or an empty text when the file declares no such collation (or is no SQLite file) and nothing was
+// done.
 QString removeEarlierCollation(DbConnection& connection);
 
 // The name of the copy kept before an upgrade on `stamp` (yyyyMMdd-HHmmss): "<file>.before-upgrade-<stamp>.bak".
@@ -31,7 +32,7 @@ QString backupFileName(const QString& fileName, const QString& stamp);
 // Profiles left by a registration cut short before it was one unit of work: the profile was written, its
 // question table never made, so every look-up of the number fails and the number can never be registered again.
 // Makes each missing table from Questions, as registration does, in one transaction, and returns the file numbers
-// whose tables were made, in ascending order. Profiles naming something other than a participant table name, or
+// whose tables were made, in ascending order. Works on a database server as on a file. Profiles naming something other than a participant table name, or
 // a table or view that exists, are left alone; nothing is ever deleted.
 QList<int> repairParticipantTables(DbConnection& connection);
 

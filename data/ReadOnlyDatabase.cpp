@@ -3,10 +3,10 @@
 #include "data/DataError.h"
 #include "data/FileSystemCheck.h"
 #include "data/SchemaCheck.h"
+#include "data/SqliteStatement.h"
 #include "data/SqlBackend.h"
 
 #include <QFileInfo>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
 
@@ -63,10 +63,7 @@ ReadOnlyDatabase::~ReadOnlyDatabase()
 
 sqlite3* ReadOnlyDatabase::handle() const
 {
-    const QVariant v = m_db.driver() ? m_db.driver()->handle() : QVariant();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(v.constData());
+    return Sqlite::handleOrNull(m_db);
 }
 
 void ReadOnlyDatabase::open(const QString& uriOptions)

@@ -11,11 +11,13 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <optional>
 
@@ -511,6 +513,7 @@ void tst_DatabaseFile::readOnlyOpenChangesNothing_data()
     QTest::newRow("half-registered profile, which a connect would repair") << "half-registered" << false;
     QTest::newRow("world-readable file") << "world-readable" << false;
     QTest::newRow("rollback-journal file") << "journal" << false;
+    QTest::newRow("folder nobody may write (read-only media)") << "read-only folder" << false;
     QTest::newRow("file with a trigger") << "trigger" << true;
 }
 
@@ -534,6 +537,13 @@ void tst_DatabaseFile::readOnlyOpenChangesNothing()
     t.connection.reset();
     if (file == QLatin1String("world-readable"))
         QCOMPARE(::chmod(QFile::encodeName(t.fileName).constData(), 0644), 0);
+    const QByteArray folder = QFile::encodeName(t.dir.path());
+    const auto writableAgain = qScopeGuard([&] { ::chmod(folder.constData(), 0700); });
+    if (file == QLatin1String("read-only folder")) {
+        if (::geteuid() == 0)
+            QSKIP("the superuser may write into any folder");
+        QCOMPARE(::chmod(folder.constData(), 0500), 0);
+    }
     const QByteArray before = contentsOf(t.fileName);
     const int mode = modeOf(t.fileName);
     const QStringList filesBefore = QDir(t.dir.path()).entryList(QDir::Files);
