@@ -45,19 +45,7 @@ QString quote(const QString& identifier)
     return SqlBackend::quoteIdentifier(identifier);
 }
 
-// What the catalog says about a table or view, found by name without regard to case.
-struct TableInfo
-{
-    QString name;           // as the server has it
-    bool isTable = false;   // a table (not a view)
-    QString key;            // its single-column integer key, empty when it has none
-    bool keyIsPrimary = false;
-    QStringList columns;    // as the server has them, in column order
-    QStringList identity;   // columns the server numbers
-    QStringList generated;  // identity columns and the primary key: the program does not write them
-    QStringList defaults;   // "column = expression" for every column with a default
-    QStringList notNull;    // columns that refuse an empty value
-};
+using TableInfo = PgTableInfo;
 
 std::optional<TableInfo> findTable(PgConnection& connection, const QString& name)
 {
@@ -99,30 +87,24 @@ std::optional<TableInfo> findTable(PgConnection& connection, const QString& name
     return info;
 }
 
-// Tables looked up per session, so a post costs one round trip. The program never drops or alters a table
-// except the copy it has just made (forgotten below).
-std::map<std::pair<quint64, QString>, TableInfo>& knownTables()
-{
-    static std::map<std::pair<quint64, QString>, TableInfo> tables;
-    return tables;
-}
-
 void forgetTable(PgConnection& connection, const QString& name)
 {
-    knownTables().erase({connection.session(), name.toLower()});
+    connection.knownTables().erase(name.toLower());
 }
 
-const TableInfo& requireTable(PgConnection& connection, const QString& name, const QString& doing)
+// A copy: a reconnect during the caller's statements forgets what the connection knew.
+TableInfo requireTable(PgConnection& connection, const QString& name, const QString& doing)
 {
     connection.handle(); // reconnects first, so the session is current
-    const std::pair<quint64, QString> key{connection.session(), name.toLower()};
-    auto it = knownTables().find(key);
-    if (it != knownTables().end())
+    std::map<QString, TableInfo>& known = connection.knownTables();
+    const QString key = name.toLower();
+    auto it = known.find(key);
+    if (it != known.end())
         return it->second;
     std::optional<TableInfo> info = findTable(connection, name);
     if (!info)
         throw DataError(doing + QStringLiteral(": no such table"), Kind::Schema);
-    return knownTables().emplace(key, std::move(*info)).first->second;
+    return known.emplace(key, std::move(*info)).first->second;
 }
 
 // The server's name of the column the program calls `name`.

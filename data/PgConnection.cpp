@@ -8,16 +8,9 @@
 
 #include <libpq-fe.h>
 
-#include <atomic>
 #include <sys/stat.h>
 
 namespace {
-
-quint64 nextSession()
-{
-    static std::atomic<quint64> counter{0};
-    return ++counter;
-}
 
 using Kind = DataError::Kind;
 
@@ -172,7 +165,7 @@ void PgConnection::open()
                         kindOfConnectFailure(message));
     }
     m_conn = conn;
-    m_session = nextSession();
+    m_knownTables.clear();
 }
 
 void PgConnection::close()
@@ -183,6 +176,7 @@ void PgConnection::close()
     m_conn = nullptr;
     m_depth = 0;
     m_prepared.clear();
+    m_knownTables.clear();
 }
 
 QString PgConnection::describe() const
@@ -204,7 +198,7 @@ void PgConnection::reconnectIfDropped()
     m_prepared.clear();
     checkPasswordFile();
     PQreset(m_conn);
-    m_session = nextSession();
+    m_knownTables.clear();
     if (PQstatus(m_conn) != CONNECTION_OK)
         throw DataError(QStringLiteral("Cannot connect again to the database server '%1': %2")
                             .arg(m_uri, serverText(PQerrorMessage(m_conn))),

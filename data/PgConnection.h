@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -30,6 +31,20 @@ public:
 private:
     static void clear(pg_result* result);
     std::shared_ptr<pg_result> m_result;
+};
+
+// What the catalog says about a table or view, found by name without regard to case.
+struct PgTableInfo
+{
+    QString name;           // as the server has it
+    bool isTable = false;   // a table (not a view)
+    QString key;            // its single-column integer key, empty when it has none
+    bool keyIsPrimary = false;
+    QStringList columns;    // as the server has them, in column order
+    QStringList identity;   // columns the server numbers
+    QStringList generated;  // identity columns and the primary key: the program does not write them
+    QStringList defaults;   // "column = expression" for every column with a default
+    QStringList notNull;    // columns that refuse an empty value
 };
 
 // A connection to a PostgreSQL server through libpq, made from a connection URI that holds no password: the
@@ -71,8 +86,9 @@ public:
     // The libpq handle, connecting again first when the previous action found the connection dropped.
     pg_conn* handle();
 
-    // Changes at every connect and reconnect: facts read from the server's catalog are kept per session.
-    quint64 session() const { return m_session; }
+    // Facts read from the server's catalog about the tables used, by lower-case name; forgotten at every connect
+    // and reconnect, so a post costs one round trip and never acts on another session's knowledge.
+    std::map<QString, PgTableInfo>& knownTables() { return m_knownTables; }
 
     // The server's parameter as text, for tests and the database tool.
     QString serverSetting(const char* name);
@@ -95,6 +111,6 @@ private:
     pg_conn* m_conn = nullptr;
     int m_depth = 0;
     int m_savepoints = 0;
-    quint64 m_session = 0;
+    std::map<QString, PgTableInfo> m_knownTables;
     std::map<QString, QByteArray> m_prepared; // statement text -> prepared name
 };

@@ -95,7 +95,9 @@ const QString& profilesFile()
                                         .toUtf8();
             const QByteArray fn = nameFor(g).toUtf8();
             const QByteArray ln = nameFor(g).toUtf8();
-            const QByteArray qt = RandomLetters(15).toUtf8();
+            // Every profile has its question table, as registration leaves it; a missing one would be
+            // repaired at the first connect, 100,000 tables made before anything is measured.
+            const QByteArray qt = answerTable().toUtf8();
             sqlite3_bind_int(st, 1, n);
             sqlite3_bind_text(st, 2, date.constData(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(st, 3, fn.constData(), -1, SQLITE_TRANSIENT);
