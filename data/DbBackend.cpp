@@ -23,9 +23,9 @@ bool isServerDataSource(const QString& dataSource)
            s.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
 }
 
-std::unique_ptr<DbBackend> openBackend(const QString& dataSource)
+std::unique_ptr<DbBackend> openBackend(const QString& dataSource, const FileSystemCheck::TypeProbe& fileSystemType)
 {
     if (isServerDataSource(dataSource))
         return openPgServerBackend(dataSource.trimmed());
-    return SqliteBackend::open(dataSource);
+    return SqliteBackend::open(dataSource, fileSystemType);
 }

@@ -2,6 +2,7 @@
 
 #include "data/ColumnStore.h"
 #include "data/Field.h"
+#include "data/FileSystemCheck.h"
 
 #include <QString>
 #include <QStringList>
@@ -97,4 +98,6 @@ bool isServerDataSource(const QString& dataSource);
 // Opens the database a data source names: a PostgreSQL connection URI (postgresql://...) or a SQLite file, which
 // must exist. Checks the schema before anything is written and throws DataError when the database is missing,
 // unreachable, no Ravlen database, read-only or locked.
-std::unique_ptr<DbBackend> openBackend(const QString& dataSource);
+// `fileSystemType` tells where a file lies (see FileSystemCheck).
+std::unique_ptr<DbBackend> openBackend(const QString& dataSource,
+                                       const FileSystemCheck::TypeProbe& fileSystemType = FileSystemCheck::fileSystemTypeOf);

@@ -76,7 +76,7 @@ void DbConnection::open()
     const QString file = fileName();
     if (file.isEmpty())
         throw DataError(QStringLiteral("Cannot connect: the connection string names no Data Source"));
-    m_backend = openBackend(file);
+    m_backend = openBackend(file, m_fileSystemType);
 }
 
 void DbConnection::close()

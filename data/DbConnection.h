@@ -67,9 +67,13 @@ public:
 
     static QString dataSourceOf(const QString& connectionString);
 
+    // How the next open finds out the file system its file lies on (a file on a network file system is
+    // refused). Tests give their own answer; a network file system cannot be mounted there.
+    void setFileSystemTypeProbe(FileSystemCheck::TypeProbe probe) { m_fileSystemType = std::move(probe); }
 private:
     // One list per running unit, innermost last.
     std::vector<std::vector<std::function<void()>>> m_rollbackSteps;
     QString m_connectionString;
     std::unique_ptr<DbBackend> m_backend;
+    FileSystemCheck::TypeProbe m_fileSystemType = FileSystemCheck::fileSystemTypeOf;
 };

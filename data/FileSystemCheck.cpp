@@ -20,12 +20,6 @@ constexpr quint32 smbMagic = 0x517B;
 constexpr quint32 cifsMagic = 0xFF534D42;
 constexpr quint32 smb2Magic = 0xFE534D42;
 
-std::optional<qint64>& fixedType()
-{
-    static std::optional<qint64> type;
-    return type;
-}
-
 std::optional<qint64> statfsType(const QString& path)
 {
     struct statfs info
@@ -56,16 +50,14 @@ QString networkFileSystemName(qint64 fileSystemType)
 
 std::optional<qint64> fileSystemTypeOf(const QString& path)
 {
-    if (fixedType())
-        return fixedType();
     if (const std::optional<qint64> type = statfsType(path))
         return type;
     return statfsType(QFileInfo(path).absolutePath());
 }
 
-void refuseNetworkFileSystem(const QString& fileName)
+void refuseNetworkFileSystem(const QString& fileName, const TypeProbe& probe)
 {
-    const std::optional<qint64> type = fileSystemTypeOf(fileName);
+    const std::optional<qint64> type = probe(fileName);
     const QString name = type ? networkFileSystemName(*type) : QString();
     if (name.isEmpty())
         return;
@@ -80,16 +72,6 @@ bool folderRefusesThisUser(const QString& fileName)
 {
     struct stat st;
     return ::stat(QFile::encodeName(fileName).constData(), &st) != 0 && (errno == EACCES || errno == EPERM);
-}
-
-ScopedFileSystemType::ScopedFileSystemType(qint64 fileSystemType) : m_previous(fixedType())
-{
-    fixedType() = fileSystemType;
-}
-
-ScopedFileSystemType::~ScopedFileSystemType()
-{
-    fixedType() = m_previous;
 }
 
 } // namespace FileSystemCheck

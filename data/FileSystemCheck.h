@@ -18,25 +18,17 @@ QString networkFileSystemName(qint64 fileSystemType);
 // exist yet); nothing when neither can be asked.
 std::optional<qint64> fileSystemTypeOf(const QString& path);
 
+// How the file system of a path is found out: fileSystemTypeOf, or in tests an answer of their own (a network
+// file system cannot be mounted there).
+using TypeProbe = std::function<std::optional<qint64>(const QString& path)>;
+
 // Throws DataError (kind Unsupported) when `fileName` lies on a network file system. A file system that cannot be
 // asked is let through: the open that follows reports what is wrong with the path.
-void refuseNetworkFileSystem(const QString& fileName);
+void refuseNetworkFileSystem(const QString& fileName, const TypeProbe& probe = fileSystemTypeOf);
 
 // Whether a folder on the way to `fileName` refuses this user entry: the file then cannot even be looked at, which
 // its absence must not be confused with.
 bool folderRefusesThisUser(const QString& fileName);
 
-// For tests: while it lives, fileSystemTypeOf() answers `fileSystemType` for every path instead of the kernel.
-class ScopedFileSystemType
-{
-public:
-    explicit ScopedFileSystemType(qint64 fileSystemType);
-    ~ScopedFileSystemType();
-    ScopedFileSystemType(const ScopedFileSystemType&) = delete;
-    ScopedFileSystemType& operator=(const ScopedFileSystemType&) = delete;
-
-private:
-    std::optional<qint64> m_previous;
-};
 
 } // namespace FileSystemCheck

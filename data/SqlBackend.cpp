@@ -263,7 +263,8 @@ void inSavepoint(sqlite3* h, const QString& doing, const std::function<void()>& 
 
 } // namespace
 
-QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName)
+QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName,
+                          const FileSystemCheck::TypeProbe& fileSystemType)
 {
     const QFileInfo info(fileName);
     if (!info.exists() && FileSystemCheck::folderRefusesThisUser(fileName))
@@ -289,7 +290,7 @@ QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName
     if (info.size() == 0)
         throw DataError(QStringLiteral("Cannot open database file '%1': the file is empty").arg(fileName),
                         DataError::Kind::NotADatabase);
-    FileSystemCheck::refuseNetworkFileSystem(fileName);
+    FileSystemCheck::refuseNetworkFileSystem(fileName, fileSystemType);
     return openWithMode(connectionName, fileName, "rw", Check::RavlenSchema);
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/DbBackend.h"
 #include "data/Field.h"
+#include "data/FileSystemCheck.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -29,7 +30,8 @@ inline constexpr const char* textCollation = "PERSIAN";
 // first (the two tables with every column the program reads, no trigger), then applies the durability and
 // sharing settings and registers the collation; throws DataError when the file is missing, is no database or no
 // Ravlen database, is read-only or stays locked. A refused file is left unchanged.
-QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName);
+QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName,
+                          const FileSystemCheck::TypeProbe& fileSystemType = FileSystemCheck::fileSystemTypeOf);
 
 // Creates an empty database file (it must not exist yet) and returns it open, as openDatabase does.
 QSqlDatabase createDatabase(const QString& connectionName, const QString& fileName);

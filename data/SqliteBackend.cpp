@@ -2,21 +2,22 @@
 
 #include "data/SqlBackend.h"
 
-std::unique_ptr<SqliteBackend> SqliteBackend::open(const QString& fileName)
+std::unique_ptr<SqliteBackend> SqliteBackend::open(const QString& fileName,
+                                                   const FileSystemCheck::TypeProbe& fileSystemType)
 {
-    return std::unique_ptr<SqliteBackend>(new SqliteBackend(fileName, Mode::Open));
+    return std::unique_ptr<SqliteBackend>(new SqliteBackend(fileName, Mode::Open, fileSystemType));
 }
 
 std::unique_ptr<SqliteBackend> SqliteBackend::create(const QString& fileName)
 {
-    return std::unique_ptr<SqliteBackend>(new SqliteBackend(fileName, Mode::Create));
+    return std::unique_ptr<SqliteBackend>(new SqliteBackend(fileName, Mode::Create, FileSystemCheck::fileSystemTypeOf));
 }
 
 // Qt names its connections process-wide; the address tells this one from every other one alive.
-SqliteBackend::SqliteBackend(const QString& fileName, Mode mode)
+SqliteBackend::SqliteBackend(const QString& fileName, Mode mode, const FileSystemCheck::TypeProbe& fileSystemType)
     : m_fileName(fileName), m_connectionName(QStringLiteral("ravlen-%1").arg(quintptr(this), 0, 16))
 {
-    m_db = mode == Mode::Open ? SqlBackend::openDatabase(m_connectionName, fileName)
+    m_db = mode == Mode::Open ? SqlBackend::openDatabase(m_connectionName, fileName, fileSystemType)
                               : SqlBackend::createDatabase(m_connectionName, fileName);
 }
 

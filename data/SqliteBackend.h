@@ -14,7 +14,8 @@ class SqliteBackend final : public DbBackend
 {
 public:
     // Opens an existing Ravlen database file (see SqlBackend::openDatabase for what is refused).
-    static std::unique_ptr<SqliteBackend> open(const QString& fileName);
+    static std::unique_ptr<SqliteBackend> open(
+        const QString& fileName, const FileSystemCheck::TypeProbe& fileSystemType = FileSystemCheck::fileSystemTypeOf);
     // Creates a new, empty database file (it must not exist yet) and opens it without a schema check.
     static std::unique_ptr<SqliteBackend> create(const QString& fileName);
     ~SqliteBackend() override;
@@ -44,7 +45,7 @@ private:
         Open,
         Create
     };
-    SqliteBackend(const QString& fileName, Mode mode);
+    SqliteBackend(const QString& fileName, Mode mode, const FileSystemCheck::TypeProbe& fileSystemType);
 
     QString m_fileName;
     QString m_connectionName;

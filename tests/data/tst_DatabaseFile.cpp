@@ -194,10 +194,9 @@ void tst_DatabaseFile::refusedFilesAreLeftUnchanged()
     t.connection.reset();
     const QByteArray before = contentsOf(t.fileName);
     const QStringList filesBefore = QDir(t.dir.path()).entryList(QDir::Files);
-    std::optional<FileSystemCheck::ScopedFileSystemType> network;
-    if (fileSystem)
-        network.emplace(fileSystem);
     TData data;
+    if (fileSystem)
+        data.Database.setFileSystemTypeProbe([fileSystem](const QString&) { return std::optional<qint64>(fileSystem); });
     try {
         data.ConnectToDatabase(t.fileName);
         QFAIL("connected");
