@@ -1,6 +1,7 @@
 // The data layer beside the bare SQLite work it stands on, on the same files in the same run. Pairs share a name
 // stem: <Stem>/Layer and <Stem>/Bare (and /QSqlQuery where that peer is telling too).
 
+#include "bench/RunBenchmarks.h"
 #include "data/DataModule.h"
 #include "data/DataSet.h"
 #include "data/DbConnection.h"
@@ -472,10 +473,5 @@ BENCHMARK(PostAnswer_Bare)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

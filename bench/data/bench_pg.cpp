@@ -1,6 +1,7 @@
 // The server backend beside bare libpq doing the same work, on the same throwaway cluster in the same run.
 // Pairs share a name stem: <Stem>_Backend and <Stem>_Bare.
 
+#include "bench/RunBenchmarks.h"
 #include "data/PgBackend.h"
 #include "data/PgConnection.h"
 #include "data/ZarkU.h"
@@ -176,10 +177,5 @@ BENCHMARK(OpenProfiles_Bare)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -1,5 +1,7 @@
 // The results benchmarks run offscreen with the application set up as the program sets it up.
 
+#include "bench/RunBenchmarks.h"
+
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
@@ -10,10 +12,5 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setLayoutDirection(Qt::RightToLeft);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

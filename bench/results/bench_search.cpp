@@ -3,6 +3,7 @@
 // operator waits for: the filter, the grid's model reset and the first paint of the visible rows. The bare peer
 // steps through every matching row and reads its nine columns.
 
+#include "bench/RunBenchmarks.h"
 #include "data/DataModule.h"
 #include "data/DbConnection.h"
 #include "data/Schema.h"
@@ -186,10 +187,5 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark((QByteArray("Search") + c.name + "/Bare").constData(), Bare, c)
             ->Unit(benchmark::kMillisecond);
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -3,6 +3,7 @@
 // (click, stored with the file's durability, next item shown). Pairs share a name stem: <Stem>/Window and
 // <Stem>/Bare.
 
+#include "bench/RunBenchmarks.h"
 #include "data/DataModule.h"
 #include "data/ZarkU.h"
 #include "dialogs/MessageFrm.h"
@@ -262,8 +263,5 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setLayoutDirection(Qt::RightToLeft);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }
