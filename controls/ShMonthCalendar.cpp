@@ -20,7 +20,6 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <functional>
 
@@ -28,8 +27,6 @@ namespace {
 
 const QString kTodayCaption = QStringLiteral("امروز: ");
 const QString kWeekCaption = QStringLiteral("هفته");
-
-constexpr std::uint64_t kDayCellsMask = (std::uint64_t(1) << TCustomShMonthCalendar::DayCellCount) - 1;
 
 TDateTime todaySerial()
 {
@@ -630,6 +627,7 @@ void TCustomShMonthCalendar::SetCalendarOptions(TMonthCalOptions value)
     if (changed & selectionOptions)
         normaliseSelection();
     m_options = value;
+    m_selection.SetKind(selectionKind());
 
     if (changed.testFlag(mcoToday)) {
         const int delta = value.testFlag(mcoToday) ? 1 : -1;
@@ -674,6 +672,7 @@ void TCustomShMonthCalendar::computeMonthFrame()
     if (lead == 0)
         lead = 7;
     m_gridStart = m_firstOfMonth - lead;
+    followChosenDay();
 }
 
 void TCustomShMonthCalendar::rebuildMonth()
@@ -729,6 +728,7 @@ void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
     const TDateTime old = m_date;
     const bool byUser = user && v != m_date;
     m_date = v;
+    followChosenDay();
 
     const bool inMonth = v >= m_firstOfMonth && v <= m_lastOfMonth;
     const bool amongShown = v >= m_gridStart && v < m_gridStart + DayCellCount;
@@ -737,6 +737,7 @@ void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
     } else {
         if (!CanChangeMonth()) {
             m_date = old;
+            followChosenDay();
             moveCurrentToDate();
             return;
         }
@@ -830,14 +831,7 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
             info.Flags |= ccfTrailing;
         else if (m_boldMask & (std::uint32_t(1) << (d - 1)))
             info.Flags |= ccfBold;
-        bool selected = false;
-        if (m_options.testFlag(mcoMultiSelect))
-            selected = (m_selBits >> index) & 1;
-        else if (m_options.testFlag(mcoRangeSelect))
-            selected = index >= std::min(m_anchor, m_selEnd) && index <= std::max(m_anchor, m_selEnd);
-        else
-            selected = day == m_date;
-        if (selected)
+        if (m_selection.Contains(index))
             info.Flags |= ccfSelected;
     }
     return info;
@@ -857,8 +851,7 @@ bool TCustomShMonthCalendar::SelectCell(int col, int row) const
         return false;
     if (!m_options.testFlag(mcoSelectTrailDays) && (day < m_firstOfMonth || day > m_lastOfMonth))
         return false;
-    if (m_options.testFlag(mcoRangeSelect) && m_maxSelectRange > 0 && (m_mouseSelecting || m_shiftExtending) &&
-        std::abs(index - m_anchor) + 1 > m_maxSelectRange)
+    if ((m_mouseSelecting || m_shiftExtending) && !m_selection.CanExtendTo(index))
         return false;
     return true;
 }
@@ -926,27 +919,28 @@ void TCustomShMonthCalendar::arrowDefault(bool forward)
 
 // ---- selection --------------------------------------------------------------------------------------------------
 
-int TCustomShMonthCalendar::SelectedCount() const
+DaySelection::Kind TCustomShMonthCalendar::selectionKind() const
 {
     if (m_options.testFlag(mcoMultiSelect))
-        return std::popcount(m_selBits & kDayCellsMask);
+        return DaySelection::Multi;
     if (m_options.testFlag(mcoRangeSelect))
-        return std::abs(m_selEnd - m_anchor) + 1;
-    return 1;
+        return DaySelection::Range;
+    return DaySelection::Single;
+}
+
+int TCustomShMonthCalendar::SelectedCount() const
+{
+    return m_selection.Count();
 }
 
 TDateTime TCustomShMonthCalendar::SelectionStart() const
 {
-    if (!(m_options & (mcoMultiSelect | mcoRangeSelect)))
-        return m_date;
-    return m_gridStart + std::min(m_anchor, m_selEnd);
+    return m_gridStart + m_selection.First();
 }
 
 TDateTime TCustomShMonthCalendar::SelectionEnd() const
 {
-    if (!(m_options & (mcoMultiSelect | mcoRangeSelect)))
-        return m_date;
-    return m_gridStart + std::max(m_anchor, m_selEnd);
+    return m_gridStart + m_selection.Last();
 }
 
 bool TCustomShMonthCalendar::IsDaySelected(TDateTime day) const
@@ -954,12 +948,7 @@ bool TCustomShMonthCalendar::IsDaySelected(TDateTime day) const
     const TDateTime v = ShCalendarMode::DayOf(day);
     if (v < m_gridStart || v >= m_gridStart + DayCellCount)
         throw EMonthCalError(QString::asprintf(SShInvalidDate, DateText(v).toUtf8().constData()));
-    const int index = int(v - m_gridStart);
-    if (m_options.testFlag(mcoMultiSelect))
-        return (m_selBits >> index) & 1;
-    if (m_options.testFlag(mcoRangeSelect))
-        return index >= std::min(m_anchor, m_selEnd) && index <= std::max(m_anchor, m_selEnd);
-    return v == m_date;
+    return m_selection.Contains(int(v - m_gridStart));
 }
 
 void TCustomShMonthCalendar::invalidateCell(int index)
@@ -971,6 +960,14 @@ void TCustomShMonthCalendar::invalidateCell(int index)
     update(CellRect(col, row));
 }
 
+void TCustomShMonthCalendar::invalidateCells(DaySelection::CellMask cells)
+{
+    for (int index = 0; cells != 0; ++index, cells >>= 1) {
+        if (cells & 1)
+            invalidateCell(index);
+    }
+}
+
 void TCustomShMonthCalendar::invalidateDayArea()
 {
     const QRect first = logicalCellRect(0, FixedRowCount);
@@ -980,33 +977,13 @@ void TCustomShMonthCalendar::invalidateDayArea()
 
 void TCustomShMonthCalendar::resetSelection()
 {
-    const int index = currentIndex();
-    m_anchor = m_selEnd = std::max(index, 0);
-    m_selBits = index >= 0 ? std::uint64_t(1) << index : 0;
+    m_selection.Reset(currentIndex());
     invalidateDayArea();
 }
 
 void TCustomShMonthCalendar::extendSelection(int index)
 {
-    if (index < 0 || index >= DayCellCount)
-        return;
-    const int oldEnd = m_selEnd;
-    if (m_options.testFlag(mcoRangeSelect)) {
-        m_selEnd = index;
-        for (int i = std::min(oldEnd, index); i <= std::max(oldEnd, index); ++i)
-            invalidateCell(i);
-        return;
-    }
-    if (!m_options.testFlag(mcoMultiSelect))
-        return;
-    auto inBlock = [this](int end, int i) { return i >= std::min(m_anchor, end) && i <= std::max(m_anchor, end); };
-    for (int i = 0; i < DayCellCount; ++i) {
-        if (inBlock(oldEnd, i) != inBlock(index, i)) {
-            m_selBits ^= std::uint64_t(1) << i;
-            invalidateCell(i);
-        }
-    }
-    m_selEnd = index;
+    invalidateCells(m_selection.ExtendTo(index));
 }
 
 void TCustomShMonthCalendar::normaliseSelection()
@@ -1021,30 +998,22 @@ void TCustomShMonthCalendar::normaliseSelection()
     DoClick();
 }
 
-void TCustomShMonthCalendar::toggleGroup(const QList<int>& indexes)
+void TCustomShMonthCalendar::toggleGroup(const std::vector<int>& indexes)
 {
-    QList<int> choosable;
+    std::vector<int> choosable;
     for (int index : indexes) {
         int col = 0, row = 0;
         IndexToCell(index, col, row);
         if (SelectCell(col, row))
-            choosable.append(index);
+            choosable.push_back(index);
     }
-    if (choosable.isEmpty())
+    if (choosable.empty())
         return;
-    const bool allSelected =
-        std::all_of(choosable.begin(), choosable.end(), [this](int i) { return (m_selBits >> i) & 1; });
-    for (int index : choosable) {
-        if (allSelected)
-            m_selBits &= ~(std::uint64_t(1) << index);
-        else
-            m_selBits |= std::uint64_t(1) << index;
-        invalidateCell(index);
-    }
+    invalidateCells(m_selection.ToggleGroup(choosable));
     int col = 0, row = 0;
-    IndexToCell(choosable.last(), col, row);
+    IndexToCell(choosable.back(), col, row);
     moveCurrent(col, row);
-    m_anchor = m_selEnd = std::max(currentIndex(), 0);
+    m_selection.SetAnchor(std::max(currentIndex(), 0));
 }
 
 // ---- keyboard ---------------------------------------------------------------------------------------------------
@@ -1083,11 +1052,8 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
     const bool forward = (key == Qt::Key_Right) != isRightToLeft();
 
     if (multiOrRange && shift) {
-        const int index = currentIndex();
-        if (m_options.testFlag(mcoMultiSelect) && index >= 0 && !((m_selBits >> index) & 1)) {
-            m_selBits |= std::uint64_t(1) << index;
-            invalidateCell(index);
-        }
+        if (m_options.testFlag(mcoMultiSelect))
+            invalidateCells(m_selection.Add(currentIndex()));
         m_shiftExtending = true;
         switch (key) {
         case Qt::Key_End:
@@ -1217,29 +1183,24 @@ void TCustomShMonthCalendar::mousePressEvent(QMouseEvent* event)
         }
     } else if (m_options.testFlag(mcoMultiSelect)) {
         if (!ctrl) {
-            m_selBits = 0;
+            m_selection.Clear();
             invalidateDayArea();
         }
-        QList<int> group;
+        std::vector<int> group;
         if (row == FixedRowCount - 1 && col < m_fixedCols) {
             for (int i = 0; i < DayCellCount; ++i)
-                group.append(i);
+                group.push_back(i);
             toggleGroup(group);
         } else if (row == FixedRowCount - 1 && col >= m_fixedCols) {
             for (int week = 0; week < 6; ++week)
-                group.append(col - m_fixedCols + 7 * week);
+                group.push_back(col - m_fixedCols + 7 * week);
             toggleGroup(group);
         } else if (col < m_fixedCols && isDayCell(m_fixedCols, row)) {
             for (int day = 0; day < 7; ++day)
-                group.append(7 * (row - FixedRowCount) + day);
+                group.push_back(7 * (row - FixedRowCount) + day);
             toggleGroup(group);
         } else if (choosable) {
-            const int index = currentIndex();
-            if (index >= 0) {
-                m_anchor = m_selEnd = index;
-                m_selBits ^= std::uint64_t(1) << index;
-                invalidateCell(index);
-            }
+            invalidateCells(m_selection.Toggle(currentIndex()));
         }
     } else if (m_options.testFlag(mcoRangeSelect) && choosable) {
         if (shift)
@@ -1259,7 +1220,7 @@ void TCustomShMonthCalendar::mouseMoveEvent(QMouseEvent* event)
         moveCurrent(col, row);
     if (m_mouseSelecting && (m_options & (mcoMultiSelect | mcoRangeSelect))) {
         const int index = currentIndex();
-        if (index >= 0 && index != m_selEnd)
+        if (index >= 0 && index != m_selection.End())
             extendSelection(index);
     }
 }

@@ -4,6 +4,7 @@
 // days, with a title for moving between months and years, optional multi-day and range selection, bounds, bold
 // weekdays and a row that shows today. It is the drop-down of the date picker.
 
+#include "calendar/DaySelection.h"
 #include "controls/ShDateTypes.h"
 #include "controls/YearEdit.h"
 
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class QMenu;
 class QPainter;
@@ -216,8 +218,8 @@ public:
     void SetUseSystemCalendar(bool value);
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool value);
-    int MaxSelectRange() const { return m_maxSelectRange; }
-    void SetMaxSelectRange(int value) { m_maxSelectRange = value < 0 ? 0 : value; }
+    int MaxSelectRange() const { return m_selection.MaxRange(); }
+    void SetMaxSelectRange(int value) { m_selection.SetMaxRange(value); }
     bool DefaultDrawing() const { return m_defaultDrawing; }
     void SetDefaultDrawing(bool value);
     TitlePlacement TitleVerticalPlacement() const { return m_titlePlacement; }
@@ -265,7 +267,7 @@ public:
     TDateTime SelectionEnd() const;
     // Raises EMonthCalError "Invalid date '<day>'" for a day that is not among the 42 shown days.
     bool IsDaySelected(TDateTime day) const;
-    int SelectionAnchor() const { return m_anchor; }
+    int SelectionAnchor() const { return m_selection.Anchor(); }
 
     // ---- bounds ----
     virtual void CheckDate(TDateTime value) const;
@@ -361,11 +363,15 @@ private:
     void arrowDefault(bool forward);
 
     // selection
+    DaySelection::Kind selectionKind() const;
+    // A single selection is the chosen day: it follows every change of the day or of the grid's first day.
+    void followChosenDay() { m_selection.SetChosen(int(m_date - m_gridStart)); }
     void resetSelection();
     void extendSelection(int index);
     void normaliseSelection();
-    void toggleGroup(const QList<int>& indexes);
+    void toggleGroup(const std::vector<int>& indexes);
     void invalidateCell(int index);
+    void invalidateCells(DaySelection::CellMask cells);
     void invalidateDayArea();
 
     // painting
@@ -384,7 +390,6 @@ private:
     TDefaultBoldDays m_defaultBoldDays = dbdNone;
     bool m_useSystemCalendar = false;
     bool m_autoSize = true;
-    int m_maxSelectRange = 0;
     bool m_defaultDrawing = true;
     TitlePlacement m_titlePlacement = tpCenter;
 
@@ -401,9 +406,7 @@ private:
     TDateTime m_firstOfMonth = 0;
     TDateTime m_lastOfMonth = -1;
     std::uint32_t m_boldMask = 0;
-    std::uint64_t m_selBits = 0;
-    int m_anchor = 0;
-    int m_selEnd = 0;
+    DaySelection m_selection;
     bool m_updating = false;
     bool m_mouseSelecting = false;
     bool m_gridDragging = false;
