@@ -4,24 +4,18 @@
 #include "calendar/ShDateConsts.h"
 #include "calendar/ShDateUtils.h"
 #include "controls/Beep.h"
+#include "controls/ShCalendarTitle.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
-#include <QIcon>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
-#include <QToolButton>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 namespace {
 
@@ -33,92 +27,7 @@ TDateTime todaySerial()
     return ShCalendarMode::DayOf(Clock::today());
 }
 
-// The glyph pair of a month button: a 12 by 10 image holding two 6-pixel-wide arrows, the normal one and the
-// disabled one. `pointsLeft` gives the left-pointing pair (shown on the left button), otherwise the right one.
-QImage monthButtonGlyphs(bool pointsLeft)
-{
-    QImage image(12, 10, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    const QRgb normal = qRgb(0, 0, 0);
-    const QRgb disabled = qRgb(128, 128, 128);
-    const QRgb shadow = qRgb(255, 255, 255);
-    // A solid triangle four columns wide and seven rows high, its point at row 4; the disabled copy is grey
-    // with a white shadow one pixel down and right, like an etched glyph.
-    for (int step = 0; step < 4; ++step) {
-        const int x = pointsLeft ? 1 + step : 4 - step;
-        for (int row = 4 - step; row <= 4 + step; ++row) {
-            image.setPixel(x, row, normal);
-            if (x + 7 < 12)
-                image.setPixel(x + 7, row + 1, shadow);
-        }
-    }
-    for (int step = 0; step < 4; ++step) {
-        const int x = pointsLeft ? 1 + step : 4 - step;
-        for (int row = 4 - step; row <= 4 + step; ++row)
-            image.setPixel(x + 6, row, disabled);
-    }
-    return image;
-}
-
-QIcon monthButtonIcon(bool pointsLeft)
-{
-    const QImage pair = monthButtonGlyphs(pointsLeft);
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(pair.copy(0, 0, 6, 10)), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(pair.copy(6, 0, 6, 10)), QIcon::Disabled);
-    return icon;
-}
-
 } // namespace
-
-// The title label: paints the month name and the year where the calendar placed their hit rectangles and hands
-// presses to the calendar's title-click handler.
-class TShCalendarTitleLabel : public QWidget
-{
-public:
-    explicit TShCalendarTitleLabel(QWidget* parent) : QWidget(parent)
-    {
-        setObjectName(QStringLiteral("TitleLabel"));
-        setAttribute(Qt::WA_NoMousePropagation);
-    }
-
-    void SetOnPress(std::function<void(QMouseEvent*)> press) { m_press = std::move(press); }
-
-    void ShowCaption(const QString& month, const QRect& monthRect, const QString& year, const QRect& yearRect,
-                     const QColor& color)
-    {
-        m_month = month;
-        m_monthRect = monthRect;
-        m_year = year;
-        m_yearRect = yearRect;
-        m_color = color;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setFont(font());
-        painter.setPen(m_color);
-        painter.drawText(m_monthRect, Qt::AlignCenter, m_month);
-        painter.drawText(m_yearRect, Qt::AlignCenter, m_year);
-    }
-
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        if (m_press)
-            m_press(event);
-    }
-
-private:
-    std::function<void(QMouseEvent*)> m_press;
-    QString m_month;
-    QString m_year;
-    QRect m_monthRect;
-    QRect m_yearRect;
-    QColor m_color;
-};
 
 // ---- construction -----------------------------------------------------------------------------------------------
 
@@ -132,6 +41,8 @@ TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget* parent)
     resize(305, 154);
     // A Qt widget has its window from the start, so everything the calendar does when its window is created
     // happens here: title parts, colours, size and the first month.
+    createTitle();
+    applyColors();
     createTitleParts();
     applyColors();
     if (m_autoSize)
@@ -145,13 +56,59 @@ TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget* parent)
 TCustomShMonthCalendar::~TCustomShMonthCalendar()
 {
     // A year edit that loses the focus while the calendar goes away must not call back into it.
-    if (m_yearEdit)
-        m_yearEdit->SetOnDone({});
+    disconnect(m_title, nullptr, this, nullptr);
+}
+
+// ---- the title's parts, for tests and the drop-down -------------------------------------------------------------
+
+QWidget* TCustomShMonthCalendar::TitlePanel() const
+{
+    return m_title;
 }
 
 QWidget* TCustomShMonthCalendar::TitleLabel() const
 {
-    return m_titleLabel;
+    return m_title->Label();
+}
+
+QString TCustomShMonthCalendar::TitleCaption() const
+{
+    return m_title->Caption();
+}
+
+QRect TCustomShMonthCalendar::MonthNameRect() const
+{
+    return m_title->MonthNameRect();
+}
+
+QRect TCustomShMonthCalendar::YearRect() const
+{
+    return m_title->YearRect();
+}
+
+QToolButton* TCustomShMonthCalendar::LeftMonthButton() const
+{
+    return m_title->LeftButton();
+}
+
+QToolButton* TCustomShMonthCalendar::RightMonthButton() const
+{
+    return m_title->RightButton();
+}
+
+QMenu* TCustomShMonthCalendar::MonthsMenu() const
+{
+    return m_title->MonthsMenu();
+}
+
+TYearEdit* TCustomShMonthCalendar::YearEditor() const
+{
+    return m_title->YearEditor();
+}
+
+TYearUpDown* TCustomShMonthCalendar::YearSpinner() const
+{
+    return m_title->YearSpinner();
 }
 
 QSize TCustomShMonthCalendar::sizeHint() const
@@ -177,22 +134,19 @@ QString TCustomShMonthCalendar::DateText(TDateTime day) const
     return mode().DateText(day);
 }
 
+QStringList TCustomShMonthCalendar::monthNames() const
+{
+    QStringList names;
+    for (int month = 1; month <= 12; ++month)
+        names << MonthName(month);
+    return names;
+}
+
 // ---- colours, size and the title --------------------------------------------------------------------------------
 
 void TCustomShMonthCalendar::applyColors()
 {
-    if (m_titlePanel) {
-        QPalette panelPalette = m_titlePanel->palette();
-        panelPalette.setColor(QPalette::Window, m_colors->TitleBackColor());
-        m_titlePanel->setPalette(panelPalette);
-    }
-    showCaption();
-    if (m_yearEdit) {
-        QPalette editPalette = m_yearEdit->palette();
-        editPalette.setColor(QPalette::Text, m_colors->TitleBackColor());
-        editPalette.setColor(QPalette::Base, m_colors->TitleTextColor());
-        m_yearEdit->setPalette(editPalette);
-    }
+    m_title->SetColors(m_colors->TitleBackColor(), m_colors->TitleTextColor());
     update();
 }
 
@@ -233,145 +187,36 @@ void TCustomShMonthCalendar::resizeEvent(QResizeEvent* event)
     afterResize();
 }
 
+void TCustomShMonthCalendar::createTitle()
+{
+    m_title = new TShCalendarTitle(this);
+    m_title->SetMonthNames(monthNames());
+    connect(m_title, &TShCalendarTitle::OnMonthStep, this, &TCustomShMonthCalendar::monthStep);
+    connect(m_title, &TShCalendarTitle::OnMonthChosen, this, &TCustomShMonthCalendar::monthMenuClick);
+    connect(m_title, &TShCalendarTitle::OnYearEditRequest, this, &TCustomShMonthCalendar::showYearEditor);
+    connect(m_title, &TShCalendarTitle::OnYearEditDone, this, [this](bool accept) { YearEditDone(accept); });
+    connect(m_title, &TShCalendarTitle::OnCaptionClick, this, [this] { setFocus(Qt::MouseFocusReason); });
+}
+
 void TCustomShMonthCalendar::createTitleParts()
 {
-    if (!m_titlePanel) {
-        m_titlePanel = new QWidget(this);
-        m_titlePanel->setObjectName(QStringLiteral("TitlePanel"));
-        m_titlePanel->setAutoFillBackground(true);
-        // The title handles its own presses; none of them may reach the grid under it as a cell press.
-        m_titlePanel->setAttribute(Qt::WA_NoMousePropagation);
-        m_titleLabel = new TShCalendarTitleLabel(m_titlePanel);
-        m_titleLabel->SetOnPress([this](QMouseEvent* event) { titleMousePress(event); });
-        QFont labelFont = font();
-        labelFont.setBold(true);
-        m_titleLabel->setFont(labelFont);
-    }
-
-    const bool wantButtons = m_options.testFlag(mcoMonthButtons);
-    if (wantButtons && !m_leftButton) {
-        m_leftButton = new QToolButton(m_titlePanel);
-        m_leftButton->setObjectName(QStringLiteral("MonthButtonLeft"));
-        m_leftButton->setIcon(monthButtonIcon(true));
-        m_rightButton = new QToolButton(m_titlePanel);
-        m_rightButton->setObjectName(QStringLiteral("MonthButtonRight"));
-        m_rightButton->setIcon(monthButtonIcon(false));
-        for (QToolButton* button : {m_leftButton, m_rightButton}) {
-            button->setFocusPolicy(Qt::NoFocus);
-            button->setIconSize(QSize(6, 10));
-            button->show();
-        }
-        connect(m_leftButton, &QToolButton::clicked, this, [this] { monthButtonClick(true); });
-        connect(m_rightButton, &QToolButton::clicked, this, [this] { monthButtonClick(false); });
-    } else if (!wantButtons && m_leftButton) {
-        delete m_leftButton;
-        delete m_rightButton;
-        m_leftButton = m_rightButton = nullptr;
-    }
-
-    const bool wantMenu = m_options.testFlag(mcoMonthPopupMenu);
-    if (wantMenu && !m_monthsMenu) {
-        m_monthsMenu = new QMenu(this);
-        m_monthsMenu->setObjectName(QStringLiteral("MonthsMenu"));
-        for (int month = 1; month <= 12; ++month) {
-            QAction* action = m_monthsMenu->addAction(MonthName(month));
-            action->setData(month);
-            connect(action, &QAction::triggered, this, [this, month] { monthMenuClick(month); });
-        }
-    } else if (!wantMenu && m_monthsMenu) {
-        delete m_monthsMenu;
-        m_monthsMenu = nullptr;
-    }
-
-    const bool wantYearEditor = m_options.testFlag(mcoYearEditor);
-    if (wantYearEditor && !m_yearEdit) {
-        m_yearEdit = new TYearEdit(m_titlePanel);
-        m_yearEdit->move(30, 4);
-        QFont editFont = font();
-        editFont.setBold(true);
-        m_yearEdit->setFont(editFont);
-        m_yearUpDown = new TYearUpDown(m_titlePanel);
-        m_yearUpDown->hide();
-        m_yearUpDown->SetAssociate(m_yearEdit);
-        m_yearEdit->SetUpDown(m_yearUpDown);
-        m_yearEdit->SetOnDone([this](bool accept) { YearEditDone(accept); });
-    } else if (!wantYearEditor && m_yearEdit) {
-        TYearEdit* edit = m_yearEdit;
-        TYearUpDown* upDown = m_yearUpDown;
-        m_yearEdit = nullptr;
-        m_yearUpDown = nullptr;
-        delete edit;
-        delete upDown;
-    }
+    m_title->SetParts(m_options.testFlag(mcoMonthButtons), m_options.testFlag(mcoMonthPopupMenu),
+                      m_options.testFlag(mcoYearEditor));
     applyColors();
     layoutTitle();
 }
 
-void TCustomShMonthCalendar::updateMonthMenu()
-{
-    if (!m_monthsMenu)
-        return;
-    for (QAction* action : m_monthsMenu->actions())
-        action->setText(MonthName(action->data().toInt()));
-}
-
 void TCustomShMonthCalendar::layoutTitle()
 {
-    if (!m_titlePanel)
-        return;
     const int panelHeight = std::max(0, (FixedRowCount * (m_rowHeight + m_lineWidth)) - m_rowHeight - m_lineWidth);
-    const int panelWidth = width();
-    m_titlePanel->setGeometry(0, 0, panelWidth, panelHeight);
-
-    const QFontMetrics metrics(m_titleLabel->font());
-    const int labelWidth = std::max(0, panelWidth - 64);
-    const int labelHeight = metrics.height();
-    int top = (panelHeight - labelHeight) / 2;
-    if (m_titlePlacement == tpTop)
-        top = 4;
-    else if (m_titlePlacement == tpBottom)
-        top = panelHeight - labelHeight - 4;
-    m_titleLabel->setGeometry(32, top, labelWidth, labelHeight);
-
-    const int monthWidth = metrics.horizontalAdvance(m_captionMonth);
-    const int yearWidth = metrics.horizontalAdvance(m_captionYear);
-    const int captionWidth = metrics.horizontalAdvance(m_caption);
-    const int x0 = (labelWidth - captionWidth) / 2;
-    const int textTop = (labelHeight - metrics.height()) / 2;
-    // A Persian caption reads right to left: the month name at the right end, the year at the left end. A
-    // Gregorian caption in a left-to-right language reads the other way, and its hit areas follow what is drawn.
-    if (m_captionMonth.isRightToLeft() || m_captionMonth.isEmpty()) {
-        m_yearRect = QRect(x0, textTop, yearWidth, metrics.height());
-        m_monthRect = QRect(x0 + captionWidth - monthWidth, textTop, monthWidth, metrics.height());
-    } else {
-        m_monthRect = QRect(x0, textTop, monthWidth, metrics.height());
-        m_yearRect = QRect(x0 + captionWidth - yearWidth, textTop, yearWidth, metrics.height());
-    }
-
-    if (m_leftButton) {
-        m_leftButton->setGeometry(4, 4, 21, 16);
-        m_rightButton->setGeometry(panelWidth - 27, 4, 21, 16);
-    }
-    if (m_yearEdit) {
-        const QFontMetrics editMetrics(m_yearEdit->font());
-        const int editWidth = int(
-            1.125 * editMetrics.horizontalAdvance(m_captionYear.isEmpty() ? QStringLiteral("0000") : m_captionYear));
-        const int editHeight = int(1.125 * editMetrics.height());
-        m_yearEdit->resize(editWidth, editHeight);
-        m_yearUpDown->resize(std::max(12, editHeight * 2 / 3), editHeight);
-    }
-    showCaption();
-}
-
-void TCustomShMonthCalendar::showCaption()
-{
-    if (m_titleLabel)
-        m_titleLabel->ShowCaption(m_captionMonth, m_monthRect, m_captionYear, m_yearRect, m_colors->TitleTextColor());
+    m_title->Place(QRect(0, 0, width(), panelHeight));
 }
 
 void TCustomShMonthCalendar::SetTitleVerticalPlacement(TitlePlacement value)
 {
     m_titlePlacement = value;
+    const Qt::Alignment alignment[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    m_title->SetCaptionAlignment(alignment[value]);
     layoutTitle();
 }
 
@@ -379,16 +224,7 @@ void TCustomShMonthCalendar::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        if (m_titleLabel) {
-            QFont labelFont = font();
-            labelFont.setBold(true);
-            m_titleLabel->setFont(labelFont);
-        }
-        if (m_yearEdit) {
-            QFont editFont = font();
-            editFont.setBold(true);
-            m_yearEdit->setFont(editFont);
-        }
+        // The title has already taken the new font for its caption and year editor.
         if (m_autoSize)
             applyAutoSize();
         else
@@ -397,20 +233,6 @@ void TCustomShMonthCalendar::changeEvent(QEvent* event)
     } else if (event->type() == QEvent::LayoutDirectionChange) {
         layoutTitle();
         update();
-    }
-}
-
-void TCustomShMonthCalendar::titleMousePress(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton)
-        return;
-    const QPoint pos = event->position().toPoint();
-    if (m_monthsMenu && m_monthRect.contains(pos)) {
-        m_monthsMenu->popup(m_titleLabel->mapToGlobal(QPoint(pos.x(), m_monthRect.bottom() + 1)));
-    } else if (m_yearEdit && m_yearRect.contains(pos)) {
-        showYearEditor();
-    } else {
-        setFocus(Qt::MouseFocusReason);
     }
 }
 
@@ -428,29 +250,16 @@ void TCustomShMonthCalendar::showYearEditor()
         maxYear = y;
     }
     mode().Decode(m_date, y, m, d);
-    m_yearUpDown->SetRange(minYear, maxYear);
-    m_yearUpDown->SetPosition(y);
-
-    // The editor is centred on the year text and on the label's height; the spinner sits on the side away from
-    // the month name, so the name stays readable while the year is edited.
-    const QPoint yearCentre = m_titleLabel->mapTo(m_titlePanel, m_yearRect.center());
-    const int left = yearCentre.x() - m_yearEdit->width() / 2;
-    const int top = m_titleLabel->y() + (m_titleLabel->height() - m_yearEdit->height()) / 2;
-    m_yearEdit->move(left, top);
-    if (m_monthRect.center().x() > m_yearRect.center().x())
-        m_yearUpDown->move(left - m_yearUpDown->width(), top);
-    else
-        m_yearUpDown->move(left + m_yearEdit->width(), top);
-    m_yearEdit->StartEdit();
+    m_title->EditYear(y, minYear, maxYear);
 }
 
 void TCustomShMonthCalendar::YearEditDone(bool accept)
 {
-    if (accept && m_yearUpDown) {
+    if (accept && YearSpinner()) {
         normaliseSelection();
         int y = 0, m = 0, d = 0;
         mode().Decode(m_date, y, m, d);
-        const int newYear = m_yearUpDown->Position();
+        const int newYear = YearSpinner()->Position();
         if (newYear != y) {
             d = std::min(d, mode().MonthLength(newYear, m));
             TDateTime value = 0;
@@ -465,20 +274,18 @@ void TCustomShMonthCalendar::YearEditDone(bool accept)
         setFocus(Qt::OtherFocusReason);
 }
 
-void TCustomShMonthCalendar::monthButtonClick(bool leftButton)
+void TCustomShMonthCalendar::monthStep(int months)
 {
     normaliseSelection();
-    if (m_yearEdit && !m_yearEdit->isHidden())
-        m_yearEdit->CloseEdit(true);
-    // The button that leads forward in reading order goes to the next month.
-    const bool next = leftButton == isRightToLeft();
+    m_title->CloseYearEditor(true);
+    const bool next = months > 0;
     bool allowed = true;
     if (next)
         allowed = m_maxDate == 0 || mode().FirstOfMonth(m_maxDate) > m_date;
     else
         allowed = m_minDate == 0 || mode().LastOfMonth(m_minDate) < m_date;
     TDateTime value = 0;
-    if (!allowed || !mode().TryIncMonth(m_date, next ? 1 : -1, value)) {
+    if (!allowed || !mode().TryIncMonth(m_date, months, value)) {
         SystemBeep();
         return;
     }
@@ -585,7 +392,7 @@ void TCustomShMonthCalendar::SetUseSystemCalendar(bool value)
     if (m_autoSize)
         applyAutoSize();
     rebuildMonth();
-    updateMonthMenu();
+    m_title->SetMonthNames(monthNames());
     update();
     MonthChanged();
 }
@@ -687,9 +494,7 @@ void TCustomShMonthCalendar::rebuildMonth()
     moveCurrentToDate();
     if (m_options & (mcoMultiSelect | mcoRangeSelect))
         resetSelection();
-    m_captionMonth = MonthName(m);
-    m_captionYear = QString::number(y);
-    m_caption = m_captionMonth + QLatin1Char(' ') + m_captionYear;
+    m_title->SetCaption(MonthName(m), QString::number(y));
     layoutTitle();
     m_updating = wasUpdating;
 }
@@ -1271,8 +1076,7 @@ void TCustomShMonthCalendar::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     // A hidden window may take its focus away without a focus-out: end a running year edit as a focus loss
     // would, so that it is not left open (and still listening to every press) for the next showing.
-    if (m_yearEdit && !m_yearEdit->isHidden())
-        m_yearEdit->CloseEdit(true);
+    m_title->CloseYearEditor(true);
 }
 
 // ---- painting ---------------------------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QFlags>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -22,7 +23,7 @@ class QMenu;
 class QPainter;
 class QToolButton;
 class TCustomShMonthCalendar;
-class TShCalendarTitleLabel;
+class TShCalendarTitle;
 
 // Options of the month calendar; each value is the bit of its position.
 enum TMonthCalOption
@@ -274,17 +275,18 @@ public:
     virtual bool InRange(TDateTime value) const;
 
     // ---- title ----
-    QWidget* TitlePanel() const { return m_titlePanel; }
+    // The title panel and its parts; month buttons, menu and year editor are null while their option is off.
+    QWidget* TitlePanel() const;
     QWidget* TitleLabel() const;
-    QString TitleCaption() const { return m_caption; }
+    QString TitleCaption() const;
     // Hit rectangles of the month name and of the year, in title label coordinates.
-    QRect MonthNameRect() const { return m_monthRect; }
-    QRect YearRect() const { return m_yearRect; }
-    QToolButton* LeftMonthButton() const { return m_leftButton; }
-    QToolButton* RightMonthButton() const { return m_rightButton; }
-    QMenu* MonthsMenu() const { return m_monthsMenu; }
-    TYearEdit* YearEditor() const { return m_yearEdit; }
-    TYearUpDown* YearSpinner() const { return m_yearUpDown; }
+    QRect MonthNameRect() const;
+    QRect YearRect() const;
+    QToolButton* LeftMonthButton() const;
+    QToolButton* RightMonthButton() const;
+    QMenu* MonthsMenu() const;
+    TYearEdit* YearEditor() const;
+    TYearUpDown* YearSpinner() const;
 
     // The calendar texts of the current mode.
     QString MonthName(int month) const;
@@ -342,13 +344,13 @@ private:
     void afterResize();
     void computeMonthFrame();
     void rebuildMonth();
-    void updateMonthMenu();
+    QStringList monthNames() const;
+
+    // the title's requests
+    void createTitle();
     void createTitleParts();
     void layoutTitle();
-    // Hands the caption, its hit rectangles and the title colour to the label.
-    void showCaption();
-    void titleMousePress(QMouseEvent* event);
-    void monthButtonClick(bool leftButton);
+    void monthStep(int months);
     void monthMenuClick(int month);
     void showYearEditor();
 
@@ -414,17 +416,6 @@ private:
     bool m_resizing = false;
     int m_wheelRemainder = 0;
 
-    QWidget* m_titlePanel = nullptr;
-    TShCalendarTitleLabel* m_titleLabel = nullptr;
-    QToolButton* m_leftButton = nullptr;
-    QToolButton* m_rightButton = nullptr;
-    QMenu* m_monthsMenu = nullptr;
-    TYearEdit* m_yearEdit = nullptr;
-    TYearUpDown* m_yearUpDown = nullptr;
+    TShCalendarTitle* m_title = nullptr;
     QPainter* m_canvas = nullptr;
-    QString m_caption;
-    QString m_captionMonth;
-    QString m_captionYear;
-    QRect m_monthRect;
-    QRect m_yearRect;
 };
