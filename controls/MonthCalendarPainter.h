@@ -14,7 +14,7 @@
 class QPainter;
 
 // What the painter reads of its calendar.
-struct TMonthCalendarLook
+struct MonthCalendarLook
 {
     const TMonthCalendarColors& Colors;
     const MonthGridGeometry& Grid;
@@ -36,7 +36,7 @@ public:
         QColor TextColor;
     };
 
-    MonthCalendarPainter(QPainter& painter, const TMonthCalendarLook& look) : m_painter(painter), m_look(look) {}
+    MonthCalendarPainter(QPainter& painter, const MonthCalendarLook& look) : m_painter(painter), m_look(look) {}
 
     // The lines the options ask for, and the line under the weekday row.
     void DrawLines();
@@ -55,5 +55,5 @@ private:
     QRect visual(const QRect& logical) const;
 
     QPainter& m_painter;
-    const TMonthCalendarLook& m_look;
+    const MonthCalendarLook& m_look;
 };

@@ -20,7 +20,7 @@ bool MonthNavigation::IsNavigationKey(int key)
     }
 }
 
-TMonthMove MonthNavigation::KeyMove(int key, bool ctrl, bool extending) const
+MonthMove MonthNavigation::KeyMove(int key, bool ctrl, bool extending) const
 {
     const State& s = m_state;
     switch (key) {
@@ -32,28 +32,28 @@ TMonthMove MonthNavigation::KeyMove(int key, bool ctrl, bool extending) const
     case Qt::Key_Down:
         // The last week has the Today row under it, which is no place to go.
         if (!extending && s.TodayRow && s.Row == MonthGridGeometry::FixedRows + MonthGridGeometry::WeekRows - 1)
-            return TMonthMove{};
+            return MonthMove{};
         return toCell(s.Col, s.Row + 1);
     case Qt::Key_Home:
     case Qt::Key_End:
         return homeEndMove(key == Qt::Key_End, ctrl && !extending);
     case Qt::Key_Space:
-        return ctrl && !extending ? toDay(s.Today) : TMonthMove{};
+        return ctrl && !extending ? toDay(s.Today) : MonthMove{};
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
         if (extending)
-            return TMonthMove{};
+            return MonthMove{};
         const int months = (ctrl ? 12 : 1) * (key == Qt::Key_PageUp ? -1 : 1);
         TDateTime target = 0;
         // Past the calendar's years the page keys beep.
         return s.Mode.TryIncMonth(s.Date, months, target) ? toDay(target) : refused();
     }
     default:
-        return TMonthMove{};
+        return MonthMove{};
     }
 }
 
-TMonthMove MonthNavigation::arrowMove(bool forward, bool wrap) const
+MonthMove MonthNavigation::arrowMove(bool forward, bool wrap) const
 {
     const State& s = m_state;
     const MonthGridGeometry& grid = s.Grid;
@@ -65,7 +65,7 @@ TMonthMove MonthNavigation::arrowMove(bool forward, bool wrap) const
     return toCell(s.Col + (forward ? 1 : -1), s.Row);
 }
 
-TMonthMove MonthNavigation::homeEndMove(bool end, bool wholeYear) const
+MonthMove MonthNavigation::homeEndMove(bool end, bool wholeYear) const
 {
     const State& s = m_state;
     if (!wholeYear)
@@ -74,16 +74,16 @@ TMonthMove MonthNavigation::homeEndMove(bool end, bool wholeYear) const
     s.Mode.Decode(s.Date, y, m, d);
     TDateTime target = 0;
     if (!end)
-        return s.Mode.TryEncode(y, 1, 1, target) ? toDay(target) : TMonthMove{};
+        return s.Mode.TryEncode(y, 1, 1, target) ? toDay(target) : MonthMove{};
     if (s.Mode.TryEncode(y + 1, 1, 1, target))
         return toDay(target - 1);
     // The calendar's last year has no next one to count back from.
     if (s.Mode.TryEncode(y, 12, s.Mode.MonthLength(y, 12), target))
         return toDay(target);
-    return TMonthMove{};
+    return MonthMove{};
 }
 
-TMonthMove MonthNavigation::MonthStep(int months) const
+MonthMove MonthNavigation::MonthStep(int months) const
 {
     const State& s = m_state;
     const bool allowed = months > 0 ? s.MaxDate == 0 || s.Mode.FirstOfMonth(s.MaxDate) > s.Date
@@ -94,13 +94,13 @@ TMonthMove MonthNavigation::MonthStep(int months) const
     return toDay(target);
 }
 
-TMonthMove MonthNavigation::PickMonth(int month) const
+MonthMove MonthNavigation::PickMonth(int month) const
 {
     const State& s = m_state;
     int y = 0, m = 0, d = 0;
     s.Mode.Decode(s.Date, y, m, d);
     if (month == m)
-        return TMonthMove{};
+        return MonthMove{};
     TDateTime first = 0;
     if (!s.Mode.TryEncode(y, month, 1, first))
         return refused();
@@ -111,14 +111,14 @@ TMonthMove MonthNavigation::PickMonth(int month) const
     return toDay(first + std::min(d, length) - 1);
 }
 
-TMonthMove MonthNavigation::PickYear(int year) const
+MonthMove MonthNavigation::PickYear(int year) const
 {
     const State& s = m_state;
     int y = 0, m = 0, d = 0;
     s.Mode.Decode(s.Date, y, m, d);
     TDateTime target = 0;
     if (year == y || !s.Mode.TryEncode(year, m, std::min(d, s.Mode.MonthLength(year, m)), target))
-        return TMonthMove{};
+        return MonthMove{};
     return toDay(target);
 }
 

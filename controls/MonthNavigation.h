@@ -7,7 +7,7 @@
 #include "calendar/ShCalendarMode.h"
 #include "controls/MonthGridGeometry.h"
 
-struct TMonthMove
+struct MonthMove
 {
     enum Kind
     {
@@ -49,15 +49,15 @@ public:
     static bool IsNavigationKey(int key);
     // Where a navigation key leads. While `extending` a multi-day selection with Shift, only Home, End and the
     // arrows move, and Ctrl changes nothing.
-    TMonthMove KeyMove(int key, bool ctrl, bool extending) const;
+    MonthMove KeyMove(int key, bool ctrl, bool extending) const;
 
     // Whole months on (the month buttons), refused once the bounds end before the month.
-    TMonthMove MonthStep(int months) const;
+    MonthMove MonthStep(int months) const;
     // A month of the shown year from the months menu: the same day, within the month's length. Refused when the
     // whole month lies outside the bounds; the shown month stays where it is.
-    TMonthMove PickMonth(int month) const;
+    MonthMove PickMonth(int month) const;
     // A year from the year editor: the same month and day, within the month's length.
-    TMonthMove PickYear(int year) const;
+    MonthMove PickYear(int year) const;
     // The years the year editor steps through.
     void YearRange(int& minYear, int& maxYear) const;
 
@@ -66,11 +66,11 @@ public:
     TDateTime Clamp(TDateTime day) const;
 
 private:
-    static TMonthMove toDay(TDateTime day) { return TMonthMove{TMonthMove::ToDay, day, 0, 0}; }
-    static TMonthMove toCell(int col, int row) { return TMonthMove{TMonthMove::ToCell, 0, col, row}; }
-    static TMonthMove refused() { return TMonthMove{TMonthMove::Refused, 0, 0, 0}; }
-    TMonthMove arrowMove(bool forward, bool wrap) const;
-    TMonthMove homeEndMove(bool end, bool wholeYear) const;
+    static MonthMove toDay(TDateTime day) { return MonthMove{MonthMove::ToDay, day, 0, 0}; }
+    static MonthMove toCell(int col, int row) { return MonthMove{MonthMove::ToCell, 0, col, row}; }
+    static MonthMove refused() { return MonthMove{MonthMove::Refused, 0, 0, 0}; }
+    MonthMove arrowMove(bool forward, bool wrap) const;
+    MonthMove homeEndMove(bool end, bool wholeYear) const;
 
     State m_state;
 };

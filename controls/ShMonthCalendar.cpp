@@ -189,19 +189,19 @@ MonthNavigation TCustomShMonthCalendar::navigation() const
     return MonthNavigation(state);
 }
 
-void TCustomShMonthCalendar::goTo(const TMonthMove& move, bool user)
+void TCustomShMonthCalendar::goTo(const MonthMove& move, bool user)
 {
     switch (move.What) {
-    case TMonthMove::ToDay:
+    case MonthMove::ToDay:
         GoToDate(move.Day, user);
         break;
-    case TMonthMove::ToCell:
+    case MonthMove::ToCell:
         moveCurrent(move.Col, move.Row);
         break;
-    case TMonthMove::Refused:
+    case MonthMove::Refused:
         SystemBeep();
         break;
-    case TMonthMove::Stay:
+    case MonthMove::Stay:
         break;
     }
 }
@@ -894,7 +894,7 @@ void TCustomShMonthCalendar::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     m_canvas = &painter;
     painter.fillRect(rect(), m_colors->MonthBackColor());
-    const TMonthCalendarLook look{*m_colors, m_grid, m_options, font(), width(), isRightToLeft(), m_defaultDrawing};
+    const MonthCalendarLook look{*m_colors, m_grid, m_options, font(), width(), isRightToLeft(), m_defaultDrawing};
     MonthCalendarPainter cells(painter, look);
     cells.DrawLines();
     const int todayRow = m_grid.RowCount - 1;

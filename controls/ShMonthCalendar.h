@@ -26,7 +26,7 @@ class QPainter;
 class QToolButton;
 class MonthNavigation;
 class TCustomShMonthCalendar;
-struct TMonthMove;
+struct MonthMove;
 
 // Options of the month calendar; each value is the bit of its position.
 enum TMonthCalOption
@@ -355,7 +355,7 @@ private:
     void layoutTitle();
     // Where moves lead from the calendar's present state, and carrying one out.
     MonthNavigation navigation() const;
-    void goTo(const TMonthMove& move, bool user);
+    void goTo(const MonthMove& move, bool user);
     void monthStep(int months);
     void monthMenuClick(int month);
     void showYearEditor();
