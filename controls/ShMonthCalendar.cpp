@@ -4,124 +4,30 @@
 #include "calendar/ShDateConsts.h"
 #include "calendar/ShDateUtils.h"
 #include "controls/Beep.h"
+#include "controls/ShCalendarTitle.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
-#include <QIcon>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
-#include <QToolButton>
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <functional>
 
 namespace {
 
 const QString kTodayCaption = QStringLiteral("امروز: ");
 const QString kWeekCaption = QStringLiteral("هفته");
 
-constexpr std::uint64_t kDayCellsMask = (std::uint64_t(1) << TCustomShMonthCalendar::DayCellCount) - 1;
-
 TDateTime todaySerial()
 {
     return ShCalendarMode::DayOf(Clock::today());
 }
 
-// The glyph pair of a month button: a 12 by 10 image holding two 6-pixel-wide arrows, the normal one and the
-// disabled one. `pointsLeft` gives the left-pointing pair (shown on the left button), otherwise the right one.
-QImage monthButtonGlyphs(bool pointsLeft)
-{
-    QImage image(12, 10, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    const QRgb normal = qRgb(0, 0, 0);
-    const QRgb disabled = qRgb(128, 128, 128);
-    const QRgb shadow = qRgb(255, 255, 255);
-    // A solid triangle four columns wide and seven rows high, its point at row 4; the disabled copy is grey
-    // with a white shadow one pixel down and right, like an etched glyph.
-    for (int step = 0; step < 4; ++step) {
-        const int x = pointsLeft ? 1 + step : 4 - step;
-        for (int row = 4 - step; row <= 4 + step; ++row) {
-            image.setPixel(x, row, normal);
-            if (x + 7 < 12)
-                image.setPixel(x + 7, row + 1, shadow);
-        }
-    }
-    for (int step = 0; step < 4; ++step) {
-        const int x = pointsLeft ? 1 + step : 4 - step;
-        for (int row = 4 - step; row <= 4 + step; ++row)
-            image.setPixel(x + 6, row, disabled);
-    }
-    return image;
-}
-
-QIcon monthButtonIcon(bool pointsLeft)
-{
-    const QImage pair = monthButtonGlyphs(pointsLeft);
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(pair.copy(0, 0, 6, 10)), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(pair.copy(6, 0, 6, 10)), QIcon::Disabled);
-    return icon;
-}
-
 } // namespace
-
-// The title label: paints the month name and the year where the calendar placed their hit rectangles and hands
-// presses to the calendar's title-click handler.
-class TShCalendarTitleLabel : public QWidget
-{
-public:
-    explicit TShCalendarTitleLabel(QWidget* parent) : QWidget(parent)
-    {
-        setObjectName(QStringLiteral("TitleLabel"));
-        setAttribute(Qt::WA_NoMousePropagation);
-    }
-
-    void SetOnPress(std::function<void(QMouseEvent*)> press) { m_press = std::move(press); }
-
-    void ShowCaption(const QString& month, const QRect& monthRect, const QString& year, const QRect& yearRect,
-                     const QColor& color)
-    {
-        m_month = month;
-        m_monthRect = monthRect;
-        m_year = year;
-        m_yearRect = yearRect;
-        m_color = color;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setFont(font());
-        painter.setPen(m_color);
-        painter.drawText(m_monthRect, Qt::AlignCenter, m_month);
-        painter.drawText(m_yearRect, Qt::AlignCenter, m_year);
-    }
-
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        if (m_press)
-            m_press(event);
-    }
-
-private:
-    std::function<void(QMouseEvent*)> m_press;
-    QString m_month;
-    QString m_year;
-    QRect m_monthRect;
-    QRect m_yearRect;
-    QColor m_color;
-};
 
 // ---- construction -----------------------------------------------------------------------------------------------
 
@@ -135,6 +41,8 @@ TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget* parent)
     resize(305, 154);
     // A Qt widget has its window from the start, so everything the calendar does when its window is created
     // happens here: title parts, colours, size and the first month.
+    createTitle();
+    applyColors();
     createTitleParts();
     applyColors();
     if (m_autoSize)
@@ -148,13 +56,59 @@ TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget* parent)
 TCustomShMonthCalendar::~TCustomShMonthCalendar()
 {
     // A year edit that loses the focus while the calendar goes away must not call back into it.
-    if (m_yearEdit)
-        m_yearEdit->SetOnDone({});
+    disconnect(m_title, nullptr, this, nullptr);
+}
+
+// ---- the title's parts, for tests and the drop-down -------------------------------------------------------------
+
+QWidget* TCustomShMonthCalendar::TitlePanel() const
+{
+    return m_title;
 }
 
 QWidget* TCustomShMonthCalendar::TitleLabel() const
 {
-    return m_titleLabel;
+    return m_title->Label();
+}
+
+QString TCustomShMonthCalendar::TitleCaption() const
+{
+    return m_title->Caption();
+}
+
+QRect TCustomShMonthCalendar::MonthNameRect() const
+{
+    return m_title->MonthNameRect();
+}
+
+QRect TCustomShMonthCalendar::YearRect() const
+{
+    return m_title->YearRect();
+}
+
+QToolButton* TCustomShMonthCalendar::LeftMonthButton() const
+{
+    return m_title->LeftButton();
+}
+
+QToolButton* TCustomShMonthCalendar::RightMonthButton() const
+{
+    return m_title->RightButton();
+}
+
+QMenu* TCustomShMonthCalendar::MonthsMenu() const
+{
+    return m_title->MonthsMenu();
+}
+
+TYearEdit* TCustomShMonthCalendar::YearEditor() const
+{
+    return m_title->YearEditor();
+}
+
+TYearUpDown* TCustomShMonthCalendar::YearSpinner() const
+{
+    return m_title->YearSpinner();
 }
 
 QSize TCustomShMonthCalendar::sizeHint() const
@@ -180,22 +134,19 @@ QString TCustomShMonthCalendar::DateText(TDateTime day) const
     return mode().DateText(day);
 }
 
+QStringList TCustomShMonthCalendar::monthNames() const
+{
+    QStringList names;
+    for (int month = 1; month <= 12; ++month)
+        names << MonthName(month);
+    return names;
+}
+
 // ---- colours, size and the title --------------------------------------------------------------------------------
 
 void TCustomShMonthCalendar::applyColors()
 {
-    if (m_titlePanel) {
-        QPalette panelPalette = m_titlePanel->palette();
-        panelPalette.setColor(QPalette::Window, m_colors->TitleBackColor());
-        m_titlePanel->setPalette(panelPalette);
-    }
-    showCaption();
-    if (m_yearEdit) {
-        QPalette editPalette = m_yearEdit->palette();
-        editPalette.setColor(QPalette::Text, m_colors->TitleBackColor());
-        editPalette.setColor(QPalette::Base, m_colors->TitleTextColor());
-        m_yearEdit->setPalette(editPalette);
-    }
+    m_title->SetColors(m_colors->TitleBackColor(), m_colors->TitleTextColor());
     update();
 }
 
@@ -236,145 +187,36 @@ void TCustomShMonthCalendar::resizeEvent(QResizeEvent* event)
     afterResize();
 }
 
+void TCustomShMonthCalendar::createTitle()
+{
+    m_title = new TShCalendarTitle(this);
+    m_title->SetMonthNames(monthNames());
+    connect(m_title, &TShCalendarTitle::OnMonthStep, this, &TCustomShMonthCalendar::monthStep);
+    connect(m_title, &TShCalendarTitle::OnMonthChosen, this, &TCustomShMonthCalendar::monthMenuClick);
+    connect(m_title, &TShCalendarTitle::OnYearEditRequest, this, &TCustomShMonthCalendar::showYearEditor);
+    connect(m_title, &TShCalendarTitle::OnYearEditDone, this, [this](bool accept) { YearEditDone(accept); });
+    connect(m_title, &TShCalendarTitle::OnCaptionClick, this, [this] { setFocus(Qt::MouseFocusReason); });
+}
+
 void TCustomShMonthCalendar::createTitleParts()
 {
-    if (!m_titlePanel) {
-        m_titlePanel = new QWidget(this);
-        m_titlePanel->setObjectName(QStringLiteral("TitlePanel"));
-        m_titlePanel->setAutoFillBackground(true);
-        // The title handles its own presses; none of them may reach the grid under it as a cell press.
-        m_titlePanel->setAttribute(Qt::WA_NoMousePropagation);
-        m_titleLabel = new TShCalendarTitleLabel(m_titlePanel);
-        m_titleLabel->SetOnPress([this](QMouseEvent* event) { titleMousePress(event); });
-        QFont labelFont = font();
-        labelFont.setBold(true);
-        m_titleLabel->setFont(labelFont);
-    }
-
-    const bool wantButtons = m_options.testFlag(mcoMonthButtons);
-    if (wantButtons && !m_leftButton) {
-        m_leftButton = new QToolButton(m_titlePanel);
-        m_leftButton->setObjectName(QStringLiteral("MonthButtonLeft"));
-        m_leftButton->setIcon(monthButtonIcon(true));
-        m_rightButton = new QToolButton(m_titlePanel);
-        m_rightButton->setObjectName(QStringLiteral("MonthButtonRight"));
-        m_rightButton->setIcon(monthButtonIcon(false));
-        for (QToolButton* button : {m_leftButton, m_rightButton}) {
-            button->setFocusPolicy(Qt::NoFocus);
-            button->setIconSize(QSize(6, 10));
-            button->show();
-        }
-        connect(m_leftButton, &QToolButton::clicked, this, [this] { monthButtonClick(true); });
-        connect(m_rightButton, &QToolButton::clicked, this, [this] { monthButtonClick(false); });
-    } else if (!wantButtons && m_leftButton) {
-        delete m_leftButton;
-        delete m_rightButton;
-        m_leftButton = m_rightButton = nullptr;
-    }
-
-    const bool wantMenu = m_options.testFlag(mcoMonthPopupMenu);
-    if (wantMenu && !m_monthsMenu) {
-        m_monthsMenu = new QMenu(this);
-        m_monthsMenu->setObjectName(QStringLiteral("MonthsMenu"));
-        for (int month = 1; month <= 12; ++month) {
-            QAction* action = m_monthsMenu->addAction(MonthName(month));
-            action->setData(month);
-            connect(action, &QAction::triggered, this, [this, month] { monthMenuClick(month); });
-        }
-    } else if (!wantMenu && m_monthsMenu) {
-        delete m_monthsMenu;
-        m_monthsMenu = nullptr;
-    }
-
-    const bool wantYearEditor = m_options.testFlag(mcoYearEditor);
-    if (wantYearEditor && !m_yearEdit) {
-        m_yearEdit = new TYearEdit(m_titlePanel);
-        m_yearEdit->move(30, 4);
-        QFont editFont = font();
-        editFont.setBold(true);
-        m_yearEdit->setFont(editFont);
-        m_yearUpDown = new TYearUpDown(m_titlePanel);
-        m_yearUpDown->hide();
-        m_yearUpDown->SetAssociate(m_yearEdit);
-        m_yearEdit->SetUpDown(m_yearUpDown);
-        m_yearEdit->SetOnDone([this](bool accept) { YearEditDone(accept); });
-    } else if (!wantYearEditor && m_yearEdit) {
-        TYearEdit* edit = m_yearEdit;
-        TYearUpDown* upDown = m_yearUpDown;
-        m_yearEdit = nullptr;
-        m_yearUpDown = nullptr;
-        delete edit;
-        delete upDown;
-    }
+    m_title->SetParts(m_options.testFlag(mcoMonthButtons), m_options.testFlag(mcoMonthPopupMenu),
+                      m_options.testFlag(mcoYearEditor));
     applyColors();
     layoutTitle();
 }
 
-void TCustomShMonthCalendar::updateMonthMenu()
-{
-    if (!m_monthsMenu)
-        return;
-    for (QAction* action : m_monthsMenu->actions())
-        action->setText(MonthName(action->data().toInt()));
-}
-
 void TCustomShMonthCalendar::layoutTitle()
 {
-    if (!m_titlePanel)
-        return;
     const int panelHeight = std::max(0, (FixedRowCount * (m_rowHeight + m_lineWidth)) - m_rowHeight - m_lineWidth);
-    const int panelWidth = width();
-    m_titlePanel->setGeometry(0, 0, panelWidth, panelHeight);
-
-    const QFontMetrics metrics(m_titleLabel->font());
-    const int labelWidth = std::max(0, panelWidth - 64);
-    const int labelHeight = metrics.height();
-    int top = (panelHeight - labelHeight) / 2;
-    if (m_titlePlacement == tpTop)
-        top = 4;
-    else if (m_titlePlacement == tpBottom)
-        top = panelHeight - labelHeight - 4;
-    m_titleLabel->setGeometry(32, top, labelWidth, labelHeight);
-
-    const int monthWidth = metrics.horizontalAdvance(m_captionMonth);
-    const int yearWidth = metrics.horizontalAdvance(m_captionYear);
-    const int captionWidth = metrics.horizontalAdvance(m_caption);
-    const int x0 = (labelWidth - captionWidth) / 2;
-    const int textTop = (labelHeight - metrics.height()) / 2;
-    // A Persian caption reads right to left: the month name at the right end, the year at the left end. A
-    // Gregorian caption in a left-to-right language reads the other way, and its hit areas follow what is drawn.
-    if (m_captionMonth.isRightToLeft() || m_captionMonth.isEmpty()) {
-        m_yearRect = QRect(x0, textTop, yearWidth, metrics.height());
-        m_monthRect = QRect(x0 + captionWidth - monthWidth, textTop, monthWidth, metrics.height());
-    } else {
-        m_monthRect = QRect(x0, textTop, monthWidth, metrics.height());
-        m_yearRect = QRect(x0 + captionWidth - yearWidth, textTop, yearWidth, metrics.height());
-    }
-
-    if (m_leftButton) {
-        m_leftButton->setGeometry(4, 4, 21, 16);
-        m_rightButton->setGeometry(panelWidth - 27, 4, 21, 16);
-    }
-    if (m_yearEdit) {
-        const QFontMetrics editMetrics(m_yearEdit->font());
-        const int editWidth = int(
-            1.125 * editMetrics.horizontalAdvance(m_captionYear.isEmpty() ? QStringLiteral("0000") : m_captionYear));
-        const int editHeight = int(1.125 * editMetrics.height());
-        m_yearEdit->resize(editWidth, editHeight);
-        m_yearUpDown->resize(std::max(12, editHeight * 2 / 3), editHeight);
-    }
-    showCaption();
-}
-
-void TCustomShMonthCalendar::showCaption()
-{
-    if (m_titleLabel)
-        m_titleLabel->ShowCaption(m_captionMonth, m_monthRect, m_captionYear, m_yearRect, m_colors->TitleTextColor());
+    m_title->Place(QRect(0, 0, width(), panelHeight));
 }
 
 void TCustomShMonthCalendar::SetTitleVerticalPlacement(TitlePlacement value)
 {
     m_titlePlacement = value;
+    const Qt::Alignment alignment[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    m_title->SetCaptionAlignment(alignment[value]);
     layoutTitle();
 }
 
@@ -382,16 +224,7 @@ void TCustomShMonthCalendar::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        if (m_titleLabel) {
-            QFont labelFont = font();
-            labelFont.setBold(true);
-            m_titleLabel->setFont(labelFont);
-        }
-        if (m_yearEdit) {
-            QFont editFont = font();
-            editFont.setBold(true);
-            m_yearEdit->setFont(editFont);
-        }
+        // The title has already taken the new font for its caption and year editor.
         if (m_autoSize)
             applyAutoSize();
         else
@@ -400,20 +233,6 @@ void TCustomShMonthCalendar::changeEvent(QEvent* event)
     } else if (event->type() == QEvent::LayoutDirectionChange) {
         layoutTitle();
         update();
-    }
-}
-
-void TCustomShMonthCalendar::titleMousePress(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton)
-        return;
-    const QPoint pos = event->position().toPoint();
-    if (m_monthsMenu && m_monthRect.contains(pos)) {
-        m_monthsMenu->popup(m_titleLabel->mapToGlobal(QPoint(pos.x(), m_monthRect.bottom() + 1)));
-    } else if (m_yearEdit && m_yearRect.contains(pos)) {
-        showYearEditor();
-    } else {
-        setFocus(Qt::MouseFocusReason);
     }
 }
 
@@ -431,29 +250,16 @@ void TCustomShMonthCalendar::showYearEditor()
         maxYear = y;
     }
     mode().Decode(m_date, y, m, d);
-    m_yearUpDown->SetRange(minYear, maxYear);
-    m_yearUpDown->SetPosition(y);
-
-    // The editor is centred on the year text and on the label's height; the spinner sits on the side away from
-    // the month name, so the name stays readable while the year is edited.
-    const QPoint yearCentre = m_titleLabel->mapTo(m_titlePanel, m_yearRect.center());
-    const int left = yearCentre.x() - m_yearEdit->width() / 2;
-    const int top = m_titleLabel->y() + (m_titleLabel->height() - m_yearEdit->height()) / 2;
-    m_yearEdit->move(left, top);
-    if (m_monthRect.center().x() > m_yearRect.center().x())
-        m_yearUpDown->move(left - m_yearUpDown->width(), top);
-    else
-        m_yearUpDown->move(left + m_yearEdit->width(), top);
-    m_yearEdit->StartEdit();
+    m_title->EditYear(y, minYear, maxYear);
 }
 
 void TCustomShMonthCalendar::YearEditDone(bool accept)
 {
-    if (accept && m_yearUpDown) {
+    if (accept && YearSpinner()) {
         normaliseSelection();
         int y = 0, m = 0, d = 0;
         mode().Decode(m_date, y, m, d);
-        const int newYear = m_yearUpDown->Position();
+        const int newYear = YearSpinner()->Position();
         if (newYear != y) {
             d = std::min(d, mode().MonthLength(newYear, m));
             TDateTime value = 0;
@@ -468,20 +274,18 @@ void TCustomShMonthCalendar::YearEditDone(bool accept)
         setFocus(Qt::OtherFocusReason);
 }
 
-void TCustomShMonthCalendar::monthButtonClick(bool leftButton)
+void TCustomShMonthCalendar::monthStep(int months)
 {
     normaliseSelection();
-    if (m_yearEdit && !m_yearEdit->isHidden())
-        m_yearEdit->CloseEdit(true);
-    // The button that leads forward in reading order goes to the next month.
-    const bool next = leftButton == isRightToLeft();
+    m_title->CloseYearEditor(true);
+    const bool next = months > 0;
     bool allowed = true;
     if (next)
         allowed = m_maxDate == 0 || mode().FirstOfMonth(m_maxDate) > m_date;
     else
         allowed = m_minDate == 0 || mode().LastOfMonth(m_minDate) < m_date;
     TDateTime value = 0;
-    if (!allowed || !mode().TryIncMonth(m_date, next ? 1 : -1, value)) {
+    if (!allowed || !mode().TryIncMonth(m_date, months, value)) {
         SystemBeep();
         return;
     }
@@ -588,7 +392,7 @@ void TCustomShMonthCalendar::SetUseSystemCalendar(bool value)
     if (m_autoSize)
         applyAutoSize();
     rebuildMonth();
-    updateMonthMenu();
+    m_title->SetMonthNames(monthNames());
     update();
     MonthChanged();
 }
@@ -630,6 +434,7 @@ void TCustomShMonthCalendar::SetCalendarOptions(TMonthCalOptions value)
     if (changed & selectionOptions)
         normaliseSelection();
     m_options = value;
+    m_selection.SetKind(selectionKind());
 
     if (changed.testFlag(mcoToday)) {
         const int delta = value.testFlag(mcoToday) ? 1 : -1;
@@ -674,6 +479,7 @@ void TCustomShMonthCalendar::computeMonthFrame()
     if (lead == 0)
         lead = 7;
     m_gridStart = m_firstOfMonth - lead;
+    followChosenDay();
 }
 
 void TCustomShMonthCalendar::rebuildMonth()
@@ -688,9 +494,7 @@ void TCustomShMonthCalendar::rebuildMonth()
     moveCurrentToDate();
     if (m_options & (mcoMultiSelect | mcoRangeSelect))
         resetSelection();
-    m_captionMonth = MonthName(m);
-    m_captionYear = QString::number(y);
-    m_caption = m_captionMonth + QLatin1Char(' ') + m_captionYear;
+    m_title->SetCaption(MonthName(m), QString::number(y));
     layoutTitle();
     m_updating = wasUpdating;
 }
@@ -729,6 +533,7 @@ void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
     const TDateTime old = m_date;
     const bool byUser = user && v != m_date;
     m_date = v;
+    followChosenDay();
 
     const bool inMonth = v >= m_firstOfMonth && v <= m_lastOfMonth;
     const bool amongShown = v >= m_gridStart && v < m_gridStart + DayCellCount;
@@ -737,6 +542,7 @@ void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
     } else {
         if (!CanChangeMonth()) {
             m_date = old;
+            followChosenDay();
             moveCurrentToDate();
             return;
         }
@@ -830,14 +636,7 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
             info.Flags |= ccfTrailing;
         else if (m_boldMask & (std::uint32_t(1) << (d - 1)))
             info.Flags |= ccfBold;
-        bool selected = false;
-        if (m_options.testFlag(mcoMultiSelect))
-            selected = (m_selBits >> index) & 1;
-        else if (m_options.testFlag(mcoRangeSelect))
-            selected = index >= std::min(m_anchor, m_selEnd) && index <= std::max(m_anchor, m_selEnd);
-        else
-            selected = day == m_date;
-        if (selected)
+        if (m_selection.Contains(index))
             info.Flags |= ccfSelected;
     }
     return info;
@@ -857,8 +656,7 @@ bool TCustomShMonthCalendar::SelectCell(int col, int row) const
         return false;
     if (!m_options.testFlag(mcoSelectTrailDays) && (day < m_firstOfMonth || day > m_lastOfMonth))
         return false;
-    if (m_options.testFlag(mcoRangeSelect) && m_maxSelectRange > 0 && (m_mouseSelecting || m_shiftExtending) &&
-        std::abs(index - m_anchor) + 1 > m_maxSelectRange)
+    if ((m_mouseSelecting || m_shiftExtending) && !m_selection.CanExtendTo(index))
         return false;
     return true;
 }
@@ -926,27 +724,28 @@ void TCustomShMonthCalendar::arrowDefault(bool forward)
 
 // ---- selection --------------------------------------------------------------------------------------------------
 
-int TCustomShMonthCalendar::SelectedCount() const
+DaySelection::Kind TCustomShMonthCalendar::selectionKind() const
 {
     if (m_options.testFlag(mcoMultiSelect))
-        return std::popcount(m_selBits & kDayCellsMask);
+        return DaySelection::Multi;
     if (m_options.testFlag(mcoRangeSelect))
-        return std::abs(m_selEnd - m_anchor) + 1;
-    return 1;
+        return DaySelection::Range;
+    return DaySelection::Single;
+}
+
+int TCustomShMonthCalendar::SelectedCount() const
+{
+    return m_selection.Count();
 }
 
 TDateTime TCustomShMonthCalendar::SelectionStart() const
 {
-    if (!(m_options & (mcoMultiSelect | mcoRangeSelect)))
-        return m_date;
-    return m_gridStart + std::min(m_anchor, m_selEnd);
+    return m_gridStart + m_selection.First();
 }
 
 TDateTime TCustomShMonthCalendar::SelectionEnd() const
 {
-    if (!(m_options & (mcoMultiSelect | mcoRangeSelect)))
-        return m_date;
-    return m_gridStart + std::max(m_anchor, m_selEnd);
+    return m_gridStart + m_selection.Last();
 }
 
 bool TCustomShMonthCalendar::IsDaySelected(TDateTime day) const
@@ -954,12 +753,7 @@ bool TCustomShMonthCalendar::IsDaySelected(TDateTime day) const
     const TDateTime v = ShCalendarMode::DayOf(day);
     if (v < m_gridStart || v >= m_gridStart + DayCellCount)
         throw EMonthCalError(QString::asprintf(SShInvalidDate, DateText(v).toUtf8().constData()));
-    const int index = int(v - m_gridStart);
-    if (m_options.testFlag(mcoMultiSelect))
-        return (m_selBits >> index) & 1;
-    if (m_options.testFlag(mcoRangeSelect))
-        return index >= std::min(m_anchor, m_selEnd) && index <= std::max(m_anchor, m_selEnd);
-    return v == m_date;
+    return m_selection.Contains(int(v - m_gridStart));
 }
 
 void TCustomShMonthCalendar::invalidateCell(int index)
@@ -971,6 +765,14 @@ void TCustomShMonthCalendar::invalidateCell(int index)
     update(CellRect(col, row));
 }
 
+void TCustomShMonthCalendar::invalidateCells(DaySelection::CellMask cells)
+{
+    for (int index = 0; cells != 0; ++index, cells >>= 1) {
+        if (cells & 1)
+            invalidateCell(index);
+    }
+}
+
 void TCustomShMonthCalendar::invalidateDayArea()
 {
     const QRect first = logicalCellRect(0, FixedRowCount);
@@ -980,33 +782,13 @@ void TCustomShMonthCalendar::invalidateDayArea()
 
 void TCustomShMonthCalendar::resetSelection()
 {
-    const int index = currentIndex();
-    m_anchor = m_selEnd = std::max(index, 0);
-    m_selBits = index >= 0 ? std::uint64_t(1) << index : 0;
+    m_selection.Reset(currentIndex());
     invalidateDayArea();
 }
 
 void TCustomShMonthCalendar::extendSelection(int index)
 {
-    if (index < 0 || index >= DayCellCount)
-        return;
-    const int oldEnd = m_selEnd;
-    if (m_options.testFlag(mcoRangeSelect)) {
-        m_selEnd = index;
-        for (int i = std::min(oldEnd, index); i <= std::max(oldEnd, index); ++i)
-            invalidateCell(i);
-        return;
-    }
-    if (!m_options.testFlag(mcoMultiSelect))
-        return;
-    auto inBlock = [this](int end, int i) { return i >= std::min(m_anchor, end) && i <= std::max(m_anchor, end); };
-    for (int i = 0; i < DayCellCount; ++i) {
-        if (inBlock(oldEnd, i) != inBlock(index, i)) {
-            m_selBits ^= std::uint64_t(1) << i;
-            invalidateCell(i);
-        }
-    }
-    m_selEnd = index;
+    invalidateCells(m_selection.ExtendTo(index));
 }
 
 void TCustomShMonthCalendar::normaliseSelection()
@@ -1021,30 +803,22 @@ void TCustomShMonthCalendar::normaliseSelection()
     DoClick();
 }
 
-void TCustomShMonthCalendar::toggleGroup(const QList<int>& indexes)
+void TCustomShMonthCalendar::toggleGroup(const std::vector<int>& indexes)
 {
-    QList<int> choosable;
+    std::vector<int> choosable;
     for (int index : indexes) {
         int col = 0, row = 0;
         IndexToCell(index, col, row);
         if (SelectCell(col, row))
-            choosable.append(index);
+            choosable.push_back(index);
     }
-    if (choosable.isEmpty())
+    if (choosable.empty())
         return;
-    const bool allSelected =
-        std::all_of(choosable.begin(), choosable.end(), [this](int i) { return (m_selBits >> i) & 1; });
-    for (int index : choosable) {
-        if (allSelected)
-            m_selBits &= ~(std::uint64_t(1) << index);
-        else
-            m_selBits |= std::uint64_t(1) << index;
-        invalidateCell(index);
-    }
+    invalidateCells(m_selection.ToggleGroup(choosable));
     int col = 0, row = 0;
-    IndexToCell(choosable.last(), col, row);
+    IndexToCell(choosable.back(), col, row);
     moveCurrent(col, row);
-    m_anchor = m_selEnd = std::max(currentIndex(), 0);
+    m_selection.SetAnchor(std::max(currentIndex(), 0));
 }
 
 // ---- keyboard ---------------------------------------------------------------------------------------------------
@@ -1083,11 +857,8 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
     const bool forward = (key == Qt::Key_Right) != isRightToLeft();
 
     if (multiOrRange && shift) {
-        const int index = currentIndex();
-        if (m_options.testFlag(mcoMultiSelect) && index >= 0 && !((m_selBits >> index) & 1)) {
-            m_selBits |= std::uint64_t(1) << index;
-            invalidateCell(index);
-        }
+        if (m_options.testFlag(mcoMultiSelect))
+            invalidateCells(m_selection.Add(currentIndex()));
         m_shiftExtending = true;
         switch (key) {
         case Qt::Key_End:
@@ -1217,29 +988,24 @@ void TCustomShMonthCalendar::mousePressEvent(QMouseEvent* event)
         }
     } else if (m_options.testFlag(mcoMultiSelect)) {
         if (!ctrl) {
-            m_selBits = 0;
+            m_selection.Clear();
             invalidateDayArea();
         }
-        QList<int> group;
+        std::vector<int> group;
         if (row == FixedRowCount - 1 && col < m_fixedCols) {
             for (int i = 0; i < DayCellCount; ++i)
-                group.append(i);
+                group.push_back(i);
             toggleGroup(group);
         } else if (row == FixedRowCount - 1 && col >= m_fixedCols) {
             for (int week = 0; week < 6; ++week)
-                group.append(col - m_fixedCols + 7 * week);
+                group.push_back(col - m_fixedCols + 7 * week);
             toggleGroup(group);
         } else if (col < m_fixedCols && isDayCell(m_fixedCols, row)) {
             for (int day = 0; day < 7; ++day)
-                group.append(7 * (row - FixedRowCount) + day);
+                group.push_back(7 * (row - FixedRowCount) + day);
             toggleGroup(group);
         } else if (choosable) {
-            const int index = currentIndex();
-            if (index >= 0) {
-                m_anchor = m_selEnd = index;
-                m_selBits ^= std::uint64_t(1) << index;
-                invalidateCell(index);
-            }
+            invalidateCells(m_selection.Toggle(currentIndex()));
         }
     } else if (m_options.testFlag(mcoRangeSelect) && choosable) {
         if (shift)
@@ -1259,7 +1025,7 @@ void TCustomShMonthCalendar::mouseMoveEvent(QMouseEvent* event)
         moveCurrent(col, row);
     if (m_mouseSelecting && (m_options & (mcoMultiSelect | mcoRangeSelect))) {
         const int index = currentIndex();
-        if (index >= 0 && index != m_selEnd)
+        if (index >= 0 && index != m_selection.End())
             extendSelection(index);
     }
 }
@@ -1310,8 +1076,7 @@ void TCustomShMonthCalendar::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     // A hidden window may take its focus away without a focus-out: end a running year edit as a focus loss
     // would, so that it is not left open (and still listening to every press) for the next showing.
-    if (m_yearEdit && !m_yearEdit->isHidden())
-        m_yearEdit->CloseEdit(true);
+    m_title->CloseYearEditor(true);
 }
 
 // ---- painting ---------------------------------------------------------------------------------------------------

@@ -4,23 +4,26 @@
 // days, with a title for moving between months and years, optional multi-day and range selection, bounds, bold
 // weekdays and a row that shows today. It is the drop-down of the date picker.
 
+#include "calendar/DaySelection.h"
 #include "controls/ShDateTypes.h"
 #include "controls/YearEdit.h"
 
 #include <QColor>
 #include <QFlags>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class QMenu;
 class QPainter;
 class QToolButton;
 class TCustomShMonthCalendar;
-class TShCalendarTitleLabel;
+class TShCalendarTitle;
 
 // Options of the month calendar; each value is the bit of its position.
 enum TMonthCalOption
@@ -216,8 +219,8 @@ public:
     void SetUseSystemCalendar(bool value);
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool value);
-    int MaxSelectRange() const { return m_maxSelectRange; }
-    void SetMaxSelectRange(int value) { m_maxSelectRange = value < 0 ? 0 : value; }
+    int MaxSelectRange() const { return m_selection.MaxRange(); }
+    void SetMaxSelectRange(int value) { m_selection.SetMaxRange(value); }
     bool DefaultDrawing() const { return m_defaultDrawing; }
     void SetDefaultDrawing(bool value);
     TitlePlacement TitleVerticalPlacement() const { return m_titlePlacement; }
@@ -265,24 +268,25 @@ public:
     TDateTime SelectionEnd() const;
     // Raises EMonthCalError "Invalid date '<day>'" for a day that is not among the 42 shown days.
     bool IsDaySelected(TDateTime day) const;
-    int SelectionAnchor() const { return m_anchor; }
+    int SelectionAnchor() const { return m_selection.Anchor(); }
 
     // ---- bounds ----
     virtual void CheckDate(TDateTime value) const;
     virtual bool InRange(TDateTime value) const;
 
     // ---- title ----
-    QWidget* TitlePanel() const { return m_titlePanel; }
+    // The title panel and its parts; month buttons, menu and year editor are null while their option is off.
+    QWidget* TitlePanel() const;
     QWidget* TitleLabel() const;
-    QString TitleCaption() const { return m_caption; }
+    QString TitleCaption() const;
     // Hit rectangles of the month name and of the year, in title label coordinates.
-    QRect MonthNameRect() const { return m_monthRect; }
-    QRect YearRect() const { return m_yearRect; }
-    QToolButton* LeftMonthButton() const { return m_leftButton; }
-    QToolButton* RightMonthButton() const { return m_rightButton; }
-    QMenu* MonthsMenu() const { return m_monthsMenu; }
-    TYearEdit* YearEditor() const { return m_yearEdit; }
-    TYearUpDown* YearSpinner() const { return m_yearUpDown; }
+    QRect MonthNameRect() const;
+    QRect YearRect() const;
+    QToolButton* LeftMonthButton() const;
+    QToolButton* RightMonthButton() const;
+    QMenu* MonthsMenu() const;
+    TYearEdit* YearEditor() const;
+    TYearUpDown* YearSpinner() const;
 
     // The calendar texts of the current mode.
     QString MonthName(int month) const;
@@ -340,13 +344,13 @@ private:
     void afterResize();
     void computeMonthFrame();
     void rebuildMonth();
-    void updateMonthMenu();
+    QStringList monthNames() const;
+
+    // the title's requests
+    void createTitle();
     void createTitleParts();
     void layoutTitle();
-    // Hands the caption, its hit rectangles and the title colour to the label.
-    void showCaption();
-    void titleMousePress(QMouseEvent* event);
-    void monthButtonClick(bool leftButton);
+    void monthStep(int months);
     void monthMenuClick(int month);
     void showYearEditor();
 
@@ -361,11 +365,15 @@ private:
     void arrowDefault(bool forward);
 
     // selection
+    DaySelection::Kind selectionKind() const;
+    // A single selection is the chosen day: it follows every change of the day or of the grid's first day.
+    void followChosenDay() { m_selection.SetChosen(int(m_date - m_gridStart)); }
     void resetSelection();
     void extendSelection(int index);
     void normaliseSelection();
-    void toggleGroup(const QList<int>& indexes);
+    void toggleGroup(const std::vector<int>& indexes);
     void invalidateCell(int index);
+    void invalidateCells(DaySelection::CellMask cells);
     void invalidateDayArea();
 
     // painting
@@ -384,7 +392,6 @@ private:
     TDefaultBoldDays m_defaultBoldDays = dbdNone;
     bool m_useSystemCalendar = false;
     bool m_autoSize = true;
-    int m_maxSelectRange = 0;
     bool m_defaultDrawing = true;
     TitlePlacement m_titlePlacement = tpCenter;
 
@@ -401,9 +408,7 @@ private:
     TDateTime m_firstOfMonth = 0;
     TDateTime m_lastOfMonth = -1;
     std::uint32_t m_boldMask = 0;
-    std::uint64_t m_selBits = 0;
-    int m_anchor = 0;
-    int m_selEnd = 0;
+    DaySelection m_selection;
     bool m_updating = false;
     bool m_mouseSelecting = false;
     bool m_gridDragging = false;
@@ -411,17 +416,6 @@ private:
     bool m_resizing = false;
     int m_wheelRemainder = 0;
 
-    QWidget* m_titlePanel = nullptr;
-    TShCalendarTitleLabel* m_titleLabel = nullptr;
-    QToolButton* m_leftButton = nullptr;
-    QToolButton* m_rightButton = nullptr;
-    QMenu* m_monthsMenu = nullptr;
-    TYearEdit* m_yearEdit = nullptr;
-    TYearUpDown* m_yearUpDown = nullptr;
+    TShCalendarTitle* m_title = nullptr;
     QPainter* m_canvas = nullptr;
-    QString m_caption;
-    QString m_captionMonth;
-    QString m_captionYear;
-    QRect m_monthRect;
-    QRect m_yearRect;
 };
