@@ -4,7 +4,7 @@
 #include "calendar/ShDateConsts.h"
 #include "calendar/ShDateUtils.h"
 #include "controls/Beep.h"
-#include "controls/ShCalendarTitle.h"
+#include "controls/MonthCalendarPainter.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -59,62 +59,9 @@ TCustomShMonthCalendar::~TCustomShMonthCalendar()
     disconnect(m_title, nullptr, this, nullptr);
 }
 
-// ---- the title's parts, for tests and the drop-down -------------------------------------------------------------
-
-QWidget* TCustomShMonthCalendar::TitlePanel() const
-{
-    return m_title;
-}
-
-QWidget* TCustomShMonthCalendar::TitleLabel() const
-{
-    return m_title->Label();
-}
-
-QString TCustomShMonthCalendar::TitleCaption() const
-{
-    return m_title->Caption();
-}
-
-QRect TCustomShMonthCalendar::MonthNameRect() const
-{
-    return m_title->MonthNameRect();
-}
-
-QRect TCustomShMonthCalendar::YearRect() const
-{
-    return m_title->YearRect();
-}
-
-QToolButton* TCustomShMonthCalendar::LeftMonthButton() const
-{
-    return m_title->LeftButton();
-}
-
-QToolButton* TCustomShMonthCalendar::RightMonthButton() const
-{
-    return m_title->RightButton();
-}
-
-QMenu* TCustomShMonthCalendar::MonthsMenu() const
-{
-    return m_title->MonthsMenu();
-}
-
-TYearEdit* TCustomShMonthCalendar::YearEditor() const
-{
-    return m_title->YearEditor();
-}
-
-TYearUpDown* TCustomShMonthCalendar::YearSpinner() const
-{
-    return m_title->YearSpinner();
-}
-
 QSize TCustomShMonthCalendar::sizeHint() const
 {
-    return QSize(m_colCount * m_colWidth + (m_colCount - 1) * m_lineWidth,
-                 m_rowCount * m_rowHeight + (m_rowCount - 1) * m_lineWidth);
+    return m_grid.WholeSize();
 }
 
 // ---- calendar of the current mode -------------------------------------------------------------------------------
@@ -156,8 +103,8 @@ void TCustomShMonthCalendar::applyAutoSize()
     int widest = 0;
     for (int column = 1; column <= 7; ++column)
         widest = std::max(widest, metrics.horizontalAdvance(DayName(column)));
-    m_rowHeight = std::max(1, int(1.2 * metrics.height()));
-    m_colWidth = std::max(1, int(1.05 * widest));
+    m_grid.RowHeight = std::max(1, int(1.2 * metrics.height()));
+    m_grid.ColWidth = std::max(1, int(1.05 * widest));
     const QSize wanted = sizeHint();
     if (wanted != size())
         resize(wanted);
@@ -168,9 +115,7 @@ void TCustomShMonthCalendar::afterResize()
 {
     if (m_resizing)
         return;
-    const int lw = m_lineWidth;
-    m_rowHeight = std::max(1, (height() - (m_rowCount - 1) * lw) / m_rowCount);
-    m_colWidth = std::max(1, (width() - (m_colCount - 1) * lw) / m_colCount);
+    m_grid.FitCells(size());
     const QSize snapped = sizeHint();
     if (snapped != size()) {
         m_resizing = true;
@@ -208,7 +153,7 @@ void TCustomShMonthCalendar::createTitleParts()
 
 void TCustomShMonthCalendar::layoutTitle()
 {
-    const int panelHeight = std::max(0, (FixedRowCount * (m_rowHeight + m_lineWidth)) - m_rowHeight - m_lineWidth);
+    const int panelHeight = std::max(0, (FixedRowCount * (m_grid.RowHeight + m_grid.LineWidth)) - m_grid.RowHeight - m_grid.LineWidth);
     m_title->Place(QRect(0, 0, width(), panelHeight));
 }
 
@@ -438,21 +383,21 @@ void TCustomShMonthCalendar::SetCalendarOptions(TMonthCalOptions value)
 
     if (changed.testFlag(mcoToday)) {
         const int delta = value.testFlag(mcoToday) ? 1 : -1;
-        m_rowCount += delta;
+        m_grid.RowCount += delta;
         if (m_autoSize)
             applyAutoSize();
         else
-            resize(width(), height() + delta * (m_rowHeight + m_lineWidth));
+            resize(width(), height() + delta * (m_grid.RowHeight + m_grid.LineWidth));
     }
     if (changed.testFlag(mcoWeekNumbers)) {
         const int delta = value.testFlag(mcoWeekNumbers) ? 1 : -1;
-        m_colCount += delta;
-        m_fixedCols += delta;
+        m_grid.ColCount += delta;
+        m_grid.FixedCols += delta;
         m_col += delta;
         if (m_autoSize)
             applyAutoSize();
         else
-            resize(width() + delta * (m_colWidth + m_lineWidth), height());
+            resize(width() + delta * (m_grid.ColWidth + m_grid.LineWidth), height());
         layoutTitle();
         GoToDate(m_date, false);
     }
@@ -574,8 +519,8 @@ void TCustomShMonthCalendar::DoClick()
 
 int TCustomShMonthCalendar::CellIndex(int col, int row) const
 {
-    const int index = (col - m_fixedCols) + 7 * (row - FixedRowCount);
-    if (col < m_fixedCols || col >= m_colCount || index < 0 || index >= DayCellCount)
+    const int index = m_grid.IndexOf(col, row);
+    if (index < 0)
         throw ECustomCalendarError(std::string("Invalid Col Or Row"));
     return index;
 }
@@ -584,13 +529,13 @@ void TCustomShMonthCalendar::IndexToCell(int index, int& col, int& row) const
 {
     if (index < 0 || index >= DayCellCount)
         throw ECustomCalendarError("Invalid cell index: " + std::to_string(index));
-    col = index % 7 + m_fixedCols;
-    row = index / 7 + FixedRowCount;
+    col = m_grid.ColOf(index);
+    row = m_grid.RowOf(index);
 }
 
 bool TCustomShMonthCalendar::isDayCell(int col, int row) const
 {
-    return col >= m_fixedCols && col < m_colCount && row >= FixedRowCount && row < FixedRowCount + 6;
+    return m_grid.IsDayCell(col, row);
 }
 
 int TCustomShMonthCalendar::currentIndex() const
@@ -603,21 +548,21 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
     TCalendarCellInfo info;
     if (row < FixedRowCount - 1) {
         info.Flags = ccfFixed;
-    } else if (m_options.testFlag(mcoToday) && row == m_rowCount - 1) {
+    } else if (m_options.testFlag(mcoToday) && row == m_grid.RowCount - 1) {
         info.Flags = ccfFixed;
         info.Value = todaySerial();
         info.Text = kTodayCaption + DateText(info.Value);
     } else if (row == FixedRowCount - 1) {
-        if (col < m_fixedCols) {
+        if (col < m_grid.FixedCols) {
             info.Flags = ccfFixed;
             info.Text = kWeekCaption;
         } else {
-            const int column = col - m_fixedCols + 1;
+            const int column = col - m_grid.FixedCols + 1;
             info.Flags = ccfFixed | ccfDayName;
             info.Text = DayName(column);
             info.Value = column;
         }
-    } else if (col < m_fixedCols) {
+    } else if (col < m_grid.FixedCols) {
         info.Flags = ccfFixed | ccfWeekNumber;
         // The week of a row is the week of its fourth day, which both week rules agree on.
         const TDateTime middle = m_gridStart + 7 * (row - FixedRowCount) + 3;
@@ -644,7 +589,7 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
 
 bool TCustomShMonthCalendar::SelectCell(int col, int row) const
 {
-    if (m_options.testFlag(mcoToday) && row == m_rowCount - 1)
+    if (m_options.testFlag(mcoToday) && row == m_grid.RowCount - 1)
         return false;
     if (!isDayCell(col, row))
         return false;
@@ -700,16 +645,16 @@ bool TCustomShMonthCalendar::moveCurrent(int col, int row)
 
 bool TCustomShMonthCalendar::rowWrap(bool forward)
 {
-    if (forward && m_col == m_colCount - 1) {
-        if (m_row < m_rowCount - 2) {
-            moveCurrent(m_fixedCols, m_row + 1);
+    if (forward && m_col == m_grid.ColCount - 1) {
+        if (m_row < m_grid.RowCount - 2) {
+            moveCurrent(m_grid.FixedCols, m_row + 1);
             return true;
         }
         return false;
     }
-    if (!forward && m_col == m_fixedCols) {
+    if (!forward && m_col == m_grid.FixedCols) {
         if (m_row > FixedRowCount) {
-            moveCurrent(m_colCount - 1, m_row - 1);
+            moveCurrent(m_grid.ColCount - 1, m_row - 1);
             return true;
         }
         return false;
@@ -775,9 +720,7 @@ void TCustomShMonthCalendar::invalidateCells(DaySelection::CellMask cells)
 
 void TCustomShMonthCalendar::invalidateDayArea()
 {
-    const QRect first = logicalCellRect(0, FixedRowCount);
-    const QRect last = logicalCellRect(m_colCount - 1, FixedRowCount + 5);
-    update(visual(first.united(last)));
+    update(visual(m_grid.LogicalWeeksArea()));
 }
 
 void TCustomShMonthCalendar::resetSelection()
@@ -950,12 +893,7 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
 
 bool TCustomShMonthCalendar::MouseToCell(const QPoint& pos, int& col, int& row) const
 {
-    if (pos.x() < 0 || pos.y() < 0 || pos.x() >= width() || pos.y() >= height())
-        return false;
-    const int x = isRightToLeft() ? width() - 1 - pos.x() : pos.x();
-    col = x / (m_colWidth + m_lineWidth);
-    row = pos.y() / (m_rowHeight + m_lineWidth);
-    return col >= 0 && col < m_colCount && row >= 0 && row < m_rowCount;
+    return m_grid.CellAt(pos, size(), isRightToLeft(), col, row);
 }
 
 void TCustomShMonthCalendar::mousePressEvent(QMouseEvent* event)
@@ -978,7 +916,7 @@ void TCustomShMonthCalendar::mousePressEvent(QMouseEvent* event)
         m_gridDragging = true;
     }
 
-    if (m_options.testFlag(mcoToday) && row == m_rowCount - 1) {
+    if (m_options.testFlag(mcoToday) && row == m_grid.RowCount - 1) {
         const TDateTime today = todaySerial();
         if (InRange(today)) {
             GoToDate(today, false);
@@ -992,15 +930,15 @@ void TCustomShMonthCalendar::mousePressEvent(QMouseEvent* event)
             invalidateDayArea();
         }
         std::vector<int> group;
-        if (row == FixedRowCount - 1 && col < m_fixedCols) {
+        if (row == FixedRowCount - 1 && col < m_grid.FixedCols) {
             for (int i = 0; i < DayCellCount; ++i)
                 group.push_back(i);
             toggleGroup(group);
-        } else if (row == FixedRowCount - 1 && col >= m_fixedCols) {
+        } else if (row == FixedRowCount - 1 && col >= m_grid.FixedCols) {
             for (int week = 0; week < 6; ++week)
-                group.push_back(col - m_fixedCols + 7 * week);
+                group.push_back(col - m_grid.FixedCols + 7 * week);
             toggleGroup(group);
-        } else if (col < m_fixedCols && isDayCell(m_fixedCols, row)) {
+        } else if (col < m_grid.FixedCols && isDayCell(m_grid.FixedCols, row)) {
             for (int day = 0; day < 7; ++day)
                 group.push_back(7 * (row - FixedRowCount) + day);
             toggleGroup(group);
@@ -1081,21 +1019,14 @@ void TCustomShMonthCalendar::hideEvent(QHideEvent* event)
 
 // ---- painting ---------------------------------------------------------------------------------------------------
 
-QRect TCustomShMonthCalendar::logicalCellRect(int col, int row) const
-{
-    return QRect(col * (m_colWidth + m_lineWidth), row * (m_rowHeight + m_lineWidth), m_colWidth, m_rowHeight);
-}
-
 QRect TCustomShMonthCalendar::visual(const QRect& logical) const
 {
-    if (!isRightToLeft())
-        return logical;
-    return QRect(width() - logical.x() - logical.width(), logical.y(), logical.width(), logical.height());
+    return MonthGridGeometry::Visual(logical, width(), isRightToLeft());
 }
 
 QRect TCustomShMonthCalendar::CellRect(int col, int row) const
 {
-    return visual(logicalCellRect(col, row));
+    return visual(m_grid.LogicalCellRect(col, row));
 }
 
 void TCustomShMonthCalendar::CellDrawn(const QRect& rect, const QString& text, TDateTime value,
@@ -1109,14 +1040,25 @@ void TCustomShMonthCalendar::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     m_canvas = &painter;
     painter.fillRect(rect(), m_colors->MonthBackColor());
-    drawLines(painter);
+    const TMonthCalendarLook look{*m_colors, m_grid, m_options, font(), width(), isRightToLeft(), m_defaultDrawing};
+    MonthCalendarPainter cells(painter, look);
+    cells.DrawLines();
+    const int todayRow = m_grid.RowCount - 1;
     if (m_options.testFlag(mcoToday) &&
-        event->rect().intersects(CellRect(0, m_rowCount - 1).united(CellRect(m_colCount - 1, m_rowCount - 1))))
-        drawTodayRow(painter);
+        event->rect().intersects(CellRect(0, todayRow).united(CellRect(m_grid.ColCount - 1, todayRow)))) {
+        const TDateTime today = todaySerial();
+        const QString text = kTodayCaption + DateText(today);
+        CellDrawn(cells.DrawTodayRow(text), text, today, ccfFixed);
+    }
     for (int row = FixedRowCount - 1; row < FixedRowCount + 6; ++row) {
-        for (int col = 0; col < m_colCount; ++col) {
-            if (event->rect().intersects(CellRect(col, row)))
-                drawCell(painter, col, row);
+        for (int col = 0; col < m_grid.ColCount; ++col) {
+            const QRect cell = CellRect(col, row);
+            if (!event->rect().intersects(cell))
+                continue;
+            const TCalendarCellInfo info = GetCellInfo(col, row);
+            const auto drawn = cells.DrawCell(cell, info, col == m_col && row == m_row, hasFocus());
+            CellDrawn(cell, info.Text, info.Value, drawn.Flags);
+            cells.DrawFocusFrame(cell, drawn);
         }
     }
     if (m_options.testFlag(mcoTodayCircle)) {
@@ -1125,137 +1067,8 @@ void TCustomShMonthCalendar::paintEvent(QPaintEvent* event)
             int col = 0, row = 0;
             IndexToCell(int(today - m_gridStart), col, row);
             painter.setFont(font());
-            drawTodayRing(painter, CellRect(col, row), GetCellInfo(col, row).Text);
+            cells.DrawTodayRing(CellRect(col, row), GetCellInfo(col, row).Text);
         }
     }
     m_canvas = nullptr;
-}
-
-void TCustomShMonthCalendar::drawLines(QPainter& painter)
-{
-    const int lw = m_lineWidth;
-    if (lw <= 0)
-        return;
-    const QColor color = m_colors->LinesColor();
-    const TMonthCalOptions lineOptions = mcoDaysVertLine | mcoWeeksHorzLine | mcoVerticalLine | mcoHorizontalLine;
-    const bool plain = !m_options.testFlag(mcoWeekNumbers) && !(m_options & lineOptions);
-    const int totalWidth = width();
-    const int weekdayTop = logicalCellRect(0, FixedRowCount - 1).top();
-    const int daysTop = logicalCellRect(0, FixedRowCount).top();
-    const int weeksBottom = logicalCellRect(0, FixedRowCount + 5).bottom() + 1;
-    auto line = [&](const QRect& logical) { painter.fillRect(visual(logical), color); };
-
-    const int inset = plain ? 4 : 0;
-    line(QRect(inset, daysTop - lw, totalWidth - 2 * inset, lw));
-    if (m_options.testFlag(mcoWeekNumbers))
-        line(QRect(logicalCellRect(1, 0).left() - lw, weekdayTop, lw, weeksBottom - weekdayTop));
-    for (int col = m_fixedCols + 1; col < m_colCount; ++col) {
-        const int x = logicalCellRect(col, 0).left() - lw;
-        if (m_options.testFlag(mcoDaysVertLine))
-            line(QRect(x, weekdayTop, lw, m_rowHeight));
-        if (m_options.testFlag(mcoVerticalLine))
-            line(QRect(x, daysTop, lw, weeksBottom - daysTop));
-    }
-    for (int row = FixedRowCount + 1; row < FixedRowCount + 6; ++row) {
-        const int y = logicalCellRect(0, row).top() - lw;
-        if (m_options.testFlag(mcoWeeksHorzLine) && m_options.testFlag(mcoWeekNumbers))
-            line(QRect(0, y, m_colWidth, lw));
-        if (m_options.testFlag(mcoHorizontalLine)) {
-            const int left = logicalCellRect(m_fixedCols, 0).left();
-            line(QRect(left, y, totalWidth - left, lw));
-        }
-    }
-}
-
-void TCustomShMonthCalendar::drawTodayRow(QPainter& painter)
-{
-    const int row = m_rowCount - 1;
-    const QRect rowRect = visual(logicalCellRect(0, row).united(logicalCellRect(m_colCount - 1, row)));
-    const TDateTime today = todaySerial();
-    const QString text = kTodayCaption + DateText(today);
-    if (m_defaultDrawing)
-        painter.fillRect(rowRect, m_colors->MonthBackColor());
-    // The ring sits in the row's right-hand cell in both layouts, the text just before it.
-    const QRect ringCell = visual(logicalCellRect(isRightToLeft() ? 0 : m_colCount - 1, row));
-    QFont bold = font();
-    bold.setBold(true);
-    painter.setFont(bold);
-    painter.setPen(m_colors->TextColor());
-    const QRect textRect(rowRect.left(), rowRect.top(), ringCell.left() - m_colWidth / 8 - rowRect.left(),
-                         rowRect.height());
-    painter.drawText(textRect, Qt::AlignRight | Qt::AlignVCenter | Qt::AlignAbsolute, text);
-    drawTodayRing(painter, ringCell.adjusted(1, 1, -1, -1), QString());
-    CellDrawn(rowRect, text, today, ccfFixed);
-}
-
-void TCustomShMonthCalendar::drawTodayRing(QPainter& painter, const QRect& cell, const QString& text)
-{
-    painter.save();
-    painter.setClipRect(cell);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(m_colors->CircleColor(), 2));
-    painter.setBrush(Qt::NoBrush);
-    QRectF box = QRectF(cell).adjusted(1.5, 1.5, -1.5, -1.5);
-    // Around the number (or, in the Today row, a short ring) rather than the whole wide cell, as a pen would draw
-    // it.
-    const qreal wanted = text.isEmpty()
-                             ? box.height() * 2.0
-                             : std::max<qreal>(painter.fontMetrics().horizontalAdvance(text) + 16, box.height() * 1.6);
-    if (wanted < box.width())
-        box = QRectF(box.center().x() - wanted / 2, box.top(), wanted, box.height());
-    // Two strokes: the first goes almost all the way round, the second, a little offset, closes the gap and runs
-    // past the start of the first.
-    painter.drawArc(box, 110 * 16, 320 * 16);
-    painter.drawArc(box.adjusted(-1, -0.5, 1, 0.5).translated(0.5, -0.5), 40 * 16, 95 * 16);
-    painter.restore();
-}
-
-void TCustomShMonthCalendar::drawCell(QPainter& painter, int col, int row)
-{
-    const TCalendarCellInfo info = GetCellInfo(col, row);
-    const QRect cell = CellRect(col, row);
-    TCalendarCellFlags flags = info.Flags;
-    QColor textColor;
-    bool bold = false;
-    if (flags & ccfFixed) {
-        textColor = m_colors->FixedTextColor();
-    } else {
-        const bool current = col == m_col && row == m_row;
-        if (!(m_options & (mcoMultiSelect | mcoRangeSelect))) {
-            flags &= ~TCalendarCellFlags(ccfSelected);
-            if (current)
-                flags |= ccfSelected;
-        }
-        if (current && hasFocus())
-            flags |= ccfFocused;
-        if (flags & ccfTrailing)
-            textColor = m_colors->TrailingTextColor();
-        else if (flags & ccfSelected)
-            textColor = m_colors->TitleTextColor();
-        else if ((flags & ccfBold) && m_colors->BoldDaysColor().isValid())
-            textColor = m_colors->BoldDaysColor();
-        else
-            textColor = m_colors->TextColor();
-        bold = flags & ccfBold;
-    }
-    const QColor back = (flags & ccfSelected) ? m_colors->TitleBackColor() : m_colors->MonthBackColor();
-    if (m_defaultDrawing) {
-        painter.fillRect(cell, back);
-        if (!(flags & ccfTrailing) || m_options.testFlag(mcoTrailingDays)) {
-            QFont cellFont = font();
-            cellFont.setBold(bold);
-            painter.setFont(cellFont);
-            painter.setPen(textColor);
-            painter.drawText(cell, Qt::AlignCenter, info.Text);
-        }
-    }
-    CellDrawn(cell, info.Text, info.Value, flags);
-    if (m_defaultDrawing && (flags & ccfFocused)) {
-        painter.save();
-        QPen pen(textColor, 1, Qt::DotLine);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(cell.adjusted(1, 1, -2, -2));
-        painter.restore();
-    }
 }

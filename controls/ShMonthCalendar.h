@@ -5,6 +5,8 @@
 // weekdays and a row that shows today. It is the drop-down of the date picker.
 
 #include "calendar/DaySelection.h"
+#include "controls/MonthGridGeometry.h"
+#include "controls/ShCalendarTitle.h"
 #include "controls/ShDateTypes.h"
 #include "controls/YearEdit.h"
 
@@ -23,7 +25,6 @@ class QMenu;
 class QPainter;
 class QToolButton;
 class TCustomShMonthCalendar;
-class TShCalendarTitle;
 
 // Options of the month calendar; each value is the bit of its position.
 enum TMonthCalOption
@@ -185,7 +186,7 @@ class TCustomShMonthCalendar : public QWidget
     Q_PROPERTY(bool DefaultDrawing READ DefaultDrawing WRITE SetDefaultDrawing)
 
 public:
-    static constexpr int DayCellCount = 42;
+    static constexpr int DayCellCount = MonthGridGeometry::DayCellCount;
     static constexpr TMonthCalOptions DefaultOptions =
         TMonthCalOptions(mcoToday | mcoTodayCircle | mcoTrailingDays | mcoSelectTrailDays | mcoMonthButtons |
                          mcoMonthPopupMenu | mcoYearEditor);
@@ -227,15 +228,15 @@ public:
     void SetTitleVerticalPlacement(TitlePlacement value);
 
     // ---- grid ----
-    int ColCount() const { return m_colCount; }
-    int RowCount() const { return m_rowCount; }
-    int FixedCols() const { return m_fixedCols; }
+    int ColCount() const { return m_grid.ColCount; }
+    int RowCount() const { return m_grid.RowCount; }
+    int FixedCols() const { return m_grid.FixedCols; }
     int FixedRows() const { return FixedRowCount; }
     int Col() const { return m_col; }
     int Row() const { return m_row; }
-    int DefaultColWidth() const { return m_colWidth; }
-    int DefaultRowHeight() const { return m_rowHeight; }
-    int GridLineWidth() const { return m_lineWidth; }
+    int DefaultColWidth() const { return m_grid.ColWidth; }
+    int DefaultRowHeight() const { return m_grid.RowHeight; }
+    int GridLineWidth() const { return m_grid.LineWidth; }
     // A cell's rectangle in widget coordinates (mirrored in right-to-left layout).
     QRect CellRect(int col, int row) const;
     // The cell under a point; false when the point lies outside the grid.
@@ -276,17 +277,17 @@ public:
 
     // ---- title ----
     // The title panel and its parts; month buttons, menu and year editor are null while their option is off.
-    QWidget* TitlePanel() const;
-    QWidget* TitleLabel() const;
-    QString TitleCaption() const;
+    QWidget* TitlePanel() const { return m_title; }
+    QWidget* TitleLabel() const { return m_title->Label(); }
+    QString TitleCaption() const { return m_title->Caption(); }
     // Hit rectangles of the month name and of the year, in title label coordinates.
-    QRect MonthNameRect() const;
-    QRect YearRect() const;
-    QToolButton* LeftMonthButton() const;
-    QToolButton* RightMonthButton() const;
-    QMenu* MonthsMenu() const;
-    TYearEdit* YearEditor() const;
-    TYearUpDown* YearSpinner() const;
+    QRect MonthNameRect() const { return m_title->MonthNameRect(); }
+    QRect YearRect() const { return m_title->YearRect(); }
+    QToolButton* LeftMonthButton() const { return m_title->LeftButton(); }
+    QToolButton* RightMonthButton() const { return m_title->RightButton(); }
+    QMenu* MonthsMenu() const { return m_title->MonthsMenu(); }
+    TYearEdit* YearEditor() const { return m_title->YearEditor(); }
+    TYearUpDown* YearSpinner() const { return m_title->YearSpinner(); }
 
     // The calendar texts of the current mode.
     QString MonthName(int month) const;
@@ -334,7 +335,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    static constexpr int FixedRowCount = 3;
+    static constexpr int FixedRowCount = MonthGridGeometry::FixedRows;
 
     // The calendar of the current mode.
     ShCalendarMode mode() const { return ShCalendarMode(m_useSystemCalendar); }
@@ -376,13 +377,8 @@ private:
     void invalidateCells(DaySelection::CellMask cells);
     void invalidateDayArea();
 
-    // painting
-    QRect logicalCellRect(int col, int row) const;
+    // A left-to-right rectangle where it lies in this widget.
     QRect visual(const QRect& logical) const;
-    void drawCell(QPainter& painter, int col, int row);
-    void drawLines(QPainter& painter);
-    void drawTodayRow(QPainter& painter);
-    void drawTodayRing(QPainter& painter, const QRect& cell, const QString& text);
 
     TMonthCalendarColors* m_colors;
     TDateTime m_date = 0;
@@ -395,14 +391,9 @@ private:
     bool m_defaultDrawing = true;
     TitlePlacement m_titlePlacement = tpCenter;
 
-    int m_colCount = 7;
-    int m_rowCount = 10;
-    int m_fixedCols = 0;
+    MonthGridGeometry m_grid;
     int m_col = 0;
     int m_row = FixedRowCount;
-    int m_colWidth = 43;
-    int m_rowHeight = 15;
-    int m_lineWidth = 1;
 
     TDateTime m_gridStart = 0;
     TDateTime m_firstOfMonth = 0;
