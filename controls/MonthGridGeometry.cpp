@@ -52,3 +52,19 @@ int MonthGridGeometry::IndexOf(int col, int row) const
         return -1;
     return index;
 }
+
+std::vector<int> MonthGridGeometry::DayGroupAt(int col, int row) const
+{
+    std::vector<int> group;
+    if (row == FixedRows - 1 && col < FixedCols) {
+        for (int index = 0; index < DayCellCount; ++index)
+            group.push_back(index);
+    } else if (row == FixedRows - 1 && col >= FixedCols) {
+        for (int week = 0; week < WeekRows; ++week)
+            group.push_back(col - FixedCols + 7 * week);
+    } else if (col < FixedCols && IsDayCell(FixedCols, row)) {
+        for (int day = 0; day < 7; ++day)
+            group.push_back(7 * (row - FixedRows) + day);
+    }
+    return group;
+}

@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <vector>
+
 class MonthGridGeometry
 {
 public:
@@ -41,6 +43,9 @@ public:
     bool IsDayCell(int col, int row) const;
     // Index 0..41 of a day cell; -1 for any other cell.
     int IndexOf(int col, int row) const;
+    // The day cells a press on a heading stands for: every day for the corner above the week numbers, a
+    // weekday's six days for its name, a week's seven days for its number; none for any other cell.
+    std::vector<int> DayGroupAt(int col, int row) const;
     // Column and row of day cell `index` (0..41).
     int ColOf(int index) const { return index % 7 + FixedCols; }
     int RowOf(int index) const { return index / 7 + FixedRows; }

@@ -5,6 +5,7 @@
 #include "calendar/ShDateUtils.h"
 #include "controls/Beep.h"
 #include "controls/MonthCalendarPainter.h"
+#include "controls/MonthNavigation.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -181,19 +182,35 @@ void TCustomShMonthCalendar::changeEvent(QEvent* event)
     }
 }
 
+MonthNavigation TCustomShMonthCalendar::navigation() const
+{
+    MonthNavigation::State state{mode(), m_date, m_minDate, m_maxDate, m_firstOfMonth, m_lastOfMonth, todaySerial(),
+                                 m_grid, m_col, m_row, m_options.testFlag(mcoToday), isRightToLeft()};
+    return MonthNavigation(state);
+}
+
+void TCustomShMonthCalendar::goTo(const TMonthMove& move, bool user)
+{
+    switch (move.What) {
+    case TMonthMove::ToDay:
+        GoToDate(move.Day, user);
+        break;
+    case TMonthMove::ToCell:
+        moveCurrent(move.Col, move.Row);
+        break;
+    case TMonthMove::Refused:
+        SystemBeep();
+        break;
+    case TMonthMove::Stay:
+        break;
+    }
+}
+
 void TCustomShMonthCalendar::showYearEditor()
 {
-    int minYear = mode().MinimumYear();
-    int maxYear = ShCalendarMode::MaximumYear;
+    int minYear = 0, maxYear = 0;
+    navigation().YearRange(minYear, maxYear);
     int y = 0, m = 0, d = 0;
-    if (m_minDate != 0) {
-        mode().Decode(m_minDate, y, m, d);
-        minYear = std::max(y, minYear);
-    }
-    if (m_maxDate != 0) {
-        mode().Decode(m_maxDate, y, m, d);
-        maxYear = y;
-    }
     mode().Decode(m_date, y, m, d);
     m_title->EditYear(y, minYear, maxYear);
 }
@@ -202,15 +219,7 @@ void TCustomShMonthCalendar::YearEditDone(bool accept)
 {
     if (accept && YearSpinner()) {
         normaliseSelection();
-        int y = 0, m = 0, d = 0;
-        mode().Decode(m_date, y, m, d);
-        const int newYear = YearSpinner()->Position();
-        if (newYear != y) {
-            d = std::min(d, mode().MonthLength(newYear, m));
-            TDateTime value = 0;
-            if (mode().TryEncode(newYear, m, d, value))
-                GoToDate(value, true);
-        }
+        goTo(navigation().PickYear(YearSpinner()->Position()), true);
     }
     // The focus comes back from the editor, but not from a control the user has gone on to: taking it there
     // would pull the operator back into the calendar.
@@ -223,39 +232,13 @@ void TCustomShMonthCalendar::monthStep(int months)
 {
     normaliseSelection();
     m_title->CloseYearEditor(true);
-    const bool next = months > 0;
-    bool allowed = true;
-    if (next)
-        allowed = m_maxDate == 0 || mode().FirstOfMonth(m_maxDate) > m_date;
-    else
-        allowed = m_minDate == 0 || mode().LastOfMonth(m_minDate) < m_date;
-    TDateTime value = 0;
-    if (!allowed || !mode().TryIncMonth(m_date, months, value)) {
-        SystemBeep();
-        return;
-    }
-    GoToDate(value, true);
+    goTo(navigation().MonthStep(months), true);
 }
 
 void TCustomShMonthCalendar::monthMenuClick(int month)
 {
     normaliseSelection();
-    int y = 0, m = 0, d = 0;
-    mode().Decode(m_date, y, m, d);
-    if (month == m)
-        return;
-    TDateTime first = 0;
-    if (!mode().TryEncode(y, month, 1, first)) {
-        SystemBeep();
-        return;
-    }
-    const TDateTime last = first + mode().MonthLength(y, month) - 1;
-    if ((m_minDate != 0 && last < m_minDate) || (m_maxDate != 0 && first > m_maxDate)) {
-        SystemBeep();
-        return;
-    }
-    d = std::min(d, mode().MonthLength(y, month));
-    GoToDate(first + d - 1, true);
+    goTo(navigation().PickMonth(month), true);
 }
 
 // ---- properties -------------------------------------------------------------------------------------------------
@@ -280,11 +263,7 @@ void TCustomShMonthCalendar::CheckDate(TDateTime value) const
 
 bool TCustomShMonthCalendar::InRange(TDateTime value) const
 {
-    if (m_maxDate != 0 && value > m_maxDate)
-        return false;
-    if (m_minDate != 0 && value < m_minDate)
-        return false;
-    return true;
+    return navigation().InRange(value);
 }
 
 void TCustomShMonthCalendar::SetMaxDate(TDateTime value)
@@ -467,13 +446,7 @@ void TCustomShMonthCalendar::GetMonthInfo(Word year, Word month)
 
 void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
 {
-    TDateTime v = ShCalendarMode::DayOf(value);
-    if (m_minDate != 0 && v < m_minDate)
-        v = m_minDate;
-    else if (m_maxDate != 0 && v > m_maxDate)
-        v = m_maxDate;
-    // Trailing days past the calendar's first or last day are shown but cannot be dates.
-    v = std::clamp(v, mode().FirstDay(), mode().LastDay());
+    const TDateTime v = navigation().Clamp(ShCalendarMode::DayOf(value));
 
     const TDateTime old = m_date;
     const bool byUser = user && v != m_date;
@@ -643,30 +616,6 @@ bool TCustomShMonthCalendar::moveCurrent(int col, int row)
     return true;
 }
 
-bool TCustomShMonthCalendar::rowWrap(bool forward)
-{
-    if (forward && m_col == m_grid.ColCount - 1) {
-        if (m_row < m_grid.RowCount - 2) {
-            moveCurrent(m_grid.FixedCols, m_row + 1);
-            return true;
-        }
-        return false;
-    }
-    if (!forward && m_col == m_grid.FixedCols) {
-        if (m_row > FixedRowCount) {
-            moveCurrent(m_grid.ColCount - 1, m_row - 1);
-            return true;
-        }
-        return false;
-    }
-    return false;
-}
-
-void TCustomShMonthCalendar::arrowDefault(bool forward)
-{
-    moveCurrent(m_col + (forward ? 1 : -1), m_row);
-}
-
 // ---- selection --------------------------------------------------------------------------------------------------
 
 DaySelection::Kind TCustomShMonthCalendar::selectionKind() const
@@ -779,113 +728,29 @@ void TCustomShMonthCalendar::keyPressEvent(QKeyEvent* event)
 
 bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
 {
-    switch (key) {
-    case Qt::Key_Space:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_End:
-    case Qt::Key_Home:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        break;
-    default:
+    if (!MonthNavigation::IsNavigationKey(key))
         return false;
-    }
-    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
-    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
     const bool multiOrRange = m_options & (mcoMultiSelect | mcoRangeSelect);
+    // Shift with a multi-day selection extends it from the anchor instead of starting over.
+    const bool extending = multiOrRange && modifiers.testFlag(Qt::ShiftModifier);
     const TDateTime oldDate = m_date;
-    const bool forward = (key == Qt::Key_Right) != isRightToLeft();
-
-    if (multiOrRange && shift) {
+    if (extending) {
         if (m_options.testFlag(mcoMultiSelect))
             invalidateCells(m_selection.Add(currentIndex()));
         m_shiftExtending = true;
-        switch (key) {
-        case Qt::Key_End:
-            GoToDate(m_lastOfMonth, false);
-            break;
-        case Qt::Key_Home:
-            GoToDate(m_firstOfMonth, false);
-            break;
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-            if (!rowWrap(forward))
-                arrowDefault(forward);
-            break;
-        case Qt::Key_Up:
-            moveCurrent(m_col, m_row - 1);
-            break;
-        case Qt::Key_Down:
-            moveCurrent(m_col, m_row + 1);
-            break;
-        default:
-            break;
-        }
+    } else if (multiOrRange) {
+        resetSelection();
+    }
+    goTo(navigation().KeyMove(key, modifiers.testFlag(Qt::ControlModifier), extending), false);
+    if (extending) {
         if (m_date != oldDate)
             extendSelection(currentIndex());
         m_shiftExtending = false;
-        if (m_date != oldDate)
-            DoClick();
-        return true;
-    }
-
-    if (multiOrRange)
+    } else if (m_date != oldDate && multiOrRange) {
         resetSelection();
-
-    int y = 0, m = 0, d = 0;
-    mode().Decode(m_date, y, m, d);
-    TDateTime target = 0;
-    switch (key) {
-    case Qt::Key_Space:
-        if (ctrl)
-            GoToDate(todaySerial(), false);
-        break;
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
-        const int months = (ctrl ? 12 : 1) * (key == Qt::Key_PageUp ? -1 : 1);
-        if (mode().TryIncMonth(m_date, months, target))
-            GoToDate(target, false);
-        else
-            SystemBeep(); // the calendar's years end here
-        break;
     }
-    case Qt::Key_Home:
-        if (!ctrl)
-            GoToDate(m_firstOfMonth, false);
-        else if (mode().TryEncode(y, 1, 1, target))
-            GoToDate(target, false);
-        break;
-    case Qt::Key_End:
-        if (!ctrl)
-            GoToDate(m_lastOfMonth, false);
-        else if (mode().TryEncode(y + 1, 1, 1, target))
-            GoToDate(target - 1, false);
-        else if (mode().TryEncode(y, 12, mode().MonthLength(y, 12), target))
-            GoToDate(target, false);
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        if (ctrl || !rowWrap(forward))
-            arrowDefault(forward);
-        break;
-    case Qt::Key_Up:
-        moveCurrent(m_col, m_row - 1);
-        break;
-    case Qt::Key_Down:
-        if (!(m_options.testFlag(mcoToday) && m_row == FixedRowCount + 5))
-            moveCurrent(m_col, m_row + 1);
-        break;
-    default:
-        break;
-    }
-    if (m_date != oldDate) {
-        if (multiOrRange)
-            resetSelection();
+    if (m_date != oldDate)
         DoClick();
-    }
     return true;
 }
 
@@ -929,18 +794,7 @@ void TCustomShMonthCalendar::mousePressEvent(QMouseEvent* event)
             m_selection.Clear();
             invalidateDayArea();
         }
-        std::vector<int> group;
-        if (row == FixedRowCount - 1 && col < m_grid.FixedCols) {
-            for (int i = 0; i < DayCellCount; ++i)
-                group.push_back(i);
-            toggleGroup(group);
-        } else if (row == FixedRowCount - 1 && col >= m_grid.FixedCols) {
-            for (int week = 0; week < 6; ++week)
-                group.push_back(col - m_grid.FixedCols + 7 * week);
-            toggleGroup(group);
-        } else if (col < m_grid.FixedCols && isDayCell(m_grid.FixedCols, row)) {
-            for (int day = 0; day < 7; ++day)
-                group.push_back(7 * (row - FixedRowCount) + day);
+        if (const std::vector<int> group = m_grid.DayGroupAt(col, row); !group.empty()) {
             toggleGroup(group);
         } else if (choosable) {
             invalidateCells(m_selection.Toggle(currentIndex()));

@@ -24,7 +24,9 @@
 class QMenu;
 class QPainter;
 class QToolButton;
+class MonthNavigation;
 class TCustomShMonthCalendar;
+struct TMonthMove;
 
 // Options of the month calendar; each value is the bit of its position.
 enum TMonthCalOption
@@ -351,6 +353,9 @@ private:
     void createTitle();
     void createTitleParts();
     void layoutTitle();
+    // Where moves lead from the calendar's present state, and carrying one out.
+    MonthNavigation navigation() const;
+    void goTo(const TMonthMove& move, bool user);
     void monthStep(int months);
     void monthMenuClick(int month);
     void showYearEditor();
@@ -362,8 +367,6 @@ private:
     int currentIndex() const;
     bool isDayCell(int col, int row) const;
     bool handleKey(int key, Qt::KeyboardModifiers modifiers);
-    bool rowWrap(bool forward);
-    void arrowDefault(bool forward);
 
     // selection
     DaySelection::Kind selectionKind() const;
