@@ -3,6 +3,7 @@
 
 #include "app/AboutForm.h"
 #include "app/MenuStyle.h"
+#include "data/DataError.h"
 #include "data/DataModule.h"
 #include "data/DbBackend.h"
 #include "dialogs/AppFonts.h"
@@ -116,7 +117,7 @@ void TfrmMain::showDatabaseInUse()
     const QString separator = QStringLiteral(" - ");
     const QString title = windowTitle().section(separator, 0, 0);
     if (Data && Data->Database.isConnected() && Data->Database.backend().engine() == DbBackend::Engine::PostgreSql)
-        setWindowTitle(title + separator + QStringLiteral("سرور ") + Data->Database.backend().location());
+        setWindowTitle(title + separator + QStringLiteral("سرور ") + leftToRight(Data->Database.backend().location()));
     else
         setWindowTitle(title);
 }

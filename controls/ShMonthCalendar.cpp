@@ -4,124 +4,31 @@
 #include "calendar/ShDateConsts.h"
 #include "calendar/ShDateUtils.h"
 #include "controls/Beep.h"
+#include "controls/MonthCalendarPainter.h"
+#include "controls/MonthNavigation.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
-#include <QIcon>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
-#include <QToolButton>
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <functional>
 
 namespace {
 
 const QString kTodayCaption = QStringLiteral("امروز: ");
 const QString kWeekCaption = QStringLiteral("هفته");
 
-constexpr std::uint64_t kDayCellsMask = (std::uint64_t(1) << TCustomShMonthCalendar::DayCellCount) - 1;
-
 TDateTime todaySerial()
 {
     return ShCalendarMode::DayOf(Clock::today());
 }
 
-// The glyph pair of a month button: a 12 by 10 image holding two 6-pixel-wide arrows, the normal one and the
-// disabled one. `pointsLeft` gives the left-pointing pair (shown on the left button), otherwise the right one.
-QImage monthButtonGlyphs(bool pointsLeft)
-{
-    QImage image(12, 10, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    const QRgb normal = qRgb(0, 0, 0);
-    const QRgb disabled = qRgb(128, 128, 128);
-    const QRgb shadow = qRgb(255, 255, 255);
-    // A solid triangle four columns wide and seven rows high, its point at row 4; the disabled copy is grey
-    // with a white shadow one pixel down and right, like an etched glyph.
-    for (int step = 0; step < 4; ++step) {
-        const int x = pointsLeft ? 1 + step : 4 - step;
-        for (int row = 4 - step; row <= 4 + step; ++row) {
-            image.setPixel(x, row, normal);
-            if (x + 7 < 12)
-                image.setPixel(x + 7, row + 1, shadow);
-        }
-    }
-    for (int step = 0; step < 4; ++step) {
-        const int x = pointsLeft ? 1 + step : 4 - step;
-        for (int row = 4 - step; row <= 4 + step; ++row)
-            image.setPixel(x + 6, row, disabled);
-    }
-    return image;
-}
-
-QIcon monthButtonIcon(bool pointsLeft)
-{
-    const QImage pair = monthButtonGlyphs(pointsLeft);
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(pair.copy(0, 0, 6, 10)), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(pair.copy(6, 0, 6, 10)), QIcon::Disabled);
-    return icon;
-}
-
 } // namespace
-
-// The title label: paints the month name and the year where the calendar placed their hit rectangles and hands
-// presses to the calendar's title-click handler.
-class TShCalendarTitleLabel : public QWidget
-{
-public:
-    explicit TShCalendarTitleLabel(QWidget* parent) : QWidget(parent)
-    {
-        setObjectName(QStringLiteral("TitleLabel"));
-        setAttribute(Qt::WA_NoMousePropagation);
-    }
-
-    void SetOnPress(std::function<void(QMouseEvent*)> press) { m_press = std::move(press); }
-
-    void ShowCaption(const QString& month, const QRect& monthRect, const QString& year, const QRect& yearRect,
-                     const QColor& color)
-    {
-        m_month = month;
-        m_monthRect = monthRect;
-        m_year = year;
-        m_yearRect = yearRect;
-        m_color = color;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setFont(font());
-        painter.setPen(m_color);
-        painter.drawText(m_monthRect, Qt::AlignCenter, m_month);
-        painter.drawText(m_yearRect, Qt::AlignCenter, m_year);
-    }
-
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        if (m_press)
-            m_press(event);
-    }
-
-private:
-    std::function<void(QMouseEvent*)> m_press;
-    QString m_month;
-    QString m_year;
-    QRect m_monthRect;
-    QRect m_yearRect;
-    QColor m_color;
-};
 
 // ---- construction -----------------------------------------------------------------------------------------------
 
@@ -135,6 +42,8 @@ TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget* parent)
     resize(305, 154);
     // A Qt widget has its window from the start, so everything the calendar does when its window is created
     // happens here: title parts, colours, size and the first month.
+    createTitle();
+    applyColors();
     createTitleParts();
     applyColors();
     if (m_autoSize)
@@ -148,19 +57,12 @@ TCustomShMonthCalendar::TCustomShMonthCalendar(QWidget* parent)
 TCustomShMonthCalendar::~TCustomShMonthCalendar()
 {
     // A year edit that loses the focus while the calendar goes away must not call back into it.
-    if (m_yearEdit)
-        m_yearEdit->SetOnDone({});
-}
-
-QWidget* TCustomShMonthCalendar::TitleLabel() const
-{
-    return m_titleLabel;
+    disconnect(m_title, nullptr, this, nullptr);
 }
 
 QSize TCustomShMonthCalendar::sizeHint() const
 {
-    return QSize(m_colCount * m_colWidth + (m_colCount - 1) * m_lineWidth,
-                 m_rowCount * m_rowHeight + (m_rowCount - 1) * m_lineWidth);
+    return m_grid.WholeSize();
 }
 
 // ---- calendar of the current mode -------------------------------------------------------------------------------
@@ -180,22 +82,19 @@ QString TCustomShMonthCalendar::DateText(TDateTime day) const
     return mode().DateText(day);
 }
 
+QStringList TCustomShMonthCalendar::monthNames() const
+{
+    QStringList names;
+    for (int month = 1; month <= 12; ++month)
+        names << MonthName(month);
+    return names;
+}
+
 // ---- colours, size and the title --------------------------------------------------------------------------------
 
 void TCustomShMonthCalendar::applyColors()
 {
-    if (m_titlePanel) {
-        QPalette panelPalette = m_titlePanel->palette();
-        panelPalette.setColor(QPalette::Window, m_colors->TitleBackColor());
-        m_titlePanel->setPalette(panelPalette);
-    }
-    showCaption();
-    if (m_yearEdit) {
-        QPalette editPalette = m_yearEdit->palette();
-        editPalette.setColor(QPalette::Text, m_colors->TitleBackColor());
-        editPalette.setColor(QPalette::Base, m_colors->TitleTextColor());
-        m_yearEdit->setPalette(editPalette);
-    }
+    m_title->SetColors(m_colors->TitleBackColor(), m_colors->TitleTextColor());
     update();
 }
 
@@ -205,8 +104,8 @@ void TCustomShMonthCalendar::applyAutoSize()
     int widest = 0;
     for (int column = 1; column <= 7; ++column)
         widest = std::max(widest, metrics.horizontalAdvance(DayName(column)));
-    m_rowHeight = std::max(1, int(1.2 * metrics.height()));
-    m_colWidth = std::max(1, int(1.05 * widest));
+    m_grid.RowHeight = std::max(1, int(1.2 * metrics.height()));
+    m_grid.ColWidth = std::max(1, int(1.05 * widest));
     const QSize wanted = sizeHint();
     if (wanted != size())
         resize(wanted);
@@ -217,9 +116,7 @@ void TCustomShMonthCalendar::afterResize()
 {
     if (m_resizing)
         return;
-    const int lw = m_lineWidth;
-    m_rowHeight = std::max(1, (height() - (m_rowCount - 1) * lw) / m_rowCount);
-    m_colWidth = std::max(1, (width() - (m_colCount - 1) * lw) / m_colCount);
+    m_grid.FitCells(size());
     const QSize snapped = sizeHint();
     if (snapped != size()) {
         m_resizing = true;
@@ -236,145 +133,36 @@ void TCustomShMonthCalendar::resizeEvent(QResizeEvent* event)
     afterResize();
 }
 
+void TCustomShMonthCalendar::createTitle()
+{
+    m_title = new TShCalendarTitle(this);
+    m_title->SetMonthNames(monthNames());
+    connect(m_title, &TShCalendarTitle::OnMonthStep, this, &TCustomShMonthCalendar::monthStep);
+    connect(m_title, &TShCalendarTitle::OnMonthChosen, this, &TCustomShMonthCalendar::monthMenuClick);
+    connect(m_title, &TShCalendarTitle::OnYearEditRequest, this, &TCustomShMonthCalendar::showYearEditor);
+    connect(m_title, &TShCalendarTitle::OnYearEditDone, this, [this](bool accept) { YearEditDone(accept); });
+    connect(m_title, &TShCalendarTitle::OnCaptionClick, this, [this] { setFocus(Qt::MouseFocusReason); });
+}
+
 void TCustomShMonthCalendar::createTitleParts()
 {
-    if (!m_titlePanel) {
-        m_titlePanel = new QWidget(this);
-        m_titlePanel->setObjectName(QStringLiteral("TitlePanel"));
-        m_titlePanel->setAutoFillBackground(true);
-        // The title handles its own presses; none of them may reach the grid under it as a cell press.
-        m_titlePanel->setAttribute(Qt::WA_NoMousePropagation);
-        m_titleLabel = new TShCalendarTitleLabel(m_titlePanel);
-        m_titleLabel->SetOnPress([this](QMouseEvent* event) { titleMousePress(event); });
-        QFont labelFont = font();
-        labelFont.setBold(true);
-        m_titleLabel->setFont(labelFont);
-    }
-
-    const bool wantButtons = m_options.testFlag(mcoMonthButtons);
-    if (wantButtons && !m_leftButton) {
-        m_leftButton = new QToolButton(m_titlePanel);
-        m_leftButton->setObjectName(QStringLiteral("MonthButtonLeft"));
-        m_leftButton->setIcon(monthButtonIcon(true));
-        m_rightButton = new QToolButton(m_titlePanel);
-        m_rightButton->setObjectName(QStringLiteral("MonthButtonRight"));
-        m_rightButton->setIcon(monthButtonIcon(false));
-        for (QToolButton* button : {m_leftButton, m_rightButton}) {
-            button->setFocusPolicy(Qt::NoFocus);
-            button->setIconSize(QSize(6, 10));
-            button->show();
-        }
-        connect(m_leftButton, &QToolButton::clicked, this, [this] { monthButtonClick(true); });
-        connect(m_rightButton, &QToolButton::clicked, this, [this] { monthButtonClick(false); });
-    } else if (!wantButtons && m_leftButton) {
-        delete m_leftButton;
-        delete m_rightButton;
-        m_leftButton = m_rightButton = nullptr;
-    }
-
-    const bool wantMenu = m_options.testFlag(mcoMonthPopupMenu);
-    if (wantMenu && !m_monthsMenu) {
-        m_monthsMenu = new QMenu(this);
-        m_monthsMenu->setObjectName(QStringLiteral("MonthsMenu"));
-        for (int month = 1; month <= 12; ++month) {
-            QAction* action = m_monthsMenu->addAction(MonthName(month));
-            action->setData(month);
-            connect(action, &QAction::triggered, this, [this, month] { monthMenuClick(month); });
-        }
-    } else if (!wantMenu && m_monthsMenu) {
-        delete m_monthsMenu;
-        m_monthsMenu = nullptr;
-    }
-
-    const bool wantYearEditor = m_options.testFlag(mcoYearEditor);
-    if (wantYearEditor && !m_yearEdit) {
-        m_yearEdit = new TYearEdit(m_titlePanel);
-        m_yearEdit->move(30, 4);
-        QFont editFont = font();
-        editFont.setBold(true);
-        m_yearEdit->setFont(editFont);
-        m_yearUpDown = new TYearUpDown(m_titlePanel);
-        m_yearUpDown->hide();
-        m_yearUpDown->SetAssociate(m_yearEdit);
-        m_yearEdit->SetUpDown(m_yearUpDown);
-        m_yearEdit->SetOnDone([this](bool accept) { YearEditDone(accept); });
-    } else if (!wantYearEditor && m_yearEdit) {
-        TYearEdit* edit = m_yearEdit;
-        TYearUpDown* upDown = m_yearUpDown;
-        m_yearEdit = nullptr;
-        m_yearUpDown = nullptr;
-        delete edit;
-        delete upDown;
-    }
+    m_title->SetParts(m_options.testFlag(mcoMonthButtons), m_options.testFlag(mcoMonthPopupMenu),
+                      m_options.testFlag(mcoYearEditor));
     applyColors();
     layoutTitle();
 }
 
-void TCustomShMonthCalendar::updateMonthMenu()
-{
-    if (!m_monthsMenu)
-        return;
-    for (QAction* action : m_monthsMenu->actions())
-        action->setText(MonthName(action->data().toInt()));
-}
-
 void TCustomShMonthCalendar::layoutTitle()
 {
-    if (!m_titlePanel)
-        return;
-    const int panelHeight = std::max(0, (FixedRowCount * (m_rowHeight + m_lineWidth)) - m_rowHeight - m_lineWidth);
-    const int panelWidth = width();
-    m_titlePanel->setGeometry(0, 0, panelWidth, panelHeight);
-
-    const QFontMetrics metrics(m_titleLabel->font());
-    const int labelWidth = std::max(0, panelWidth - 64);
-    const int labelHeight = metrics.height();
-    int top = (panelHeight - labelHeight) / 2;
-    if (m_titlePlacement == tpTop)
-        top = 4;
-    else if (m_titlePlacement == tpBottom)
-        top = panelHeight - labelHeight - 4;
-    m_titleLabel->setGeometry(32, top, labelWidth, labelHeight);
-
-    const int monthWidth = metrics.horizontalAdvance(m_captionMonth);
-    const int yearWidth = metrics.horizontalAdvance(m_captionYear);
-    const int captionWidth = metrics.horizontalAdvance(m_caption);
-    const int x0 = (labelWidth - captionWidth) / 2;
-    const int textTop = (labelHeight - metrics.height()) / 2;
-    // A Persian caption reads right to left: the month name at the right end, the year at the left end. A
-    // Gregorian caption in a left-to-right language reads the other way, and its hit areas follow what is drawn.
-    if (m_captionMonth.isRightToLeft() || m_captionMonth.isEmpty()) {
-        m_yearRect = QRect(x0, textTop, yearWidth, metrics.height());
-        m_monthRect = QRect(x0 + captionWidth - monthWidth, textTop, monthWidth, metrics.height());
-    } else {
-        m_monthRect = QRect(x0, textTop, monthWidth, metrics.height());
-        m_yearRect = QRect(x0 + captionWidth - yearWidth, textTop, yearWidth, metrics.height());
-    }
-
-    if (m_leftButton) {
-        m_leftButton->setGeometry(4, 4, 21, 16);
-        m_rightButton->setGeometry(panelWidth - 27, 4, 21, 16);
-    }
-    if (m_yearEdit) {
-        const QFontMetrics editMetrics(m_yearEdit->font());
-        const int editWidth = int(
-            1.125 * editMetrics.horizontalAdvance(m_captionYear.isEmpty() ? QStringLiteral("0000") : m_captionYear));
-        const int editHeight = int(1.125 * editMetrics.height());
-        m_yearEdit->resize(editWidth, editHeight);
-        m_yearUpDown->resize(std::max(12, editHeight * 2 / 3), editHeight);
-    }
-    showCaption();
-}
-
-void TCustomShMonthCalendar::showCaption()
-{
-    if (m_titleLabel)
-        m_titleLabel->ShowCaption(m_captionMonth, m_monthRect, m_captionYear, m_yearRect, m_colors->TitleTextColor());
+    const int panelHeight = std::max(0, (FixedRowCount * (m_grid.RowHeight + m_grid.LineWidth)) - m_grid.RowHeight - m_grid.LineWidth);
+    m_title->Place(QRect(0, 0, width(), panelHeight));
 }
 
 void TCustomShMonthCalendar::SetTitleVerticalPlacement(TitlePlacement value)
 {
     m_titlePlacement = value;
+    const Qt::Alignment alignment[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    m_title->SetCaptionAlignment(alignment[value]);
     layoutTitle();
 }
 
@@ -382,16 +170,7 @@ void TCustomShMonthCalendar::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        if (m_titleLabel) {
-            QFont labelFont = font();
-            labelFont.setBold(true);
-            m_titleLabel->setFont(labelFont);
-        }
-        if (m_yearEdit) {
-            QFont editFont = font();
-            editFont.setBold(true);
-            m_yearEdit->setFont(editFont);
-        }
+        // The title has already taken the new font for its caption and year editor.
         if (m_autoSize)
             applyAutoSize();
         else
@@ -403,63 +182,44 @@ void TCustomShMonthCalendar::changeEvent(QEvent* event)
     }
 }
 
-void TCustomShMonthCalendar::titleMousePress(QMouseEvent* event)
+MonthNavigation TCustomShMonthCalendar::navigation() const
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const QPoint pos = event->position().toPoint();
-    if (m_monthsMenu && m_monthRect.contains(pos)) {
-        m_monthsMenu->popup(m_titleLabel->mapToGlobal(QPoint(pos.x(), m_monthRect.bottom() + 1)));
-    } else if (m_yearEdit && m_yearRect.contains(pos)) {
-        showYearEditor();
-    } else {
-        setFocus(Qt::MouseFocusReason);
+    MonthNavigation::State state{mode(), m_date, m_minDate, m_maxDate, m_firstOfMonth, m_lastOfMonth, todaySerial(),
+                                 m_grid, m_col, m_row, m_options.testFlag(mcoToday), isRightToLeft()};
+    return MonthNavigation(state);
+}
+
+void TCustomShMonthCalendar::goTo(const TMonthMove& move, bool user)
+{
+    switch (move.What) {
+    case TMonthMove::ToDay:
+        GoToDate(move.Day, user);
+        break;
+    case TMonthMove::ToCell:
+        moveCurrent(move.Col, move.Row);
+        break;
+    case TMonthMove::Refused:
+        SystemBeep();
+        break;
+    case TMonthMove::Stay:
+        break;
     }
 }
 
 void TCustomShMonthCalendar::showYearEditor()
 {
-    int minYear = mode().MinimumYear();
-    int maxYear = ShCalendarMode::MaximumYear;
+    int minYear = 0, maxYear = 0;
+    navigation().YearRange(minYear, maxYear);
     int y = 0, m = 0, d = 0;
-    if (m_minDate != 0) {
-        mode().Decode(m_minDate, y, m, d);
-        minYear = std::max(y, minYear);
-    }
-    if (m_maxDate != 0) {
-        mode().Decode(m_maxDate, y, m, d);
-        maxYear = y;
-    }
     mode().Decode(m_date, y, m, d);
-    m_yearUpDown->SetRange(minYear, maxYear);
-    m_yearUpDown->SetPosition(y);
-
-    // The editor is centred on the year text and on the label's height; the spinner sits on the side away from
-    // the month name, so the name stays readable while the year is edited.
-    const QPoint yearCentre = m_titleLabel->mapTo(m_titlePanel, m_yearRect.center());
-    const int left = yearCentre.x() - m_yearEdit->width() / 2;
-    const int top = m_titleLabel->y() + (m_titleLabel->height() - m_yearEdit->height()) / 2;
-    m_yearEdit->move(left, top);
-    if (m_monthRect.center().x() > m_yearRect.center().x())
-        m_yearUpDown->move(left - m_yearUpDown->width(), top);
-    else
-        m_yearUpDown->move(left + m_yearEdit->width(), top);
-    m_yearEdit->StartEdit();
+    m_title->EditYear(y, minYear, maxYear);
 }
 
 void TCustomShMonthCalendar::YearEditDone(bool accept)
 {
-    if (accept && m_yearUpDown) {
+    if (accept && YearSpinner()) {
         normaliseSelection();
-        int y = 0, m = 0, d = 0;
-        mode().Decode(m_date, y, m, d);
-        const int newYear = m_yearUpDown->Position();
-        if (newYear != y) {
-            d = std::min(d, mode().MonthLength(newYear, m));
-            TDateTime value = 0;
-            if (mode().TryEncode(newYear, m, d, value))
-                GoToDate(value, true);
-        }
+        goTo(navigation().PickYear(YearSpinner()->Position()), true);
     }
     // The focus comes back from the editor, but not from a control the user has gone on to: taking it there
     // would pull the operator back into the calendar.
@@ -468,45 +228,17 @@ void TCustomShMonthCalendar::YearEditDone(bool accept)
         setFocus(Qt::OtherFocusReason);
 }
 
-void TCustomShMonthCalendar::monthButtonClick(bool leftButton)
+void TCustomShMonthCalendar::monthStep(int months)
 {
     normaliseSelection();
-    if (m_yearEdit && !m_yearEdit->isHidden())
-        m_yearEdit->CloseEdit(true);
-    // The button that leads forward in reading order goes to the next month.
-    const bool next = leftButton == isRightToLeft();
-    bool allowed = true;
-    if (next)
-        allowed = m_maxDate == 0 || mode().FirstOfMonth(m_maxDate) > m_date;
-    else
-        allowed = m_minDate == 0 || mode().LastOfMonth(m_minDate) < m_date;
-    TDateTime value = 0;
-    if (!allowed || !mode().TryIncMonth(m_date, next ? 1 : -1, value)) {
-        SystemBeep();
-        return;
-    }
-    GoToDate(value, true);
+    m_title->CloseYearEditor(true);
+    goTo(navigation().MonthStep(months), true);
 }
 
 void TCustomShMonthCalendar::monthMenuClick(int month)
 {
     normaliseSelection();
-    int y = 0, m = 0, d = 0;
-    mode().Decode(m_date, y, m, d);
-    if (month == m)
-        return;
-    TDateTime first = 0;
-    if (!mode().TryEncode(y, month, 1, first)) {
-        SystemBeep();
-        return;
-    }
-    const TDateTime last = first + mode().MonthLength(y, month) - 1;
-    if ((m_minDate != 0 && last < m_minDate) || (m_maxDate != 0 && first > m_maxDate)) {
-        SystemBeep();
-        return;
-    }
-    d = std::min(d, mode().MonthLength(y, month));
-    GoToDate(first + d - 1, true);
+    goTo(navigation().PickMonth(month), true);
 }
 
 // ---- properties -------------------------------------------------------------------------------------------------
@@ -531,11 +263,7 @@ void TCustomShMonthCalendar::CheckDate(TDateTime value) const
 
 bool TCustomShMonthCalendar::InRange(TDateTime value) const
 {
-    if (m_maxDate != 0 && value > m_maxDate)
-        return false;
-    if (m_minDate != 0 && value < m_minDate)
-        return false;
-    return true;
+    return navigation().InRange(value);
 }
 
 void TCustomShMonthCalendar::SetMaxDate(TDateTime value)
@@ -588,7 +316,7 @@ void TCustomShMonthCalendar::SetUseSystemCalendar(bool value)
     if (m_autoSize)
         applyAutoSize();
     rebuildMonth();
-    updateMonthMenu();
+    m_title->SetMonthNames(monthNames());
     update();
     MonthChanged();
 }
@@ -630,24 +358,25 @@ void TCustomShMonthCalendar::SetCalendarOptions(TMonthCalOptions value)
     if (changed & selectionOptions)
         normaliseSelection();
     m_options = value;
+    m_selection.SetKind(selectionKind());
 
     if (changed.testFlag(mcoToday)) {
         const int delta = value.testFlag(mcoToday) ? 1 : -1;
-        m_rowCount += delta;
+        m_grid.RowCount += delta;
         if (m_autoSize)
             applyAutoSize();
         else
-            resize(width(), height() + delta * (m_rowHeight + m_lineWidth));
+            resize(width(), height() + delta * (m_grid.RowHeight + m_grid.LineWidth));
     }
     if (changed.testFlag(mcoWeekNumbers)) {
         const int delta = value.testFlag(mcoWeekNumbers) ? 1 : -1;
-        m_colCount += delta;
-        m_fixedCols += delta;
+        m_grid.ColCount += delta;
+        m_grid.FixedCols += delta;
         m_col += delta;
         if (m_autoSize)
             applyAutoSize();
         else
-            resize(width() + delta * (m_colWidth + m_lineWidth), height());
+            resize(width() + delta * (m_grid.ColWidth + m_grid.LineWidth), height());
         layoutTitle();
         GoToDate(m_date, false);
     }
@@ -674,6 +403,7 @@ void TCustomShMonthCalendar::computeMonthFrame()
     if (lead == 0)
         lead = 7;
     m_gridStart = m_firstOfMonth - lead;
+    followChosenDay();
 }
 
 void TCustomShMonthCalendar::rebuildMonth()
@@ -688,9 +418,7 @@ void TCustomShMonthCalendar::rebuildMonth()
     moveCurrentToDate();
     if (m_options & (mcoMultiSelect | mcoRangeSelect))
         resetSelection();
-    m_captionMonth = MonthName(m);
-    m_captionYear = QString::number(y);
-    m_caption = m_captionMonth + QLatin1Char(' ') + m_captionYear;
+    m_title->SetCaption(MonthName(m), QString::number(y));
     layoutTitle();
     m_updating = wasUpdating;
 }
@@ -718,17 +446,12 @@ void TCustomShMonthCalendar::GetMonthInfo(Word year, Word month)
 
 void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
 {
-    TDateTime v = ShCalendarMode::DayOf(value);
-    if (m_minDate != 0 && v < m_minDate)
-        v = m_minDate;
-    else if (m_maxDate != 0 && v > m_maxDate)
-        v = m_maxDate;
-    // Trailing days past the calendar's first or last day are shown but cannot be dates.
-    v = std::clamp(v, mode().FirstDay(), mode().LastDay());
+    const TDateTime v = navigation().Clamp(ShCalendarMode::DayOf(value));
 
     const TDateTime old = m_date;
     const bool byUser = user && v != m_date;
     m_date = v;
+    followChosenDay();
 
     const bool inMonth = v >= m_firstOfMonth && v <= m_lastOfMonth;
     const bool amongShown = v >= m_gridStart && v < m_gridStart + DayCellCount;
@@ -737,6 +460,7 @@ void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
     } else {
         if (!CanChangeMonth()) {
             m_date = old;
+            followChosenDay();
             moveCurrentToDate();
             return;
         }
@@ -768,8 +492,8 @@ void TCustomShMonthCalendar::DoClick()
 
 int TCustomShMonthCalendar::CellIndex(int col, int row) const
 {
-    const int index = (col - m_fixedCols) + 7 * (row - FixedRowCount);
-    if (col < m_fixedCols || col >= m_colCount || index < 0 || index >= DayCellCount)
+    const int index = m_grid.IndexOf(col, row);
+    if (index < 0)
         throw ECustomCalendarError(std::string("Invalid Col Or Row"));
     return index;
 }
@@ -778,13 +502,13 @@ void TCustomShMonthCalendar::IndexToCell(int index, int& col, int& row) const
 {
     if (index < 0 || index >= DayCellCount)
         throw ECustomCalendarError("Invalid cell index: " + std::to_string(index));
-    col = index % 7 + m_fixedCols;
-    row = index / 7 + FixedRowCount;
+    col = m_grid.ColOf(index);
+    row = m_grid.RowOf(index);
 }
 
 bool TCustomShMonthCalendar::isDayCell(int col, int row) const
 {
-    return col >= m_fixedCols && col < m_colCount && row >= FixedRowCount && row < FixedRowCount + 6;
+    return m_grid.IsDayCell(col, row);
 }
 
 int TCustomShMonthCalendar::currentIndex() const
@@ -797,21 +521,21 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
     TCalendarCellInfo info;
     if (row < FixedRowCount - 1) {
         info.Flags = ccfFixed;
-    } else if (m_options.testFlag(mcoToday) && row == m_rowCount - 1) {
+    } else if (m_options.testFlag(mcoToday) && row == m_grid.RowCount - 1) {
         info.Flags = ccfFixed;
         info.Value = todaySerial();
         info.Text = kTodayCaption + DateText(info.Value);
     } else if (row == FixedRowCount - 1) {
-        if (col < m_fixedCols) {
+        if (col < m_grid.FixedCols) {
             info.Flags = ccfFixed;
             info.Text = kWeekCaption;
         } else {
-            const int column = col - m_fixedCols + 1;
+            const int column = col - m_grid.FixedCols + 1;
             info.Flags = ccfFixed | ccfDayName;
             info.Text = DayName(column);
             info.Value = column;
         }
-    } else if (col < m_fixedCols) {
+    } else if (col < m_grid.FixedCols) {
         info.Flags = ccfFixed | ccfWeekNumber;
         // The week of a row is the week of its fourth day, which both week rules agree on.
         const TDateTime middle = m_gridStart + 7 * (row - FixedRowCount) + 3;
@@ -830,14 +554,7 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
             info.Flags |= ccfTrailing;
         else if (m_boldMask & (std::uint32_t(1) << (d - 1)))
             info.Flags |= ccfBold;
-        bool selected = false;
-        if (m_options.testFlag(mcoMultiSelect))
-            selected = (m_selBits >> index) & 1;
-        else if (m_options.testFlag(mcoRangeSelect))
-            selected = index >= std::min(m_anchor, m_selEnd) && index <= std::max(m_anchor, m_selEnd);
-        else
-            selected = day == m_date;
-        if (selected)
+        if (m_selection.Contains(index))
             info.Flags |= ccfSelected;
     }
     return info;
@@ -845,7 +562,7 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
 
 bool TCustomShMonthCalendar::SelectCell(int col, int row) const
 {
-    if (m_options.testFlag(mcoToday) && row == m_rowCount - 1)
+    if (m_options.testFlag(mcoToday) && row == m_grid.RowCount - 1)
         return false;
     if (!isDayCell(col, row))
         return false;
@@ -857,8 +574,7 @@ bool TCustomShMonthCalendar::SelectCell(int col, int row) const
         return false;
     if (!m_options.testFlag(mcoSelectTrailDays) && (day < m_firstOfMonth || day > m_lastOfMonth))
         return false;
-    if (m_options.testFlag(mcoRangeSelect) && m_maxSelectRange > 0 && (m_mouseSelecting || m_shiftExtending) &&
-        std::abs(index - m_anchor) + 1 > m_maxSelectRange)
+    if ((m_mouseSelecting || m_shiftExtending) && !m_selection.CanExtendTo(index))
         return false;
     return true;
 }
@@ -900,53 +616,30 @@ bool TCustomShMonthCalendar::moveCurrent(int col, int row)
     return true;
 }
 
-bool TCustomShMonthCalendar::rowWrap(bool forward)
-{
-    if (forward && m_col == m_colCount - 1) {
-        if (m_row < m_rowCount - 2) {
-            moveCurrent(m_fixedCols, m_row + 1);
-            return true;
-        }
-        return false;
-    }
-    if (!forward && m_col == m_fixedCols) {
-        if (m_row > FixedRowCount) {
-            moveCurrent(m_colCount - 1, m_row - 1);
-            return true;
-        }
-        return false;
-    }
-    return false;
-}
-
-void TCustomShMonthCalendar::arrowDefault(bool forward)
-{
-    moveCurrent(m_col + (forward ? 1 : -1), m_row);
-}
-
 // ---- selection --------------------------------------------------------------------------------------------------
+
+DaySelection::Kind TCustomShMonthCalendar::selectionKind() const
+{
+    if (m_options.testFlag(mcoMultiSelect))
+        return DaySelection::Multi;
+    if (m_options.testFlag(mcoRangeSelect))
+        return DaySelection::Range;
+    return DaySelection::Single;
+}
 
 int TCustomShMonthCalendar::SelectedCount() const
 {
-    if (m_options.testFlag(mcoMultiSelect))
-        return std::popcount(m_selBits & kDayCellsMask);
-    if (m_options.testFlag(mcoRangeSelect))
-        return std::abs(m_selEnd - m_anchor) + 1;
-    return 1;
+    return m_selection.Count();
 }
 
 TDateTime TCustomShMonthCalendar::SelectionStart() const
 {
-    if (!(m_options & (mcoMultiSelect | mcoRangeSelect)))
-        return m_date;
-    return m_gridStart + std::min(m_anchor, m_selEnd);
+    return m_gridStart + m_selection.First();
 }
 
 TDateTime TCustomShMonthCalendar::SelectionEnd() const
 {
-    if (!(m_options & (mcoMultiSelect | mcoRangeSelect)))
-        return m_date;
-    return m_gridStart + std::max(m_anchor, m_selEnd);
+    return m_gridStart + m_selection.Last();
 }
 
 bool TCustomShMonthCalendar::IsDaySelected(TDateTime day) const
@@ -954,12 +647,7 @@ bool TCustomShMonthCalendar::IsDaySelected(TDateTime day) const
     const TDateTime v = ShCalendarMode::DayOf(day);
     if (v < m_gridStart || v >= m_gridStart + DayCellCount)
         throw EMonthCalError(QString::asprintf(SShInvalidDate, DateText(v).toUtf8().constData()));
-    const int index = int(v - m_gridStart);
-    if (m_options.testFlag(mcoMultiSelect))
-        return (m_selBits >> index) & 1;
-    if (m_options.testFlag(mcoRangeSelect))
-        return index >= std::min(m_anchor, m_selEnd) && index <= std::max(m_anchor, m_selEnd);
-    return v == m_date;
+    return m_selection.Contains(int(v - m_gridStart));
 }
 
 void TCustomShMonthCalendar::invalidateCell(int index)
@@ -971,42 +659,28 @@ void TCustomShMonthCalendar::invalidateCell(int index)
     update(CellRect(col, row));
 }
 
+void TCustomShMonthCalendar::invalidateCells(DaySelection::CellMask cells)
+{
+    for (int index = 0; cells != 0; ++index, cells >>= 1) {
+        if (cells & 1)
+            invalidateCell(index);
+    }
+}
+
 void TCustomShMonthCalendar::invalidateDayArea()
 {
-    const QRect first = logicalCellRect(0, FixedRowCount);
-    const QRect last = logicalCellRect(m_colCount - 1, FixedRowCount + 5);
-    update(visual(first.united(last)));
+    update(visual(m_grid.LogicalWeeksArea()));
 }
 
 void TCustomShMonthCalendar::resetSelection()
 {
-    const int index = currentIndex();
-    m_anchor = m_selEnd = std::max(index, 0);
-    m_selBits = index >= 0 ? std::uint64_t(1) << index : 0;
+    m_selection.Reset(currentIndex());
     invalidateDayArea();
 }
 
 void TCustomShMonthCalendar::extendSelection(int index)
 {
-    if (index < 0 || index >= DayCellCount)
-        return;
-    const int oldEnd = m_selEnd;
-    if (m_options.testFlag(mcoRangeSelect)) {
-        m_selEnd = index;
-        for (int i = std::min(oldEnd, index); i <= std::max(oldEnd, index); ++i)
-            invalidateCell(i);
-        return;
-    }
-    if (!m_options.testFlag(mcoMultiSelect))
-        return;
-    auto inBlock = [this](int end, int i) { return i >= std::min(m_anchor, end) && i <= std::max(m_anchor, end); };
-    for (int i = 0; i < DayCellCount; ++i) {
-        if (inBlock(oldEnd, i) != inBlock(index, i)) {
-            m_selBits ^= std::uint64_t(1) << i;
-            invalidateCell(i);
-        }
-    }
-    m_selEnd = index;
+    invalidateCells(m_selection.ExtendTo(index));
 }
 
 void TCustomShMonthCalendar::normaliseSelection()
@@ -1021,30 +695,22 @@ void TCustomShMonthCalendar::normaliseSelection()
     DoClick();
 }
 
-void TCustomShMonthCalendar::toggleGroup(const QList<int>& indexes)
+void TCustomShMonthCalendar::toggleGroup(const std::vector<int>& indexes)
 {
-    QList<int> choosable;
+    std::vector<int> choosable;
     for (int index : indexes) {
         int col = 0, row = 0;
         IndexToCell(index, col, row);
         if (SelectCell(col, row))
-            choosable.append(index);
+            choosable.push_back(index);
     }
-    if (choosable.isEmpty())
+    if (choosable.empty())
         return;
-    const bool allSelected =
-        std::all_of(choosable.begin(), choosable.end(), [this](int i) { return (m_selBits >> i) & 1; });
-    for (int index : choosable) {
-        if (allSelected)
-            m_selBits &= ~(std::uint64_t(1) << index);
-        else
-            m_selBits |= std::uint64_t(1) << index;
-        invalidateCell(index);
-    }
+    invalidateCells(m_selection.ToggleGroup(choosable));
     int col = 0, row = 0;
-    IndexToCell(choosable.last(), col, row);
+    IndexToCell(choosable.back(), col, row);
     moveCurrent(col, row);
-    m_anchor = m_selEnd = std::max(currentIndex(), 0);
+    m_selection.SetAnchor(std::max(currentIndex(), 0));
 }
 
 // ---- keyboard ---------------------------------------------------------------------------------------------------
@@ -1062,116 +728,29 @@ void TCustomShMonthCalendar::keyPressEvent(QKeyEvent* event)
 
 bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
 {
-    switch (key) {
-    case Qt::Key_Space:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_End:
-    case Qt::Key_Home:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        break;
-    default:
+    if (!MonthNavigation::IsNavigationKey(key))
         return false;
-    }
-    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
-    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
     const bool multiOrRange = m_options & (mcoMultiSelect | mcoRangeSelect);
+    // Shift with a multi-day selection extends it from the anchor instead of starting over.
+    const bool extending = multiOrRange && modifiers.testFlag(Qt::ShiftModifier);
     const TDateTime oldDate = m_date;
-    const bool forward = (key == Qt::Key_Right) != isRightToLeft();
-
-    if (multiOrRange && shift) {
-        const int index = currentIndex();
-        if (m_options.testFlag(mcoMultiSelect) && index >= 0 && !((m_selBits >> index) & 1)) {
-            m_selBits |= std::uint64_t(1) << index;
-            invalidateCell(index);
-        }
+    if (extending) {
+        if (m_options.testFlag(mcoMultiSelect))
+            invalidateCells(m_selection.Add(currentIndex()));
         m_shiftExtending = true;
-        switch (key) {
-        case Qt::Key_End:
-            GoToDate(m_lastOfMonth, false);
-            break;
-        case Qt::Key_Home:
-            GoToDate(m_firstOfMonth, false);
-            break;
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-            if (!rowWrap(forward))
-                arrowDefault(forward);
-            break;
-        case Qt::Key_Up:
-            moveCurrent(m_col, m_row - 1);
-            break;
-        case Qt::Key_Down:
-            moveCurrent(m_col, m_row + 1);
-            break;
-        default:
-            break;
-        }
+    } else if (multiOrRange) {
+        resetSelection();
+    }
+    goTo(navigation().KeyMove(key, modifiers.testFlag(Qt::ControlModifier), extending), false);
+    if (extending) {
         if (m_date != oldDate)
             extendSelection(currentIndex());
         m_shiftExtending = false;
-        if (m_date != oldDate)
-            DoClick();
-        return true;
-    }
-
-    if (multiOrRange)
+    } else if (m_date != oldDate && multiOrRange) {
         resetSelection();
-
-    int y = 0, m = 0, d = 0;
-    mode().Decode(m_date, y, m, d);
-    TDateTime target = 0;
-    switch (key) {
-    case Qt::Key_Space:
-        if (ctrl)
-            GoToDate(todaySerial(), false);
-        break;
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
-        const int months = (ctrl ? 12 : 1) * (key == Qt::Key_PageUp ? -1 : 1);
-        if (mode().TryIncMonth(m_date, months, target))
-            GoToDate(target, false);
-        else
-            SystemBeep(); // the calendar's years end here
-        break;
     }
-    case Qt::Key_Home:
-        if (!ctrl)
-            GoToDate(m_firstOfMonth, false);
-        else if (mode().TryEncode(y, 1, 1, target))
-            GoToDate(target, false);
-        break;
-    case Qt::Key_End:
-        if (!ctrl)
-            GoToDate(m_lastOfMonth, false);
-        else if (mode().TryEncode(y + 1, 1, 1, target))
-            GoToDate(target - 1, false);
-        else if (mode().TryEncode(y, 12, mode().MonthLength(y, 12), target))
-            GoToDate(target, false);
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        if (ctrl || !rowWrap(forward))
-            arrowDefault(forward);
-        break;
-    case Qt::Key_Up:
-        moveCurrent(m_col, m_row - 1);
-        break;
-    case Qt::Key_Down:
-        if (!(m_options.testFlag(mcoToday) && m_row == FixedRowCount + 5))
-            moveCurrent(m_col, m_row + 1);
-        break;
-    default:
-        break;
-    }
-    if (m_date != oldDate) {
-        if (multiOrRange)
-            resetSelection();
+    if (m_date != oldDate)
         DoClick();
-    }
     return true;
 }
 
@@ -1179,12 +758,7 @@ bool TCustomShMonthCalendar::handleKey(int key, Qt::KeyboardModifiers modifiers)
 
 bool TCustomShMonthCalendar::MouseToCell(const QPoint& pos, int& col, int& row) const
 {
-    if (pos.x() < 0 || pos.y() < 0 || pos.x() >= width() || pos.y() >= height())
-        return false;
-    const int x = isRightToLeft() ? width() - 1 - pos.x() : pos.x();
-    col = x / (m_colWidth + m_lineWidth);
-    row = pos.y() / (m_rowHeight + m_lineWidth);
-    return col >= 0 && col < m_colCount && row >= 0 && row < m_rowCount;
+    return m_grid.CellAt(pos, size(), isRightToLeft(), col, row);
 }
 
 void TCustomShMonthCalendar::mousePressEvent(QMouseEvent* event)
@@ -1207,7 +781,7 @@ void TCustomShMonthCalendar::mousePressEvent(QMouseEvent* event)
         m_gridDragging = true;
     }
 
-    if (m_options.testFlag(mcoToday) && row == m_rowCount - 1) {
+    if (m_options.testFlag(mcoToday) && row == m_grid.RowCount - 1) {
         const TDateTime today = todaySerial();
         if (InRange(today)) {
             GoToDate(today, false);
@@ -1217,29 +791,13 @@ void TCustomShMonthCalendar::mousePressEvent(QMouseEvent* event)
         }
     } else if (m_options.testFlag(mcoMultiSelect)) {
         if (!ctrl) {
-            m_selBits = 0;
+            m_selection.Clear();
             invalidateDayArea();
         }
-        QList<int> group;
-        if (row == FixedRowCount - 1 && col < m_fixedCols) {
-            for (int i = 0; i < DayCellCount; ++i)
-                group.append(i);
-            toggleGroup(group);
-        } else if (row == FixedRowCount - 1 && col >= m_fixedCols) {
-            for (int week = 0; week < 6; ++week)
-                group.append(col - m_fixedCols + 7 * week);
-            toggleGroup(group);
-        } else if (col < m_fixedCols && isDayCell(m_fixedCols, row)) {
-            for (int day = 0; day < 7; ++day)
-                group.append(7 * (row - FixedRowCount) + day);
+        if (const std::vector<int> group = m_grid.DayGroupAt(col, row); !group.empty()) {
             toggleGroup(group);
         } else if (choosable) {
-            const int index = currentIndex();
-            if (index >= 0) {
-                m_anchor = m_selEnd = index;
-                m_selBits ^= std::uint64_t(1) << index;
-                invalidateCell(index);
-            }
+            invalidateCells(m_selection.Toggle(currentIndex()));
         }
     } else if (m_options.testFlag(mcoRangeSelect) && choosable) {
         if (shift)
@@ -1259,7 +817,7 @@ void TCustomShMonthCalendar::mouseMoveEvent(QMouseEvent* event)
         moveCurrent(col, row);
     if (m_mouseSelecting && (m_options & (mcoMultiSelect | mcoRangeSelect))) {
         const int index = currentIndex();
-        if (index >= 0 && index != m_selEnd)
+        if (index >= 0 && index != m_selection.End())
             extendSelection(index);
     }
 }
@@ -1310,27 +868,19 @@ void TCustomShMonthCalendar::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     // A hidden window may take its focus away without a focus-out: end a running year edit as a focus loss
     // would, so that it is not left open (and still listening to every press) for the next showing.
-    if (m_yearEdit && !m_yearEdit->isHidden())
-        m_yearEdit->CloseEdit(true);
+    m_title->CloseYearEditor(true);
 }
 
 // ---- painting ---------------------------------------------------------------------------------------------------
 
-QRect TCustomShMonthCalendar::logicalCellRect(int col, int row) const
-{
-    return QRect(col * (m_colWidth + m_lineWidth), row * (m_rowHeight + m_lineWidth), m_colWidth, m_rowHeight);
-}
-
 QRect TCustomShMonthCalendar::visual(const QRect& logical) const
 {
-    if (!isRightToLeft())
-        return logical;
-    return QRect(width() - logical.x() - logical.width(), logical.y(), logical.width(), logical.height());
+    return MonthGridGeometry::Visual(logical, width(), isRightToLeft());
 }
 
 QRect TCustomShMonthCalendar::CellRect(int col, int row) const
 {
-    return visual(logicalCellRect(col, row));
+    return visual(m_grid.LogicalCellRect(col, row));
 }
 
 void TCustomShMonthCalendar::CellDrawn(const QRect& rect, const QString& text, TDateTime value,
@@ -1344,14 +894,25 @@ void TCustomShMonthCalendar::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     m_canvas = &painter;
     painter.fillRect(rect(), m_colors->MonthBackColor());
-    drawLines(painter);
+    const TMonthCalendarLook look{*m_colors, m_grid, m_options, font(), width(), isRightToLeft(), m_defaultDrawing};
+    MonthCalendarPainter cells(painter, look);
+    cells.DrawLines();
+    const int todayRow = m_grid.RowCount - 1;
     if (m_options.testFlag(mcoToday) &&
-        event->rect().intersects(CellRect(0, m_rowCount - 1).united(CellRect(m_colCount - 1, m_rowCount - 1))))
-        drawTodayRow(painter);
+        event->rect().intersects(CellRect(0, todayRow).united(CellRect(m_grid.ColCount - 1, todayRow)))) {
+        const TDateTime today = todaySerial();
+        const QString text = kTodayCaption + DateText(today);
+        CellDrawn(cells.DrawTodayRow(text), text, today, ccfFixed);
+    }
     for (int row = FixedRowCount - 1; row < FixedRowCount + 6; ++row) {
-        for (int col = 0; col < m_colCount; ++col) {
-            if (event->rect().intersects(CellRect(col, row)))
-                drawCell(painter, col, row);
+        for (int col = 0; col < m_grid.ColCount; ++col) {
+            const QRect cell = CellRect(col, row);
+            if (!event->rect().intersects(cell))
+                continue;
+            const TCalendarCellInfo info = GetCellInfo(col, row);
+            const auto drawn = cells.DrawCell(cell, info, col == m_col && row == m_row, hasFocus());
+            CellDrawn(cell, info.Text, info.Value, drawn.Flags);
+            cells.DrawFocusFrame(cell, drawn);
         }
     }
     if (m_options.testFlag(mcoTodayCircle)) {
@@ -1360,137 +921,8 @@ void TCustomShMonthCalendar::paintEvent(QPaintEvent* event)
             int col = 0, row = 0;
             IndexToCell(int(today - m_gridStart), col, row);
             painter.setFont(font());
-            drawTodayRing(painter, CellRect(col, row), GetCellInfo(col, row).Text);
+            cells.DrawTodayRing(CellRect(col, row), GetCellInfo(col, row).Text);
         }
     }
     m_canvas = nullptr;
-}
-
-void TCustomShMonthCalendar::drawLines(QPainter& painter)
-{
-    const int lw = m_lineWidth;
-    if (lw <= 0)
-        return;
-    const QColor color = m_colors->LinesColor();
-    const TMonthCalOptions lineOptions = mcoDaysVertLine | mcoWeeksHorzLine | mcoVerticalLine | mcoHorizontalLine;
-    const bool plain = !m_options.testFlag(mcoWeekNumbers) && !(m_options & lineOptions);
-    const int totalWidth = width();
-    const int weekdayTop = logicalCellRect(0, FixedRowCount - 1).top();
-    const int daysTop = logicalCellRect(0, FixedRowCount).top();
-    const int weeksBottom = logicalCellRect(0, FixedRowCount + 5).bottom() + 1;
-    auto line = [&](const QRect& logical) { painter.fillRect(visual(logical), color); };
-
-    const int inset = plain ? 4 : 0;
-    line(QRect(inset, daysTop - lw, totalWidth - 2 * inset, lw));
-    if (m_options.testFlag(mcoWeekNumbers))
-        line(QRect(logicalCellRect(1, 0).left() - lw, weekdayTop, lw, weeksBottom - weekdayTop));
-    for (int col = m_fixedCols + 1; col < m_colCount; ++col) {
-        const int x = logicalCellRect(col, 0).left() - lw;
-        if (m_options.testFlag(mcoDaysVertLine))
-            line(QRect(x, weekdayTop, lw, m_rowHeight));
-        if (m_options.testFlag(mcoVerticalLine))
-            line(QRect(x, daysTop, lw, weeksBottom - daysTop));
-    }
-    for (int row = FixedRowCount + 1; row < FixedRowCount + 6; ++row) {
-        const int y = logicalCellRect(0, row).top() - lw;
-        if (m_options.testFlag(mcoWeeksHorzLine) && m_options.testFlag(mcoWeekNumbers))
-            line(QRect(0, y, m_colWidth, lw));
-        if (m_options.testFlag(mcoHorizontalLine)) {
-            const int left = logicalCellRect(m_fixedCols, 0).left();
-            line(QRect(left, y, totalWidth - left, lw));
-        }
-    }
-}
-
-void TCustomShMonthCalendar::drawTodayRow(QPainter& painter)
-{
-    const int row = m_rowCount - 1;
-    const QRect rowRect = visual(logicalCellRect(0, row).united(logicalCellRect(m_colCount - 1, row)));
-    const TDateTime today = todaySerial();
-    const QString text = kTodayCaption + DateText(today);
-    if (m_defaultDrawing)
-        painter.fillRect(rowRect, m_colors->MonthBackColor());
-    // The ring sits in the row's right-hand cell in both layouts, the text just before it.
-    const QRect ringCell = visual(logicalCellRect(isRightToLeft() ? 0 : m_colCount - 1, row));
-    QFont bold = font();
-    bold.setBold(true);
-    painter.setFont(bold);
-    painter.setPen(m_colors->TextColor());
-    const QRect textRect(rowRect.left(), rowRect.top(), ringCell.left() - m_colWidth / 8 - rowRect.left(),
-                         rowRect.height());
-    painter.drawText(textRect, Qt::AlignRight | Qt::AlignVCenter | Qt::AlignAbsolute, text);
-    drawTodayRing(painter, ringCell.adjusted(1, 1, -1, -1), QString());
-    CellDrawn(rowRect, text, today, ccfFixed);
-}
-
-void TCustomShMonthCalendar::drawTodayRing(QPainter& painter, const QRect& cell, const QString& text)
-{
-    painter.save();
-    painter.setClipRect(cell);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(m_colors->CircleColor(), 2));
-    painter.setBrush(Qt::NoBrush);
-    QRectF box = QRectF(cell).adjusted(1.5, 1.5, -1.5, -1.5);
-    // Around the number (or, in the Today row, a short ring) rather than the whole wide cell, as a pen would draw
-    // it.
-    const qreal wanted = text.isEmpty()
-                             ? box.height() * 2.0
-                             : std::max<qreal>(painter.fontMetrics().horizontalAdvance(text) + 16, box.height() * 1.6);
-    if (wanted < box.width())
-        box = QRectF(box.center().x() - wanted / 2, box.top(), wanted, box.height());
-    // Two strokes: the first goes almost all the way round, the second, a little offset, closes the gap and runs
-    // past the start of the first.
-    painter.drawArc(box, 110 * 16, 320 * 16);
-    painter.drawArc(box.adjusted(-1, -0.5, 1, 0.5).translated(0.5, -0.5), 40 * 16, 95 * 16);
-    painter.restore();
-}
-
-void TCustomShMonthCalendar::drawCell(QPainter& painter, int col, int row)
-{
-    const TCalendarCellInfo info = GetCellInfo(col, row);
-    const QRect cell = CellRect(col, row);
-    TCalendarCellFlags flags = info.Flags;
-    QColor textColor;
-    bool bold = false;
-    if (flags & ccfFixed) {
-        textColor = m_colors->FixedTextColor();
-    } else {
-        const bool current = col == m_col && row == m_row;
-        if (!(m_options & (mcoMultiSelect | mcoRangeSelect))) {
-            flags &= ~TCalendarCellFlags(ccfSelected);
-            if (current)
-                flags |= ccfSelected;
-        }
-        if (current && hasFocus())
-            flags |= ccfFocused;
-        if (flags & ccfTrailing)
-            textColor = m_colors->TrailingTextColor();
-        else if (flags & ccfSelected)
-            textColor = m_colors->TitleTextColor();
-        else if ((flags & ccfBold) && m_colors->BoldDaysColor().isValid())
-            textColor = m_colors->BoldDaysColor();
-        else
-            textColor = m_colors->TextColor();
-        bold = flags & ccfBold;
-    }
-    const QColor back = (flags & ccfSelected) ? m_colors->TitleBackColor() : m_colors->MonthBackColor();
-    if (m_defaultDrawing) {
-        painter.fillRect(cell, back);
-        if (!(flags & ccfTrailing) || m_options.testFlag(mcoTrailingDays)) {
-            QFont cellFont = font();
-            cellFont.setBold(bold);
-            painter.setFont(cellFont);
-            painter.setPen(textColor);
-            painter.drawText(cell, Qt::AlignCenter, info.Text);
-        }
-    }
-    CellDrawn(cell, info.Text, info.Value, flags);
-    if (m_defaultDrawing && (flags & ccfFocused)) {
-        painter.save();
-        QPen pen(textColor, 1, Qt::DotLine);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(cell.adjusted(1, 1, -2, -2));
-        painter.restore();
-    }
 }

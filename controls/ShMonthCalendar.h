@@ -4,23 +4,29 @@
 // days, with a title for moving between months and years, optional multi-day and range selection, bounds, bold
 // weekdays and a row that shows today. It is the drop-down of the date picker.
 
+#include "calendar/DaySelection.h"
+#include "controls/MonthGridGeometry.h"
+#include "controls/ShCalendarTitle.h"
 #include "controls/ShDateTypes.h"
 #include "controls/YearEdit.h"
 
 #include <QColor>
 #include <QFlags>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class QMenu;
 class QPainter;
 class QToolButton;
+class MonthNavigation;
 class TCustomShMonthCalendar;
-class TShCalendarTitleLabel;
+struct TMonthMove;
 
 // Options of the month calendar; each value is the bit of its position.
 enum TMonthCalOption
@@ -182,7 +188,7 @@ class TCustomShMonthCalendar : public QWidget
     Q_PROPERTY(bool DefaultDrawing READ DefaultDrawing WRITE SetDefaultDrawing)
 
 public:
-    static constexpr int DayCellCount = 42;
+    static constexpr int DayCellCount = MonthGridGeometry::DayCellCount;
     static constexpr TMonthCalOptions DefaultOptions =
         TMonthCalOptions(mcoToday | mcoTodayCircle | mcoTrailingDays | mcoSelectTrailDays | mcoMonthButtons |
                          mcoMonthPopupMenu | mcoYearEditor);
@@ -216,23 +222,23 @@ public:
     void SetUseSystemCalendar(bool value);
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool value);
-    int MaxSelectRange() const { return m_maxSelectRange; }
-    void SetMaxSelectRange(int value) { m_maxSelectRange = value < 0 ? 0 : value; }
+    int MaxSelectRange() const { return m_selection.MaxRange(); }
+    void SetMaxSelectRange(int value) { m_selection.SetMaxRange(value); }
     bool DefaultDrawing() const { return m_defaultDrawing; }
     void SetDefaultDrawing(bool value);
     TitlePlacement TitleVerticalPlacement() const { return m_titlePlacement; }
     void SetTitleVerticalPlacement(TitlePlacement value);
 
     // ---- grid ----
-    int ColCount() const { return m_colCount; }
-    int RowCount() const { return m_rowCount; }
-    int FixedCols() const { return m_fixedCols; }
+    int ColCount() const { return m_grid.ColCount; }
+    int RowCount() const { return m_grid.RowCount; }
+    int FixedCols() const { return m_grid.FixedCols; }
     int FixedRows() const { return FixedRowCount; }
     int Col() const { return m_col; }
     int Row() const { return m_row; }
-    int DefaultColWidth() const { return m_colWidth; }
-    int DefaultRowHeight() const { return m_rowHeight; }
-    int GridLineWidth() const { return m_lineWidth; }
+    int DefaultColWidth() const { return m_grid.ColWidth; }
+    int DefaultRowHeight() const { return m_grid.RowHeight; }
+    int GridLineWidth() const { return m_grid.LineWidth; }
     // A cell's rectangle in widget coordinates (mirrored in right-to-left layout).
     QRect CellRect(int col, int row) const;
     // The cell under a point; false when the point lies outside the grid.
@@ -265,24 +271,25 @@ public:
     TDateTime SelectionEnd() const;
     // Raises EMonthCalError "Invalid date '<day>'" for a day that is not among the 42 shown days.
     bool IsDaySelected(TDateTime day) const;
-    int SelectionAnchor() const { return m_anchor; }
+    int SelectionAnchor() const { return m_selection.Anchor(); }
 
     // ---- bounds ----
     virtual void CheckDate(TDateTime value) const;
     virtual bool InRange(TDateTime value) const;
 
     // ---- title ----
-    QWidget* TitlePanel() const { return m_titlePanel; }
-    QWidget* TitleLabel() const;
-    QString TitleCaption() const { return m_caption; }
+    // The title panel and its parts; month buttons, menu and year editor are null while their option is off.
+    QWidget* TitlePanel() const { return m_title; }
+    QWidget* TitleLabel() const { return m_title->Label(); }
+    QString TitleCaption() const { return m_title->Caption(); }
     // Hit rectangles of the month name and of the year, in title label coordinates.
-    QRect MonthNameRect() const { return m_monthRect; }
-    QRect YearRect() const { return m_yearRect; }
-    QToolButton* LeftMonthButton() const { return m_leftButton; }
-    QToolButton* RightMonthButton() const { return m_rightButton; }
-    QMenu* MonthsMenu() const { return m_monthsMenu; }
-    TYearEdit* YearEditor() const { return m_yearEdit; }
-    TYearUpDown* YearSpinner() const { return m_yearUpDown; }
+    QRect MonthNameRect() const { return m_title->MonthNameRect(); }
+    QRect YearRect() const { return m_title->YearRect(); }
+    QToolButton* LeftMonthButton() const { return m_title->LeftButton(); }
+    QToolButton* RightMonthButton() const { return m_title->RightButton(); }
+    QMenu* MonthsMenu() const { return m_title->MonthsMenu(); }
+    TYearEdit* YearEditor() const { return m_title->YearEditor(); }
+    TYearUpDown* YearSpinner() const { return m_title->YearSpinner(); }
 
     // The calendar texts of the current mode.
     QString MonthName(int month) const;
@@ -330,7 +337,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    static constexpr int FixedRowCount = 3;
+    static constexpr int FixedRowCount = MonthGridGeometry::FixedRows;
 
     // The calendar of the current mode.
     ShCalendarMode mode() const { return ShCalendarMode(m_useSystemCalendar); }
@@ -340,13 +347,16 @@ private:
     void afterResize();
     void computeMonthFrame();
     void rebuildMonth();
-    void updateMonthMenu();
+    QStringList monthNames() const;
+
+    // the title's requests
+    void createTitle();
     void createTitleParts();
     void layoutTitle();
-    // Hands the caption, its hit rectangles and the title colour to the label.
-    void showCaption();
-    void titleMousePress(QMouseEvent* event);
-    void monthButtonClick(bool leftButton);
+    // Where moves lead from the calendar's present state, and carrying one out.
+    MonthNavigation navigation() const;
+    void goTo(const TMonthMove& move, bool user);
+    void monthStep(int months);
     void monthMenuClick(int month);
     void showYearEditor();
 
@@ -357,24 +367,21 @@ private:
     int currentIndex() const;
     bool isDayCell(int col, int row) const;
     bool handleKey(int key, Qt::KeyboardModifiers modifiers);
-    bool rowWrap(bool forward);
-    void arrowDefault(bool forward);
 
     // selection
+    DaySelection::Kind selectionKind() const;
+    // A single selection is the chosen day: it follows every change of the day or of the grid's first day.
+    void followChosenDay() { m_selection.SetChosen(int(m_date - m_gridStart)); }
     void resetSelection();
     void extendSelection(int index);
     void normaliseSelection();
-    void toggleGroup(const QList<int>& indexes);
+    void toggleGroup(const std::vector<int>& indexes);
     void invalidateCell(int index);
+    void invalidateCells(DaySelection::CellMask cells);
     void invalidateDayArea();
 
-    // painting
-    QRect logicalCellRect(int col, int row) const;
+    // A left-to-right rectangle where it lies in this widget.
     QRect visual(const QRect& logical) const;
-    void drawCell(QPainter& painter, int col, int row);
-    void drawLines(QPainter& painter);
-    void drawTodayRow(QPainter& painter);
-    void drawTodayRing(QPainter& painter, const QRect& cell, const QString& text);
 
     TMonthCalendarColors* m_colors;
     TDateTime m_date = 0;
@@ -384,26 +391,18 @@ private:
     TDefaultBoldDays m_defaultBoldDays = dbdNone;
     bool m_useSystemCalendar = false;
     bool m_autoSize = true;
-    int m_maxSelectRange = 0;
     bool m_defaultDrawing = true;
     TitlePlacement m_titlePlacement = tpCenter;
 
-    int m_colCount = 7;
-    int m_rowCount = 10;
-    int m_fixedCols = 0;
+    MonthGridGeometry m_grid;
     int m_col = 0;
     int m_row = FixedRowCount;
-    int m_colWidth = 43;
-    int m_rowHeight = 15;
-    int m_lineWidth = 1;
 
     TDateTime m_gridStart = 0;
     TDateTime m_firstOfMonth = 0;
     TDateTime m_lastOfMonth = -1;
     std::uint32_t m_boldMask = 0;
-    std::uint64_t m_selBits = 0;
-    int m_anchor = 0;
-    int m_selEnd = 0;
+    DaySelection m_selection;
     bool m_updating = false;
     bool m_mouseSelecting = false;
     bool m_gridDragging = false;
@@ -411,17 +410,6 @@ private:
     bool m_resizing = false;
     int m_wheelRemainder = 0;
 
-    QWidget* m_titlePanel = nullptr;
-    TShCalendarTitleLabel* m_titleLabel = nullptr;
-    QToolButton* m_leftButton = nullptr;
-    QToolButton* m_rightButton = nullptr;
-    QMenu* m_monthsMenu = nullptr;
-    TYearEdit* m_yearEdit = nullptr;
-    TYearUpDown* m_yearUpDown = nullptr;
+    TShCalendarTitle* m_title = nullptr;
     QPainter* m_canvas = nullptr;
-    QString m_caption;
-    QString m_captionMonth;
-    QString m_captionYear;
-    QRect m_monthRect;
-    QRect m_yearRect;
 };

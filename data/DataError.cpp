@@ -14,13 +14,6 @@ QString fileNamedIn(const QString& detail)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-// A file name, folder or command inside a Persian sentence reads left to right as one piece; without the
-// embedding its slashes and blanks would be placed by the sentence's right-to-left order ("tmp/a/" for "/tmp/a").
-QString leftToRight(const QString& text)
-{
-    return QChar(0x202A) + text + QChar(0x202C);
-}
-
 QString folderOf(const QString& file)
 {
     return leftToRight(QDir::toNativeSeparators(QFileInfo(file).absolutePath()));
@@ -102,4 +95,9 @@ QString userSentence(DataError::Kind kind, const QString& detail)
 QString userMessage(const DataError& error)
 {
     return QString::fromUtf8(error.what());
+}
+
+QString leftToRight(const QString& text)
+{
+    return QChar(0x202A) + text + QChar(0x202C);
 }

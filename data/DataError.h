@@ -51,3 +51,8 @@ QString userSentence(DataError::Kind kind, const QString& detail);
 
 // The sentence, then the technical detail on its own line: the text the error report shows.
 QString userMessage(const DataError& error);
+
+// A file name, folder, command or server address inside a Persian sentence or title, embedded so that it reads
+// left to right as one piece; without the embedding its slashes and blanks would be placed by the text's
+// right-to-left order ("tmp/a/" for "/tmp/a").
+QString leftToRight(const QString& text);

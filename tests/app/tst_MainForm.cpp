@@ -5,7 +5,10 @@
 #include "dialogs/AppFonts.h"
 #include "dialogs/BalloonToolTip.h"
 #include "dialogs/MessageFrm.h"
+#include "tools/ItemStore.h"
+#include "tools/ServerStore.h"
 #include "tests/support/MessageSeam.h"
+#include "tests/support/PgCluster.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TempRavlenDb.h"
@@ -61,6 +64,7 @@ private slots:
     void exitQuestionWithTheRealDialog();
     void connectErrorIsReportedAndTheWindowShown();
     void repairedParticipantsAreNamedOnce();
+    void titleNamesTheServerInUse();
     void balloonToolTipsAreInstalled();
     void screenshots();
 
@@ -362,6 +366,34 @@ void tst_MainForm::repairedParticipantsAreNamedOnce()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     QCOMPARE(answers.calls().size(), 1);
+}
+
+// A workstation on the clinic's server must not pass for one working on its own file: the title names the server,
+// its address kept in one left-to-right piece inside the Persian title; on a file the title stays as designed.
+void tst_MainForm::titleNamesTheServerInUse()
+{
+    const QString designedTitle = m_window->windowTitle();
+    const TempRavlenDb file;
+    const QString serverUri = PgCluster::instance().createDatabase();
+    ServerStore::createServer(serverUri, ItemStore::bundledItems());
+
+    const auto titleWhenConnectedTo = [&](const QString& dataSource) {
+        // The window asks the program's data module, as it does after the real start-up.
+        TData data;
+        Data = &data;
+        delete m_window;
+        m_window = new TfrmMain;
+        frmMain = m_window;
+        m_window->setConnectStep([&] { return data.ConnectToDatabase(dataSource); });
+        m_window->show();
+        const QString title =
+            QTest::qWaitForWindowExposed(m_window) ? m_window->windowTitle() : QStringLiteral("window not shown");
+        Data = nullptr;
+        return title;
+    };
+    QCOMPARE(titleWhenConnectedTo(file.path()), designedTitle);
+    QCOMPARE(titleWhenConnectedTo(serverUri), designedTitle + QStringLiteral(" - سرور ") + QChar(0x202A) +
+                                                  serverUri + QChar(0x202C));
 }
 
 void tst_MainForm::balloonToolTipsAreInstalled()
