@@ -350,6 +350,30 @@ QString withFileDivision(const QString& sql)
 
 namespace {
 
+// Runs a read. Inside a unit of work a read that fails undoes only itself, as on the file: the server would
+// otherwise give up the whole unit, also when the caller copes with the failure (a dataset read again after an
+// inner unit was undone finds its table gone with that unit and stays closed; the outer unit goes on).
+PgResult readStatement(PgConnection& connection, const QString& sql, const QVariantList& params, const QString& doing,
+                       bool kept = false)
+{
+    if (!connection.inTransaction())
+        return connection.exec(sql, params, doing, kept);
+    connection.execScript(QStringLiteral("SAVEPOINT ravlen_read"), doing);
+    try {
+        PgResult r = connection.exec(sql, params, doing, kept);
+        connection.execScript(QStringLiteral("RELEASE SAVEPOINT ravlen_read"), doing);
+        return r;
+    } catch (...) {
+        try {
+            connection.execScript(QStringLiteral("ROLLBACK TO SAVEPOINT ravlen_read; RELEASE SAVEPOINT ravlen_read"),
+                                  doing);
+        } catch (const DataError&) {
+            // The connection is gone: the error of the read itself is the one to report.
+        }
+        throw;
+    }
+}
+
 // The table copy written as "SELECT * INTO <new> FROM <table> [WHERE <condition>]"; no match otherwise.
 std::optional<std::pair<QString, QString>> tableCopy(const QString& sql)
 {
@@ -562,7 +586,7 @@ SqlBackend::ReadResult readTable(PgConnection& connection, const QString& table,
         info.isTable
             ? QStringLiteral("SELECT %1, * FROM %2 ORDER BY %3").arg(identityExpression(info), quote(info.name), order)
             : QStringLiteral("SELECT * FROM %1").arg(quote(info.name));
-    SqlBackend::ReadResult r = readAll(connection.exec(sql, {}, doing), info.isTable ? 1 : 0, QString());
+    SqlBackend::ReadResult r = readAll(readStatement(connection, sql, {}, doing), info.isTable ? 1 : 0, QString());
     for (FieldDef& f : r.fields)
         f.readOnly = !info.isTable || info.generated.contains(f.name, Qt::CaseInsensitive);
     return r;
@@ -571,7 +595,7 @@ SqlBackend::ReadResult readTable(PgConnection& connection, const QString& table,
 SqlBackend::ReadResult readQuery(PgConnection& connection, const QString& sql, bool rowByRow)
 {
     const QString doing = QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified());
-    SqlBackend::ReadResult r = readAll(connection.exec(withFileDivision(sql), {}, doing), 0, sql);
+    SqlBackend::ReadResult r = readAll(readStatement(connection, withFileDivision(sql), {}, doing), 0, sql);
     for (FieldDef& f : r.fields)
         f.readOnly = true;
     if (!rowByRow)
@@ -592,9 +616,10 @@ bool readRow(PgConnection& connection, const QString& table, const std::vector<F
     for (const FieldDef& f : fields)
         if (!f.calculated)
             cols << serverColumn(info, f.name, doing);
-    const PgResult r = connection.exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                                           .arg(cols.join(u','), quote(info.name), identityCondition(info, 1)),
-                                       {identityParameter(info, rowId)}, doing, true);
+    const PgResult r = readStatement(connection,
+                                     QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                         .arg(cols.join(u','), quote(info.name), identityCondition(info, 1)),
+                                     {identityParameter(info, rowId)}, doing, true);
     if (r.rows() == 0)
         return false;
     out.clear();

@@ -72,6 +72,7 @@ private slots:
     void postChecksTheOriginalValuesAcrossConnections();
     void commandTextWithASecondStatementRunsNothing();
     void unitsOfWorkNestAndFailedStatementsAreNotCommitted();
+    void failedReadInsideAUnitUndoesOnlyItself();
     void droppedConnectionIsReportedThenReconnected();
     void passwordFileAndUriAreCheckedBeforeConnecting();
 };
@@ -353,6 +354,21 @@ void tst_PgBackend::unitsOfWorkNestAndFailedStatementsAreNotCommitted()
         QVERIFY2(e.message().contains(QLatin1String("nothing was kept")), qPrintable(e.message()));
     }
     QCOMPARE(count(*db, QStringLiteral("SELECT count(*) FROM Profiles WHERE FileNo = 4")), QStringLiteral("0"));
+}
+
+void tst_PgBackend::failedReadInsideAUnitUndoesOnlyItself()
+{
+    auto db = freshDatabase();
+    PgBackend::inTransaction(*db, QStringLiteral("registration"), [&] {
+        PgBackend::execute(*db, QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (1)"));
+        // As on the file: the read fails, the unit goes on and keeps what it wrote.
+        QCOMPARE(kindOf([&] { PgBackend::readQuery(*db, QStringLiteral("SELECT * FROM QQQQQQQQQQQQQQQ")); }),
+                 DataError::Kind::Schema);
+        QCOMPARE(kindOf([&] { PgBackend::readTable(*db, QStringLiteral("QQQQQQQQQQQQQQQ")); }),
+                 DataError::Kind::Schema);
+        PgBackend::execute(*db, QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (2)"));
+    });
+    QCOMPARE(count(*db, QStringLiteral("SELECT count(*) FROM Profiles")), QStringLiteral("2"));
 }
 
 void tst_PgBackend::droppedConnectionIsReportedThenReconnected()
