@@ -2,10 +2,12 @@
 
 #include "calendar/Clock.h"
 #include "calendar/ShDateConsts.h"
+#include "controls/PickerClipboard.h"
 
 #include <QClipboard>
 #include <QDateTime>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -19,19 +21,19 @@
 
 namespace {
 
-// Pasted text as the date parser reads it: ASCII digits, and without the invisible direction marks (RLM, LRM,
-// ALM, embeddings, isolates) that Persian text carries around numbers when it is copied from documents and pages.
-QString withAsciiDigits(const QString& text)
+// The widths the section layout is built from, in the picker's font.
+TPickerMetrics measure(const QFontMetrics& fm)
 {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Format)
-            continue;
-        const int d = typedDigitValue(c);
-        out += d >= 0 ? QChar(u'0' + d) : c;
-    }
-    return out;
+    TPickerMetrics m;
+    m.DateSeparator = FormatSettings.DateSeparator.isNull() ? 0 : fm.horizontalAdvance(FormatSettings.DateSeparator);
+    m.TimeSeparator = FormatSettings.TimeSeparator.isNull() ? 0 : fm.horizontalAdvance(FormatSettings.TimeSeparator);
+    m.AmPm =
+        std::max(fm.horizontalAdvance(FormatSettings.TimeAMString), fm.horizontalAdvance(FormatSettings.TimePMString));
+    m.Space = fm.horizontalAdvance(QLatin1Char(' '));
+    for (int i = 0; i <= 9; ++i)
+        m.Field = std::max(m.Field, fm.horizontalAdvance(QString::number(i * 11)));
+    m.LineHeight = fm.height();
+    return m;
 }
 
 } // namespace
@@ -299,8 +301,8 @@ QRect TCustomShDatePicker::SectionRect(int section) const
 {
     if (!IsSectionVisible(section))
         return {};
-    const auto [left, right] = m_extents[section];
-    return QRect(left, m_textRect.top(), right - left, m_textRect.height());
+    const QRect line = m_layout.TextRect();
+    return QRect(m_layout.Left(section), line.top(), m_layout.Right(section) - m_layout.Left(section), line.height());
 }
 
 void TCustomShDatePicker::InvalidateSection(int section)
@@ -506,34 +508,17 @@ void TCustomShDatePicker::handleDigit(int digit)
 
 void TCustomShDatePicker::CopyToClipboard()
 {
-    QGuiApplication::clipboard()->setText(mode().DateText(Date()));
+    QGuiApplication::clipboard()->setText(copiedDateText(Date(), mode()));
 }
 
 void TCustomShDatePicker::PasteFromClipboard()
 {
-    const QString text = withAsciiDigits(QGuiApplication::clipboard()->text()).trimmed();
-    TDateTime parsed = 0;
-    if (UseSystemCalendar()) {
-        const QLocale locale;
-        const QString format = locale.dateFormat(QLocale::ShortFormat);
-        QDate date = locale.toDate(text, format);
-        if (date.isValid() && !format.contains(QLatin1String("yyyy"))) {
-            // Qt reads a two-digit year as 19yy; put it in the same hundred-year window as typed years, so
-            // that what Ctrl+C wrote comes back as the same day.
-            date = QDate(mode().ExpandTwoDigitYear(date.year() % 100), date.month(), date.day());
-        } else if (!date.isValid() && !format.contains(QLatin1String("yyyy"))) {
-            date = locale.toDate(text, QString(format).replace(QLatin1String("yy"), QLatin1String("yyyy")));
-        }
-        if (!date.isValid())
-            return;
-        parsed = ShGregorianToSerial(date);
-    } else if (!ShTryStrToDate(text, parsed)) {
+    TDateTime day = 0;
+    if (!tryReadPastedDate(QGuiApplication::clipboard()->text(), mode(), day))
         return;
-    }
-    parsed = ShCalendarMode::DayOf(parsed);
-    if (parsed != Date()) {
+    if (day != Date()) {
         try {
-            SetDate(parsed);
+            SetDate(day);
         } catch (const EShDateTimeError&) {
             // A pasted date outside the bounds is dropped without a word, like a typed one.
         }
@@ -581,7 +566,7 @@ QSize TCustomShDatePicker::sizeHint() const
 
 QSize TCustomShDatePicker::minimumSizeHint() const
 {
-    return QSize(m_textRect.width() + 8, m_autoSize ? AutoHeight() : 21);
+    return QSize(m_layout.TextRect().width() + 8, m_autoSize ? AutoHeight() : 21);
 }
 
 void TCustomShDatePicker::AdjustEditRect()
@@ -603,90 +588,9 @@ void TCustomShDatePicker::AdjustEditRect()
 void TCustomShDatePicker::UpdateLayout()
 {
     AdjustEditRect();
-    const QFontMetrics fm(font());
-    const int dateSep = FormatSettings.DateSeparator.isNull() ? 0 : fm.horizontalAdvance(FormatSettings.DateSeparator);
-    const int timeSep = FormatSettings.TimeSeparator.isNull() ? 0 : fm.horizontalAdvance(FormatSettings.TimeSeparator);
-    const int amPm =
-        std::max(fm.horizontalAdvance(FormatSettings.TimeAMString), fm.horizontalAdvance(FormatSettings.TimePMString));
-    const int space = fm.horizontalAdvance(QLatin1Char(' '));
-    int field = 0;
-    for (int i = 0; i <= 9; ++i)
-        field = std::max(field, fm.horizontalAdvance(QString::number(i * 11)));
-
-    int total = 0;
-    switch (Kind()) {
-    case dtkDate:
-        total = 4 * field + 2 * dateSep;
-        break;
-    case dtkTime:
-        total = ShowSecond() ? 3 * field + 2 * timeSep : 2 * field + timeSep;
-        if (Use12HourClock())
-            total += amPm + timeSep;
-        break;
-    case dtkDateTime:
-        total = 2 * dateSep + space + 6 * field + timeSep;
-        if (ShowSecond())
-            total += field + timeSep;
-        if (Use12HourClock())
-            total += amPm + timeSep;
-        break;
-    }
-
-    Qt::Alignment align = m_alignment & Qt::AlignHorizontal_Mask;
-    if (isRightToLeft() && !(align & Qt::AlignAbsolute)) {
-        if (align & Qt::AlignLeft)
-            align = Qt::AlignRight;
-        else if (align & Qt::AlignRight)
-            align = Qt::AlignLeft;
-    }
-    const int editWidth = m_editRect.width();
-    int x;
-    if (align & Qt::AlignRight)
-        x = editWidth - total - 3;
-    else if (align & Qt::AlignLeft)
-        x = 3;
-    else
-        x = (editWidth - total) / 2;
-    x += m_editRect.left();
-    const int textLeft = x;
-
-    for (int i = 0; i < SectionCount; ++i) {
-        if (!IsSectionVisible(i)) {
-            m_extents[i] = {0, 0};
-            continue;
-        }
-        const int width = i == secAmPm ? amPm : i == secYear ? 2 * field : field;
-        m_extents[i] = {x, x + width};
-        x += width;
-        switch (i) {
-        case secYear:
-        case secMonth:
-            x += dateSep;
-            break;
-        case secDay:
-            if (Kind() == dtkDateTime)
-                x += space;
-            break;
-        case secHour:
-            x += timeSep;
-            break;
-        case secMinute:
-            if (ShowSecond() || Use12HourClock())
-                x += timeSep;
-            break;
-        case secSecond:
-            if (Use12HourClock())
-                x += timeSep;
-            break;
-        default:
-            break;
-        }
-    }
+    m_layout = TPickerSectionLayout(m_sections, measure(QFontMetrics(font())), m_alignment, isRightToLeft(), m_editRect,
+                                    ClientRect());
     m_layoutSize = size();
-    const QRect client = ClientRect();
-    const int lineHeight = fm.height();
-    const int top = client.top() + (client.height() - lineHeight) / 2;
-    m_textRect = QRect(textLeft, top, x - textLeft, lineHeight);
 }
 
 void TCustomShDatePicker::relayout()
@@ -719,9 +623,10 @@ void TCustomShDatePicker::paintEvent(QPaintEvent*)
     const auto drawGap = [&](int before, int after, QChar separator) {
         if (separator.isNull())
             return;
-        const int left = m_extents[before].second;
-        const int right = m_extents[after].first;
-        p.drawText(QRect(left, m_textRect.top(), right - left, m_textRect.height()), Qt::AlignHCenter | Qt::AlignTop,
+        const int left = m_layout.Right(before);
+        const int right = m_layout.Left(after);
+        const QRect line = m_layout.TextRect();
+        p.drawText(QRect(left, line.top(), right - left, line.height()), Qt::AlignHCenter | Qt::AlignTop,
                    QString(separator));
     };
     if (IsSectionVisible(secYear) || IsSectionVisible(secMonth)) {
@@ -891,13 +796,9 @@ void TCustomShDatePicker::mousePressEvent(QMouseEvent* event)
         if (!hasFocus())
             return;
         CommitEdit();
-        if (m_textRect.contains(pos)) {
-            for (int i = 0; i < SectionCount; ++i) {
-                if (IsSectionVisible(i) && m_extents[i].first < pos.x() && pos.x() < m_extents[i].second) {
-                    moveToSection(i);
-                    break;
-                }
-            }
+        if (m_layout.TextRect().contains(pos)) {
+            if (const int section = m_layout.SectionAt(pos.x()); section >= 0)
+                moveToSection(section);
         }
     } else if (event->button() == Qt::MiddleButton) {
         if (hasFocus() && ClientRect().contains(pos) && CanModify()) {

@@ -2,14 +2,12 @@
 
 // The sectioned date (and time) edit: the base of the date picker the windows place.
 
+#include "controls/PickerSectionLayout.h"
 #include "controls/PickerSections.h"
 #include "controls/ShDateTypes.h"
 
 #include <QRect>
 #include <QWidget>
-
-#include <array>
-#include <utility>
 
 class QPainter;
 
@@ -123,7 +121,7 @@ public:
     QRect SectionRect(int section) const;
     QRect EditRect() const { return m_editRect; }
     QRect IndicatorRect() const { return m_indicatorRect; }
-    QRect TextRect() const { return m_textRect; }
+    QRect TextRect() const { return m_layout.TextRect(); }
     // The formatted tooltip text of the current value ("" while null).
     QString FormattedHintText() const;
 
@@ -192,8 +190,8 @@ protected:
     void SetIndicatorRect(const QRect& rect) { m_indicatorRect = rect; }
     void InvalidateSection(int section);
     // Left/right extent of a section (0, 0 when hidden).
-    int SectionLeft(int section) const { return m_extents[section].first; }
-    int SectionRight(int section) const { return m_extents[section].second; }
+    int SectionLeft(int section) const { return m_layout.Left(section); }
+    int SectionRight(int section) const { return m_layout.Right(section); }
 
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -221,8 +219,7 @@ private:
     bool m_null = false;
     QRect m_editRect;
     QRect m_indicatorRect;
-    QRect m_textRect;
-    std::array<std::pair<int, int>, SectionCount> m_extents{};
+    TPickerSectionLayout m_layout;
     int m_wheelRemainder = 0;
     QSize m_layoutSize;
 
