@@ -2,32 +2,14 @@
 
 // The sectioned date (and time) edit: the base of the date picker the windows place.
 
+#include "controls/PickerSectionLayout.h"
+#include "controls/PickerSections.h"
 #include "controls/ShDateTypes.h"
 
 #include <QRect>
 #include <QWidget>
 
-#include <array>
-#include <utility>
-
 class QPainter;
-
-// The value of a picker as eight words; word i belongs to section i, so comparing two values word by word
-// tells which sections changed.
-struct TPickerValue
-{
-    Word Year = 0;
-    Word Month = 0;
-    Word Day = 0;
-    Word Hour = 0;
-    Word Minute = 0;
-    Word Second = 0;
-    Word MSec = 0;
-    Word PM = 0; // 1 when Hour is above 11
-
-    Word word(int section) const;
-    friend bool operator==(const TPickerValue&, const TPickerValue&) = default;
-};
 
 // A focusable, self-painted single-line date (and/or time) edit. The value is edited section by section:
 // year, month, day, hour, minute, second, (millisecond, never shown) and the AM/PM mark. It can hold no value
@@ -66,18 +48,8 @@ class TCustomShDatePicker : public QWidget
 
 public:
     // Section indexes; word i of a TPickerValue belongs to section i.
-    enum Section
-    {
-        secYear = 0,
-        secMonth,
-        secDay,
-        secHour,
-        secMinute,
-        secSecond,
-        secMSec,
-        secAmPm,
-        SectionCount
-    };
+    using Section = TPickerSections::Section;
+    using enum TPickerSections::Section;
 
     explicit TCustomShDatePicker(QWidget* parent = nullptr);
     ~TCustomShDatePicker() override;
@@ -88,9 +60,9 @@ public:
     void SetAllowCalendarSwitch(bool value);
     bool AllowNull() const { return m_allowNull; }
     void SetAllowNull(bool value);
-    bool AutoMove() const { return m_autoMove; }
+    bool AutoMove() const { return m_sections.AutoMove(); }
     void SetAutoMove(bool value);
-    TAutoMoveDirection AutoMoveDirection() const { return m_autoMoveDirection; }
+    TAutoMoveDirection AutoMoveDirection() const { return m_sections.AutoMoveDirection(); }
     void SetAutoMoveDirection(TAutoMoveDirection value);
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool value);
@@ -102,36 +74,36 @@ public:
     void SetFormattedHint(bool value);
     bool HighlightRequired() const { return m_highlightRequired; }
     void SetHighlightRequired(bool value);
-    bool IntelliYearDigits() const { return m_intelliYearDigits; }
+    bool IntelliYearDigits() const { return m_sections.IntelliYearDigits(); }
     void SetIntelliYearDigits(bool value);
     bool IsNull() const { return GetIsNull(); }
-    TShDateTimeKind Kind() const { return m_kind; }
+    TShDateTimeKind Kind() const { return m_sections.Kind(); }
     void SetKind(TShDateTimeKind value);
-    TDateTime MaxDate() const { return m_maxDate; }
+    TDateTime MaxDate() const { return m_sections.Bounds().MaxDate(); }
     void SetMaxDate(TDateTime value);
-    TDateTime MaxDateTime() const { return m_maxDateTime; }
+    TDateTime MaxDateTime() const { return m_sections.Bounds().MaxDateTime(); }
     void SetMaxDateTime(TDateTime value);
-    TDateTime MaxTime() const { return m_maxTime; }
+    TDateTime MaxTime() const { return m_sections.Bounds().MaxTime(); }
     void SetMaxTime(TDateTime value);
-    TDateTime MinDate() const { return m_minDate; }
+    TDateTime MinDate() const { return m_sections.Bounds().MinDate(); }
     void SetMinDate(TDateTime value);
-    TDateTime MinDateTime() const { return m_minDateTime; }
+    TDateTime MinDateTime() const { return m_sections.Bounds().MinDateTime(); }
     void SetMinDateTime(TDateTime value);
-    TDateTime MinTime() const { return m_minTime; }
+    TDateTime MinTime() const { return m_sections.Bounds().MinTime(); }
     void SetMinTime(TDateTime value);
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool value);
-    bool ShowSecond() const { return m_showSecond; }
+    bool ShowSecond() const { return m_sections.ShowSecond(); }
     void SetShowSecond(bool value);
     TDateTime Time() const;
     void SetTime(TDateTime value);
-    bool Use12HourClock() const { return m_use12HourClock; }
+    bool Use12HourClock() const { return m_sections.Use12HourClock(); }
     void SetUse12HourClock(bool value);
     bool UseCurrentDate() const { return m_useCurrentDate; }
     void SetUseCurrentDate(bool value);
     bool UseCurrentTime() const { return m_useCurrentTime; }
     void SetUseCurrentTime(bool value);
-    bool UseSystemCalendar() const { return m_useSystemCalendar; }
+    bool UseSystemCalendar() const { return m_sections.Mode().IsGregorian(); }
     // The pattern of the formatted tooltip (the control's hint text).
     QString Hint() const { return m_hint; }
     void SetHint(const QString& value);
@@ -141,15 +113,15 @@ public:
 
     // What the user sees and where: the current section, the text of a section ("" when hidden, two blanks
     // while null), whether digits are being typed, and the layout rectangles in widget coordinates.
-    int CurrentSection() const { return m_currentSection; }
+    int CurrentSection() const { return m_sections.Current(); }
     void SetCurrentSection(int section);
     bool IsSectionVisible(int section) const;
     QString SectionText(int section) const;
-    bool IsEditing() const { return m_editing; }
+    bool IsEditing() const { return m_sections.IsEditing(); }
     QRect SectionRect(int section) const;
     QRect EditRect() const { return m_editRect; }
     QRect IndicatorRect() const { return m_indicatorRect; }
-    QRect TextRect() const { return m_textRect; }
+    QRect TextRect() const { return m_layout.TextRect(); }
     // The formatted tooltip text of the current value ("" while null).
     QString FormattedHintText() const;
 
@@ -218,8 +190,8 @@ protected:
     void SetIndicatorRect(const QRect& rect) { m_indicatorRect = rect; }
     void InvalidateSection(int section);
     // Left/right extent of a section (0, 0 when hidden).
-    int SectionLeft(int section) const { return m_extents[section].first; }
-    int SectionRight(int section) const { return m_extents[section].second; }
+    int SectionLeft(int section) const { return m_layout.Left(section); }
+    int SectionRight(int section) const { return m_layout.Right(section); }
 
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -234,60 +206,32 @@ protected:
 
 private:
     // The calendar of the current mode.
-    ShCalendarMode mode() const { return ShCalendarMode(m_useSystemCalendar); }
-    // Raises the range error for a day outside Solar Hijri years 1 to 9999, which no section can show.
-    void checkHoldable(TDateTime day) const;
-    TDateTime encodeDate(const TPickerValue& v) const;
-    TDateTime encodeTime(const TPickerValue& v, bool withSeconds) const;
-    void decodeDateInto(TDateTime value);
-    void decodeTimeInto(TDateTime value);
-    void setParts(const TPickerValue& v);
+    ShCalendarMode mode() const { return m_sections.Mode(); }
     void handleDigit(int digit);
-    void autoMove();
-    void clampAfterSectionChange(int section);
-    void clampDayToMonth();
-    void rebuildVisibleSections();
+    // After a completed section: on to the next one.
+    void moveOn();
+    void moveToSection(int section);
+    // Ends a running entry, lets `write` change the value and raises what it changed.
+    template <typename Write> void changeValue(Write write);
     void relayout();
-    QString dateTextOf(TDateTime value) const;
-    QString dateTimeTextOf(TDateTime value) const;
-    QString timeTextOf(TDateTime value) const;
 
-    TPickerValue m_value;
-    TPickerValue m_preEdit;
-    int m_currentSection = secDay;
-    bool m_editing = false;
-    int m_previousDigit = -1;
-    std::array<bool, SectionCount> m_visible{};
+    TPickerSections m_sections;
     bool m_null = false;
     QRect m_editRect;
     QRect m_indicatorRect;
-    QRect m_textRect;
-    std::array<std::pair<int, int>, SectionCount> m_extents{};
+    TPickerSectionLayout m_layout;
     int m_wheelRemainder = 0;
     QSize m_layoutSize;
 
     Qt::Alignment m_alignment = Qt::AlignHCenter;
     bool m_allowCalendarSwitch = true;
     bool m_allowNull = false;
-    bool m_autoMove = true;
-    TAutoMoveDirection m_autoMoveDirection = amdDMY;
     bool m_autoSize = true;
     TBorderStyle m_borderStyle = bsSingle;
     bool m_formattedHint = false;
     bool m_highlightRequired = false;
-    bool m_intelliYearDigits = true;
-    TShDateTimeKind m_kind = dtkDate;
-    TDateTime m_maxDate = 0;
-    TDateTime m_maxDateTime = 0;
-    TDateTime m_maxTime = 0;
-    TDateTime m_minDate = 0;
-    TDateTime m_minDateTime = 0;
-    TDateTime m_minTime = 0;
     bool m_readOnly = false;
-    bool m_showSecond = false;
-    bool m_use12HourClock = false;
     bool m_useCurrentDate = true;
     bool m_useCurrentTime = true;
-    bool m_useSystemCalendar = false;
     QString m_hint;
 };

@@ -182,19 +182,40 @@ QVariant cellValue(const PgResult& r, int row, int col, FieldType type)
     }
 }
 
+// The column that keeps the order rows were entered in, as a file's hidden rowid does: the server returns rows
+// in no set order, and the profiles list in the order of registration. Like the file's rowid it reaches the
+// program only when a query names it.
+const QString& entryOrderColumn()
+{
+    static const QString name = QStringLiteral("rowid");
+    return name;
+}
+
+bool namesEntryOrder(const QString& sql)
+{
+    static const QRegularExpression word(QStringLiteral("\\browid\\b"), QRegularExpression::CaseInsensitiveOption);
+    return word.match(sql).hasMatch();
+}
+
 // Every row of `r`; the first `skip` columns are the row identity (0 or 1 of them).
 SqlBackend::ReadResult readAll(const PgResult& r, int skip, const QString& sql)
 {
     SqlBackend::ReadResult out;
-    const int cols = r.columns() - skip;
+    const bool showEntryOrder = namesEntryOrder(sql);
+    std::vector<int> shown; // the result's columns that become fields
     std::vector<FieldType> types;
-    for (int c = 0; c < cols; ++c) {
+    for (int sc = skip; sc < r.columns(); ++sc) {
+        const QString returned = QString::fromUtf8(PQfname(r.get(), sc));
+        if (!showEntryOrder && returned == entryOrderColumn())
+            continue;
         FieldDef f;
-        f.name = programSpelling(QString::fromUtf8(PQfname(r.get(), c + skip)), sql);
-        f.type = typeOf(PQftype(r.get(), c + skip), PQfmod(r.get(), c + skip), &f.size);
+        f.name = programSpelling(returned, sql);
+        f.type = typeOf(PQftype(r.get(), sc), PQfmod(r.get(), sc), &f.size);
         out.fields.push_back(f);
         types.push_back(f.type);
+        shown.push_back(sc);
     }
+    const int cols = int(shown.size());
     out.store.reset(types);
     const int rows = r.rows();
     out.store.reserve(size_t(rows));
@@ -204,7 +225,7 @@ SqlBackend::ReadResult readAll(const PgResult& r, int skip, const QString& sql)
         if (skip)
             out.rowIds.push_back(r.integer(row, 0));
         for (int c = 0; c < cols; ++c) {
-            const int sc = c + skip;
+            const int sc = shown[size_t(c)];
             if (r.isNull(row, sc)) {
                 out.store.appendNull(c);
                 continue;
@@ -227,6 +248,130 @@ SqlBackend::ReadResult readAll(const PgResult& r, int skip, const QString& sql)
         out.store.endRow();
     }
     return out;
+}
+
+// ---- division as the file's engine does it ----------------------------------------------------------------------
+
+// Where the quoted text, comment or balanced parenthesis starting at `at` ends (one past it), or -1 when `at`
+// starts none of those.
+qsizetype skipEnclosed(const QString& sql, qsizetype at)
+{
+    const QChar c = sql[at];
+    if (c == u'\'' || c == u'"') {
+        // A doubled quote inside stands for the quote itself and does not end the text.
+        for (qsizetype i = at + 1; i < sql.size(); ++i)
+            if (sql[i] == c) {
+                if (i + 1 < sql.size() && sql[i + 1] == c)
+                    ++i;
+                else
+                    return i + 1;
+            }
+        return sql.size();
+    }
+    if (c == u'-' && sql.mid(at, 2) == QLatin1String("--")) {
+        const qsizetype end = sql.indexOf(u'\n', at);
+        return end < 0 ? sql.size() : end + 1;
+    }
+    if (c == u'/' && sql.mid(at, 2) == QLatin1String("/*")) {
+        const qsizetype end = sql.indexOf(QLatin1String("*/"), at + 2);
+        return end < 0 ? sql.size() : end + 2;
+    }
+    if (c == u'(') {
+        int depth = 0;
+        for (qsizetype i = at; i < sql.size();) {
+            if (sql[i] == u'(')
+                ++depth;
+            else if (sql[i] == u')' && --depth == 0)
+                return i + 1;
+            const qsizetype skipped = sql[i] == u'(' || sql[i] == u')' ? -1 : skipEnclosed(sql, i);
+            i = skipped > i ? skipped : i + 1;
+        }
+        return sql.size();
+    }
+    return -1;
+}
+
+bool isNameCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'.' || c == u'$';
+}
+
+// The end of the operand that starts at `at` (after blanks and signs): a parenthesised expression, a quoted name,
+// or a name or number, with the argument list of a function call; `at` itself when there is none.
+qsizetype operandEnd(const QString& sql, qsizetype at)
+{
+    qsizetype i = at;
+    while (i < sql.size() && (sql[i].isSpace() || sql[i] == u'+' || sql[i] == u'-'))
+        ++i;
+    if (i >= sql.size())
+        return at;
+    if (sql[i] == u'(' || sql[i] == u'"')
+        return skipEnclosed(sql, i);
+    const qsizetype nameStart = i;
+    while (i < sql.size() && isNameCharacter(sql[i]))
+        ++i;
+    // A CASE expression runs to its END; it is left as written.
+    if (i == nameStart || sql.mid(nameStart, i - nameStart).compare(QLatin1String("CASE"), Qt::CaseInsensitive) == 0)
+        return at;
+    qsizetype afterBlanks = i;
+    while (afterBlanks < sql.size() && sql[afterBlanks].isSpace())
+        ++afterBlanks;
+    if (afterBlanks < sql.size() && sql[afterBlanks] == u'(' && !sql[nameStart].isDigit())
+        return skipEnclosed(sql, afterBlanks);
+    return i;
+}
+
+} // namespace
+
+QString withFileDivision(const QString& sql)
+{
+    QString out;
+    out.reserve(sql.size());
+    for (qsizetype i = 0; i < sql.size();) {
+        const QChar c = sql[i];
+        const bool comment = c == u'/' && sql.mid(i, 2) == QLatin1String("/*");
+        if ((c == u'/' || c == u'%') && !comment) {
+            const qsizetype end = operandEnd(sql, i + 1);
+            if (end > i + 1) {
+                // NULLIF makes a zero divisor empty, and x / NULL is NULL as in the file.
+                out += c + QStringLiteral(" NULLIF(") + withFileDivision(sql.mid(i + 1, end - i - 1).trimmed()) +
+                       QStringLiteral(", 0)");
+                i = end;
+                continue;
+            }
+        }
+        const qsizetype enclosedEnd = c == u'(' ? -1 : skipEnclosed(sql, i);
+        const qsizetype next = enclosedEnd > i ? enclosedEnd : i + 1;
+        out += sql.mid(i, next - i);
+        i = next;
+    }
+    return out;
+}
+
+namespace {
+
+// Runs a read. Inside a unit of work a read that fails undoes only itself, as on the file: the server would
+// otherwise give up the whole unit, also when the caller copes with the failure (a dataset read again after an
+// inner unit was undone finds its table gone with that unit and stays closed; the outer unit goes on).
+PgResult readStatement(PgConnection& connection, const QString& sql, const QVariantList& params, const QString& doing,
+                       bool kept = false)
+{
+    if (!connection.inTransaction())
+        return connection.exec(sql, params, doing, kept);
+    connection.execScript(QStringLiteral("SAVEPOINT ravlen_read"), doing);
+    try {
+        PgResult r = connection.exec(sql, params, doing, kept);
+        connection.execScript(QStringLiteral("RELEASE SAVEPOINT ravlen_read"), doing);
+        return r;
+    } catch (...) {
+        try {
+            connection.execScript(QStringLiteral("ROLLBACK TO SAVEPOINT ravlen_read; RELEASE SAVEPOINT ravlen_read"),
+                                  doing);
+        } catch (const DataError&) {
+            // The connection is gone: the error of the read itself is the one to report.
+        }
+        throw;
+    }
 }
 
 // The table copy written as "SELECT * INTO <new> FROM <table> [WHERE <condition>]"; no match otherwise.
@@ -327,6 +472,8 @@ QStringList schemaStatements()
         byte("Grade"),
         text("QTable", 15, false),
         flag("Completed"),
+        // Last, so that a row written without column names fills the same columns as in the file.
+        QStringLiteral("%1 bigint GENERATED BY DEFAULT AS IDENTITY").arg(entryOrderColumn()),
     };
     const QStringList questions{
         QStringLiteral("Row integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"),
@@ -432,11 +579,14 @@ SqlBackend::ReadResult readTable(PgConnection& connection, const QString& table,
     if (tablesOnly && !info.isTable)
         throw DataError(doing + QStringLiteral(": it is a view, not a table"), Kind::BadTableName);
     // The server hands rows back in no set order (an updated row moves to the end of its table); the items
-    // must come in Row order and every opening in the same order, so tables are read in their key's order.
+    // must come in Row order and every opening in the same order, so tables are read in the order their rows
+    // were entered where the table keeps it (the profiles, as the file lists them), else in their key's order.
+    const QString order = info.columns.contains(entryOrderColumn()) ? quote(entryOrderColumn()) : QStringLiteral("1");
     const QString sql =
-        info.isTable ? QStringLiteral("SELECT %1, * FROM %2 ORDER BY 1").arg(identityExpression(info), quote(info.name))
-                     : QStringLiteral("SELECT * FROM %1").arg(quote(info.name));
-    SqlBackend::ReadResult r = readAll(connection.exec(sql, {}, doing), info.isTable ? 1 : 0, QString());
+        info.isTable
+            ? QStringLiteral("SELECT %1, * FROM %2 ORDER BY %3").arg(identityExpression(info), quote(info.name), order)
+            : QStringLiteral("SELECT * FROM %1").arg(quote(info.name));
+    SqlBackend::ReadResult r = readAll(readStatement(connection, sql, {}, doing), info.isTable ? 1 : 0, QString());
     for (FieldDef& f : r.fields)
         f.readOnly = !info.isTable || info.generated.contains(f.name, Qt::CaseInsensitive);
     return r;
@@ -445,7 +595,7 @@ SqlBackend::ReadResult readTable(PgConnection& connection, const QString& table,
 SqlBackend::ReadResult readQuery(PgConnection& connection, const QString& sql, bool rowByRow)
 {
     const QString doing = QStringLiteral("Cannot open query \"%1\"").arg(sql.simplified());
-    SqlBackend::ReadResult r = readAll(connection.exec(sql, {}, doing), 0, sql);
+    SqlBackend::ReadResult r = readAll(readStatement(connection, withFileDivision(sql), {}, doing), 0, sql);
     for (FieldDef& f : r.fields)
         f.readOnly = true;
     if (!rowByRow)
@@ -466,9 +616,10 @@ bool readRow(PgConnection& connection, const QString& table, const std::vector<F
     for (const FieldDef& f : fields)
         if (!f.calculated)
             cols << serverColumn(info, f.name, doing);
-    const PgResult r = connection.exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                                           .arg(cols.join(u','), quote(info.name), identityCondition(info, 1)),
-                                       {identityParameter(info, rowId)}, doing, true);
+    const PgResult r = readStatement(connection,
+                                     QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                         .arg(cols.join(u','), quote(info.name), identityCondition(info, 1)),
+                                     {identityParameter(info, rowId)}, doing, true);
     if (r.rows() == 0)
         return false;
     out.clear();
@@ -530,15 +681,16 @@ qint64 insertRow(PgConnection& connection, const QString& table, const QStringLi
 int execute(PgConnection& connection, const QString& sql)
 {
     if (const auto copy = tableCopy(sql))
-        return copyTable(connection, sql, *copy, false);
-    return connection.execScript(sql, QStringLiteral("Cannot execute \"%1\"").arg(sql.simplified()));
+        return copyTable(connection, withFileDivision(sql), *copy, false);
+    return connection.execScript(withFileDivision(sql), QStringLiteral("Cannot execute \"%1\"").arg(sql.simplified()));
 }
 
 int executeStatement(PgConnection& connection, const QString& sql)
 {
     if (const auto copy = tableCopy(sql))
-        return copyTable(connection, sql, *copy, true);
-    return connection.exec(sql, {}, QStringLiteral("Cannot execute \"%1\"").arg(sql.simplified())).changed();
+        return copyTable(connection, withFileDivision(sql), *copy, true);
+    return connection.exec(withFileDivision(sql), {}, QStringLiteral("Cannot execute \"%1\"").arg(sql.simplified()))
+        .changed();
 }
 
 void inTransaction(PgConnection& connection, const QString& doing, const std::function<void()>& work)

@@ -19,7 +19,8 @@ class PgConnection;
 namespace PgBackend {
 
 // The statements that make the schema on an empty database: the Persian collation, the two tables with their
-// ranges, lengths and the unique file number, and the round(double, int) the score queries call.
+// ranges, lengths and the unique file number, and the round(double, int) the score queries call. Profiles keeps
+// the order of registration in a numbered column `rowid`, which, like a file's rowid, only a query naming it sees.
 QStringList schemaStatements();
 
 // Makes the schema in one transaction. Refuses a database that holds any table or view already.
@@ -53,6 +54,11 @@ int execute(PgConnection& connection, const QString& sql);
 int executeStatement(PgConnection& connection, const QString& sql);
 
 void inTransaction(PgConnection& connection, const QString& doing, const std::function<void()>& work);
+
+// `sql` with every divisor (of / and %) wrapped in NULLIF(divisor, 0): the file's engine gives an empty value for
+// a division by zero where the server would fail the whole statement. Quoted texts and comments stay as written.
+// Every command and query the program gives the backend goes through it.
+QString withFileDivision(const QString& sql);
 
 // The spelling the program uses for a column or alias the server returned folded to lower case: the spelling
 // in `sql` when the name occurs there as a word, else the schema's, else the name as returned.

@@ -43,11 +43,12 @@ QVariant fileValue(sqlite3_stmt* statement, int col)
 }
 
 // Copies every row of `table` from the file to the same table on the server, column by column by name; returns
-// the number of rows the file holds.
+// the number of rows the file holds. The rows go in the file's order, so the server numbers the profiles in the
+// order they were registered.
 qint64 copyRows(const ReadOnlyDb& file, PgConnection& server, const QString& table)
 {
     sqlite3_stmt* statement = nullptr;
-    const QByteArray sql = QStringLiteral("SELECT * FROM \"%1\"").arg(table).toUtf8();
+    const QByteArray sql = QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table).toUtf8();
     if (sqlite3_prepare_v2(file.handle(), sql.constData(), -1, &statement, nullptr) != SQLITE_OK)
         throw DataError(QStringLiteral("Cannot read table '%1' of database file '%2': %3")
                             .arg(table, file.fileName(), QString::fromUtf8(sqlite3_errmsg(file.handle()))));

@@ -241,14 +241,10 @@ void tst_DataModule::questionTableNameIsChecked()
     QFETCH(bool, throughOpenQuestionTable);
     TempDatabase t;
     t.db().execute(
-        QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', 1, 'q')"));
+        QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', true, 'q')"));
     t.addParticipantTable(QStringLiteral("ABCDEFGHIJKLMNO"));
     t.db().execute(QStringLiteral("CREATE VIEW VVVVVVVVVVVVVVV AS SELECT * FROM Questions"));
-    // Tampering ignores the column's own checks.
-    t.db().execute(QStringLiteral("PRAGMA ignore_check_constraints = ON; "
-                                  "INSERT INTO Profiles (FileNo, QTable) VALUES (1, '%1'); "
-                                  "PRAGMA ignore_check_constraints = OFF")
-                       .arg(QString(qtable).replace(QLatin1Char('\''), QLatin1String("''"))));
+    t.addTamperedProfile(1, qtable);
     TData data;
     data.ConnectToDatabase(t.fileName);
     QVERIFY(data.tbProfiles.locate(QStringLiteral("FileNo"), 1));
@@ -309,7 +305,7 @@ void tst_DataModule::commandRunsOneStatement()
     QFETCH(QString, command);
     QFETCH(int, changed);
     TempDatabase t;
-    t.db().execute(QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', 1, 'q');"
+    t.db().execute(QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', true, 'q');"
                                   "INSERT INTO Profiles (FileNo, Age) VALUES (1, 30)"));
     TData data;
     data.ConnectToDatabase(t.fileName);

@@ -10,20 +10,20 @@
 static void addProfiles(DbConnection& db)
 {
     db.execute(QStringLiteral("INSERT INTO Profiles VALUES "
-                              "(12, '1402/05/01', 'علي', 'رضايي', 30, 1, 3, 'AAAAAAAAAAAAAAA', 1),"
-                              "(7, '1402/05/02', 'مريم', 'کريمي', 30, 0, 3, 'BBBBBBBBBBBBBBB', 0),"
-                              "(3, '1401/01/15', ' علي ', 'O''Brien', 25, 1, 0, 'CCCCCCCCCCCCCCC', 1),"
-                              "(20, '1402/05/01', 'زهرا', 'احمدي', 41, 0, 7, 'DDDDDDDDDDDDDDD', 1)"));
+                              "(12, '1402/05/01', 'علي', 'رضايي', 30, 1, 3, 'AAAAAAAAAAAAAAA', true),"
+                              "(7, '1402/05/02', 'مريم', 'کريمي', 30, 0, 3, 'BBBBBBBBBBBBBBB', false),"
+                              "(3, '1401/01/15', ' علي ', 'O''Brien', 25, 1, 0, 'CCCCCCCCCCCCCCC', true),"
+                              "(20, '1402/05/01', 'زهرا', 'احمدي', 41, 0, 7, 'DDDDDDDDDDDDDDD', true)"));
 }
 
 static void addQuestions(DbConnection& db)
 {
     db.execute(QStringLiteral("INSERT INTO Questions (Row, Group1, Group2, Scoring, Question, Answer, Score) VALUES "
-                              "(1, 'الف', 'ی', 1, 'q1', 0, 0),"
-                              "(2, 'الف', 'پ', 0, 'q2', 0, 0),"
-                              "(3, 'ب', 'ت', 1, 'q3', 0, 0),"
-                              "(4, 'ب', 'ب', 1, 'q4', 0, 0),"
-                              "(5, 'ب', 'ژ', 0, 'q5', 0, 0)"));
+                              "(1, 'الف', 'ی', true, 'q1', 0, 0),"
+                              "(2, 'الف', 'پ', false, 'q2', 0, 0),"
+                              "(3, 'ب', 'ت', true, 'q3', 0, 0),"
+                              "(4, 'ب', 'ب', true, 'q4', 0, 0),"
+                              "(5, 'ب', 'ژ', false, 'q5', 0, 0)"));
 }
 
 // A temporary database holding the fixture's profiles, and a closed dataset on Profiles.
@@ -767,6 +767,8 @@ void tst_DataSet::emptyValueReadsZero()
 void tst_DataSet::valuesOfAnotherKindAreKept()
 {
     // A table made by hand without the schema's checks: the engine stores whatever it is given.
+    if (TempRavlenDb::onServer())
+        QSKIP("the server keeps every value to its column's type, so a column cannot hold another kind");
     TempDatabase t;
     t.db().execute(QStringLiteral("CREATE TABLE Loose (N INTEGER, D DOUBLE, T TEXT)"));
     t.db().execute(QStringLiteral("INSERT INTO Loose VALUES (2, 1.5, 'x'), ('b', 'y', 7), (1, 3, NULL)"));

@@ -37,6 +37,8 @@ static QVariant pragma(DbConnection& db, const QString& name)
 
 void tst_DbConnection::settingsSurviveCrashes()
 {
+    if (TempRavlenDb::onServer())
+        QSKIP("journal, synchronous writes and the busy wait are the file engine's settings");
     TempDatabase t;
     QCOMPARE(pragma(t.db(), QStringLiteral("journal_mode")).toString(), QStringLiteral("wal"));
     QCOMPARE(pragma(t.db(), QStringLiteral("synchronous")).toInt(), 2); // FULL
@@ -45,6 +47,8 @@ void tst_DbConnection::settingsSurviveCrashes()
 
 void tst_DbConnection::tableNamesListTablesAndViews()
 {
+    if (TempRavlenDb::onServer())
+        QSKIP("the server folds a name made unquoted to lower case and keeps no other spelling of it");
     TempDatabase t;
     t.db().execute(QStringLiteral("CREATE VIEW Done AS SELECT FileNo FROM Profiles WHERE Completed"));
     QCOMPARE(t.db().tableNames(), QStringList({"Done", "Profiles", "Questions"})); // no sqlite_sequence
@@ -102,6 +106,8 @@ void tst_DbConnection::newFileIsNeverCreatedByConnecting()
 
 void tst_DbConnection::schemaRefusesAnExistingFile()
 {
+    if (TempRavlenDb::onServer())
+        QSKIP("the server database is made by create-server, which refuses a non-empty one itself");
     TempDatabase t;
     t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (1)"));
     QVERIFY_THROWS_EXCEPTION(DataError, Schema::createDatabaseFile(t.fileName));
@@ -110,6 +116,8 @@ void tst_DbConnection::schemaRefusesAnExistingFile()
 
 void tst_DbConnection::writerLockedOutTooLongFails()
 {
+    if (TempRavlenDb::onServer())
+        QSKIP("the server locks rows, not the whole database, so no other program can lock out a post");
     TempDatabase t;
     t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo, Completed) VALUES (1, 0)"));
     TableDataSet p;
@@ -156,7 +164,7 @@ static QString helperPath()
 static void addItems(DbConnection& db, int n)
 {
     for (int i = 1; i <= n; ++i)
-        db.execute(QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', 1, "
+        db.execute(QStringLiteral("INSERT INTO Questions (Group1, Group2, Scoring, Question) VALUES ('a', 'b', true, "
                                   "'q%1')")
                        .arg(i));
 }

@@ -65,9 +65,14 @@ private slots:
     void tableExistsIgnoresCaseAndFindsViews();
     void tableCopyRunsNativelyAndKeepsRowsKeyAndPersianOrder();
     void readTableGivesProgramSpellingTypesAndIdentity();
+    void profilesComeInRegistrationOrder();
+    void divisorsBecomeEmptyWhenZero_data();
+    void divisorsBecomeEmptyWhenZero();
+    void divisionByZeroGivesAnEmptyValue();
     void postChecksTheOriginalValuesAcrossConnections();
     void commandTextWithASecondStatementRunsNothing();
     void unitsOfWorkNestAndFailedStatementsAreNotCommitted();
+    void failedReadInsideAUnitUndoesOnlyItself();
     void droppedConnectionIsReportedThenReconnected();
     void passwordFileAndUriAreCheckedBeforeConnecting();
 };
@@ -222,6 +227,66 @@ void tst_PgBackend::readTableGivesProgramSpellingTypesAndIdentity()
     QVERIFY(!PgBackend::readRow(*db, QStringLiteral("Profiles"), r.fields, 99, row));
 }
 
+void tst_PgBackend::profilesComeInRegistrationOrder()
+{
+    auto db = freshDatabase();
+    for (const int fileNo : {30, 4, 17})
+        PgBackend::insertRow(*db, QStringLiteral("Profiles"), {QStringLiteral("FileNo")}, {fileNo});
+    // A row written to moves within the server's storage; the order stays the registration's.
+    PgBackend::execute(*db, QStringLiteral("UPDATE Profiles SET FName = 'x' WHERE FileNo = 30"));
+    const SqlBackend::ReadResult r = PgBackend::readTable(*db, QStringLiteral("Profiles"));
+    QCOMPARE(r.rowIds, (std::vector<qint64>{30, 4, 17}));
+    // The column keeping the order is the server's own, as the file's rowid: only a query naming it sees it.
+    QCOMPARE(int(r.fields.size()), 9);
+    QCOMPARE(int(PgBackend::readQuery(*db, QStringLiteral("SELECT * FROM Profiles")).fields.size()), 9);
+    QCOMPARE(count(*db, QStringLiteral("SELECT string_agg(FileNo::text, ',' ORDER BY rowid) FROM Profiles")),
+             QStringLiteral("30,4,17"));
+}
+
+void tst_PgBackend::divisorsBecomeEmptyWhenZero_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("onServer");
+    // clang-format off
+    QTest::newRow("parenthesised divisor, a division inside it")
+        << "Round(Sum(Score)*100/(Count(Group1)*5),2)" << "Round(Sum(Score)*100/ NULLIF((Count(Group1)*5), 0),2)";
+    QTest::newRow("name, then the next factor")
+        << "a / b * c" << "a / NULLIF(b, 0) * c";
+    QTest::newRow("function call with blanks and a sign")
+        << "x/ -Count (y)" << "x/ NULLIF(-Count (y), 0)";
+    QTest::newRow("divisions nested in a divisor")
+        << "a/(b/c)" << "a/ NULLIF((b/ NULLIF(c, 0)), 0)";
+    QTest::newRow("remainder and a number")
+        << "a % 0" << "a % NULLIF(0, 0)";
+    QTest::newRow("quoted texts and comments stay")
+        << "SELECT 'a/b', \"x/y\" /* p/q */ -- r/s\nFROM t" << "SELECT 'a/b', \"x/y\" /* p/q */ -- r/s\nFROM t";
+    QTest::newRow("a doubled quote does not end the text")
+        << "'it''s a/b' || c/d" << "'it''s a/b' || c/ NULLIF(d, 0)";
+    QTest::newRow("a CASE divisor is left as written")
+        << "a / CASE WHEN b THEN 1 END" << "a / CASE WHEN b THEN 1 END";
+    // clang-format on
+}
+
+void tst_PgBackend::divisorsBecomeEmptyWhenZero()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, onServer);
+    QCOMPARE(PgBackend::withFileDivision(sql), onServer);
+}
+
+void tst_PgBackend::divisionByZeroGivesAnEmptyValue()
+{
+    auto db = freshDatabase();
+    // A scale-less item: its group counts no Group1, so its top score is 0 and its percentage is empty.
+    PgBackend::execute(*db, QStringLiteral("UPDATE Questions SET Group1 = NULL, Score = 4 WHERE Question = 'q2'"));
+    const SqlBackend::ReadResult r = PgBackend::readQuery(
+        *db, QStringLiteral("SELECT Group2, Round(Sum(Score)*100/(Count(Group1)*5),2) AS Per, 7 % 0 AS Rest "
+                            "FROM Questions WHERE Group1 IS NULL GROUP BY Group2"));
+    QCOMPARE(r.values, (std::vector<QVariant>{QStringLiteral("ب"), QVariant(), QVariant()}));
+    QCOMPARE(PgBackend::execute(*db, QStringLiteral("UPDATE Questions SET Score = 1/0 WHERE Group1 IS NULL")), 1);
+    QCOMPARE(count(*db, QStringLiteral("SELECT count(*) FROM Questions WHERE Score IS NULL")), QStringLiteral("1"));
+}
+
 void tst_PgBackend::postChecksTheOriginalValuesAcrossConnections()
 {
     auto first = freshDatabase();
@@ -289,6 +354,21 @@ void tst_PgBackend::unitsOfWorkNestAndFailedStatementsAreNotCommitted()
         QVERIFY2(e.message().contains(QLatin1String("nothing was kept")), qPrintable(e.message()));
     }
     QCOMPARE(count(*db, QStringLiteral("SELECT count(*) FROM Profiles WHERE FileNo = 4")), QStringLiteral("0"));
+}
+
+void tst_PgBackend::failedReadInsideAUnitUndoesOnlyItself()
+{
+    auto db = freshDatabase();
+    PgBackend::inTransaction(*db, QStringLiteral("registration"), [&] {
+        PgBackend::execute(*db, QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (1)"));
+        // As on the file: the read fails, the unit goes on and keeps what it wrote.
+        QCOMPARE(kindOf([&] { PgBackend::readQuery(*db, QStringLiteral("SELECT * FROM QQQQQQQQQQQQQQQ")); }),
+                 DataError::Kind::Schema);
+        QCOMPARE(kindOf([&] { PgBackend::readTable(*db, QStringLiteral("QQQQQQQQQQQQQQQ")); }),
+                 DataError::Kind::Schema);
+        PgBackend::execute(*db, QStringLiteral("INSERT INTO Profiles (FileNo) VALUES (2)"));
+    });
+    QCOMPARE(count(*db, QStringLiteral("SELECT count(*) FROM Profiles")), QStringLiteral("2"));
 }
 
 void tst_PgBackend::droppedConnectionIsReportedThenReconnected()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DataModule.h"
+#include "data/DbBackend.h"
 #include "data/DbConnection.h"
 #include "tests/support/Participants.h"
 #include "tests/support/TempRavlenDb.h"
@@ -20,18 +21,20 @@ struct FixtureItem
     int answer = 0;
 };
 
-// Replaces the items of the database's Questions with `items`, numbered from 1.
+// Replaces the items of the database's Questions with `items`, numbered from 1. Written through the
+// connection's backend, so the same items land in a file or on the server.
 inline void replaceQuestions(DbConnection& db, const std::vector<FixtureItem>& items)
 {
     db.execute(QStringLiteral("DELETE FROM Questions"));
+    const QStringList columns{QStringLiteral("Row"),     QStringLiteral("Group1"),   QStringLiteral("Group2"),
+                              QStringLiteral("Scoring"), QStringLiteral("Question"), QStringLiteral("Answer"),
+                              QStringLiteral("Score")};
     int row = 0;
     for (const FixtureItem& item : items) {
-        const QString group1 =
-            item.group1.isEmpty() ? QStringLiteral("NULL") : QStringLiteral("'%1'").arg(item.group1);
-        db.execute(QStringLiteral("INSERT INTO Questions (Row, Group1, Group2, Scoring, Question, Answer, Score) "
-                                  "VALUES (%1, %2, '%3', 1, 'item %1', 0, 0)")
-                       .arg(++row)
-                       .arg(group1, item.group2));
+        ++row;
+        const QVariant group1 = item.group1.isEmpty() ? QVariant() : QVariant(item.group1);
+        db.backend().insertRow(QStringLiteral("Questions"), columns,
+                               {row, group1, item.group2, true, QStringLiteral("item %1").arg(row), 0, 0});
     }
 }
 
@@ -60,7 +63,8 @@ inline ParticipantSpec participantWith(int fileNo, const QString& firstName, con
     return participant;
 }
 
-// A database file whose Questions holds `items`, with the data module connected to it as the global Data.
+// A database (a file, or on a pg run a server database) whose Questions holds `items`, with the data module
+// connected to it as the global Data.
 struct ResultsDatabase
 {
     explicit ResultsDatabase(const std::vector<FixtureItem>& items) : data(std::make_unique<TData>())

@@ -257,7 +257,7 @@ void tst_ResultForm::findsProfileAsStored()
         other.open();
         addParticipant(other, participantWith(12, QStringLiteral("سارا"), QStringLiteral("نادري"), 0, 2, true,
                                               answersOf(items)));
-        other.execute(QStringLiteral("UPDATE Profiles SET Completed = 1 WHERE FileNo = 9"));
+        other.execute(QStringLiteral("UPDATE Profiles SET Completed = true WHERE FileNo = 9"));
     }
     lookUp(typed);
     QCOMPARE(SysMessageSeam::calls().size(), 0);

@@ -80,8 +80,9 @@ void tst_ServerTools::migrateCopiesEveryAnswerAndLeavesTheFileAlone()
         std::vector<int> partial(finished.size(), 0);
         partial[0] = 5;
         partial[1] = 1;
+        // Registered out of file-number order: the server lists them as the file does.
         for (const auto& [fileNo, answers] :
-             {std::pair{3, finished}, std::pair{11, partial}, std::pair{12, std::vector<int>{}}}) {
+             {std::pair{11, partial}, std::pair{3, finished}, std::pair{12, std::vector<int>{}}}) {
             ParticipantSpec participant;
             participant.fileNo = fileNo;
             participant.answers = answers;
@@ -101,6 +102,7 @@ void tst_ServerTools::migrateCopiesEveryAnswerAndLeavesTheFileAlone()
     PgBackend::openChecked(server);
     QCOMPARE(first(server, QStringLiteral("SELECT string_agg(FileNo::text, ',' ORDER BY FileNo) FROM Profiles")),
              QStringLiteral("3,11,12"));
+    QCOMPARE(PgBackend::readTable(server, QStringLiteral("Profiles")).rowIds, (std::vector<qint64>{11, 3, 12}));
     auto file_db = file.connect();
     const std::vector<QVariant> inFile = everyAnswer(
         [&](const QString& sql) { return SqlBackend::readQuery(file_db->database(), sql).values; });
