@@ -184,8 +184,8 @@ void TCustomShMonthCalendar::changeEvent(QEvent* event)
 
 MonthNavigation TCustomShMonthCalendar::navigation() const
 {
-    MonthNavigation::State state{mode(), m_date, m_minDate, m_maxDate, m_firstOfMonth, m_lastOfMonth, todaySerial(),
-                                 m_grid, m_col, m_row, m_options.testFlag(mcoToday), isRightToLeft()};
+    MonthNavigation::State state{mode(), m_date, m_minDate, m_maxDate, m_frame.FirstOfMonth(), m_frame.LastOfMonth(),
+                                 todaySerial(), m_grid, m_col, m_row, m_options.testFlag(mcoToday), isRightToLeft()};
     return MonthNavigation(state);
 }
 
@@ -301,9 +301,7 @@ void TCustomShMonthCalendar::SetDefaultBoldDays(TDefaultBoldDays value)
     if (value == m_defaultBoldDays)
         return;
     m_defaultBoldDays = value;
-    int y = 0, m = 0, d = 0;
-    mode().Decode(m_firstOfMonth, y, m, d);
-    m_boldMask = value == dbdNone ? 0 : WeekdayMask(Word(y), Word(m), int(value) + 1);
+    m_boldMask = value == dbdNone ? 0 : m_frame.WeekdayMask(int(value) + 1);
     invalidateDayArea();
 }
 
@@ -395,22 +393,12 @@ void TCustomShMonthCalendar::SetCalendarOptions(TMonthCalOptions value)
 
 // ---- the month --------------------------------------------------------------------------------------------------
 
-void TCustomShMonthCalendar::computeMonthFrame()
-{
-    m_firstOfMonth = mode().FirstOfMonth(m_date);
-    m_lastOfMonth = mode().LastOfMonth(m_date);
-    int lead = mode().WeekdayColumn(m_firstOfMonth) - 1;
-    if (lead == 0)
-        lead = 7;
-    m_gridStart = m_firstOfMonth - lead;
-    followChosenDay();
-}
-
 void TCustomShMonthCalendar::rebuildMonth()
 {
     const bool wasUpdating = m_updating;
     m_updating = true;
-    computeMonthFrame();
+    m_frame = MonthFrame(mode(), m_date);
+    followChosenDay();
     int y = 0, m = 0, d = 0;
     mode().Decode(m_date, y, m, d);
     GetMonthInfo(Word(y), Word(m));
@@ -421,21 +409,6 @@ void TCustomShMonthCalendar::rebuildMonth()
     m_title->SetCaption(MonthName(m), QString::number(y));
     layoutTitle();
     m_updating = wasUpdating;
-}
-
-std::uint32_t TCustomShMonthCalendar::WeekdayMask(Word year, Word month, int dayOfWeek) const
-{
-    const int w = mode().ColumnOfWeekday(dayOfWeek);
-    TDateTime first = 0;
-    if (!mode().TryEncode(year, month, 1, first))
-        return 0;
-    const int firstColumn = mode().WeekdayColumn(first);
-    std::uint32_t mask = 0;
-    for (int day = 1; day <= 31; ++day) {
-        if ((firstColumn - 1 + day - 1) % 7 + 1 == w)
-            mask |= std::uint32_t(1) << (day - 1);
-    }
-    return mask;
 }
 
 void TCustomShMonthCalendar::GetMonthInfo(Word year, Word month)
@@ -453,9 +426,7 @@ void TCustomShMonthCalendar::GoToDate(TDateTime value, bool user)
     m_date = v;
     followChosenDay();
 
-    const bool inMonth = v >= m_firstOfMonth && v <= m_lastOfMonth;
-    const bool amongShown = v >= m_gridStart && v < m_gridStart + DayCellCount;
-    if (inMonth || ((SelectedCount() > 1 || m_shiftExtending) && amongShown)) {
+    if (m_frame.InMonth(v) || ((SelectedCount() > 1 || m_shiftExtending) && m_frame.Shows(v))) {
         moveCurrentToDate();
     } else {
         if (!CanChangeMonth()) {
@@ -537,20 +508,17 @@ TCalendarCellInfo TCustomShMonthCalendar::GetCellInfo(int col, int row) const
         }
     } else if (col < m_grid.FixedCols) {
         info.Flags = ccfFixed | ccfWeekNumber;
-        // The week of a row is the week of its fourth day, which both week rules agree on.
-        const TDateTime middle = m_gridStart + 7 * (row - FixedRowCount) + 3;
-        const int week = mode().WeekNumber(middle);
+        const int week = m_frame.WeekNumber(row - FixedRowCount);
         info.Value = week;
         info.Text = week > 0 ? QString::number(week) : QString();
     } else {
         const int index = CellIndex(col, row);
-        const TDateTime day = m_gridStart + index;
+        const TDateTime day = m_frame.GridStart() + index;
         int y = 0, m = 0, d = 0;
         mode().Decode(day, y, m, d);
         info.Value = day;
         info.Text = QString::number(d);
-        const bool inMonth = day >= m_firstOfMonth && day <= m_lastOfMonth;
-        if (!inMonth)
+        if (!m_frame.InMonth(day))
             info.Flags |= ccfTrailing;
         else if (m_boldMask & (std::uint32_t(1) << (d - 1)))
             info.Flags |= ccfBold;
@@ -569,10 +537,10 @@ bool TCustomShMonthCalendar::SelectCell(int col, int row) const
     if (m_updating)
         return true;
     const int index = CellIndex(col, row);
-    const TDateTime day = m_gridStart + index;
+    const TDateTime day = m_frame.GridStart() + index;
     if (!InRange(day) || !mode().Contains(day))
         return false;
-    if (!m_options.testFlag(mcoSelectTrailDays) && (day < m_firstOfMonth || day > m_lastOfMonth))
+    if (!m_options.testFlag(mcoSelectTrailDays) && !m_frame.InMonth(day))
         return false;
     if ((m_mouseSelecting || m_shiftExtending) && !m_selection.CanExtendTo(index))
         return false;
@@ -593,7 +561,7 @@ void TCustomShMonthCalendar::setCurrentCellQuietly(int col, int row)
 
 void TCustomShMonthCalendar::moveCurrentToDate()
 {
-    const int index = int(m_date - m_gridStart);
+    const int index = int(m_date - m_frame.GridStart());
     if (index < 0 || index >= DayCellCount)
         return;
     const bool wasUpdating = m_updating;
@@ -612,7 +580,7 @@ bool TCustomShMonthCalendar::moveCurrent(int col, int row)
         return true;
     setCurrentCellQuietly(col, row);
     if (!m_updating)
-        GoToDate(m_gridStart + CellIndex(col, row), false);
+        GoToDate(m_frame.GridStart() + CellIndex(col, row), false);
     return true;
 }
 
@@ -634,20 +602,20 @@ int TCustomShMonthCalendar::SelectedCount() const
 
 TDateTime TCustomShMonthCalendar::SelectionStart() const
 {
-    return m_gridStart + m_selection.First();
+    return m_frame.GridStart() + m_selection.First();
 }
 
 TDateTime TCustomShMonthCalendar::SelectionEnd() const
 {
-    return m_gridStart + m_selection.Last();
+    return m_frame.GridStart() + m_selection.Last();
 }
 
 bool TCustomShMonthCalendar::IsDaySelected(TDateTime day) const
 {
     const TDateTime v = ShCalendarMode::DayOf(day);
-    if (v < m_gridStart || v >= m_gridStart + DayCellCount)
+    if (!m_frame.Shows(v))
         throw EMonthCalError(QString::asprintf(SShInvalidDate, DateText(v).toUtf8().constData()));
-    return m_selection.Contains(int(v - m_gridStart));
+    return m_selection.Contains(int(v - m_frame.GridStart()));
 }
 
 void TCustomShMonthCalendar::invalidateCell(int index)
@@ -687,10 +655,10 @@ void TCustomShMonthCalendar::normaliseSelection()
 {
     if (SelectedCount() <= 1)
         return;
-    if (m_date < m_firstOfMonth)
-        GoToDate(m_firstOfMonth, false);
-    else if (m_date > m_lastOfMonth)
-        GoToDate(m_lastOfMonth, false);
+    if (m_date < m_frame.FirstOfMonth())
+        GoToDate(m_frame.FirstOfMonth(), false);
+    else if (m_date > m_frame.LastOfMonth())
+        GoToDate(m_frame.LastOfMonth(), false);
     resetSelection();
     DoClick();
 }
@@ -917,9 +885,9 @@ void TCustomShMonthCalendar::paintEvent(QPaintEvent* event)
     }
     if (m_options.testFlag(mcoTodayCircle)) {
         const TDateTime today = todaySerial();
-        if (today >= m_firstOfMonth && today <= m_lastOfMonth) {
+        if (m_frame.InMonth(today)) {
             int col = 0, row = 0;
-            IndexToCell(int(today - m_gridStart), col, row);
+            IndexToCell(int(today - m_frame.GridStart()), col, row);
             painter.setFont(font());
             cells.DrawTodayRing(CellRect(col, row), GetCellInfo(col, row).Text);
         }

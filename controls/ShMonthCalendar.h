@@ -5,6 +5,7 @@
 // weekdays and a row that shows today. It is the drop-down of the date picker.
 
 #include "calendar/DaySelection.h"
+#include "calendar/MonthFrame.h"
 #include "controls/MonthGridGeometry.h"
 #include "controls/ShCalendarTitle.h"
 #include "controls/ShDateTypes.h"
@@ -245,20 +246,23 @@ public:
     bool MouseToCell(const QPoint& pos, int& col, int& row) const;
 
     // ---- month and cells ----
-    TDateTime GridStart() const { return m_gridStart; }
-    TDateTime FirstOfMonth() const { return m_firstOfMonth; }
-    TDateTime LastOfMonth() const { return m_lastOfMonth; }
+    TDateTime GridStart() const { return m_frame.GridStart(); }
+    TDateTime FirstOfMonth() const { return m_frame.FirstOfMonth(); }
+    TDateTime LastOfMonth() const { return m_frame.LastOfMonth(); }
     std::uint32_t BoldDays() const { return m_boldMask; }
     // Index 0..41 of a day cell; raises ECustomCalendarError "Invalid Col Or Row" for any other cell.
     int CellIndex(int col, int row) const;
     // Column and row of day cell `index`; raises ECustomCalendarError "Invalid cell index: <index>".
     void IndexToCell(int index, int& col, int& row) const;
-    TDateTime CellDay(int index) const { return m_gridStart + index; }
+    TDateTime CellDay(int index) const { return m_frame.GridStart() + index; }
     virtual TCalendarCellInfo GetCellInfo(int col, int row) const;
 
     // Weekday mask of a month: bit d - 1 is set for every day d (1..31) that falls on weekday `dayOfWeek`,
     // numbered 1 (Saturday) to 7 (Friday); in Gregorian mode the number is converted to Monday-first.
-    std::uint32_t WeekdayMask(Word year, Word month, int dayOfWeek) const;
+    std::uint32_t WeekdayMask(Word year, Word month, int dayOfWeek) const
+    {
+        return MonthFrame::WeekdayMask(mode(), year, month, dayOfWeek);
+    }
     // Sets the bold mask of a month from DefaultBoldDays and lets OnGetMonthInfo change it.
     virtual void GetMonthInfo(Word year, Word month);
 
@@ -345,7 +349,6 @@ private:
     void applyColors();
     void applyAutoSize();
     void afterResize();
-    void computeMonthFrame();
     void rebuildMonth();
     QStringList monthNames() const;
 
@@ -371,7 +374,7 @@ private:
     // selection
     DaySelection::Kind selectionKind() const;
     // A single selection is the chosen day: it follows every change of the day or of the grid's first day.
-    void followChosenDay() { m_selection.SetChosen(int(m_date - m_gridStart)); }
+    void followChosenDay() { m_selection.SetChosen(int(m_date - m_frame.GridStart())); }
     void resetSelection();
     void extendSelection(int index);
     void normaliseSelection();
@@ -398,9 +401,7 @@ private:
     int m_col = 0;
     int m_row = FixedRowCount;
 
-    TDateTime m_gridStart = 0;
-    TDateTime m_firstOfMonth = 0;
-    TDateTime m_lastOfMonth = -1;
+    MonthFrame m_frame;
     std::uint32_t m_boldMask = 0;
     DaySelection m_selection;
     bool m_updating = false;
