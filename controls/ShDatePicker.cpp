@@ -3,6 +3,7 @@
 #include "calendar/Clock.h"
 #include "calendar/ShDateConsts.h"
 #include "controls/PickerClipboard.h"
+#include "controls/PickerKeys.h"
 
 #include <QClipboard>
 #include <QDateTime>
@@ -688,102 +689,72 @@ void TCustomShDatePicker::PaintSection(QPainter& painter, int index)
 
 void TCustomShDatePicker::keyPressEvent(QKeyEvent* event)
 {
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const bool ctrl = mods & Qt::ControlModifier;
-    const bool shift = mods & Qt::ShiftModifier;
-    const bool keypad = mods & Qt::KeypadModifier;
-    const int key = event->key();
-
-    if (key == Qt::Key_Space && shift && !ctrl && m_allowCalendarSwitch) {
-        CalendarSwitch();
-        event->accept();
+    const TPickerCommand command =
+        pickerCommandFor(event->key(), event->modifiers(), event->text(), m_allowCalendarSwitch);
+    if (command.Kind == pcNone) {
+        QWidget::keyPressEvent(event);
         return;
     }
-    if (key == Qt::Key_Delete) {
-        if (m_allowNull && !GetIsNull() && CanModify()) {
+    event->accept();
+    if (CanModify() || !command.ChangesValue())
+        carryOut(command, event->text());
+}
+
+void TCustomShDatePicker::carryOut(const TPickerCommand& command, const QString& text)
+{
+    if (command.Kind == pcCalendarSwitch) {
+        CalendarSwitch();
+    } else if (command.Kind == pcTypeDigits) {
+        for (const QChar c : text)
+            if (const int digit = typedDigitValue(c); digit >= 0)
+                handleDigit(digit);
+    } else if (command.Kind == pcClear) {
+        if (m_allowNull && !GetIsNull()) {
             CommitEdit();
             SetIsNull(true);
             Change();
         }
-        event->accept();
-        return;
+    } else {
+        CommitEdit();
+        carryOutAfterEntry(command);
     }
-    if (ctrl && (key == Qt::Key_C || key == Qt::Key_V || key == Qt::Key_X)) {
-        if (key == Qt::Key_C) {
-            CommitEdit();
-            CopyToClipboard();
-        } else if (CanModify()) {
-            CommitEdit();
-            if (key == Qt::Key_V)
-                PasteFromClipboard();
-            else
-                CutToClipboard();
-        }
-        event->accept();
-        return;
-    }
+}
 
-    const bool keypadStar = keypad && key == Qt::Key_Asterisk;
-    const bool keypadPlus = keypad && key == Qt::Key_Plus;
-    const bool keypadMinus = keypad && key == Qt::Key_Minus;
-    const bool handled = key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_End ||
-                         key == Qt::Key_Home || key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
-                         key == Qt::Key_Down || keypadStar || keypadPlus || keypadMinus ||
-                         (ctrl && key == Qt::Key_Space);
-    if (!handled) {
-        const QString text = event->text();
-        if (text.isEmpty() || (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-            QWidget::keyPressEvent(event);
-            return;
-        }
-        bool any = false;
-        for (const QChar c : text) {
-            const int d = typedDigitValue(c);
-            if (d < 0)
-                continue;
-            any = true;
-            if (CanModify())
-                handleDigit(d);
-        }
-        if (any)
-            event->accept();
-        else
-            QWidget::keyPressEvent(event);
-        return;
-    }
-
-    event->accept();
-    const bool move = key == Qt::Key_Left || key == Qt::Key_Right;
-    if (!move && !CanModify())
-        return;
-    CommitEdit();
+void TCustomShDatePicker::carryOutAfterEntry(const TPickerCommand& command)
+{
     TPickerValue old = Snapshot();
-
-    if (move) {
-        if (ctrl)
-            return;
-        moveToSection(m_sections.NextVisible(key == Qt::Key_Right ? 1 : -1));
+    switch (command.Kind) {
+    case pcCopy:
+        CopyToClipboard();
         return;
-    }
-
-    if (key == Qt::Key_Space || keypadStar) {
+    case pcPaste:
+        PasteFromClipboard();
+        return;
+    case pcCut:
+        CutToClipboard();
+        return;
+    case pcMoveSection:
+        if (command.Amount != 0)
+            moveToSection(m_sections.NextVisible(command.Amount));
+        return;
+    case pcStepSection:
+        if (command.Amount != 0)
+            StepSection(CurrentSection(), command.Amount);
+        break;
+    case pcMoveDays:
+        MoveDays(command.Amount);
+        break;
+    case pcSectionLimit:
+        SetSectionLimit(CurrentSection(), command.Amount > 0);
+        break;
+    case pcYearLimit:
+        m_sections.SetYearLimit(command.Amount > 0);
+        break;
+    case pcToday:
         TodayAndNow(old);
-    } else if (key == Qt::Key_PageUp) {
-        MoveDays(ctrl ? 7 : 1);
-    } else if (key == Qt::Key_PageDown) {
-        MoveDays(ctrl ? -7 : -1);
-    } else if (key == Qt::Key_Home || key == Qt::Key_End) {
-        const bool upper = key == Qt::Key_End;
-        if (ctrl)
-            m_sections.SetYearLimit(upper);
-        else
-            SetSectionLimit(CurrentSection(), upper);
-    } else if (key == Qt::Key_Up || keypadPlus) {
-        if (!ctrl)
-            StepSection(CurrentSection(), 1);
-    } else if (key == Qt::Key_Down || keypadMinus) {
-        if (!ctrl)
-            StepSection(CurrentSection(), -1);
+        break;
+    default:
+        break;
     }
     UpdateSections(old, true);
 }

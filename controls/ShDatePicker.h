@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class QPainter;
+struct TPickerCommand;
 
 // A focusable, self-painted single-line date (and/or time) edit. The value is edited section by section:
 // year, month, day, hour, minute, second, (millisecond, never shown) and the AM/PM mark. It can hold no value
@@ -208,6 +209,10 @@ private:
     // The calendar of the current mode.
     ShCalendarMode mode() const { return m_sections.Mode(); }
     void handleDigit(int digit);
+    // What a key asked for, once the picker has taken the key.
+    void carryOut(const TPickerCommand& command, const QString& text);
+    // The commands that first end a running entry.
+    void carryOutAfterEntry(const TPickerCommand& command);
     // After a completed section: on to the next one.
     void moveOn();
     void moveToSection(int section);
