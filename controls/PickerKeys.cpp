@@ -59,15 +59,14 @@ TPickerCommand moveCommandFor(int key, Qt::KeyboardModifiers modifiers)
     }
 }
 
-// Digits count only as typed text; a key held with Ctrl, Alt or Meta types nothing.
+} // namespace
+
 bool typesDigitText(Qt::KeyboardModifiers modifiers, const QString& text)
 {
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     return std::any_of(text.begin(), text.end(), [](QChar c) { return typedDigitValue(c) >= 0; });
 }
-
-} // namespace
 
 bool TPickerCommand::ChangesValue() const
 {

@@ -40,3 +40,7 @@ struct TPickerCommand
 // `allowCalendarSwitch`; otherwise it is no key of the picker's.
 TPickerCommand pickerCommandFor(int key, Qt::KeyboardModifiers modifiers, const QString& text,
                                 bool allowCalendarSwitch);
+
+// Whether a key typing `text` with `modifiers` types digits: digits count only as typed text, and a key held with
+// Ctrl, Alt or Meta types nothing. The picker's key table and the drop-down both go by it.
+bool typesDigitText(Qt::KeyboardModifiers modifiers, const QString& text);

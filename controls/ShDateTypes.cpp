@@ -1,10 +1,9 @@
 #include "controls/ShDateTypes.h"
 
 #include "calendar/ShDateConsts.h"
+#include "controls/PickerKeys.h"
 
 #include <QKeyEvent>
-
-#include <algorithm>
 
 int typedDigitValue(QChar c)
 {
@@ -20,10 +19,7 @@ int typedDigitValue(QChar c)
 
 bool typesDigits(const QKeyEvent* event)
 {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    const QString text = event->text();
-    return std::any_of(text.begin(), text.end(), [](QChar c) { return typedDigitValue(c) >= 0; });
+    return typesDigitText(event->modifiers(), event->text());
 }
 
 QString ShExceedsMaximumText(const QString& value, const QString& maximum)
