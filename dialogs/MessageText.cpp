@@ -53,27 +53,23 @@ QList<MessageLine> messageLines(const QString& text)
         // A paragraph of nothing but pieces gives only their lines; an empty paragraph stays an empty line.
         bool addedAny = false;
         QString current;
+        auto endLine = [&] {
+            const qsizetype before = lines.size();
+            addLine(lines, current, false);
+            addedAny = addedAny || lines.size() > before;
+            current.clear();
+        };
         int depth = 0;
         for (const QChar c : paragraph) {
             if (opensLeftToRightPiece(c)) {
-                if (depth++ == 0) {
-                    const qsizetype before = lines.size();
-                    addLine(lines, current, false);
-                    addedAny = addedAny || lines.size() > before;
-                    current.clear();
-                }
-                continue;
+                if (depth++ == 0)
+                    endLine();
+            } else if (closesPiece(c) && depth > 0) {
+                if (--depth == 0)
+                    endLine();
+            } else {
+                current += c;
             }
-            if (closesPiece(c) && depth > 0) {
-                if (--depth == 0) {
-                    const qsizetype before = lines.size();
-                    addLine(lines, current, false);
-                    addedAny = addedAny || lines.size() > before;
-                    current.clear();
-                }
-                continue;
-            }
-            current += c;
         }
         addLine(lines, current, !addedAny);
     }
