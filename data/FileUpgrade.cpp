@@ -1,6 +1,7 @@
 #include "data/FileUpgrade.h"
 
 #include "calendar/Clock.h"
+#include "calendar/ShDateCore.h"
 #include "data/DataError.h"
 #include "data/DbConnection.h"
 #include "data/OwnerOnlyFiles.h"
@@ -151,7 +152,7 @@ QString nowStamp()
     const double now = Clock::now();
     const double days = std::floor(now);
     const QDateTime moment(QDate(1899, 12, 30).addDays(qint64(days)),
-                           QTime(0, 0).addMSecs(int(std::llround((now - days) * 86400000.0)) % 86400000));
+                           QTime(0, 0).addMSecs(int(std::llround((now - days) * double(ShDateCore::MsPerDay)) % ShDateCore::MsPerDay)));
     return moment.toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 

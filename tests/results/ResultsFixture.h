@@ -47,10 +47,10 @@ inline std::vector<int> answersOf(const std::vector<FixtureItem>& items)
 }
 
 // A participant registered on 1403/02/<file number>, aged 30 + the file number.
-inline ParticipantSpec participantWith(int fileNo, const QString& firstName, const QString& lastName, int gender,
+inline TestParticipant participantWith(int fileNo, const QString& firstName, const QString& lastName, int gender,
                                        int grade, bool completed, std::vector<int> answers)
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = fileNo;
     participant.date = QStringLiteral("1403/02/%1").arg(fileNo, 2, 10, QLatin1Char('0'));
     participant.firstName = firstName;
@@ -79,7 +79,7 @@ struct ResultsDatabase
             Data = nullptr;
     }
 
-    QString add(const ParticipantSpec& participant) { return addParticipant(data->Database, participant); }
+    QString add(const TestParticipant& participant) { return addParticipant(data->Database, participant); }
 
     TempRavlenDb file;
     std::unique_ptr<TData> data;

@@ -25,7 +25,7 @@
 namespace {
 
 // The participants every case searches, registered in this order (the grid's order).
-const ParticipantSpec participants[] = {
+const TestParticipant participants[] = {
     {12, QStringLiteral("1403/02/10"), QString(), QStringLiteral("مريم"), QStringLiteral("کريمي"), 30, 0, 3, true, {}},
     {7, QStringLiteral("1403/05/01"), QString(), QStringLiteral("علي"), QStringLiteral("رضايي"), 30, 1, 1, true, {}},
     {25,
@@ -119,7 +119,7 @@ void tst_SearchForm::initTestCase()
     QApplication::setFont(designFont(QStringLiteral("Tahoma"), 12));
     {
         const std::unique_ptr<DbConnection> db = m_db.connect();
-        for (const ParticipantSpec& participant : participants)
+        for (const TestParticipant& participant : participants)
             addParticipant(*db, participant);
     }
     m_data = std::make_unique<TData>();

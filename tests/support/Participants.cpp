@@ -21,7 +21,7 @@ QString freeTableName(DbConnection& db)
 
 } // namespace
 
-QString addParticipant(DbConnection& db, const ParticipantSpec& p)
+QString addParticipant(DbConnection& db, const TestParticipant& p)
 {
     // Through the connection's backend, so the same participant lands in a file or on the server.
     DbBackend& backend = db.backend();

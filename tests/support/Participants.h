@@ -7,7 +7,7 @@
 class DbConnection;
 
 // A participant as a test needs one: the profile and the answers given so far.
-struct ParticipantSpec
+struct TestParticipant
 {
     int fileNo = 1;
     QString date = QStringLiteral("1404/07/15");
@@ -24,7 +24,7 @@ struct ParticipantSpec
 // Registers the participant the way registration does: inserts the profile and copies Questions into a new
 // participant question table (15 letters A-Y, not yet in the file), then writes the given answers and their
 // scores (the answer, or 6 minus it for a reverse-scored item). Returns the table's name.
-QString addParticipant(DbConnection& db, const ParticipantSpec& participant);
+QString addParticipant(DbConnection& db, const TestParticipant& participant);
 
 // Every item answered with `answer`: a finished test.
 std::vector<int> allAnswered(DbConnection& db, int answer);

@@ -1,5 +1,7 @@
 #include "tests/support/Screenshot.h"
 
+#include "tests/support/TempRavlenDb.h"
+
 #include <QDir>
 #include <QPixmap>
 #include <QWidget>
@@ -15,7 +17,9 @@ static QString screenshotDir()
 
 QString saveScreenshot(const QImage& image, const QString& name)
 {
-    const QString path = QDir(screenshotDir()).filePath(name + QStringLiteral(".png"));
+    // A suite runs once on files and once on the server, possibly at the same time: each run keeps its own pictures.
+    const QString suffix = TempRavlenDb::onServer() ? QStringLiteral("-pg.png") : QStringLiteral(".png");
+    const QString path = QDir(screenshotDir()).filePath(name + suffix);
     return image.save(path) ? path : QString();
 }
 

@@ -76,7 +76,7 @@ void tst_TestSupport::participantAnswersAndScores()
     answers[0] = 4;
     answers[size_t(reversed)] = 2;
 
-    ParticipantSpec p;
+    TestParticipant p;
     p.fileNo = 17;
     p.firstName = QStringLiteral("مريم");
     p.gender = 0;

@@ -9,11 +9,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QSqlError>
 #include <QSqlQuery>
-
-#include <vector>
 #include <QSqlRecord>
 #include <QTest>
+
+#include <vector>
 
 NewTestFixture::NewTestFixture() : m_previousFolder(QDir::currentPath())
 {
@@ -53,6 +54,13 @@ QWidget* NewTestFixture::findWidget(const char* name) const
 
 namespace {
 
+// A query of the suite's own that the database refuses: marks the running test failed, with the statement and
+// the database's reason, so a check that expects nothing cannot pass on a mistyped query.
+void failQuery(const QString& sql, const QString& reason)
+{
+    QTest::qFail(qPrintable(QStringLiteral("query failed: %1\n   %2").arg(sql, reason)), __FILE__, __LINE__);
+}
+
 // The rows of `sql` on the server, as the backend reads them: `columns` values per row (all when 0).
 std::vector<QVariantList> serverRows(DbConnection& db, const QString& sql)
 {
@@ -62,9 +70,19 @@ std::vector<QVariantList> serverRows(DbConnection& db, const QString& sql)
         const size_t width = r.fields.size();
         for (size_t i = 0; width && i < r.values.size(); i += width)
             rows.emplace_back(r.values.begin() + qsizetype(i), r.values.begin() + qsizetype(i + width));
-    } catch (const DataError&) {
+    } catch (const DataError& e) {
+        failQuery(sql, QString::fromStdString(e.what()));
     }
     return rows;
+}
+
+// Runs `sql` on a file connection; a query that fails is a failure of the test, not an empty answer.
+bool execOrFail(QSqlQuery& query, const QString& sql)
+{
+    if (query.exec(sql))
+        return true;
+    failQuery(sql, query.lastError().text());
+    return false;
 }
 
 } // namespace
@@ -80,7 +98,7 @@ QVariantList NewTestFixture::column(const QString& sql) const
     }
     QSqlQuery query(other->database());
     QVariantList values;
-    if (!query.exec(sql))
+    if (!execOrFail(query, sql))
         return values;
     while (query.next())
         values << query.value(0);
@@ -96,7 +114,7 @@ QVariantList NewTestFixture::firstRow(const QString& sql) const
     }
     QSqlQuery query(other->database());
     QVariantList values;
-    if (!query.exec(sql) || !query.next())
+    if (!execOrFail(query, sql) || !query.next())
         return values;
     for (int i = 0; i < query.record().count(); ++i)
         values << query.value(i);
@@ -118,7 +136,7 @@ QString NewTestFixture::contents() const
         return lines.join(u'\n');
     }
     QSqlQuery query(other->database());
-    query.exec(QStringLiteral("SELECT * FROM Profiles ORDER BY FileNo"));
+    execOrFail(query, QStringLiteral("SELECT * FROM Profiles ORDER BY FileNo"));
     while (query.next()) {
         QStringList row;
         for (int i = 0; i < query.record().count(); ++i)

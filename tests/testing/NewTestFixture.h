@@ -30,7 +30,8 @@ public:
 
     template <typename T> T* find(const char* name) const;
 
-    // Every value of the first column of `sql` run on a connection of its own (what another program sees).
+    // Every value of the first column of `sql` run on a connection of its own (what another program sees). A query
+    // the database refuses fails the running test (these and contents() alike).
     QVariantList column(const QString& sql) const;
     QVariant value(const QString& sql) const { return column(sql).value(0); }
     // Every column of the first row of `sql`, on a connection of its own.

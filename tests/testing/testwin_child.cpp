@@ -25,7 +25,7 @@ int registerParticipant(const QString& fileName, int fileNo)
     DbConnection db;
     db.setConnectionString(JetConnectionString(fileName, QString()));
     db.open();
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = fileNo;
     participant.firstName = QStringLiteral("مريم");
     participant.gender = 0;

@@ -79,7 +79,7 @@ private slots:
 
 private:
     template <typename T> T* find(const char* name) const { return m_f->find<T>(name); }
-    void addParticipant(const ParticipantSpec& participant);
+    void addParticipant(const TestParticipant& participant);
     // Participants named "نفر <number>", registered before the program started: the profiles hold them from the start.
     void addNamedParticipantsBeforeStart(std::initializer_list<int> fileNos);
     void lookUp(int fileNo);
@@ -112,7 +112,7 @@ void tst_NewTestForm::cleanup()
     SysMessageSeam::clearAnswers();
 }
 
-void tst_NewTestForm::addParticipant(const ParticipantSpec& participant)
+void tst_NewTestForm::addParticipant(const TestParticipant& participant)
 {
     const std::unique_ptr<DbConnection> other = m_f->db().connect();
     ::addParticipant(*other, participant);
@@ -121,7 +121,7 @@ void tst_NewTestForm::addParticipant(const ParticipantSpec& participant)
 void tst_NewTestForm::addNamedParticipantsBeforeStart(std::initializer_list<int> fileNos)
 {
     for (int fileNo : fileNos) {
-        ParticipantSpec participant;
+        TestParticipant participant;
         participant.fileNo = fileNo;
         participant.firstName = QStringLiteral("نفر %1").arg(fileNo);
         addParticipant(participant);
@@ -201,7 +201,7 @@ void tst_NewTestForm::windowAndTabOrder()
 void tst_NewTestForm::testCommandOpensTheWindowReset()
 {
     // A test left running: the window was closed by its close box in the middle of the questionnaire.
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 17;
     addParticipant(participant);
     lookUp(17);
@@ -274,7 +274,7 @@ void tst_NewTestForm::registrationFromAnEmptyDatabase()
 
 void tst_NewTestForm::lookUpLoadsAnExistingParticipant()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 17;
     participant.date = QStringLiteral("1403/02/31");
     participant.firstName = QStringLiteral("زهرا");
@@ -302,7 +302,7 @@ void tst_NewTestForm::lookUpLoadsAnExistingParticipant()
 
 void tst_NewTestForm::newNumberAfterAnExistingOneKeepsTheBoxes()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 17;
     addParticipant(participant);
     lookUp(17);
@@ -320,7 +320,7 @@ void tst_NewTestForm::newNumberAfterAnExistingOneKeepsTheBoxes()
 
 void tst_NewTestForm::leavingTheAgeBoxLooksUpToo()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 17;
     participant.age = 30;
     addParticipant(participant);
@@ -336,7 +336,7 @@ void tst_NewTestForm::leavingTheAgeBoxLooksUpToo()
 
 void tst_NewTestForm::enterInTheFileNumberMovesOnAndStartsNothing()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 17;
     addParticipant(participant);
     ScopedMessageAnswers answers;
@@ -483,7 +483,7 @@ void tst_NewTestForm::nothingIsWritten()
     QFETCH(int, answer);
     QFETCH(QString, caption);
 
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 17;
     addParticipant(participant);
     const QString before = m_f->contents();
@@ -512,7 +512,7 @@ void tst_NewTestForm::nothingIsWritten()
 
 void tst_NewTestForm::newFormDuringATestAnsweredNoChangesNothing()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 17;
     addParticipant(participant);
     lookUp(17);
@@ -549,7 +549,7 @@ void tst_NewTestForm::newFormDuringATestAnsweredNoChangesNothing()
 
 void tst_NewTestForm::registrationIgnoresAFilterLeftBySearch()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 5;
     addParticipant(participant);
     // A search window closed by its close box leaves its filter on the profiles.
@@ -642,11 +642,11 @@ void tst_NewTestForm::halfWayLookUpNeverRetestsThePreviousParticipant_data()
 void tst_NewTestForm::halfWayLookUpNeverRetestsThePreviousParticipant()
 {
     QFETCH(QString, damage);
-    ParticipantSpec a;
+    TestParticipant a;
     a.fileNo = 1;
     a.answers = {4, 4, 4};
     addParticipant(a);
-    ParticipantSpec b;
+    TestParticipant b;
     b.fileNo = 2;
     addParticipant(b);
     {

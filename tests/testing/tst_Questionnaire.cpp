@@ -62,7 +62,7 @@ private:
     template <typename T> T* find(const char* name) const { return m_f->find<T>(name); }
     QPushButton* answerButton(int value) const { return find<QPushButton>(answerButtons[value - 1]); }
     // Registers the participant, looks them up and starts their (re)test; returns the question table's name.
-    QString startTest(const ParticipantSpec& participant);
+    QString startTest(const TestParticipant& participant);
     QString position() const { return find<QLabel>("lbQNo")->text(); }
     int itemCount() const;
     // Answer and Score of the item at `position` (from 1, in Row order), as another connection reads them.
@@ -91,7 +91,7 @@ void tst_Questionnaire::cleanup()
     SysMessageSeam::clearAnswers();
 }
 
-QString tst_Questionnaire::startTest(const ParticipantSpec& participant)
+QString tst_Questionnaire::startTest(const TestParticipant& participant)
 {
     QString table;
     {
@@ -138,7 +138,7 @@ void tst_Questionnaire::wholeTestThroughClicks_data()
 void tst_Questionnaire::wholeTestThroughClicks()
 {
     QFETCH(int, stop);
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 9;
     const QString table = startTest(participant);
     const QVariantList scoring = m_f->column(QStringLiteral("SELECT Scoring FROM Questions ORDER BY Row"));
@@ -202,7 +202,7 @@ void tst_Questionnaire::scoring()
                              directions.begin());
     QVERIFY(item <= directions.size());
 
-    ParticipantSpec participant;
+    TestParticipant participant;
     const QString table = startTest(participant);
     clickNextTimes(item - 1);
     QCOMPARE(position(), QString::number(item));
@@ -212,7 +212,7 @@ void tst_Questionnaire::scoring()
 
 void tst_Questionnaire::changingAnEarlierAnswerReplacesOnlyIt()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     const QString table = startTest(participant);
     const QVariantList scoring = m_f->column(QStringLiteral("SELECT Scoring FROM Questions ORDER BY Row"));
     QTest::mouseClick(answerButton(5), Qt::LeftButton);
@@ -232,7 +232,7 @@ void tst_Questionnaire::changingAnEarlierAnswerReplacesOnlyIt()
 
 void tst_Questionnaire::previousOnTheFirstItemDoesNothing()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     startTest(participant);
     const QString question = find<QLabel>("lbQuestion")->text();
     QTest::mouseClick(find<QToolButton>("btPrevQuestion"), Qt::LeftButton);
@@ -244,7 +244,7 @@ void tst_Questionnaire::previousOnTheFirstItemDoesNothing()
 
 void tst_Questionnaire::answeringTheLastItemStaysThere()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     const QString table = startTest(participant);
     const int items = itemCount();
     clickNextTimes(items - 1);
@@ -270,7 +270,7 @@ void tst_Questionnaire::answeringTheLastItemStaysThere()
 void tst_Questionnaire::endWithUnansweredItemsGoesToTheFirst()
 {
     const int items = itemCount();
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 12;
     participant.answers.assign(size_t(items), 4);
     for (int unanswered : {50, 4, 77})
@@ -311,7 +311,7 @@ void tst_Questionnaire::endWithUnansweredItemsGoesToTheFirst()
 void tst_Questionnaire::retestOfAnUnfinishedTestResumesIt()
 {
     const int items = itemCount();
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 13;
     participant.answers.assign(size_t(items), 2);
     participant.answers[0] = 3;
@@ -341,12 +341,12 @@ void tst_Questionnaire::retestOfAnUnfinishedTestResumesIt()
 void tst_Questionnaire::completedGoesToTheTestedParticipant()
 {
     for (int fileNo : {20, 21}) {
-        ParticipantSpec other;
+        TestParticipant other;
         other.fileNo = fileNo;
         const std::unique_ptr<DbConnection> connection = m_f->db().connect();
         addParticipant(*connection, other);
     }
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 22;
     participant.answers.assign(size_t(itemCount()), 5);
     startTest(participant);
@@ -382,7 +382,7 @@ void tst_Questionnaire::keyboardAnswers()
     QFETCH(QString, text);
     QFETCH(bool, keypad);
     QFETCH(int, answer);
-    ParticipantSpec participant;
+    TestParticipant participant;
     const QString table = startTest(participant);
     QCOMPARE(QApplication::focusWidget(), answerButton(3));
     QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(key), text,
@@ -405,7 +405,7 @@ void tst_Questionnaire::heldKeyAnswersOnce()
     QFETCH(int, key);
     QFETCH(QString, text);
     QFETCH(int, answer);
-    ParticipantSpec participant;
+    TestParticipant participant;
     const QString table = startTest(participant);
     // The window system repeats a held key as further presses marked as repeats, then one release.
     for (int i = 0; i < 6; ++i) {
@@ -422,20 +422,28 @@ void tst_Questionnaire::heldKeyAnswersOnce()
 void tst_Questionnaire::answerPictureIsWrittenToTheWorkingFolder()
 {
     const QString picture = QDir(m_f->db().dir()).filePath(QStringLiteral("temp.bmp"));
-    ParticipantSpec participant;
+    TestParticipant participant;
     startTest(participant);
     QVERIFY(!QFile::exists(picture));
     QTest::mouseClick(answerButton(4), Qt::LeftButton);
     QVERIFY(!QFile::exists(picture)); // the next item is unanswered: nothing to show
     QTest::mouseClick(find<QToolButton>("btPrevQuestion"), Qt::LeftButton);
     QVERIFY(QFile::exists(picture));
-    QImage written(picture, "BMP");
+    // The file holds the picture of the answer given ("agree"), the one its button shows, and no other answer's.
+    const QImage written = QImage(picture, "BMP").convertToFormat(QImage::Format_RGB32);
     QCOMPARE(written.size(), QSize(16, 16));
+    auto buttonPicture = [&](int value) {
+        return answerButton(value)->icon().pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    QCOMPARE(written, buttonPicture(4));
+    for (int other : {1, 2, 3, 5})
+        QVERIFY2(written != buttonPicture(other), qPrintable(QString::number(other)));
+    QCOMPARE(pictureOf(find<QLabel>("imgAns")).convertToFormat(QImage::Format_RGB32), written);
 }
 
 void tst_Questionnaire::unwritablePictureIsReportedAfterTheAnswerIsStored()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.answers = {0, 3};
     const QString table = startTest(participant);
     QFile folder(m_f->db().dir());
@@ -463,7 +471,7 @@ void tst_Questionnaire::unwritablePictureIsReportedAfterTheAnswerIsStored()
 
 void tst_Questionnaire::killedProgramKeepsItsAnswer()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 44;
     QString table;
     {
@@ -486,7 +494,7 @@ void tst_Questionnaire::killedProgramKeepsItsAnswer()
 
 void tst_Questionnaire::screenshots()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.answers.assign(size_t(itemCount()), 0);
     participant.answers[0] = 4;
     participant.answers[2] = 2;

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -45,12 +46,12 @@ public:
     ClinicDb()
     {
         ItemStore::replaceItems(m_db.path(), clinicBank());
-        ParticipantSpec finished = finishedSpec(7);
+        TestParticipant finished = finishedSpec(7);
         finished.firstName = QStringLiteral("=HYPERLINK(\"x\")");
         finished.gender = 0;
         finished.grade = 4;
         m_finishedTable = addParticipant(*m_db.connect(), finished);
-        ParticipantSpec started;
+        TestParticipant started;
         started.fileNo = 3;
         started.date = QStringLiteral("1404/13/40");
         started.grade = 9;
@@ -64,9 +65,9 @@ public:
     QString finishedTable() const { return m_finishedTable; }
 
 private:
-    static ParticipantSpec finishedSpec(int fileNo)
+    static TestParticipant finishedSpec(int fileNo)
     {
-        ParticipantSpec spec;
+        TestParticipant spec;
         spec.fileNo = fileNo;
         spec.completed = true;
         spec.answers = kFinishedAnswers;
@@ -163,6 +164,15 @@ QString unzipped(const QString& archive, const QString& member)
     unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), archive, member});
     unzip.waitForFinished(30000);
     return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+// The stored value of the worksheet cell `ref` ("M3") and the number of its style; null texts when the sheet has
+// no value in that cell.
+std::pair<QString, QString> cellOf(const QString& sheet, const QString& ref)
+{
+    const QRegularExpression cell(QStringLiteral("<c r=\"%1\"(?: s=\"(\\d+)\")?[^>]*><v>([^<]*)</v></c>").arg(ref));
+    const QRegularExpressionMatch match = cell.match(sheet);
+    return {match.captured(2), match.captured(1)};
 }
 
 } // namespace
@@ -273,12 +283,13 @@ private slots:
         QVERIFY2(sheet.contains(QStringLiteral("rightToLeft=\"1\"")), qPrintable(sheet.left(600)));
         QVERIFY(sheet.contains(QStringLiteral("ySplit=\"2\"")));
         QVERIFY(sheet.contains(QStringLiteral("state=\"frozen\"")));
-        // Row 3 holds file 7: S1 (column L) 85, S2 (column M) 33.33.
-        QVERIFY2(sheet.contains(QStringLiteral("<c r=\"L3\" s=\"3\"><v>85</v></c>")) ||
-                     sheet.contains(QStringLiteral("<c r=\"L3\" s=\"2\"><v>85</v></c>")),
-                 qPrintable(sheet));
-        QVERIFY(sheet.contains(QStringLiteral("r=\"M3\"")));
-        QVERIFY(sheet.contains(QStringLiteral("<v>33.33</v>")));
+        // Row 3 holds file 7: S1 (column L) 85, S2 (column M) 33.33, both numbers in the scores' style.
+        const auto [s1, s1Style] = cellOf(sheet, QStringLiteral("L3"));
+        const auto [s2, s2Style] = cellOf(sheet, QStringLiteral("M3"));
+        QVERIFY2(s1 == QStringLiteral("85"), qPrintable(sheet));
+        QVERIFY2(s2 == QStringLiteral("33.33"), qPrintable(sheet));
+        QVERIFY(!s1Style.isEmpty());
+        QCOMPARE(s2Style, s1Style);
         const QString strings = unzipped(out, QStringLiteral("xl/sharedStrings.xml"));
         for (const char* text : {"کنترل", "آگاهي", "مونث", "فوق ليسانس", "=HYPERLINK("})
             QVERIFY2(strings.contains(QString::fromUtf8(text)), text);

@@ -83,7 +83,7 @@ void tst_ServerTools::migrateCopiesEveryAnswerAndLeavesTheFileAlone()
         // Registered out of file-number order: the server lists them as the file does.
         for (const auto& [fileNo, answers] :
              {std::pair{11, partial}, std::pair{3, finished}, std::pair{12, std::vector<int>{}}}) {
-            ParticipantSpec participant;
+            TestParticipant participant;
             participant.fileNo = fileNo;
             participant.answers = answers;
             addParticipant(*db, participant);
@@ -154,12 +154,12 @@ void tst_ServerTools::backupAndExportOfAServerMatchTheFileItCameFrom()
     const TempRavlenDb file;
     {
         auto db = file.connect();
-        ParticipantSpec done;
+        TestParticipant done;
         done.fileNo = 5;
         done.completed = true;
         done.answers = allAnswered(*db, 2);
         addParticipant(*db, done);
-        ParticipantSpec started;
+        TestParticipant started;
         started.fileNo = 6;
         started.lastName = QStringLiteral("  کاظمي ");
         started.answers = {3, 4};
