@@ -1,5 +1,10 @@
 #include "tests/support/Pixels.h"
 
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QWidget>
 #include <QtMath>
 
 #include <cmath>
@@ -62,4 +67,30 @@ QString colourFamily(const QImage& image, int minimum)
     if (hue < 170)
         return QStringLiteral("green");
     return QStringLiteral("blue");
+}
+
+QImage partOf(const QImage& picture, const QWidget* window, const QWidget* widget)
+{
+    return picture.copy(QRect(widget->mapTo(window, QPoint(0, 0)), widget->size()));
+}
+
+QString boxTextFault(const QImage& picture, const QWidget* window, const QWidget* box, const QString& text)
+{
+    // Inside the frame (the frame's own lines are no text), and beside a list's arrow.
+    QRect field = box->rect();
+    if (const auto* list = qobject_cast<const QComboBox*>(box)) {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        field = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+    }
+    const QImage inside = partOf(picture, window, box).copy(field.adjusted(3, 3, -3, -3));
+    const QRect ink = inkBounds(inside, darkerThan(100));
+    const int textWidth = QFontMetrics(box->font()).horizontalAdvance(text);
+    if (ink.width() < textWidth * 8 / 10 || ink.width() > textWidth + 24)
+        return QStringLiteral("%1: ink %2 px wide for \"%3\" of %4 px")
+            .arg(box->objectName())
+            .arg(ink.width())
+            .arg(text)
+            .arg(textWidth);
+    return QString();
 }

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QWidget;
+
 // Questions a screenshot test asks of a grabbed picture: where the ink of a kind lies, how much of it there is,
 // what colour a picture is drawn in.
 
@@ -26,3 +28,10 @@ int countPixels(const QImage& image, const PixelTest& isInk);
 // The colour family of the strongly coloured pixels of a picture, from their mean hue: "red", "amber",
 // "green", "blue", or "none" when fewer than `minimum` pixels are strongly coloured.
 QString colourFamily(const QImage& image, int minimum = 100);
+
+// The part of `picture`, grabbed from `window`, that its descendant `widget` covers.
+QImage partOf(const QImage& picture, const QWidget* window, const QWidget* widget);
+
+// Whether `text` is drawn whole in the box `box` of a picture grabbed from `window`: dark ink inside its frame about
+// as wide as the text. Empty when it is, otherwise what is wrong.
+QString boxTextFault(const QImage& picture, const QWidget* window, const QWidget* box, const QString& text);

@@ -5,9 +5,12 @@
 #include "data/DbBackend.h"
 #include "testing/NewTestForm.h"
 #include "tests/support/HostWindow.h"
+#include "tests/support/Pixels.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -144,6 +147,22 @@ QString NewTestFixture::contents() const
         lines << row.join(u'|');
     }
     return lines.join(u'\n');
+}
+
+QString messagePictureFault(QWidget* message, const QString& shield)
+{
+    const QImage picture = message->grab().toImage();
+    const auto* label = message->findChild<QLabel*>(QStringLiteral("msgText"));
+    const QRect ink = inkBounds(picture.copy(label->geometry()), darkerThan(100));
+    int widest = 0;
+    for (const QString& line : label->text().split(QLatin1Char('\n')))
+        widest = qMax(widest, QFontMetrics(label->font()).horizontalAdvance(line));
+    if (ink.width() < qMin(widest, label->width()) * 8 / 10)
+        return QStringLiteral("message text: ink %1 px wide of %2").arg(ink.width()).arg(widest);
+    const QString drawn = colourFamily(picture.copy(448, 8, 49, 48));
+    if (drawn != shield)
+        return QStringLiteral("shield %1, expected %2").arg(drawn, shield);
+    return QString();
 }
 
 void typeText(QWidget* widget, const QString& text)

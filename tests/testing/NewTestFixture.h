@@ -54,6 +54,10 @@ template <typename T> T* NewTestFixture::find(const char* name) const
     return qobject_cast<T*>(findWidget(name));
 }
 
+// What a grabbed message must show: its text in dark ink, and its shield in the colour family `shield` ("amber",
+// "blue", ...) at the right. Empty when it does, otherwise what is wrong.
+QString messagePictureFault(QWidget* message, const QString& shield);
+
 // Typing as the keyboard does, Persian letters included (QTest::keyClicks cannot type them).
 void typeText(QWidget* widget, const QString& text);
 // Replaces what a box holds by typing `text` into it.

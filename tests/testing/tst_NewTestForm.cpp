@@ -12,6 +12,7 @@
 #include "tests/support/MessageSeam.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Participants.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 #include "tests/testing/NewTestFixture.h"
 
@@ -686,13 +687,31 @@ void tst_NewTestForm::screenshots()
 {
     fillDetails(QStringLiteral("1234"), QStringLiteral("علي"), QStringLiteral("رضايي"), QStringLiteral("35"), 1, 3);
     find<QWidget>("edFName")->setFocus();
-    QVERIFY(!saveScreenshot(m_f->window(), QStringLiteral("testwin-registration")).isEmpty());
+    const QImage window = m_f->window()->grab().toImage();
+    QVERIFY(!saveScreenshot(window, QStringLiteral("testwin-registration")).isEmpty());
+    // Every detail typed or chosen shows whole in its box, and Start its red flag.
+    const std::pair<const char*, QString> shown[] = {
+        {"edFileNo", QStringLiteral("1234")}, {"edFName", QStringLiteral("علي")},
+        {"edLName", QStringLiteral("رضايي")}, {"edAge", QStringLiteral("35")},
+        {"cbGender", find<QComboBox>("cbGender")->currentText()}, {"cbGrade", find<QComboBox>("cbGrade")->currentText()}};
+    for (const auto& [name, text] : shown) {
+        const QString fault = boxTextFault(window, m_f->window(), find<QWidget>(name), text);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
+    QCOMPARE(find<QComboBox>("cbGender")->currentText(), QStringLiteral("مذکر"));
+    QCOMPARE(find<QComboBox>("cbGrade")->currentText(), QStringLiteral("ليسانس"));
+    const int red = countPixels(partOf(window, m_f->window(), find<QWidget>("btStart")), [](const QColor& c) {
+        return c.hsvSaturation() > 120 && c.value() > 80 && (c.hsvHue() < 20 || c.hsvHue() >= 330);
+    });
+    QVERIFY2(red > 20, qPrintable(QString::number(red)));
 
     find<NumericEdit>("edAge")->setValue(0);
     driveModal([&] { m_f->window()->btStartClick(); },
                [&](QWidget* message) {
                    QVERIFY(!saveScreenshot(message, QStringLiteral("testwin-user-error")).isEmpty());
+                   const QString fault = messagePictureFault(message, QStringLiteral("amber"));
                    QTest::keyClick(message->focusWidget(), Qt::Key_Return);
+                   QVERIFY2(fault.isEmpty(), qPrintable(fault));
                });
 }
 

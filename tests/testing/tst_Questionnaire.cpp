@@ -5,6 +5,7 @@
 #include "tests/support/MessageSeam.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Participants.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 #include "tests/testing/NewTestFixture.h"
 
@@ -499,12 +500,28 @@ void tst_Questionnaire::screenshots()
     participant.answers[0] = 4;
     participant.answers[2] = 2;
     startTest(participant);
-    QVERIFY(!saveScreenshot(m_f->window(), QStringLiteral("testwin-question-panel")).isEmpty());
+    const QImage window = m_f->window()->grab().toImage();
+    QVERIFY(!saveScreenshot(window, QStringLiteral("testwin-question-panel")).isEmpty());
+    // The first item's question whole in its box, its number and the count in maroon, and the answer given
+    // before ("agree") as its blue picture.
+    const auto* question = find<QLabel>("lbQuestion");
+    QVERIFY(!question->text().isEmpty());
+    for (const auto& [name, text] : {std::pair{"lbQuestion", question->text()}, std::pair{"lbQNo", QStringLiteral("1")},
+                                     std::pair{"lbQTotal", QString::number(itemCount())}}) {
+        const QString fault = boxTextFault(window, m_f->window(), find<QWidget>(name), text);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
+    auto areaOf = [&](const char* name) { return partOf(window, m_f->window(), find<QWidget>(name)); };
+    for (const char* number : {"lbQNo", "lbQTotal"})
+        QVERIFY2(countPixels(areaOf(number), closeTo(QColor(128, 0, 0), 50)) > 10, number);
+    QCOMPARE(colourFamily(areaOf("imgAns"), 30), QStringLiteral("blue"));
 
     driveModal([&] { QTest::mouseClick(find<QPushButton>("btEnd"), Qt::LeftButton); },
                [&](QWidget* message) {
                    QVERIFY(!saveScreenshot(message, QStringLiteral("testwin-unfinished-test")).isEmpty());
+                   const QString fault = messagePictureFault(message, QStringLiteral("amber"));
                    QTest::keyClick(message->focusWidget(), Qt::Key_Return);
+                   QVERIFY2(fault.isEmpty(), qPrintable(fault));
                });
 }
 
