@@ -8,6 +8,7 @@
 #include "dialogs/NumericEdit.h"
 #include "tests/support/EmbeddedFont.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 
 #include <QAction>
@@ -578,7 +579,27 @@ void tst_ResultForm::gridsShowEveryRowWhole()
 void tst_ResultForm::screenshot()
 {
     lookUpWithBank(clinicBank);
-    QVERIFY(!saveScreenshot(m_window.get(), QStringLiteral("result-window")).isEmpty());
+    QCoreApplication::processEvents();
+    const QImage picture = m_window->grab().toImage();
+    QVERIFY(!saveScreenshot(picture, QStringLiteral("result-window")).isEmpty());
+    // The participant's details whole in their boxes.
+    QCOMPARE(box("edName")->text(), QStringLiteral("خانم سارا نادري"));
+    for (const char* name : {"edFileNo", "edName", "edDate", "edAge", "edGrade"}) {
+        const QString fault = boxTextFault(picture, m_window.get(), box(name), box(name)->text());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
+    // Both grids: a row of text per scale, the first highlighted in blue and no other row coloured.
+    for (const char* name : {"RzDBGrid1", "RzDBGrid2"}) {
+        auto* grid = m_window->findChild<QTableView*>(QLatin1String(name));
+        QVERIFY(grid->model()->rowCount() > 1);
+        for (int row = 0; row < grid->model()->rowCount(); ++row) {
+            const QImage strip = gridRowPart(picture, m_window.get(), grid, row);
+            const QString tag = QStringLiteral("%1 row %2").arg(QLatin1String(name)).arg(row);
+            QVERIFY2(colourFamily(strip) == (row == 0 ? QStringLiteral("blue") : QStringLiteral("none")), qPrintable(tag));
+            const int text = countPixels(strip, row == 0 ? closeTo(Qt::white, 40) : darkerThan(100));
+            QVERIFY2(text > 30, qPrintable(tag + QStringLiteral(": %1 pixels of text").arg(text)));
+        }
+    }
 }
 
 QTEST_MAIN(tst_ResultForm)

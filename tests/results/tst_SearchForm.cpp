@@ -8,6 +8,7 @@
 #include "tests/support/HostWindow.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Participants.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TempRavlenDb.h"
 
@@ -434,13 +435,27 @@ void tst_SearchForm::tabGoesFromTheGridThroughTheCriteria()
 void tst_SearchForm::screenshot()
 {
     QString path;
+    QImage picture;
     runModal([&] {
         typeText(child<QLineEdit>(m_window, "edFName"), QStringLiteral("مريم"));
         clickRow(grid(), 2);
-        path = saveScreenshot(m_window, QStringLiteral("search-window"));
+        picture = m_window->grab().toImage();
+        path = saveScreenshot(picture, QStringLiteral("search-window"));
         m_window->close();
     });
     QVERIFY(!path.isEmpty());
+    // The typed name whole in its box; every participant on a row of their own, the chosen one (the third)
+    // highlighted in blue with light text and no other row coloured.
+    const QString fault = boxTextFault(picture, m_window, child<QLineEdit>(m_window, "edFName"), QStringLiteral("مريم"));
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    QCOMPARE(grid()->model()->rowCount(), 4);
+    for (int row = 0; row < 4; ++row) {
+        const QImage strip = gridRowPart(picture, m_window, grid(), row);
+        const QString tag = QStringLiteral("row %1").arg(row);
+        QCOMPARE(colourFamily(strip), row == 2 ? QStringLiteral("blue") : QStringLiteral("none"));
+        const int text = countPixels(strip, row == 2 ? closeTo(Qt::white, 40) : darkerThan(100));
+        QVERIFY2(text > 100, qPrintable(tag + QStringLiteral(": %1 pixels of text").arg(text)));
+    }
 }
 
 QTEST_MAIN(tst_SearchForm)

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTableView>
 #include <QWidget>
 #include <QtMath>
 
@@ -93,4 +94,11 @@ QString boxTextFault(const QImage& picture, const QWidget* window, const QWidget
             .arg(text)
             .arg(textWidth);
     return QString();
+}
+
+QImage gridRowPart(const QImage& picture, const QWidget* window, const QTableView* grid, int row)
+{
+    const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+    const QWidget* viewport = grid->viewport();
+    return picture.copy(QRect(viewport->mapTo(window, QPoint(0, cell.top())), QSize(viewport->width(), cell.height())));
 }

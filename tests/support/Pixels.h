@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QTableView;
 class QWidget;
 
 // Questions a screenshot test asks of a grabbed picture: where the ink of a kind lies, how much of it there is,
@@ -35,3 +36,6 @@ QImage partOf(const QImage& picture, const QWidget* window, const QWidget* widge
 // Whether `text` is drawn whole in the box `box` of a picture grabbed from `window`: dark ink inside its frame about
 // as wide as the text. Empty when it is, otherwise what is wrong.
 QString boxTextFault(const QImage& picture, const QWidget* window, const QWidget* box, const QString& text);
+
+// The strip of a picture grabbed from `window` that row `row` of `grid` covers, across the grid's visible width.
+QImage gridRowPart(const QImage& picture, const QWidget* window, const QTableView* grid, int row);
