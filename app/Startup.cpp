@@ -11,6 +11,10 @@
 #include "testing/NewTestForm.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QTimer>
+
+#include <cstdio>
 
 void prepareApplication()
 {
@@ -20,6 +24,40 @@ void prepareApplication()
     QApplication::setFont(designFont(QStringLiteral("Tahoma"), 12));
     // Buttons with pictures keep picture and caption together in every window.
     QApplication::setStyle(new PictureButtonStyle);
+}
+
+namespace {
+
+class FirstPaintReport : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        watched->removeEventFilter(this);
+        // Queued, so it runs after this paint has been drawn, when the loop would next take a click.
+        QTimer::singleShot(0, this, [] {
+            const int rows = Data && Data->tbProfiles.isActive() ? Data->tbProfiles.recordCount() : -1;
+            std::printf("painted: %d rows\n", rows);
+            std::fflush(stdout);
+            // exit, not quit: quitting closes the windows, and closing the main window asks before leaving.
+            QCoreApplication::exit(0);
+        });
+        return false;
+    }
+};
+
+} // namespace
+
+void reportFirstPaintWhenAsked(QWidget* mainWindow)
+{
+    if (qEnvironmentVariableIsEmpty("RAVLEN_REPORT_FIRST_PAINT"))
+        return;
+    mainWindow->installEventFilter(new FirstPaintReport(mainWindow));
 }
 
 ApplicationWindows::ApplicationWindows()

@@ -12,6 +12,7 @@ int main(int argc, char* argv[])
 
     // Every window exists before the main window is shown, and lives until the program ends.
     const ApplicationWindows windows;
+    reportFirstPaintWhenAsked(frmMain);
     frmMain->show();
     return app.exec();
 }
