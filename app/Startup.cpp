@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/AboutForm.h"
+#include "app/EndRequests.h"
 #include "app/MainForm.h"
 #include "data/DataModule.h"
 #include "dialogs/AppFonts.h"
@@ -58,6 +59,21 @@ void reportFirstPaintWhenAsked(QWidget* mainWindow)
     if (qEnvironmentVariableIsEmpty("RAVLEN_REPORT_FIRST_PAINT"))
         return;
     mainWindow->installEventFilter(new FirstPaintReport(mainWindow));
+}
+
+int runProgram()
+{
+    // Caught before anything is shown, so that a logout during the connect step also ends the program in order.
+    EndRequests endRequests;
+    // Every window exists before the main window is shown, and lives until the program ends.
+    const ApplicationWindows windows;
+    QObject::connect(&endRequests, &EndRequests::endRequested, frmMain, [] { frmMain->endWithoutQuestion(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, frmMain, [] { frmMain->sessionEnding(); });
+    reportFirstPaintWhenAsked(frmMain);
+    frmMain->show();
+    // A request met in a message of the first showing already ended that message's loop. Either way the data
+    // module goes with the windows, and its connection makes the file whole as it closes.
+    return endRequests.requested() ? 0 : QApplication::exec();
 }
 
 ApplicationWindows::ApplicationWindows()

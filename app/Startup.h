@@ -15,6 +15,12 @@ class QWidget;
 // translation and the button style. Call once, after QApplication exists.
 void prepareApplication();
 
+// The program's run once prepareApplication is done: creates the windows, shows the main window and runs the
+// event loop until the main window closes, or until the system asks the program to end (a signal, the desktop
+// session's end), which ends it without the exit question. The database file is whole when it returns; the
+// exit status comes back.
+int runProgram();
+
 // For start-up measurements: when RAVLEN_REPORT_FIRST_PAINT is set, the main window's first paint (it comes after
 // the connect step) writes one line to standard output, "painted: <rows of tbProfiles> rows", and ends the
 // program once the event loop is free to take the menu. Without the variable it does nothing.

@@ -1,4 +1,3 @@
-#include "app/MainForm.h"
 #include "app/Startup.h"
 
 #include <QApplication>
@@ -9,10 +8,5 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Ravlen"));
     QApplication::setApplicationVersion(QStringLiteral("1.11.2.19"));
     prepareApplication();
-
-    // Every window exists before the main window is shown, and lives until the program ends.
-    const ApplicationWindows windows;
-    reportFirstPaintWhenAsked(frmMain);
-    frmMain->show();
-    return app.exec();
+    return runProgram();
 }

@@ -110,6 +110,11 @@ bool DbConnection::tableExists(const QString& name) const
     return backend().tableExists(name);
 }
 
+TableNameSet DbConnection::tableNameSet() const
+{
+    return TableNameSet(backend().tableNames());
+}
+
 int DbConnection::execute(const QString& sql)
 {
     return backend().execute(sql);
@@ -139,6 +144,15 @@ void DbConnection::inTransaction(const QString& doing, const std::function<void(
     if (!m_rollbackSteps.empty())
         for (std::function<void()>& step : kept)
             m_rollbackSteps.back().push_back(std::move(step));
+}
+
+bool DbConnection::checkpoint()
+{
+    if (!isConnected())
+        return true;
+    if (transactionDepth() > 0)
+        return false;
+    return m_backend->checkpoint();
 }
 
 void DbConnection::onRollback(std::function<void()> undo)
