@@ -619,7 +619,7 @@ void tst_NewTestForm::lookUpSeesAParticipantOfAnotherProgram()
 // profiles were read, or since the last look-up, is what the window shows.
 void tst_NewTestForm::lookUpSeesAnotherProgramsChange()
 {
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 17;
     participant.firstName = QStringLiteral("زهرا");
     participant.age = 41;
