@@ -50,7 +50,7 @@ public:
     virtual QStringList tableNames() = 0;
     // Whether a user table or view of that name exists, letter case ignored; read afresh.
     virtual bool tableExists(const QString& name) = 0;
-    // The name as it goes into SQL text so that it addresses the table the design's unquoted SQL names.
+    // The name as it goes into SQL text so that it addresses the table the program's unquoted SQL names.
     virtual QString quoteIdentifier(const QString& name) const = 0;
 
     // Every row of a table or view. A table's rows come with their identities and its auto-numbered column is

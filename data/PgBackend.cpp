@@ -485,7 +485,7 @@ QStringList schemaStatements()
         real("Score"),
     };
     return {
-        // Persian alphabetical order for the texts the design's queries sort and group.
+        // Persian alphabetical order for the texts the program's queries sort and group.
         QStringLiteral("CREATE COLLATION IF NOT EXISTS persian (provider = icu, locale = 'fa-IR')"),
         // The score queries round a double to two places, which the server offers for numeric only.
         QStringLiteral("CREATE OR REPLACE FUNCTION round(double precision, integer) RETURNS double precision "

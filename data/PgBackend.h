@@ -12,7 +12,7 @@ class PgConnection;
 
 // The database on a PostgreSQL server: the same operations as the file's, on a PgConnection.
 //
-// Tables are made with unquoted names, so the server keeps them folded to lower case and the design's SQL texts
+// Tables are made with unquoted names, so the server keeps them folded to lower case and the program's SQL texts
 // (unquoted too) find them; names given to these functions are matched without regard to case, and the columns
 // read back carry the spelling the program uses. A row's identity is its table's key (Profiles.FileNo, a
 // question table's Row); a table without one is addressed by its physical row position.

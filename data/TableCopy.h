@@ -7,7 +7,7 @@
 
 class QSqlDatabase;
 
-// The table copy the design's SQL writes as "SELECT * INTO <new> FROM <table> [WHERE <condition>]", a form the
+// The table copy the program's SQL writes as "SELECT * INTO <new> FROM <table> [WHERE <condition>]", a form the
 // engine lacks, run as the statements it does have.
 namespace SqlBackend {
 

@@ -13,8 +13,8 @@ QString& registeredFamily()
     return family;
 }
 
-// Vazirmatn draws a little larger than Tahoma at the same pixel height; these factors keep the design's
-// line heights so labels laid out for Tahoma are not clipped.
+// Vazirmatn draws a little larger than Tahoma at the same pixel height; these factors keep the line
+// heights so labels laid out for Tahoma are not clipped.
 double sizeFactorFor(const QString& designName)
 {
     if (designName.compare(QLatin1String("Calibri"), Qt::CaseInsensitive) == 0)

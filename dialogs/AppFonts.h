@@ -4,7 +4,7 @@
 #include <QString>
 
 // The windows were laid out for Windows fonts (Tahoma, Calibri and the report's fonts), which Linux lacks.
-// Every window, control and the report asks here for its font, so one place decides how the design's
+// Every window, control and the report asks here for its font, so one place decides how the layouts'
 // font names and pixel sizes are drawn on this system.
 
 // Registers the embedded Persian font with the application. Safe to call more than once; returns false
@@ -14,7 +14,7 @@ bool registerApplicationFonts();
 // The family the embedded font registered as ("Vazirmatn", or the fallback the build chose).
 QString applicationFontFamily();
 
-// The font to draw a design font with: `designName` is the design's family ("Tahoma", "Calibri", ...),
+// The font to draw a design font with: `designName` is the family a layout names ("Tahoma", "Calibri", ...),
 // `pixelSize` its character height in pixels. Unknown names map like Tahoma.
 QFont designFont(const QString& designName, int pixelSize, bool bold = false, bool italic = false);
 

@@ -4,8 +4,8 @@
 
 class QWidget;
 
-// Window sizes in the layouts are partly outer sizes (frame and caption included), as the original platform
-// measured them. Qt sizes the client area, and the offscreen and X11 platforms add their frames outside it, so
+// Window sizes in the layouts are partly outer sizes (frame and caption included), the size a window takes on
+// the desktop. Qt sizes the client area, and the offscreen and X11 platforms add their frames outside it, so
 // every outer size goes through these helpers with one fixed allowance for the frame: 8 px each side and a
 // 22 px caption, the frame of the message dialog's own layout (520 x 210 outer around a 504 x 172 client).
 namespace WindowFrame {

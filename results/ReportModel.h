@@ -17,7 +17,7 @@ namespace Report {
 struct TextObject
 {
     QRectF rect; // mm
-    QString fontName; // the design's family, drawn through the application's font mapping
+    QString fontName; // the family the layout names, drawn through the application's font mapping
     int pixelSize = 13; // character height at 96 pixels per inch
     bool bold = false;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter; // left and right as on the page, whatever the direction

@@ -8,7 +8,7 @@
 class QPainter;
 class QPrinter;
 
-// Draws prepared report pages. Everything is laid out in pixels at 96 per inch (the unit the design's font
+// Draws prepared report pages. Everything is laid out in pixels at 96 per inch (the unit the layouts' font
 // sizes use) from the top left corner of the printable area; the painter is scaled to the device.
 namespace Report {
 

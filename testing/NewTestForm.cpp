@@ -58,7 +58,7 @@ void writeAnswerPicture(const QPixmap& pixmap, const QString& fileName)
 }
 
 // The two item numbers stand in the gaps of the caption "... «      » از «      »", gaps of blanks whose width
-// depends on the font the design's Tahoma is drawn with. Spaces the blanks and moves the centred caption so that
+// depends on the font Tahoma is drawn with. Spaces the blanks and moves the centred caption so that
 // each gap is centred on its number, whatever the font: otherwise a wide number runs into a guillemet.
 void centreGapsOnNumbers(QLabel* caption, const QLabel* rightNumber, const QLabel* leftNumber)
 {

@@ -171,7 +171,7 @@ void tst_DataError::kindFollowsTheCause()
     QCOMPARE(lines[1], error->detail);
     QCOMPARE(lines[0], userSentence(kind, error->detail));
     QVERIFY(lines[0].contains(QChar(u'\u0627')));                                          // Persian text
-    QVERIFY(!lines[0].contains(QChar(u'\u06cc')) && !lines[0].contains(QChar(u'\u0643'))); // the design's yeh and keheh
+    QVERIFY(!lines[0].contains(QChar(u'\u06cc')) && !lines[0].contains(QChar(u'\u0643'))); // the texts' yeh and keheh
     if (kind != DataError::Kind::Other)
         QVERIFY(lines[0] != userSentence(DataError::Kind::Other, QString()));
     // Only a file or folder that cannot be written is called read-only.

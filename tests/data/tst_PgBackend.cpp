@@ -185,7 +185,7 @@ void tst_PgBackend::tableCopyRunsNativelyAndKeepsRowsKeyAndPersianOrder()
     PgBackend::updateRow(*db, QStringLiteral("ABCDEFGHIJKLMNO"), 2, {QStringLiteral("Answer"), QStringLiteral("Score")},
                          {2.0, 4.0}, {0.0, 0.0});
 
-    // The design's score query, unchanged: round() of a double, and sub-scales in Persian order (ب پ ت).
+    // The program's score query, unchanged: round() of a double, and sub-scales in Persian order (ب پ ت).
     PgBackend::execute(*db, QStringLiteral("UPDATE ABCDEFGHIJKLMNO SET Score = 3 WHERE Row <> 2"));
     const SqlBackend::ReadResult scores = PgBackend::readQuery(
         *db, QStringLiteral("SELECT Group2, Sum(Score) AS SumScore, Count(Group1)*5 AS TopScore, "

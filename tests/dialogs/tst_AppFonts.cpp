@@ -50,7 +50,7 @@ void tst_AppFonts::designFontsDrawWithTheEmbeddedFamily()
     const QFontInfo info(font);
     QCOMPARE(info.family(), applicationFontFamily());
     QCOMPARE(info.bold(), bold);
-    // The drawn height stays within a pixel or two of the design's character height.
+    // The drawn height stays within a pixel or two of the character height the layout names.
     QVERIFY2(qAbs(font.pixelSize() - pixelSize) <= 2, qPrintable(QString::number(font.pixelSize())));
 }
 
