@@ -1,5 +1,7 @@
 #include "data/DataError.h"
 
+#include "data/PgConnection.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -21,13 +23,63 @@ QString folderOf(const QString& file)
 
 } // namespace
 
-DataError::DataError(const QString& message, Kind kind)
-    : std::runtime_error(QString(userSentence(kind, message) + QLatin1Char('\n') + message).toStdString()),
-      m_message(message), m_kind(kind)
+DataError::DataError(const QString& message, Kind kind, const QString& subject)
+    : std::runtime_error(QString(userSentence(kind, message, subject) + QLatin1Char('\n') + message).toStdString()),
+      m_message(message), m_kind(kind), m_subject(subject)
 {
 }
 
-QString userSentence(DataError::Kind kind, const QString& detail)
+namespace {
+
+// The sentence of a failure to reach or use the database server `uri`.
+QString serverSentence(DataError::Kind kind, const QString& uri)
+{
+    using Kind = DataError::Kind;
+    const PgAddress server = PgConnection::addressOf(uri);
+    const QString address = leftToRight(server.hostAndPort());
+    const QString user = leftToRight(server.user);
+    const QString passwordFile = PgConnection::passwordFile();
+    switch (kind) {
+    case Kind::ServerUnreachable:
+        return QStringLiteral("سرور اطلاعات در نشاني %1 پاسخ نمي دهد. روشن بودن سرور، نام رايانه سرور و شماره "
+                              "درگاه آن در نشاني سرور، و اتصال اين رايانه به شبکه را بررسي کنيد.")
+            .arg(address);
+    case Kind::ServerNoPassword:
+        return QStringLiteral("سرور اطلاعات %1 براي ورود کاربر %2 گذرواژه مي خواهد و در فايل گذرواژه %3 سطري "
+                              "براي آن نيست. سطر زير را با گذرواژه اين کاربر در آن فايل بنويسيد و فايل را فقط "
+                              "براي صاحب آن خواندني کنيد: %4 %5")
+            .arg(address, user, leftToRight(passwordFile),
+                 leftToRight(server.passwordLine(QStringLiteral("گذرواژه"))),
+                 leftToRight(QStringLiteral("chmod 600 ") + passwordFile));
+    case Kind::ServerLoginRefused:
+        return QStringLiteral("سرور اطلاعات %1 ورود کاربر %2 را نپذيرفت: گذرواژه نادرست است يا اين کاربر روي سرور "
+                              "تعريف نشده است. گذرواژه را در اين سطر فايل گذرواژه %3 اصلاح کنيد، يا از مدير سرور "
+                              "بخواهيد اين کاربر را تعريف کند: %4")
+            .arg(address, user, leftToRight(passwordFile),
+                 leftToRight(server.passwordLine(QStringLiteral("گذرواژه"))));
+    case Kind::ServerDatabaseMissing:
+        return QStringLiteral("روي سرور اطلاعات %1 پايگاه داده اي به نام %2 نيست. نام آن را در نشاني سرور بررسي "
+                              "کنيد، يا از مدير سرور بخواهيد آن را بسازد و سپس جدولهاي برنامه را با اين دستور در آن "
+                              "بسازيد: %3")
+            .arg(address, leftToRight(server.database),
+                 leftToRight(QStringLiteral("ravlen-db create-server ") + uri));
+    case Kind::ServerNotEmpty:
+        return QStringLiteral("پايگاه داده %1 روي سرور اطلاعات %2 خالي نيست. ساختن جدولهاي برنامه و انتقال فايل "
+                              "اطلاعات به سرور فقط در پايگاه داده خالي انجام مي شود.")
+            .arg(leftToRight(server.database), address);
+    case Kind::ServerPermission:
+        return QStringLiteral("کاربر %1 روي سرور اطلاعات %2 اجازه کار با پايگاه داده %3 يا جدولهاي آن را ندارد. از "
+                              "مدير سرور بخواهيد اين اجازه را به اين کاربر بدهد.")
+            .arg(user, address, leftToRight(server.database));
+    default:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+QString userSentence(DataError::Kind kind, const QString& detail, const QString& subject)
 {
     using Kind = DataError::Kind;
     const QString file = fileNamedIn(detail);
@@ -86,6 +138,21 @@ QString userSentence(DataError::Kind kind, const QString& detail)
         return QStringLiteral("%1 روي شبکه است. آن را روي ديسک همين رايانه قرار دهيد.").arg(theFile);
     case Kind::ConnectionLost:
         return QStringLiteral("ارتباط با سرور اطلاعات قطع شد. دوباره تلاش کنيد تا برنامه دوباره به سرور وصل شود.");
+    case Kind::ServerUnreachable:
+    case Kind::ServerNoPassword:
+    case Kind::ServerLoginRefused:
+    case Kind::ServerDatabaseMissing:
+    case Kind::ServerPermission:
+    case Kind::ServerNotEmpty:
+        return serverSentence(kind, subject);
+    case Kind::PasswordFileOpen:
+        return QStringLiteral("فايل گذرواژه %1 را کاربران ديگر هم مي توانند بخوانند يا تغيير دهند، پس برنامه از آن "
+                              "استفاده نمي کند. آن را فقط براي صاحب آن خواندني کنيد: %2")
+            .arg(leftToRight(subject), leftToRight(QStringLiteral("chmod 600 ") + subject));
+    case Kind::PasswordInAddress:
+        return QStringLiteral("نشاني سرور اطلاعات گذرواژه را در خود دارد. گذرواژه را از نشاني برداريد و آن را در "
+                              "فايل گذرواژه %1 بنويسيد.")
+            .arg(leftToRight(subject));
     case Kind::Other:
         break;
     }

@@ -2,6 +2,7 @@
 // checks them while the program may be running.
 
 #include "data/DataError.h"
+#include "data/DbBackend.h"
 #include "tools/Backup.h"
 #include "tools/ErrorAdvice.h"
 #include "tools/Check.h"
@@ -66,7 +67,8 @@ Commands:
       Copies the database file's items, participants and every participant
       question table to an empty server database, in one transaction, and
       compares the row counts of every table; any difference undoes it all.
-      The file is only read.
+      The file is only read. The server database must be empty: a clinic
+      with a file runs migrate instead of create-server, never after it.
 
   export-items [--bom] DATABASE CSV
       Writes the items of DATABASE, in their order, to a new CSV file.
@@ -205,11 +207,11 @@ int importItems(const QString& database, const QString& csv, bool force)
 
 int backup(const QString& database, const QString& copy)
 {
-    if (ServerStore::isServerUri(database)) {
-        const ServerStore::Copied done = ServerStore::copyToFile(database, copy);
+    if (const QString uri = serverUriOf(database); !uri.isEmpty()) {
+        const ServerStore::Copied done = ServerStore::copyToFile(uri, copy);
         printOut(QStringLiteral("Copied %1 to %2 (%3 participants, %4 participant tables, %5 items); every count "
                                 "matches.")
-                     .arg(database, copy)
+                     .arg(uri, copy)
                      .arg(done.participants)
                      .arg(done.participantTables)
                      .arg(done.items));
@@ -246,10 +248,10 @@ int migrate(const QString& database, const QString& uri)
 
 int check(const QString& database)
 {
-    if (ServerStore::isServerUri(database)) {
-        const ServerStore::ServerCounts counts = ServerStore::checkServer(database);
+    if (const QString uri = serverUriOf(database); !uri.isEmpty()) {
+        const ServerStore::ServerCounts counts = ServerStore::checkServer(uri);
         printOut(QStringLiteral("%1 is sound: it has the tables Ravlen reads (%2 participants, %3 items).")
-                     .arg(database)
+                     .arg(uri)
                      .arg(counts.participants)
                      .arg(counts.items));
         return Success;
@@ -311,11 +313,11 @@ int exportResults(const QStringList& args)
     // A server's results are read from a snapshot copied into a scratch file, so they come from one moment.
     QTemporaryDir snapshotDir;
     QString database = files[0];
-    if (ServerStore::isServerUri(database)) {
+    if (const QString uri = serverUriOf(database); !uri.isEmpty()) {
         if (!snapshotDir.isValid())
             throw DataError(QStringLiteral("Cannot make a scratch folder: %1").arg(snapshotDir.errorString()));
         database = snapshotDir.filePath(QStringLiteral("Ravlen.mdb"));
-        ServerStore::copyToFile(files[0], database);
+        ServerStore::copyToFile(uri, database);
     }
     const ResultExport::Table table = ResultExport::collect(database, options, printError);
     ResultExport::writeNewFile(table, files[1], *format, options);
@@ -344,15 +346,15 @@ int run(const QStringList& args)
         return create(rest[0]);
     }
     if (command == QLatin1String("create-server")) {
-        if (rest.size() != 1 || !ServerStore::isServerUri(rest[0]))
+        if (rest.size() != 1 || !isServerDataSource(rest[0]))
             return usageError(QStringLiteral("create-server takes one argument: the server URI "
                                              "(postgresql://user@host:port/database)"));
-        return createServer(rest[0]);
+        return createServer(serverUriOf(rest[0]));
     }
     if (command == QLatin1String("migrate")) {
-        if (rest.size() != 2 || !ServerStore::isServerUri(rest[1]))
+        if (rest.size() != 2 || !isServerDataSource(rest[1]))
             return usageError(QStringLiteral("migrate takes two arguments: the database file and the server URI"));
-        return migrate(rest[0], rest[1]);
+        return migrate(rest[0], serverUriOf(rest[1]));
     }
     if (command == QLatin1String("backup")) {
         if (rest.size() != 2)
