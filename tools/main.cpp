@@ -83,16 +83,19 @@ Commands:
       scales or sub-scales, or that files one sub-scale under two scales, is
       refused with the old and the new shape unless --force is given.
 
-  export-results DATABASE OUT [--all] [--items] [--bom]
+  export-results DATABASE OUT [--all] [--items] [--bom] [--labels]
       Writes every participant's results to a new file for analysis; the
       format follows OUT's extension: .csv (UTF-8), .xlsx (spreadsheet) or
-      .sav (SPSS, with variable and value labels). One row per participant:
-      file number, test date (as stored and as a Gregorian ISO date),
-      names, age, gender and grade codes, completed, then the percentage
-      score of every scale (S1...) and sub-scale (SS1...). --all also takes
-      participants who have not completed (their scores stay empty);
-      --items adds every answer (A1...) and item score (R1...), 0 meaning
-      unanswered; --bom starts a CSV file with a byte-order mark. The
+      .sav (SPSS, with Persian variable labels and value labels). One row
+      per participant: file number, test date (as stored and as a Gregorian
+      ISO date), names, age, gender and grade codes, completed, then the
+      percentage score of every scale (S1...) and sub-scale (SS1...). --all
+      also takes participants who have not completed (their scores stay
+      empty); --items adds every answer (A1...) and item score (R1...), 0
+      meaning unanswered; --bom starts a CSV file with a byte-order mark.
+      A CSV file has one header row of variable names, so SPSS, R and
+      Stata read its numbers as numbers; --labels adds a second row with
+      the Persian labels. The spreadsheet always has both rows. The
       database is only read. A participant whose question table is missing
       is named on standard error and left out. DATABASE may be a server
       URI; its results are read from one snapshot.
@@ -293,6 +296,8 @@ int exportResults(const QStringList& args)
             options.items = true;
         else if (arg == QLatin1String("--bom"))
             options.bom = true;
+        else if (arg == QLatin1String("--labels"))
+            options.labels = true;
         else if (arg.startsWith(QLatin1String("--")))
             return usageError(QStringLiteral("export-results has no option '%1'").arg(arg));
         else
