@@ -21,13 +21,14 @@ std::optional<StartFailure> StartFailure::fromArguments(const QStringList& argum
 QString StartFailure::text() const
 {
     const QString folderName = leftToRight(QDir::toNativeSeparators(folder));
+    // The folder comes last, on its own left to right.
     const QString sentence =
         step == Step::Folder
-            ? QStringLiteral("برنامه اجرا نشد، چون پوشه اطلاعات %1 ساخته نشد. اجازه ساختن اين پوشه را به اين "
-                             "کاربر بدهيد، يا پوشه ديگري را با متغير RAVLEN_HOME براي برنامه تعيين کنيد.")
+            ? QStringLiteral("برنامه اجرا نشد، چون پوشه اطلاعات آن ساخته نشد. اجازه ساختن اين پوشه را به اين کاربر "
+                             "بدهيد، يا پوشه ديگري را با متغير RAVLEN_HOME براي برنامه تعيين کنيد. پوشه اطلاعات: %1")
                   .arg(folderName)
-            : QStringLiteral("برنامه اجرا نشد، چون فايل اطلاعات Ravlen.mdb در پوشه %1 ساخته نشد. اجازه نوشتن در "
-                             "اين پوشه را به اين کاربر بدهيد و جاي خالي ديسک آن را بررسي کنيد.")
+            : QStringLiteral("برنامه اجرا نشد، چون فايل اطلاعات Ravlen.mdb در پوشه اطلاعات ساخته نشد. اجازه نوشتن "
+                             "در اين پوشه را به اين کاربر بدهيد و جاي خالي ديسک آن را بررسي کنيد. پوشه اطلاعات: %1")
                   .arg(folderName);
     return detail.isEmpty() ? sentence : sentence + QLatin1Char('\n') + detail;
 }

@@ -39,38 +39,36 @@ QString serverSentence(DataError::Kind kind, const QString& uri)
     const QString address = leftToRight(server.hostAndPort());
     const QString user = leftToRight(server.user);
     const QString passwordFile = PgConnection::passwordFile();
+    // The address, file, line or command each sentence names comes at its end, each piece left to right.
     switch (kind) {
     case Kind::ServerUnreachable:
-        return QStringLiteral("سرور اطلاعات در نشاني %1 پاسخ نمي دهد. روشن بودن سرور، نام رايانه سرور و شماره "
-                              "درگاه آن در نشاني سرور، و اتصال اين رايانه به شبکه را بررسي کنيد.")
+        return QStringLiteral("سرور اطلاعات پاسخ نمي دهد. روشن بودن سرور، نام رايانه سرور و شماره درگاه آن در "
+                              "نشاني سرور، و اتصال اين رايانه به شبکه را بررسي کنيد. نشاني سرور: %1")
             .arg(address);
     case Kind::ServerNoPassword:
-        return QStringLiteral("سرور اطلاعات %1 براي ورود کاربر %2 گذرواژه مي خواهد و در فايل گذرواژه %3 سطري "
-                              "براي آن نيست. سطر زير را با گذرواژه اين کاربر در آن فايل بنويسيد و فايل را فقط "
-                              "براي صاحب آن خواندني کنيد: %4 %5")
-            .arg(address, user, leftToRight(passwordFile),
-                 leftToRight(server.passwordLine(QStringLiteral("گذرواژه"))),
+        return QStringLiteral("سرور اطلاعات براي ورود اين کاربر گذرواژه مي خواهد و در فايل گذرواژه سطري براي آن "
+                              "نيست. سطر زير را با گذرواژه اين کاربر در فايل گذرواژه بنويسيد و فايل را با دستور زير "
+                              "فقط براي صاحب آن خواندني کنيد: %1 %2 %3")
+            .arg(leftToRight(passwordFile), leftToRight(server.passwordLine(QStringLiteral("گذرواژه"))),
                  leftToRight(QStringLiteral("chmod 600 ") + passwordFile));
     case Kind::ServerLoginRefused:
-        return QStringLiteral("سرور اطلاعات %1 ورود کاربر %2 را نپذيرفت: گذرواژه نادرست است يا اين کاربر روي سرور "
-                              "تعريف نشده است. گذرواژه را در اين سطر فايل گذرواژه %3 اصلاح کنيد، يا از مدير سرور "
-                              "بخواهيد اين کاربر را تعريف کند: %4")
-            .arg(address, user, leftToRight(passwordFile),
-                 leftToRight(server.passwordLine(QStringLiteral("گذرواژه"))));
+        return QStringLiteral("سرور اطلاعات ورود اين کاربر را نپذيرفت: گذرواژه نادرست است يا اين کاربر روي سرور "
+                              "تعريف نشده است. گذرواژه را در سطر اين سرور در فايل گذرواژه اصلاح کنيد، يا از مدير "
+                              "سرور بخواهيد اين کاربر را تعريف کند: %1 %2")
+            .arg(leftToRight(passwordFile), leftToRight(server.passwordLine(QStringLiteral("گذرواژه"))));
     case Kind::ServerDatabaseMissing:
-        return QStringLiteral("روي سرور اطلاعات %1 پايگاه داده اي به نام %2 نيست. نام آن را در نشاني سرور بررسي "
+        return QStringLiteral("پايگاه داده اي به اين نام روي سرور اطلاعات نيست. نام آن را در نشاني سرور بررسي "
                               "کنيد، يا از مدير سرور بخواهيد آن را بسازد و سپس جدولهاي برنامه را با اين دستور در آن "
-                              "بسازيد: %3")
-            .arg(address, leftToRight(server.database),
-                 leftToRight(QStringLiteral("ravlen-db create-server ") + uri));
+                              "بسازيد: %1")
+            .arg(leftToRight(QStringLiteral("ravlen-db create-server ") + uri));
     case Kind::ServerNotEmpty:
-        return QStringLiteral("پايگاه داده %1 روي سرور اطلاعات %2 خالي نيست. ساختن جدولهاي برنامه و انتقال فايل "
-                              "اطلاعات به سرور فقط در پايگاه داده خالي انجام مي شود.")
-            .arg(leftToRight(server.database), address);
+        return QStringLiteral("پايگاه داده سرور خالي نيست. ساختن جدولهاي برنامه و انتقال فايل اطلاعات به سرور فقط در "
+                              "پايگاه داده خالي انجام مي شود. نشاني سرور: %1")
+            .arg(leftToRight(uri));
     case Kind::ServerPermission:
-        return QStringLiteral("کاربر %1 روي سرور اطلاعات %2 اجازه کار با پايگاه داده %3 يا جدولهاي آن را ندارد. از "
-                              "مدير سرور بخواهيد اين اجازه را به اين کاربر بدهد.")
-            .arg(user, address, leftToRight(server.database));
+        return QStringLiteral("اين کاربر روي سرور اطلاعات اجازه کار با پايگاه داده يا جدولهاي آن را ندارد. از مدير "
+                              "سرور بخواهيد اين اجازه را به اين کاربر بدهد. کاربر و نشاني سرور: %1 %2")
+            .arg(user, leftToRight(server.hostAndPort() + QLatin1Char('/') + server.database));
     default:
         break;
     }
@@ -146,12 +144,12 @@ QString userSentence(DataError::Kind kind, const QString& detail, const QString&
     case Kind::ServerNotEmpty:
         return serverSentence(kind, subject);
     case Kind::PasswordFileOpen:
-        return QStringLiteral("فايل گذرواژه %1 را کاربران ديگر هم مي توانند بخوانند يا تغيير دهند، پس برنامه از آن "
-                              "استفاده نمي کند. آن را فقط براي صاحب آن خواندني کنيد: %2")
-            .arg(leftToRight(subject), leftToRight(QStringLiteral("chmod 600 ") + subject));
+        return QStringLiteral("فايل گذرواژه را کاربران ديگر هم مي توانند بخوانند يا تغيير دهند، پس برنامه از آن "
+                              "استفاده نمي کند. آن را با اين دستور فقط براي صاحب آن خواندني کنيد: %1")
+            .arg(leftToRight(QStringLiteral("chmod 600 ") + subject));
     case Kind::PasswordInAddress:
         return QStringLiteral("نشاني سرور اطلاعات گذرواژه را در خود دارد. گذرواژه را از نشاني برداريد و آن را در "
-                              "فايل گذرواژه %1 بنويسيد.")
+                              "اين فايل گذرواژه بنويسيد: %1")
             .arg(leftToRight(subject));
     case Kind::Other:
         break;
