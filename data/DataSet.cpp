@@ -790,12 +790,14 @@ void QueryDataSet::readRows(std::vector<FieldDef>& fields, ColumnStore& values, 
 
 namespace {
 
-// The result columns a query's closing "ORDER BY a [ASC|DESC], b ..." names, with true for descending; empty when
-// the text has no such clause or it orders by anything but result columns.
+// The result columns a query's closing "ORDER BY a [ASC|DESC], b ..." names, with true for descending. A query
+// that ends in "GROUP BY a, b ..." with no order of its own yields its groups ascending by those columns: the
+// engines give them in orders of their own (by code point on the file, as hashed on the server). Empty when the
+// text closes with neither clause or it names anything but result columns.
 std::vector<std::pair<int, bool>> closingOrderBy(const QString& sql, const std::vector<FieldDef>& fields)
 {
     static const QRegularExpression orderBy(
-        QStringLiteral(R"(\bORDER\s+BY\s+((?:[A-Za-z_][A-Za-z0-9_]*(?:\s+(?:ASC|DESC))?\s*,\s*)*)"
+        QStringLiteral(R"(\b(?:ORDER|GROUP)\s+BY\s+((?:[A-Za-z_][A-Za-z0-9_]*(?:\s+(?:ASC|DESC))?\s*,\s*)*)"
                        R"([A-Za-z_][A-Za-z0-9_]*(?:\s+(?:ASC|DESC))?)\s*;?\s*$)"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = orderBy.match(sql);

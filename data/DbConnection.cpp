@@ -110,6 +110,11 @@ bool DbConnection::tableExists(const QString& name) const
     return backend().tableExists(name);
 }
 
+TableNameSet DbConnection::tableNameSet() const
+{
+    return TableNameSet(backend().tableNames());
+}
+
 int DbConnection::execute(const QString& sql)
 {
     return backend().execute(sql);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DbBackend.h"
+#include "data/TableNameSet.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -41,6 +42,8 @@ public:
     QStringList tableNames() const;
     // Letter case ignored; read afresh. Throws when not connected.
     bool tableExists(const QString& name) const;
+    // The same names read once into a set, for work that asks about many tables. Throws when not connected.
+    TableNameSet tableNameSet() const;
 
     // Runs a command, or a script of several (see SqlBackend::execute for the translated forms); returns the
     // number of rows changed. For the schema, the database tool and tests.

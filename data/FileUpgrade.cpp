@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -117,13 +118,23 @@ struct SchemaObject
     QString sql;
 };
 
-// Every table, index and view the file's schema text declares, in the order they were made.
-QList<SchemaObject> schemaObjects(const DbConnection& connection)
+enum class Entries
 {
+    All,
+    // Only those whose text holds the word COLLATE at all: the engine picks them out, so a file with thousands of
+    // participant tables and no collation hands over none of its schema text.
+    NamingACollation,
+};
+
+// The tables, indexes and views the file's schema text declares, in the order they were made.
+QList<SchemaObject> schemaObjects(const DbConnection& connection, Entries entries = Entries::All)
+{
+    QString sql = QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master WHERE sql IS NOT NULL AND "
+                                 "type IN ('table', 'index', 'view')");
+    if (entries == Entries::NamingACollation)
+        sql += QStringLiteral(" AND sql LIKE '%collate%'"); // the engine's LIKE ignores letter case
     QList<SchemaObject> objects;
-    for (const QVariantList& row : rowsOf(connection, QStringLiteral("SELECT type, name, tbl_name, sql FROM "
-                                                                     "sqlite_master WHERE sql IS NOT NULL AND type IN "
-                                                                     "('table', 'index', 'view') ORDER BY rowid")))
+    for (const QVariantList& row : rowsOf(connection, sql + QStringLiteral(" ORDER BY rowid")))
         objects.append({row[0].toString(), row[1].toString(), row[2].toString(), row[3].toString()});
     return objects;
 }
@@ -209,16 +220,18 @@ bool hasRowIdentity(const DbConnection& connection, const QString& table)
     }
 }
 
-// The auto-increment counter of `table`, which may stand above its highest row when rows were deleted.
-std::optional<qint64> sequenceOf(const DbConnection& connection, const QString& table)
+// The auto-increment counters by table name, read once for the whole rebuild; a counter may stand above its
+// table's highest row when rows were deleted.
+QHash<QString, qint64> sequences(const DbConnection& connection)
 {
+    QHash<QString, qint64> found;
     if (rowsOf(connection, QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'sqlite_sequence'")).isEmpty())
-        return std::nullopt;
-    const Rows rows =
-        rowsOf(connection, QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = %1").arg(literal(table)));
-    if (rows.isEmpty())
-        return std::nullopt;
-    return rows.first().value(0).toLongLong();
+        return found;
+    for (const QVariantList& row : rowsOf(connection, QStringLiteral("SELECT name, seq FROM sqlite_sequence "
+                                                                     "ORDER BY rowid")))
+        if (!found.contains(row[0].toString())) // the first row of a name is the one the engine reads
+            found.insert(row[0].toString(), row[1].toLongLong());
+    return found;
 }
 
 void restoreSequence(DbConnection& connection, const QString& table, qint64 sequence)
@@ -232,7 +245,8 @@ void restoreSequence(DbConnection& connection, const QString& table, qint64 sequ
 
 // Makes `table` anew from its declaration without the collation: its rows wait in a temporary table meanwhile,
 // and its indexes are made again after it.
-void rebuildTable(DbConnection& connection, const SchemaObject& table, const QList<SchemaObject>& objects)
+void rebuildTable(DbConnection& connection, const SchemaObject& table, const QList<const SchemaObject*>& indexes,
+                  std::optional<qint64> sequence)
 {
     QStringList columns;
     for (const QVariantList& row :
@@ -240,7 +254,6 @@ void rebuildTable(DbConnection& connection, const SchemaObject& table, const QLi
         columns.append(quoted(row[0].toString()));
     const QString list = columns.join(QLatin1Char(','));
     const bool rowIdentity = hasRowIdentity(connection, table.name);
-    const std::optional<qint64> sequence = sequenceOf(connection, table.name);
     const QString holding = QStringLiteral("temp.ravlen_upgrade");
 
     connection.execute(QStringLiteral("CREATE TABLE %1 AS SELECT %2%3 FROM main.%4")
@@ -252,9 +265,8 @@ void rebuildTable(DbConnection& connection, const SchemaObject& table, const QLi
                            .arg(quoted(table.name), rowIdentity ? QStringLiteral("rowid,") : QString(), list,
                                 rowIdentity ? QStringLiteral("ravlen_rowid,") : QString(), holding));
     connection.execute(QStringLiteral("DROP TABLE %1").arg(holding));
-    for (const SchemaObject& index : objects)
-        if (index.type == QLatin1String("index") && index.table.compare(table.name, Qt::CaseInsensitive) == 0)
-            connection.execute(withoutCollation(index.sql));
+    for (const SchemaObject* index : indexes)
+        connection.execute(withoutCollation(index->sql));
     if (sequence)
         restoreSequence(connection, table.name, *sequence);
 }
@@ -268,10 +280,17 @@ void redeclare(DbConnection& connection, const SchemaObject& object)
 void rebuildWithoutCollation(DbConnection& connection)
 {
     const QList<SchemaObject> objects = schemaObjects(connection);
+    const QHash<QString, qint64> counters = sequences(connection);
+    QHash<QString, QList<const SchemaObject*>> indexesOf;
+    for (const SchemaObject& object : objects)
+        if (object.type == QLatin1String("index"))
+            indexesOf[object.table.toLower()].append(&object);
     QSet<QString> rebuilt;
     for (const SchemaObject& object : objects) {
         if (object.type == QLatin1String("table") && declaresCollation(object)) {
-            rebuildTable(connection, object, objects);
+            const auto counter = counters.constFind(object.name);
+            rebuildTable(connection, object, indexesOf.value(object.name.toLower()),
+                         counter == counters.cend() ? std::nullopt : std::optional<qint64>(*counter));
             rebuilt.insert(object.name.toLower());
         }
     }
@@ -302,14 +321,16 @@ struct ProfileWithoutTable
     QString table;
 };
 
-// Profiles naming a participant table that does not exist, by file number.
+// Profiles naming a participant table that does not exist, by file number. The tables are listed once and the
+// profiles checked against the list, so a sound file costs two reads whatever its number of participants.
 QList<ProfileWithoutTable> profilesWithoutTable(const DbConnection& connection)
 {
+    const TableNameSet tables = connection.tableNameSet();
     QList<ProfileWithoutTable> found;
     for (const QVariantList& row : rowsOf(connection, QStringLiteral("SELECT FileNo, QTable FROM Profiles WHERE "
                                                                      "QTable IS NOT NULL ORDER BY FileNo"))) {
         const QString table = row[1].toString();
-        if (isParticipantTableName(table) && !connection.tableExists(table))
+        if (isParticipantTableName(table) && !tables.contains(table))
             found.append({row[0], table});
     }
     return found;
@@ -358,7 +379,7 @@ QString withoutCollation(const QString& sql, const QString& collation)
 
 bool declaresEarlierCollation(const DbConnection& connection)
 {
-    const QList<SchemaObject> objects = schemaObjects(connection);
+    const QList<SchemaObject> objects = schemaObjects(connection, Entries::NamingACollation);
     return std::any_of(objects.begin(), objects.end(), declaresCollation);
 }
 

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-// qTest1: one row per overall scale (Group1), in the order the engine yields the groups.
+// qTest1: one row per overall scale (Group1); the query dataset yields the groups in Persian order.
 QStringList scoreByScaleSql(const QString& table);
 
 // qTest2: one row per sub-scale (Group2), ordered by Group2.

@@ -153,7 +153,14 @@ void NumericEdit::setValue(qint64 value)
                                     .arg(m_minimum)
                                     .arg(m_maximum)
                                     .toStdString());
-    setText(hasFocus() ? QString::number(value) : formatted(value));
+    if (!hasFocus()) {
+        setText(formatted(value));
+        return;
+    }
+    // A number the program puts into the box in front of the operator (a reset, a number chosen elsewhere) is
+    // replaced by the next digit typed, as when the box gets the focus.
+    setText(QString::number(value));
+    selectAll();
 }
 
 void NumericEdit::clearValue()
@@ -192,13 +199,30 @@ void NumericEdit::showFormatted()
 void NumericEdit::focusInEvent(QFocusEvent* event)
 {
     // Back from the box's own context menu the text is still the plain one.
-    if (event->reason() != Qt::PopupFocusReason)
-        showPlain();
+    if (event->reason() == Qt::PopupFocusReason) {
+        QLineEdit::focusInEvent(event);
+        return;
+    }
+    showPlain();
     QLineEdit::focusInEvent(event);
+    // However the box gets the focus (Tab, a click, the window putting it there), the number is selected, so
+    // typing replaces it instead of adding to the 0 of an empty form. The click that brought the focus would
+    // put the caret where it landed: its release selects the number again unless it dragged a selection.
+    selectAll();
+    m_focusedByClick = event->reason() == Qt::MouseFocusReason;
+}
+
+void NumericEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    if (m_focusedByClick && !hasSelectedText())
+        selectAll();
+    m_focusedByClick = false;
 }
 
 void NumericEdit::focusOutEvent(QFocusEvent* event)
 {
+    m_focusedByClick = false;
     QLineEdit::focusOutEvent(event);
     if (event->reason() != Qt::PopupFocusReason)
         showFormatted();

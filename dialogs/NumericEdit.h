@@ -11,6 +11,8 @@
 // While the box has the focus it shows the number plainly ("-1234"); otherwise in its display format, a
 // positive and a negative section separated by ";": "0;(0)" shows -12 as "(12)", ",0;(,0)" also groups
 // thousands with "," ("1,234", "(1,234)"). An empty box reads 0 and stays empty until a value is set.
+// Getting the focus selects the number, and so does a value set while the box has the focus: the next digit
+// typed replaces it.
 class NumericEdit : public QLineEdit
 {
     Q_OBJECT
@@ -28,7 +30,7 @@ public:
 
     // The number shown; 0 for an empty box.
     qint64 value() const;
-    // Shows `value`, which must lie within the bounds.
+    // Shows `value`, which must lie within the bounds; selected when the box has the focus.
     void setValue(qint64 value);
     // Empties the box.
     void clearValue();
@@ -39,6 +41,7 @@ public:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void showPlain();
@@ -47,6 +50,7 @@ private:
     QString m_format = QStringLiteral("0;(0)");
     qint64 m_minimum = -2147483647 - 1;
     qint64 m_maximum = 2147483647;
+    bool m_focusedByClick = false;
 };
 
 // The plain number a text stands for (Latin digits, an optional leading "-"), or the number of the display

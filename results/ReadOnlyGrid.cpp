@@ -18,8 +18,13 @@ void setUpReadOnlyGrid(QTableView* grid, DataGridModel* model)
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setShowGrid(true);
     grid->verticalHeader()->hide();
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->horizontalHeader()->setFont(designFont(tahoma, 12, true));
+    // A row is one line of text, descenders included, and its grid line; the title has two pixels more above and
+    // below. So the results window's grids show the title and every row whole: 5 scales in 117 pixels, 15
+    // sub-scales in 307. Taller rows would cut the last ones off.
+    grid->verticalHeader()->setMinimumSectionSize(1);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 1);
+    grid->horizontalHeader()->setFixedHeight(QFontMetrics(grid->horizontalHeader()->font()).height() + 4);
     grid->horizontalHeader()->setHighlightSections(false);
     // The selection stays visible while another control has the focus.
     QPalette palette = grid->palette();

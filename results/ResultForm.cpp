@@ -105,6 +105,8 @@ TfrmResult::TfrmResult(QWidget* parent) : QDialog(parent), m_ui(new Ui::TfrmResu
     addAction(m_help1);
 
     installWindowKeyRule(this);
+    // Enter in the file-number box looks the number up, as Enter in the search window's criteria searches.
+    setEnterAction(m_ui->edFileNo, [this] { btSearchClick(); });
 
     connect(m_ui->btSearch, &QPushButton::clicked, this, guardedSlot(this, &TfrmResult::btSearchClick));
     connect(m_ui->btShowCharts, &QPushButton::clicked, this, guardedSlot(this, &TfrmResult::btShowChartsClick));

@@ -7,6 +7,7 @@
 #include "data/ScoreQueries.h"
 #include "data/SqlBackend.h"
 #include "data/TableNameGuard.h"
+#include "data/TableNameSet.h"
 #include "tools/ItemStore.h"
 #include "tools/SpreadsheetCell.h"
 
@@ -223,7 +224,7 @@ struct Profile
 };
 
 QVariantList participantRow(const QSqlDatabase& db, const Bank& bank, const Options& options, qsizetype width,
-                            const Profile& p)
+                            const TableNameSet& tables, const Profile& p)
 {
     QVariantList row(width);
     row[FileNoColumn] = p.fileNo;
@@ -235,7 +236,7 @@ QVariantList participantRow(const QSqlDatabase& db, const Bank& bank, const Opti
     row[GenderColumn] = p.gender;
     row[GradeColumn] = p.grade;
     row[CompletedColumn] = p.completed ? 1 : 0;
-    if (!isParticipantTableName(p.table) || !SqlBackend::tableExists(db, p.table))
+    if (!isParticipantTableName(p.table) || !tables.contains(p.table))
         throw DataError(QStringLiteral("its question table '%1' is missing").arg(p.table));
     const qsizetype subScalesFrom = FixedColumnCount + bank.scales.size();
     // Scores of an unfinished test would count its unanswered items as 0: they stay empty.
@@ -540,9 +541,13 @@ Table collect(const QString& database, const Options& options,
     const Bank bank = readBank(db);
     Table table;
     table.columns = columnsFor(bank, options);
-    for (const Profile& profile : readProfiles(db, options)) {
+    const std::vector<Profile> profiles = readProfiles(db, options);
+    // Listed once for every profile, and after the profiles: registration makes a profile and its table in one
+    // unit of work, so every profile read here has its table in the list unless the table is really missing.
+    const TableNameSet tables(SqlBackend::tableNames(db));
+    for (const Profile& profile : profiles) {
         try {
-            table.rows.push_back(participantRow(db, bank, options, table.columns.size(), profile));
+            table.rows.push_back(participantRow(db, bank, options, table.columns.size(), tables, profile));
         } catch (const DataError& error) {
             table.skippedFileNos.append(profile.fileNo);
             if (skipped)

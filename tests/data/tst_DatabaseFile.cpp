@@ -107,6 +107,8 @@ private slots:
     void newFileIsOwnerOnlyUnderAnyUmask();
     void collationIsTakenOutOfSqlText_data();
     void collationIsTakenOutOfSqlText();
+    void earlierCollationIsFound_data();
+    void earlierCollationIsFound();
     void earlierFileIsUpgradedOnce();
     void upgradeNeverReplacesABackup();
     void failedUpgradeLeavesTheFileAsItWas();
@@ -295,6 +297,31 @@ void tst_DatabaseFile::collationIsTakenOutOfSqlText()
     QCOMPARE(FileUpgrade::withoutCollation(sql), without);
 }
 
+void tst_DatabaseFile::earlierCollationIsFound_data()
+{
+    QTest::addColumn<QString>("made"); // beside the file's own tables
+    QTest::addColumn<bool>("found");
+    QTest::newRow("new file") << "" << false;
+    QTest::newRow("an index alone, lower case") << "CREATE INDEX I ON Questions (Group1 collate persian)" << true;
+    QTest::newRow("a view alone") << "CREATE VIEW V AS SELECT Group1 FROM Questions ORDER BY Group1 Collate Persian"
+                                  << true;
+    QTest::newRow("another collation") << "CREATE INDEX I ON Questions (Group1 COLLATE NOCASE)" << false;
+    QTest::newRow("the words in a text only") << "CREATE TABLE T (A TEXT DEFAULT 'COLLATE PERSIAN')" << false;
+}
+
+// The connect step asks the engine only for the schema entries naming a collation; whichever kind declares the
+// earlier one is still found, and nothing else is taken for it.
+void tst_DatabaseFile::earlierCollationIsFound()
+{
+    QFETCH(QString, made);
+    QFETCH(bool, found);
+    TempDatabase t;
+    t.addParticipantTable();
+    if (!made.isEmpty())
+        t.db().execute(made);
+    QCOMPARE(FileUpgrade::declaresEarlierCollation(t.db()), found);
+}
+
 // The connect step rebuilds a file of an earlier build once: a backup copy first (owner-only, the file as it
 // was), then every table without the collation, every row with its identity, the counters and the index kept.
 void tst_DatabaseFile::earlierFileIsUpgradedOnce()
@@ -432,11 +459,19 @@ void tst_DatabaseFile::halfRegisteredProfilesGetTheirTables_data()
     QTest::addColumn<bool>("earlier");
     QTest::addColumn<QString>("profiles"); // rows for Profiles beside the file's own
     QTest::addColumn<QList<int>>("repaired");
-    QTest::newRow("one cut short") << false << "(9, 'CCCCCCCCCCCCCCC')" << QList<int>{9};
+    QTest::addColumn<QString>("made"); // made by another program before the connect
+    QTest::newRow("one cut short") << false << "(9, 'CCCCCCCCCCCCCCC')" << QList<int>{9} << "";
     QTest::newRow("two cut short, one whole")
-        << false << "(12, 'DDDDDDDDDDDDDDD'), (9, 'CCCCCCCCCCCCCCC'), (10, 'ABCDEFGHIJKLMNO')" << QList<int>{9, 12};
-    QTest::newRow("not a name registration makes") << false << "(9, 'X'), (10, 'Profiles')" << QList<int>{};
-    QTest::newRow("earlier file") << true << "(9, 'CCCCCCCCCCCCCCC')" << QList<int>{9};
+        << false << "(12, 'DDDDDDDDDDDDDDD'), (9, 'CCCCCCCCCCCCCCC'), (10, 'ABCDEFGHIJKLMNO')" << QList<int>{9, 12}
+        << "";
+    QTest::newRow("not a name registration makes") << false << "(9, 'X'), (10, 'Profiles')" << QList<int>{} << "";
+    QTest::newRow("earlier file") << true << "(9, 'CCCCCCCCCCCCCCC')" << QList<int>{9} << "";
+    // The engine takes the name in any letter case for the same table: making it again would fail the connect.
+    QTest::newRow("table there in other letter case")
+        << false << "(9, 'CCCCCCCCCCCCCCC'), (12, 'DDDDDDDDDDDDDDD')" << QList<int>{12}
+        << "CREATE TABLE ccccccccccccccc (Row INTEGER)";
+    QTest::newRow("a view holds the name")
+        << false << "(9, 'CCCCCCCCCCCCCCC')" << QList<int>{} << "CREATE VIEW CCCCCCCCCCCCCCC AS SELECT * FROM Questions";
 }
 
 // A profile whose question table was never made gets it from Questions, as registration makes it; the connect
@@ -446,6 +481,7 @@ void tst_DatabaseFile::halfRegisteredProfilesGetTheirTables()
     QFETCH(bool, earlier);
     QFETCH(QString, profiles);
     QFETCH(QList<int>, repaired);
+    QFETCH(QString, made);
     TempDatabase t;
     if (earlier) {
         makeEarlier(t);
@@ -454,6 +490,8 @@ void tst_DatabaseFile::halfRegisteredProfilesGetTheirTables()
         t.addParticipantTable();
     }
     t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo, QTable) VALUES ") + profiles);
+    if (!made.isEmpty())
+        t.db().execute(made);
     t.connection.reset();
     const QStringList tablesBefore =
         bareQuery(t.fileName, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));

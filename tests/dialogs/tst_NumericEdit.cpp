@@ -38,6 +38,8 @@ private slots:
     void displayFormats();
     void plainWhileFocusedFormattedAfter();
     void emptyBoxReadsZero();
+    void typingReplacesTheNumberTheBoxShows_data();
+    void typingReplacesTheNumberTheBoxShows();
     void valuesOutsideTheBoundsAreRefusedByCode();
 
 private:
@@ -212,6 +214,40 @@ void tst_NumericEdit::emptyBoxReadsZero()
     QTest::keyClick(m_edit, Qt::Key_Tab);
     QCOMPARE(m_edit->text(), QString());
     QCOMPARE(m_edit->value(), 0);
+}
+
+void tst_NumericEdit::typingReplacesTheNumberTheBoxShows_data()
+{
+    QTest::addColumn<QString>("how"); // how the box with 0 in it gets in front of the operator
+    QTest::newRow("the window puts the focus there") << "setFocus";
+    QTest::newRow("Tab") << "Tab";
+    QTest::newRow("Shift+Tab") << "Backtab";
+    QTest::newRow("a click") << "click";
+    QTest::newRow("reset while it has the focus") << "reset";
+}
+
+void tst_NumericEdit::typingReplacesTheNumberTheBoxShows()
+{
+    QFETCH(QString, how);
+    m_edit->setBounds(Int32Min, Int32Max);
+    m_edit->setDisplayFormat(QStringLiteral("0;(0)"));
+    if (how == QLatin1String("reset")) {
+        type(m_edit, QStringLiteral("5"));
+        m_edit->setValue(0);
+    } else {
+        m_edit->setValue(0);
+        m_host->other()->setFocus();
+        QCOMPARE(m_edit->text(), QStringLiteral("0"));
+        if (how == QLatin1String("click"))
+            QTest::mouseClick(m_edit, Qt::LeftButton, {}, QPoint(m_edit->width() / 2, m_edit->height() / 2));
+        else
+            m_edit->setFocus(how == QLatin1String("Tab")       ? Qt::TabFocusReason
+                             : how == QLatin1String("Backtab") ? Qt::BacktabFocusReason
+                                                               : Qt::OtherFocusReason);
+    }
+    QVERIFY(m_edit->hasFocus());
+    type(m_edit, QStringLiteral("17"));
+    QCOMPARE(m_edit->text(), QStringLiteral("17"));
 }
 
 void tst_NumericEdit::valuesOutsideTheBoundsAreRefusedByCode()

@@ -2,6 +2,7 @@
 #include "results/SearchForm.h"
 
 #include "app/MainForm.h"
+#include "results/ChartsReport.h"
 #include "dialogs/MessageFrm.h"
 #include "tests/results/ResultsFixture.h"
 #include "dialogs/NumericEdit.h"
@@ -11,8 +12,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -43,6 +46,13 @@ private slots:
     void helpKeyElsewhereDoesNothing();
     void failedRebuildEmptiesGrids();
     void mainWindowResetsAfterClose();
+    void enterInTheFileNumberLooksUp_data();
+    void enterInTheFileNumberLooksUp();
+    void typingReplacesTheNumberOfAResetWindow();
+    void scalesInPersianOrder_data();
+    void scalesInPersianOrder();
+    void gridsShowEveryRowWhole_data();
+    void gridsShowEveryRowWhole();
     void screenshot();
 
 private:
@@ -50,6 +60,8 @@ private:
     QLineEdit* box(const char* name) const { return m_window->findChild<QLineEdit*>(QLatin1String(name)); }
     QPushButton* button(const char* name) const { return m_window->findChild<QPushButton*>(QLatin1String(name)); }
     int gridRows(const char* name) const;
+    QStringList gridColumn(const char* name) const;
+    void lookUpWithBank(const std::vector<FixtureItem>& bank);
 
     std::unique_ptr<ResultsDatabase> m_db;
     TData* m_data = nullptr;
@@ -67,6 +79,26 @@ const std::vector<FixtureItem> items{
     {stress, QStringLiteral("تحمل فشار"), 3}, {stress, QStringLiteral("پرهيز از تکانش"), 5},
     {adapt, QStringLiteral("حل مسئله"), 1},   {adapt, QStringLiteral("حل مسئله"), 2},
     {adapt, QStringLiteral("حل مسئله"), 2}};
+
+// The clinic's item bank: five scales, fifteen sub-scales, one item each, listed in neither alphabetical nor code
+// point order (by code point میان‌فردی comes before کنترل استرس, and همدلی before واقع‌گرایی: in Persian vav comes
+// before he).
+const std::vector<FixtureItem> clinicBank{
+    {QStringLiteral("میان‌فردی"), QStringLiteral("همدلی"), 5},
+    {QStringLiteral("میان‌فردی"), QStringLiteral("مسئولیت‌پذیری اجتماعی"), 4},
+    {QStringLiteral("میان‌فردی"), QStringLiteral("روابط میان‌فردی"), 3},
+    {QStringLiteral("کنترل استرس"), QStringLiteral("کنترل تکانه"), 2},
+    {QStringLiteral("کنترل استرس"), QStringLiteral("تحمل فشار روانی"), 1},
+    {QStringLiteral("خلق عمومی"), QStringLiteral("شادمانی"), 5},
+    {QStringLiteral("خلق عمومی"), QStringLiteral("خوش‌بینی"), 4},
+    {QStringLiteral("سازگاری"), QStringLiteral("واقع‌گرایی"), 3},
+    {QStringLiteral("سازگاری"), QStringLiteral("انعطاف‌پذیری"), 2},
+    {QStringLiteral("سازگاری"), QStringLiteral("حل مسئله"), 1},
+    {QStringLiteral("درون‌فردی"), QStringLiteral("عزت نفس"), 5},
+    {QStringLiteral("درون‌فردی"), QStringLiteral("خودشکوفایی"), 4},
+    {QStringLiteral("درون‌فردی"), QStringLiteral("استقلال"), 3},
+    {QStringLiteral("درون‌فردی"), QStringLiteral("ابراز وجود"), 2},
+    {QStringLiteral("درون‌فردی"), QStringLiteral("خودآگاهی هیجانی"), 1}};
 
 const QString askForNumber = QStringLiteral("شماره پرونده شخص مورد نظر را وارد کنيد!");
 const QString notFound = QStringLiteral("پروندهاي با اين شماره يافت نشد!");
@@ -114,6 +146,24 @@ void tst_ResultForm::lookUp(const QString& typed)
 int tst_ResultForm::gridRows(const char* name) const
 {
     return m_window->findChild<QTableView*>(QLatin1String(name))->model()->rowCount();
+}
+
+QStringList tst_ResultForm::gridColumn(const char* name) const
+{
+    const QAbstractItemModel* model = m_window->findChild<QTableView*>(QLatin1String(name))->model();
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->index(row, 0).data().toString();
+    return texts;
+}
+
+// Participant 20 answers `bank`, the items of the database from then on, and is looked up.
+void tst_ResultForm::lookUpWithBank(const std::vector<FixtureItem>& bank)
+{
+    replaceQuestions(m_data->Database, bank);
+    m_db->add(participantWith(20, QStringLiteral("سارا"), QStringLiteral("نادري"), 0, 2, true, answersOf(bank)));
+    lookUp(QStringLiteral("20"));
+    QVERIFY(button("btShowCharts")->isEnabled());
 }
 
 void tst_ResultForm::showingFocusesFileNumberAndTabSkipsReadOnlyBoxes()
@@ -372,9 +422,162 @@ void tst_ResultForm::mainWindowResetsAfterClose()
     QCOMPARE(m_window->findChild<QComboBox*>(QStringLiteral("cbGrade"))->currentIndex(), 3);
 }
 
-void tst_ResultForm::screenshot()
+void tst_ResultForm::enterInTheFileNumberLooksUp_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("name");    // shown after the key, empty when the look-up is refused
+    QTest::addColumn<QString>("message"); // the refusal's text, empty when none
+    QTest::newRow("Return") << int(Qt::Key_Return) << "8" << QStringLiteral("آقاي علي رضايي") << "";
+    QTest::newRow("Enter of the keypad") << int(Qt::Key_Enter) << "7" << QStringLiteral("خانم مريم کاظمي") << "";
+    QTest::newRow("Return without a number asks for one") << int(Qt::Key_Return) << "" << "" << askForNumber;
+    QTest::newRow("Return on an unknown number") << int(Qt::Key_Return) << "99" << "" << notFound;
+}
+
+void tst_ResultForm::enterInTheFileNumberLooksUp()
+{
+    QFETCH(int, key);
+    QFETCH(QString, typed);
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QLineEdit* fileNo = box("edFileNo");
+    fileNo->setFocus();
+    QTest::keyClick(fileNo, Qt::Key_Delete);
+    QTest::keyClicks(fileNo, typed);
+    if (!message.isEmpty())
+        SysMessageSeam::setNextAnswer(1);
+    QTest::keyClick(fileNo, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+
+    QCOMPARE(box("edName")->text(), name);
+    QCOMPARE(button("btShowCharts")->isEnabled(), !name.isEmpty());
+    QCOMPARE(gridRows("RzDBGrid1"), name.isEmpty() ? 0 : 2);
+    const QList<SysMessageCall> calls = SysMessageSeam::calls();
+    QCOMPARE(calls.isEmpty() ? QString() : calls.constFirst().text, message);
+    QCOMPARE(m_window->focusWidget(), static_cast<QWidget*>(fileNo));
+}
+
+void tst_ResultForm::typingReplacesTheNumberOfAResetWindow()
 {
     lookUp(QStringLiteral("7"));
+    m_window->hide();
+    m_window->clearParticipant();
+    QCOMPARE(box("edFileNo")->text(), QStringLiteral("0"));
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(m_window->focusWidget(), static_cast<QWidget*>(box("edFileNo")));
+    QTest::keyClicks(box("edFileNo"), QStringLiteral("8"));
+    QCOMPARE(box("edFileNo")->text(), QStringLiteral("8"));
+}
+
+void tst_ResultForm::scalesInPersianOrder_data()
+{
+    QTest::addColumn<std::vector<FixtureItem>>("bank");
+    QTest::addColumn<QStringList>("scales");
+    QTest::addColumn<QStringList>("subScales");
+
+    QTest::newRow("the clinic's bank") << clinicBank
+                                       << QStringList{"خلق عمومی", "درون‌فردی", "سازگاری", "کنترل استرس", "میان‌فردی"}
+                                       << QStringList{"ابراز وجود",
+                                                      "استقلال",
+                                                      "انعطاف‌پذیری",
+                                                      "تحمل فشار روانی",
+                                                      "حل مسئله",
+                                                      "خودآگاهی هیجانی",
+                                                      "خودشکوفایی",
+                                                      "خوش‌بینی",
+                                                      "روابط میان‌فردی",
+                                                      "شادمانی",
+                                                      "عزت نفس",
+                                                      "کنترل تکانه",
+                                                      "مسئولیت‌پذیری اجتماعی",
+                                                      "واقع‌گرایی",
+                                                      "همدلی"};
+    // By code point yeh (U+064A) comes before pe, che, zhe, keheh and gaf; in Persian it comes last.
+    QTest::newRow("names past yeh by code point")
+        << std::vector<FixtureItem>{{QStringLiteral("ياري"), QStringLiteral("گفتگو"), 3},
+                                    {QStringLiteral("گذر"), QStringLiteral("پرسش"), 2},
+                                    {QStringLiteral("ژرفا"), QStringLiteral("يادگيري"), 1},
+                                    {QStringLiteral("چالش"), QStringLiteral("ژرف نگري"), 4},
+                                    {QStringLiteral("پيوند"), QStringLiteral("کوشش"), 5}}
+        << QStringList{"پيوند", "چالش", "ژرفا", "گذر", "ياري"}
+        << QStringList{"پرسش", "ژرف نگري", "کوشش", "گفتگو", "يادگيري"};
+}
+
+void tst_ResultForm::scalesInPersianOrder()
+{
+    QFETCH(std::vector<FixtureItem>, bank);
+    QFETCH(QStringList, scales);
+    QFETCH(QStringList, subScales);
+
+    lookUpWithBank(bank);
+    QCOMPARE(gridColumn("RzDBGrid1"), scales);
+    QCOMPARE(gridColumn("RzDBGrid2"), subScales);
+
+    // The report charts the same rows in the same order: scales on page 1, sub-scales on page 2.
+    ChartsReport& report = m_window->chartsReport();
+    report.PrepareReport(*m_data, m_window->participantHeader());
+    const std::vector<Report::PreparedPage>& pages = report.preparedReport().pages;
+    QCOMPARE(int(pages.size()), 2);
+    for (int page = 0; page < 2; ++page) {
+        QStringList bars;
+        for (const Report::Bar& bar : pages[size_t(page)].charts.at(0).bars)
+            bars << bar.label;
+        QCOMPARE(bars, page == 0 ? scales : subScales);
+    }
+}
+
+void tst_ResultForm::gridsShowEveryRowWhole_data()
+{
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("scales") << "RzDBGrid1" << 5;
+    QTest::newRow("sub-scales") << "RzDBGrid2" << 15;
+}
+
+void tst_ResultForm::gridsShowEveryRowWhole()
+{
+    QFETCH(QString, grid);
+    QFETCH(int, rows);
+
+    lookUpWithBank(clinicBank);
+    auto* view = m_window->findChild<QTableView*>(grid);
+    QCOMPARE(view->model()->rowCount(), rows);
+    // The grid lays itself out when the events of the look-up have been handled.
+    QCoreApplication::processEvents();
+    const QRect viewport = view->viewport()->rect();
+    const QFontMetrics cells(view->font());
+    const QFontMetrics titles(view->horizontalHeader()->font());
+    // Text stands inside a cell less the focus frame's margin and a pixel on either side.
+    const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    for (int column = 0; column < view->model()->columnCount(); ++column) {
+        const QString title = view->model()->headerData(column, Qt::Horizontal).toString();
+        QVERIFY2(titles.height() <= view->horizontalHeader()->height(), qPrintable(title));
+        for (int row = 0; row < rows; ++row) {
+            const QModelIndex index = view->model()->index(row, column);
+            const QString text = index.data().toString();
+            const QRect cell = view->visualRect(index);
+            QVERIFY2(viewport.contains(cell), qPrintable(QStringLiteral("row %1 (%2): %3 x %4 at %5 outside %6")
+                                                            .arg(row)
+                                                            .arg(text)
+                                                            .arg(cell.width())
+                                                            .arg(cell.height())
+                                                            .arg(cell.y())
+                                                            .arg(viewport.height())));
+            // The whole line of text, descenders included, in the cell (its rectangle leaves out the grid line).
+            QVERIFY2(cells.height() <= cell.height(), qPrintable(text));
+            QVERIFY2(cells.elidedText(text, Qt::ElideRight, cell.width() - 2 * margin) == text, qPrintable(text));
+        }
+    }
+    QVERIFY(!view->verticalScrollBar()->isVisible());
+}
+
+void tst_ResultForm::screenshot()
+{
+    lookUpWithBank(clinicBank);
     QVERIFY(!saveScreenshot(m_window.get(), QStringLiteral("result-window")).isEmpty());
 }
 

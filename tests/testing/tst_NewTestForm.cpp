@@ -15,6 +15,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/testing/NewTestFixture.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -58,6 +59,10 @@ private slots:
     void newNumberAfterAnExistingOneKeepsTheBoxes();
     void leavingTheAgeBoxLooksUpToo();
     void enterInTheFileNumberMovesOnAndStartsNothing();
+    void typingReplacesTheNumberOfAResetForm_data();
+    void typingReplacesTheNumberOfAResetForm();
+    void firstDownInAnOpenListChoosesTheFirstEntry_data();
+    void firstDownInAnOpenListChoosesTheFirstEntry();
     void lookUpIgnoresTheFilterOtherWindowsLeft();
     void f1HandsBackTheParticipantChosenInTheSearch();
     void f1ElsewhereDoesNothing();
@@ -343,6 +348,51 @@ void tst_NewTestForm::enterInTheFileNumberMovesOnAndStartsNothing()
             QApplication::focusWidget() == find<QWidget>("edDate"));
     QVERIFY(answers.calls().isEmpty());
     QVERIFY(inRegistration());
+}
+
+void tst_NewTestForm::typingReplacesTheNumberOfAResetForm_data()
+{
+    QTest::addColumn<bool>("newForm"); // reset by the New form button, after a number was typed
+    QTest::newRow("window just opened") << false;
+    QTest::newRow("after New form") << true;
+}
+
+void tst_NewTestForm::typingReplacesTheNumberOfAResetForm()
+{
+    QFETCH(bool, newForm);
+    auto* fileNo = find<QLineEdit>("edFileNo");
+    if (newForm) {
+        typeText(fileNo, QStringLiteral("5"));
+        clickButton(find<QPushButton>("btNewForm"));
+    }
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(fileNo));
+    QCOMPARE(fileNo->text(), QStringLiteral("0"));
+    typeText(fileNo, QStringLiteral("17"));
+    QCOMPARE(fileNo->text(), QStringLiteral("17"));
+}
+
+void tst_NewTestForm::firstDownInAnOpenListChoosesTheFirstEntry_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("gender") << "cbGender";
+    QTest::newRow("grade") << "cbGrade";
+}
+
+void tst_NewTestForm::firstDownInAnOpenListChoosesTheFirstEntry()
+{
+    QFETCH(QString, list);
+    auto* box = find<QComboBox>(list.toLatin1().constData());
+    QCOMPARE(box->currentIndex(), -1);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
+    QTRY_VERIFY(box->view()->isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    const QModelIndexList marked = box->view()->selectionModel()->selectedRows();
+    QCOMPARE(marked.size(), 1);
+    QCOMPARE(marked.first().row(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!box->view()->isVisible());
+    QCOMPARE(box->currentIndex(), 0);
 }
 
 void tst_NewTestForm::lookUpIgnoresTheFilterOtherWindowsLeft()
