@@ -16,6 +16,7 @@
 #include "testing/NewTestForm.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QMenu>
 
 TfrmMain* frmMain = nullptr;
@@ -128,6 +129,35 @@ bool TfrmMain::FormCloseQuery()
                       Icon::Question, DefaultButton::Second) == Answer::First;
 }
 
+namespace {
+
+// At the program's end there is no window left to report an error in: the file keeps its side log, and with it
+// every answer, and the next start finishes the work.
+void makeDatabaseWhole()
+{
+    if (!Data)
+        return;
+    try {
+        Data->Database.checkpoint();
+    } catch (const DataError& error) {
+        qWarning("%s", qUtf8Printable(error.message()));
+    }
+}
+
+} // namespace
+
+void TfrmMain::sessionEnding()
+{
+    makeDatabaseWhole();
+    m_asksBeforeClosing = false;
+}
+
+void TfrmMain::endWithoutQuestion()
+{
+    sessionEnding();
+    QCoreApplication::exit(0);
+}
+
 void TfrmMain::N2Click()
 {
     if (!frmNewTest)
@@ -171,6 +201,10 @@ void TfrmMain::showEvent(QShowEvent* event)
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
+    if (!m_asksBeforeClosing) {
+        event->accept();
+        return;
+    }
     bool leave = false;
     guarded([&] { leave = FormCloseQuery(); });
     event->setAccepted(leave);

@@ -15,7 +15,7 @@ class TfrmMain;
 class MenuStyle;
 
 // The main window: the program's frame with the menu of its three commands (Test, Review results, Exit)
-// and the About box. Closing it by any path asks whether to leave the program.
+// and the About box. Closing it by any path asks whether to leave the program, unless the system ends it.
 class TfrmMain : public QMainWindow
 {
     Q_OBJECT
@@ -33,6 +33,13 @@ public:
     // The title names the database server when the connection is on one.
     void showDatabaseInUse();
     bool FormCloseQuery();
+
+    // The desktop session is ending: the database file is made whole at once, as the session may end the process
+    // soon after, and the close that follows asks no exit question (nobody is there to answer it).
+    void sessionEnding();
+    // Ends the program now without the exit question, for a request from the system (see EndRequests): the
+    // database file is made whole and every event loop ends, a modal window's included.
+    void endWithoutQuestion();
     void N2Click();
     void N3Click();
     void N5Click();
@@ -46,6 +53,7 @@ private:
     const std::unique_ptr<Ui::TfrmMain> m_ui;
     MenuStyle* m_menuStyle = nullptr;
     std::function<QList<int>()> m_connectStep;
+    bool m_asksBeforeClosing = true;
     // Centred on the desktop when first shown.
     WindowPlacement m_placement{Placement::CentredFirstShow};
 };

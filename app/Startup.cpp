@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/AboutForm.h"
+#include "app/EndRequests.h"
 #include "app/MainForm.h"
 #include "data/DataModule.h"
 #include "dialogs/AppFonts.h"
@@ -20,6 +21,20 @@ void prepareApplication()
     QApplication::setFont(designFont(QStringLiteral("Tahoma"), 12));
     // Buttons with pictures keep picture and caption together in every window.
     QApplication::setStyle(new PictureButtonStyle);
+}
+
+int runProgram()
+{
+    // Caught before anything is shown, so that a logout during the connect step also ends the program in order.
+    EndRequests endRequests;
+    // Every window exists before the main window is shown, and lives until the program ends.
+    const ApplicationWindows windows;
+    QObject::connect(&endRequests, &EndRequests::endRequested, frmMain, [] { frmMain->endWithoutQuestion(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, frmMain, [] { frmMain->sessionEnding(); });
+    frmMain->show();
+    // A request met in a message of the first showing already ended that message's loop. Either way the data
+    // module goes with the windows, and its connection makes the file whole as it closes.
+    return endRequests.requested() ? 0 : QApplication::exec();
 }
 
 ApplicationWindows::ApplicationWindows()

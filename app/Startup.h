@@ -14,6 +14,12 @@ class TfrmSearch;
 // translation and the button style. Call once, after QApplication exists.
 void prepareApplication();
 
+// The program's run once prepareApplication is done: creates the windows, shows the main window and runs the
+// event loop until the main window closes, or until the system asks the program to end (a signal, the desktop
+// session's end), which ends it without the exit question. The database file is whole when it returns; the
+// exit status comes back.
+int runProgram();
+
 // The single instances of the program's windows and data module, created hidden in their fixed order and
 // reachable through their globals (frmMain, frmMessage, ...). Destroying it destroys them in reverse order
 // and clears the globals.

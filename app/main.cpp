@@ -1,4 +1,3 @@
-#include "app/MainForm.h"
 #include "app/StartFailure.h"
 #include "app/Startup.h"
 
@@ -12,9 +11,5 @@ int main(int argc, char* argv[])
     prepareApplication();
     if (const std::optional<StartFailure> failure = StartFailure::fromArguments(QApplication::arguments()))
         return showStartFailure(*failure);
-
-    // Every window exists before the main window is shown, and lives until the program ends.
-    const ApplicationWindows windows;
-    frmMain->show();
-    return app.exec();
+    return runProgram();
 }

@@ -84,6 +84,12 @@ public:
     // For texts built from what a user typed or a file held.
     virtual int executeStatement(const QString& sql) = 0;
 
+    // Makes the database whole where a copy would look for it: a file whose latest commits still wait in a side
+    // log gets them written into itself, so a copy of the file alone holds every commit. Returns false when
+    // another program's reading kept part of them out for now; throws DataError when writing fails. An engine
+    // that keeps no such log (a server, which is backed up by its own tools) has nothing to do.
+    virtual bool checkpoint() { return true; }
+
 protected:
     DbBackend() = default;
 };

@@ -146,6 +146,15 @@ void DbConnection::inTransaction(const QString& doing, const std::function<void(
             m_rollbackSteps.back().push_back(std::move(step));
 }
 
+bool DbConnection::checkpoint()
+{
+    if (!isConnected())
+        return true;
+    if (transactionDepth() > 0)
+        return false;
+    return m_backend->checkpoint();
+}
+
 void DbConnection::onRollback(std::function<void()> undo)
 {
     if (!m_rollbackSteps.empty())

@@ -57,6 +57,11 @@ public:
     // has them. Units nest: an inner unit that throws undoes only its own writes; the outer one decides about
     // the rest. `doing` heads the error when the unit cannot start or end (another program holding the file).
     void inTransaction(const QString& doing, const std::function<void()>& work);
+    // Makes the database whole at a pause (a finished test, the program's end): see DbBackend::checkpoint.
+    // True when not connected. Inside a unit of work it does nothing and answers false: the unit's writes are not
+    // committed yet.
+    bool checkpoint();
+
     // How many units of work are running on this connection; 0 outside any.
     int transactionDepth() const { return int(m_rollbackSteps.size()); }
     // Inside a unit of work: `undo` runs if the innermost running unit (or one around it) is undone, after the

@@ -6,9 +6,13 @@
 #include "data/SqliteStatement.h"
 #include "data/SqlBackend.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QUrl>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,29 +33,70 @@ void refuseUnopenable(const QString& fileName)
         throw DataError(doing + QStringLiteral("the file is empty"), DataError::Kind::NotADatabase);
 }
 
+// Whether no other program has the database file open, answered while holding what keeps one from opening it;
+// the lock goes with the descriptor. Every connection to a file in write-ahead-log mode holds a read lock on the
+// engine's shared lock range of the file for as long as it is open, and one that opens the file takes it before
+// it looks at the side files: a write lock on that range, when granted, says nobody has the file open and
+// nobody can come to use the side files until it is let go. The range is fixed by the engine's file format.
+class UnusedFileLock
+{
+public:
+    explicit UnusedFileLock(const QString& fileName)
+        : m_fd(::open(QFile::encodeName(fileName).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW))
+    {
+        constexpr off_t pendingByte = 0x40000000;
+        struct flock lock = {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = pendingByte + 2;
+        lock.l_len = 510;
+        // A file this user may not write cannot be locked so; its side files stay, empty and harmless.
+        m_held = m_fd >= 0 && ::fcntl(m_fd, F_SETLK, &lock) == 0;
+    }
+    ~UnusedFileLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    UnusedFileLock(const UnusedFileLock&) = delete;
+    UnusedFileLock& operator=(const UnusedFileLock&) = delete;
+
+    bool held() const { return m_held; }
+
+private:
+    int m_fd;
+    bool m_held = false;
+};
+
 } // namespace
 
-ReadOnlyDatabase::ReadOnlyDatabase(const QString& fileName, Schema schema)
+ReadOnlyDatabase::ReadOnlyDatabase(const QString& fileName, Schema schema, SideFiles sideFiles)
     // Qt names its connections process-wide; the address tells this one from every other one alive.
     : m_fileName(fileName), m_connectionName(QStringLiteral("ravlen-read-%1").arg(quintptr(this), 0, 16))
 {
     refuseUnopenable(fileName);
-    try {
-        open(QStringLiteral("mode=ro"));
-    } catch (const DataError&) {
-        // A file in write-ahead-log mode on media nobody may write: the engine cannot make its read-side files
-        // there, and nobody can change the file while it is read, so it may be read as it lies.
-        if (QFileInfo(QFileInfo(fileName).absolutePath()).isWritable())
-            throw;
-        open(QStringLiteral("mode=ro&immutable=1"));
+    if (sideFiles == SideFiles::RemoveIfUnused) {
+        for (const char* suffix : {"-wal", "-shm"})
+            if (!QFileInfo::exists(fileName + QLatin1String(suffix)))
+                m_sideFilesAbsent.append(fileName + QLatin1String(suffix));
     }
     try {
+        try {
+            open(QStringLiteral("mode=ro"));
+        } catch (const DataError&) {
+            // A file in write-ahead-log mode on media nobody may write: the engine cannot make its read-side files
+            // there, and nobody can change the file while it is read, so it may be read as it lies.
+            if (QFileInfo(QFileInfo(fileName).absolutePath()).isWritable())
+                throw;
+            open(QStringLiteral("mode=ro&immutable=1"));
+        }
         // Earlier builds declared the program's collation on the text columns; registering it writes nothing.
         SqlBackend::registerCollation(m_db);
         if (schema == Schema::Checked)
             SchemaCheck::require(m_db, fileName);
     } catch (...) {
         release();
+        removeSideFilesMadeHere();
         throw;
     }
 }
@@ -59,6 +104,26 @@ ReadOnlyDatabase::ReadOnlyDatabase(const QString& fileName, Schema schema)
 ReadOnlyDatabase::~ReadOnlyDatabase()
 {
     release();
+    removeSideFilesMadeHere();
+}
+
+void ReadOnlyDatabase::removeSideFilesMadeHere()
+{
+    QStringList made;
+    for (const QString& name : std::as_const(m_sideFilesAbsent))
+        if (QFileInfo::exists(name))
+            made.append(name);
+    m_sideFilesAbsent.clear();
+    if (made.isEmpty())
+        return;
+    const UnusedFileLock unused(m_fileName);
+    if (!unused.held())
+        return;
+    for (const QString& name : std::as_const(made)) {
+        // A log with content is somebody's work, never this read's.
+        if (!name.endsWith(QLatin1String("-wal")) || QFileInfo(name).size() == 0)
+            QFile::remove(name);
+    }
 }
 
 sqlite3* ReadOnlyDatabase::handle() const

@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 struct sqlite3;
 
@@ -12,8 +13,9 @@ struct sqlite3;
 //
 // Beside a file in write-ahead-log mode that no program has open, the engine makes the empty read-side files it
 // needs to share the file safely with a program that opens it meanwhile; they take the file's own permissions
-// and the program removes them at its next clean close. On a folder nobody may write (read-only media), where
-// nobody can change the file either, the file is read as it lies, without them.
+// and the program removes them at its next clean close, or this open removes them as it closes (SideFiles). On a
+// folder nobody may write (read-only media), where nobody can change the file either, the file is read as it
+// lies, without them.
 class ReadOnlyDatabase
 {
 public:
@@ -23,9 +25,19 @@ public:
         Unchecked, // for a caller that reports the problems itself
     };
 
+    enum class SideFiles
+    {
+        Keep, // left for the program, which removes them at its next clean close
+        // Removed at the close when no other program has the file open by then, so that looking at a file leaves
+        // its folder as it was. Only for a process with no other connection to the file: the test for other
+        // programs cannot see this process's own connections.
+        RemoveIfUnused,
+    };
+
     // Throws DataError when the file is missing, unreadable, not a file, empty, not a database at all, or (when
     // checked) not a sound Ravlen database.
-    explicit ReadOnlyDatabase(const QString& fileName, Schema schema = Schema::Checked);
+    explicit ReadOnlyDatabase(const QString& fileName, Schema schema = Schema::Checked,
+                              SideFiles sideFiles = SideFiles::Keep);
     ~ReadOnlyDatabase();
     ReadOnlyDatabase(const ReadOnlyDatabase&) = delete;
     ReadOnlyDatabase& operator=(const ReadOnlyDatabase&) = delete;
@@ -39,8 +51,11 @@ public:
 private:
     void open(const QString& uriOptions);
     void release();
+    void removeSideFilesMadeHere();
 
     QString m_fileName;
+    // With SideFiles::RemoveIfUnused: the side files that did not exist before this open.
+    QStringList m_sideFilesAbsent;
     QString m_connectionName;
     QSqlDatabase m_db;
 };

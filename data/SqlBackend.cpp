@@ -324,6 +324,22 @@ void removeDatabaseFiles(const QString& fileName)
         QFile::remove(fileName + QLatin1String(suffix));
 }
 
+bool checkpoint(const QSqlDatabase& db)
+{
+    sqlite3* h = handleOf(db);
+    int logFrames = 0;
+    int copiedFrames = 0;
+    // Passive: the operator is never kept waiting at a pause for another program's reading.
+    const int rc = sqlite3_wal_checkpoint_v2(h, nullptr, SQLITE_CHECKPOINT_PASSIVE, &logFrames, &copiedFrames);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        return false;
+    if (rc != SQLITE_OK)
+        throw engineError(h, QStringLiteral("Cannot write the latest changes into database file '%1'")
+                                 .arg(QString::fromUtf8(sqlite3_db_filename(h, "main"))));
+    // A file in another journal mode answers -1 for both: it is whole after every commit.
+    return copiedFrames >= logFrames;
+}
+
 void registerCollation(QSqlDatabase& db)
 {
     sqlite3* h = handleOf(db);

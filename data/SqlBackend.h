@@ -38,6 +38,12 @@ QSqlDatabase createDatabase(const QString& connectionName, const QString& fileNa
 
 void registerCollation(QSqlDatabase& db);
 
+// Folds the write-ahead log into the database file, so that the file alone, copied by any means, holds every
+// commit made so far. Never waits: a reader in another program that still reads an older state keeps the log's
+// newer part out of the file until it finishes, and then this returns false (the next pause finishes the work).
+// Throws DataError when the engine fails to write the file (a full disk, an input/output error).
+bool checkpoint(const QSqlDatabase& db);
+
 // Deletes a database file that was being made, with the side files the engine keeps beside it. Only for a file
 // this program has just created and closed.
 void removeDatabaseFiles(const QString& fileName);

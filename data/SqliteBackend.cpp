@@ -1,5 +1,6 @@
 #include "data/SqliteBackend.h"
 
+#include "data/DataError.h"
 #include "data/SqlBackend.h"
 
 std::unique_ptr<SqliteBackend> SqliteBackend::open(const QString& fileName,
@@ -23,6 +24,13 @@ SqliteBackend::SqliteBackend(const QString& fileName, Mode mode, const FileSyste
 
 SqliteBackend::~SqliteBackend()
 {
+    // Closing is a pause too. The engine folds the log in itself when the last connection to the file closes;
+    // this also covers a close while another program still has the file open.
+    try {
+        checkpoint();
+    } catch (const DataError&) {
+        // The file keeps its log, and with it every commit; the next open finishes the work.
+    }
     // The kept statements hold the engine's handle open; they go before the connection.
     m_statements.clear();
     m_db.close();
@@ -86,4 +94,9 @@ int SqliteBackend::execute(const QString& sql)
 int SqliteBackend::executeStatement(const QString& sql)
 {
     return SqlBackend::executeStatement(m_db, sql);
+}
+
+bool SqliteBackend::checkpoint()
+{
+    return SqlBackend::checkpoint(m_db);
 }

@@ -38,6 +38,7 @@ public:
     void inTransaction(const QString& doing, const std::function<void()>& work) override;
     int execute(const QString& sql) override;
     int executeStatement(const QString& sql) override;
+    bool checkpoint() override;
 
 private:
     enum class Mode

@@ -90,4 +90,6 @@ void ParticipantRegistry::markCompleted(int fileNo)
     profiles.edit();
     profiles.setFieldValue(QStringLiteral("Completed"), true);
     profiles.post();
+    // A finished test is a pause: the file alone now holds every answer, for whoever copies it tonight.
+    m_data.Database.checkpoint();
 }

@@ -61,7 +61,8 @@ public:
     // opens the question-table dataset on it. `tableName` receives the name when registered.
     Outcome registerParticipant(const ParticipantDetails& details, QString& tableName);
 
-    // Sets Completed on the profile with `fileNo`, wherever the profiles dataset stood and whatever filter it had.
+    // Sets Completed on the profile with `fileNo`, wherever the profiles dataset stood and whatever filter it had,
+    // and makes the database file whole (DbConnection::checkpoint).
     void markCompleted(int fileNo);
 
 private:

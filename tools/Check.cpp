@@ -91,7 +91,9 @@ Report checkDatabase(const QString& fileName)
     if (const std::optional<Finding> cut = truncation(fileName))
         report.findings.append(*cut);
     try {
-        const ReadOnlyDb db(fileName);
+        // This process has no other connection to the file, so the side files its reading made go with it when
+        // no program has the file open: a dated backup on a stick stays one file.
+        const ReadOnlyDb db(fileName, ReadOnlyDatabase::SideFiles::RemoveIfUnused);
         inspect(db, report);
     } catch (const DataError& error) {
         // A damaged file can fail part-way through the checks; what failed is itself the finding.

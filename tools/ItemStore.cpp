@@ -30,11 +30,13 @@ const QStringList kItemColumns{QStringLiteral("Row"),     QStringLiteral("Group1
                                QStringLiteral("Scoring"), QStringLiteral("Question"), QStringLiteral("Answer"),
                                QStringLiteral("Score")};
 
-// Runs `work` on the database file `fileName`, closed again whatever happens.
+// Runs `work` on the database file `fileName`, closed again whatever happens. What it wrote is in the file itself
+// afterwards, also while the program keeps the file open, so a plain copy taken next holds it.
 void withDatabase(const QString& fileName, bool create, const std::function<void(DbBackend&)>& work)
 {
     const std::unique_ptr<SqliteBackend> db = create ? SqliteBackend::create(fileName) : SqliteBackend::open(fileName);
     work(*db);
+    db->checkpoint();
 }
 
 void insertItems(DbBackend& db, const QList<BankItem>& items)

@@ -4,7 +4,10 @@
 #include "data/SchemaCheck.h"
 #include "data/SqlBackend.h"
 
-ReadOnlyDb::ReadOnlyDb(const QString& fileName) : m_db(fileName, ReadOnlyDatabase::Schema::Unchecked) {}
+ReadOnlyDb::ReadOnlyDb(const QString& fileName, ReadOnlyDatabase::SideFiles sideFiles)
+    : m_db(fileName, ReadOnlyDatabase::Schema::Unchecked, sideFiles)
+{
+}
 
 QStringList ReadOnlyDb::column(const QString& sql) const
 {

@@ -14,7 +14,8 @@ class ReadOnlyDb
 public:
     // Opens `fileName` without refusing an unsound schema (check reports it); throws DataError when it is
     // missing, unreadable, not a file or not a database at all.
-    explicit ReadOnlyDb(const QString& fileName);
+    explicit ReadOnlyDb(const QString& fileName,
+                        ReadOnlyDatabase::SideFiles sideFiles = ReadOnlyDatabase::SideFiles::Keep);
 
     sqlite3* handle() const { return m_db.handle(); }
     QString fileName() const { return m_db.fileName(); }

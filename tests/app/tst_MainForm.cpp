@@ -10,6 +10,7 @@
 #include "tests/support/MessageSeam.h"
 #include "tests/support/PgCluster.h"
 #include "tests/support/Pixels.h"
+#include "tests/support/PlainCopy.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TempRavlenDb.h"
 
@@ -62,6 +63,7 @@ private slots:
     void everyClosePathAsks_data();
     void everyClosePathAsks();
     void exitQuestionWithTheRealDialog();
+    void sessionEndMakesTheFileWholeAndClosesUnasked();
     void connectErrorIsReportedAndTheWindowShown();
     void repairedParticipantsAreNamedOnce();
     void titleNamesTheServerInUse();
@@ -306,6 +308,26 @@ void tst_MainForm::exitQuestionWithTheRealDialog()
         0, [] { QTest::mouseClick(frmMessage->findChild<QPushButton*>(QStringLiteral("btKey1")), Qt::LeftButton); });
     systemClose(m_window);
     QVERIFY(!m_window->isVisible());
+}
+
+// The desktop session ends: nobody is there to answer the exit question, and the session may end the process
+// soon after, so the file is made whole at once.
+void tst_MainForm::sessionEndMakesTheFileWholeAndClosesUnasked()
+{
+    const TempRavlenDb file;
+    TData data;
+    Data = &data;
+    data.ConnectToDatabase(file.path());
+    data.Database.execute(QStringLiteral("INSERT INTO Profiles (FileNo, QTable) VALUES (4, 'AAAAAAAAAAAAAAA')"));
+    const QString fileNos = QStringLiteral("SELECT FileNo FROM Profiles");
+    QCOMPARE(firstColumnOfPlainCopy(file.path(), fileNos), QStringList());
+
+    m_window->sessionEnding();
+    Data = nullptr;
+    QCOMPARE(firstColumnOfPlainCopy(file.path(), fileNos), QStringList{"4"});
+    systemClose(m_window);
+    QVERIFY(!m_window->isVisible());
+    QCOMPARE(SysMessageSeam::calls().size(), 0);
 }
 
 void tst_MainForm::connectErrorIsReportedAndTheWindowShown()

@@ -2,11 +2,16 @@
 #include "data/DataSet.h"
 #include "data/DataModule.h"
 #include "data/DbConnection.h"
+#include "data/ReadOnlyDatabase.h"
+#include "data/SqlBackend.h"
 #include "tests/data/TempDatabase.h"
+#include "tests/support/PlainCopy.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
+
+#include <sqlite3.h>
 
 class tst_DbConnection : public QObject
 {
@@ -24,6 +29,7 @@ private slots:
     void twoProcessesPostAtOnce();
     void killedProcessKeepsItsPost();
     void schemaChangeByAnotherProgramDoesNotSurface();
+    void checkpointPutsEveryCommitIntoTheFile();
 };
 
 static QVariant pragma(DbConnection& db, const QString& name)
@@ -295,3 +301,45 @@ void tst_DbConnection::schemaChangeByAnotherProgramDoesNotSurface()
 
 QTEST_GUILESS_MAIN(tst_DbConnection)
 #include "tst_DbConnection.moc"
+
+// The file numbers a copy of the database file alone holds.
+static QStringList fileNosInPlainCopy(const QString& fileName)
+{
+    return firstColumnOfPlainCopy(fileName, QStringLiteral("SELECT FileNo FROM Profiles ORDER BY FileNo"));
+}
+
+// Commits wait in the side log; a checkpoint writes them into the file, without waiting for a reader that still
+// reads an older state, and never inside a unit of work whose writes are not committed yet.
+void tst_DbConnection::checkpointPutsEveryCommitIntoTheFile()
+{
+    if (TempRavlenDb::onServer()) {
+        QVERIFY(TempDatabase().db().checkpoint());
+        QSKIP("a server keeps no side log beside a file");
+    }
+    TempDatabase t;
+    t.addShortProfiles(1);
+    QCOMPARE(fileNosInPlainCopy(t.fileName), QStringList());
+    QVERIFY(t.db().checkpoint());
+    QCOMPARE(fileNosInPlainCopy(t.fileName), QStringList{"5"});
+
+    // Another program's reader holds the state before file number 6.
+    const ReadOnlyDatabase reader(t.fileName);
+    QCOMPARE(sqlite3_exec(reader.handle(), "BEGIN; SELECT count(*) FROM Profiles", nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo, QTable) VALUES (6, 'BBBBBBBBBBBBBBB')"));
+    QElapsedTimer waited;
+    waited.start();
+    QVERIFY(!t.db().checkpoint());
+    QVERIFY2(waited.elapsed() < 1000, "the checkpoint waited for the reader");
+    QCOMPARE(fileNosInPlainCopy(t.fileName), QStringList{"5"});
+    QCOMPARE(sqlite3_exec(reader.handle(), "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    bool insideUnit = true;
+    t.db().inTransaction(QStringLiteral("test"), [&] {
+        t.db().execute(QStringLiteral("INSERT INTO Profiles (FileNo, QTable) VALUES (7, 'CCCCCCCCCCCCCCC')"));
+        insideUnit = t.db().checkpoint();
+    });
+    QVERIFY(!insideUnit);
+    QVERIFY(t.db().checkpoint());
+    QCOMPARE(fileNosInPlainCopy(t.fileName), (QStringList{"5", "6", "7"}));
+}

@@ -81,6 +81,7 @@ private slots:
     void backupRefuses();
     void check_data();
     void check();
+    void checkWhileAnotherProgramPosts();
     void importShapeGuard_data();
     void importShapeGuard();
     void exportWithByteOrderMark();
@@ -96,6 +97,8 @@ private:
         names.removeIf([](const QString& name) { return name.endsWith(QLatin1String("-shm")) || name.endsWith(QLatin1String("-wal")); });
         return names;
     }
+    // Every file in the folder, side files included.
+    QStringList allFiles() const { return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -235,6 +238,7 @@ void tst_DbCare::check()
         execute(fileName, {damage});
     bytes = fileBytes(fileName);
     const QFile::Permissions mode = QFile::permissions(fileName);
+    const QStringList folder = allFiles();
 
     const Result r = ravlenDb({QStringLiteral("check"), QStringLiteral("Ravlen.mdb")}, m_dir->path());
     QCOMPARE(r.exitCode, exitCode);
@@ -243,9 +247,33 @@ void tst_DbCare::check()
         QVERIFY2(shown.contains(message), qPrintable(r.out + r.err));
     if (exitCode != 0)
         QVERIFY2(r.err.contains(QStringLiteral("what to do: ")), qPrintable(r.err));
-    // Checking changes nothing: not a byte, not the mode.
+    // Checking changes nothing: not a byte, not the mode, and no side file is left beside a file nobody has open.
     QCOMPARE(fileBytes(fileName), bytes);
     QCOMPARE(QFile::permissions(fileName), mode);
+    QCOMPARE(allFiles(), folder);
+}
+
+void tst_DbCare::checkWhileAnotherProgramPosts()
+{
+    createDatabase(QStringLiteral("Ravlen.mdb"));
+    QProcess poster;
+    poster.start(QStringLiteral(ANSWER_POSTER_EXE), {path(QStringLiteral("Ravlen.mdb"))});
+    QByteArray pending;
+    int acknowledged = 0;
+    const auto latest = [&] { return acknowledged = lastAcknowledged(poster, pending, acknowledged); };
+    QTRY_VERIFY_WITH_TIMEOUT(latest() > 20, 30000);
+
+    const Result r = ravlenDb({QStringLiteral("check"), QStringLiteral("Ravlen.mdb")}, m_dir->path());
+    const int acknowledgedAfterCheck = latest();
+    // The writer's side files are its own: the check leaves them, and the writer goes on posting.
+    const QStringList folder = allFiles();
+    QTRY_VERIFY_WITH_TIMEOUT(latest() > acknowledgedAfterCheck + 5, 10000);
+    poster.kill();
+    poster.waitForFinished();
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QVERIFY2(r.out.contains(QStringLiteral("is sound")) && r.out.contains(QStringLiteral("1 participants, 90 items")),
+             qPrintable(r.out));
+    QCOMPARE(folder, (QStringList{"Ravlen.mdb", "Ravlen.mdb-shm", "Ravlen.mdb-wal"}));
 }
 
 void tst_DbCare::importShapeGuard_data()
