@@ -505,12 +505,12 @@ void tst_Questionnaire::answersWhileAnotherProgramRegisters()
         // registration often lands while this program is still reading it.
         const std::unique_ptr<DbConnection> other = m_f->db().connect();
         other->inTransaction(QStringLiteral("Registering the earlier participants"), [&] {
-            ParticipantSpec earlier;
+            TestParticipant earlier;
             for (earlier.fileNo = 1000; earlier.fileNo < 1300; ++earlier.fileNo)
                 addParticipant(*other, earlier);
         });
     }
-    ParticipantSpec participant;
+    TestParticipant participant;
     participant.fileNo = 45;
     const QString table = startTest(participant);
     QVERIFY(find<QGroupBox>("grpQuestion")->isVisible());

@@ -343,7 +343,7 @@ void tst_ServerTools::readmeServerBlockRunsAsPrinted()
         db.setConnectionString(JetConnectionString(fileName, QString()));
         db.open();
         for (const int fileNo : {4, 9}) {
-            ParticipantSpec participant;
+            TestParticipant participant;
             participant.fileNo = fileNo;
             participant.answers = {5, 4, 3};
             addParticipant(db, participant);
