@@ -59,8 +59,7 @@ QWidget* shownWindow(const char* name)
     return nullptr;
 }
 
-template <typename T>
-T* part(QWidget* window, const char* name)
+template <typename T> T* part(QWidget* window, const char* name)
 {
     return window ? window->findChild<T*>(QLatin1String(name)) : nullptr;
 }
@@ -133,7 +132,8 @@ void say(const QString& line)
 void pollReview()
 {
     if (QWidget* message = shownWindow("TfrmMessage")) {
-        say(QStringLiteral("message: ") + part<QLabel>(message, "msgText")->text().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        say(QStringLiteral("message: ") +
+            part<QLabel>(message, "msgText")->text().replace(QLatin1Char('\n'), QLatin1Char(' ')));
         part<QAbstractButton>(message, "btKey1")->click();
         return;
     }

@@ -105,7 +105,8 @@ void tst_ReadOnlyArchive::reviewedWithoutAChange()
     } else {
         QCOMPARE(messages.size(), 1);
     }
-    QVERIFY2(lines.contains(QStringLiteral("test off")) && lines.contains(QStringLiteral("review on")), qPrintable(seen));
+    QVERIFY2(lines.contains(QStringLiteral("test off")) && lines.contains(QStringLiteral("review on")),
+             qPrintable(seen));
     QVERIFY2(lines.contains(QStringLiteral("search rows: %1").arg(repairAwaiting ? 3 : 2)), qPrintable(seen));
     QVERIFY2(lines.contains(QStringLiteral("name: خانم مينا کريمي")), qPrintable(seen));
     QVERIFY2(lines.contains(QStringLiteral("pages: 2")), qPrintable(seen));
@@ -114,7 +115,8 @@ void tst_ReadOnlyArchive::reviewedWithoutAChange()
     const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                                         QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
                                         QFile::ExeOther;
-    QCOMPARE(QFile::permissions(file) & modeBits, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    QCOMPARE(QFile::permissions(file) & modeBits,
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     QVERIFY(QFile::setPermissions(db.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
