@@ -12,6 +12,10 @@
 #include "testing/NewTestForm.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QTimer>
+
+#include <cstdio>
 
 void prepareApplication()
 {
@@ -23,6 +27,40 @@ void prepareApplication()
     QApplication::setStyle(new PictureButtonStyle);
 }
 
+namespace {
+
+class FirstPaintReport : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        watched->removeEventFilter(this);
+        // Queued, so it runs after this paint has been drawn, when the loop would next take a click.
+        QTimer::singleShot(0, this, [] {
+            const int rows = Data && Data->tbProfiles.isActive() ? Data->tbProfiles.recordCount() : -1;
+            std::printf("painted: %d rows\n", rows);
+            std::fflush(stdout);
+            // exit, not quit: quitting closes the windows, and closing the main window asks before leaving.
+            QCoreApplication::exit(0);
+        });
+        return false;
+    }
+};
+
+} // namespace
+
+void reportFirstPaintWhenAsked(QWidget* mainWindow)
+{
+    if (qEnvironmentVariableIsEmpty("RAVLEN_REPORT_FIRST_PAINT"))
+        return;
+    mainWindow->installEventFilter(new FirstPaintReport(mainWindow));
+}
+
 int runProgram()
 {
     // Caught before anything is shown, so that a logout during the connect step also ends the program in order.
@@ -31,6 +69,7 @@ int runProgram()
     const ApplicationWindows windows;
     QObject::connect(&endRequests, &EndRequests::endRequested, frmMain, [] { frmMain->endWithoutQuestion(); });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frmMain, [] { frmMain->sessionEnding(); });
+    reportFirstPaintWhenAsked(frmMain);
     frmMain->show();
     // A request met in a message of the first showing already ended that message's loop. Either way the data
     // module goes with the windows, and its connection makes the file whole as it closes.

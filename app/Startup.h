@@ -9,6 +9,7 @@ class TfrmMessage;
 class TfrmNewTest;
 class TfrmResult;
 class TfrmSearch;
+class QWidget;
 
 // Application-wide settings every window relies on: right-to-left layout, the embedded font, Qt's Persian
 // translation and the button style. Call once, after QApplication exists.
@@ -19,6 +20,11 @@ void prepareApplication();
 // session's end), which ends it without the exit question. The database file is whole when it returns; the
 // exit status comes back.
 int runProgram();
+
+// For start-up measurements: when RAVLEN_REPORT_FIRST_PAINT is set, the main window's first paint (it comes after
+// the connect step) writes one line to standard output, "painted: <rows of tbProfiles> rows", and ends the
+// program once the event loop is free to take the menu. Without the variable it does nothing.
+void reportFirstPaintWhenAsked(QWidget* mainWindow);
 
 // The single instances of the program's windows and data module, created hidden in their fixed order and
 // reachable through their globals (frmMain, frmMessage, ...). Destroying it destroys them in reverse order

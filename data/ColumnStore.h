@@ -41,6 +41,11 @@ public:
     int compareTo(int row, int col, const QVariant& v) const;
     bool equalTo(int row, int col, const QVariant& v) const;
 
+    // Whether every value of the column is held as a whole number (none of another kind met it), and such a
+    // value; for a row of such a column that is not empty.
+    bool holdsWholeNumbers(int col) const { return m_cols[size_t(col)].kind == Kind::Int; }
+    qint64 wholeNumber(int row, int col) const { return m_cols[size_t(col)].ints[size_t(row)]; }
+
 private:
     enum class Kind
     {

@@ -52,6 +52,8 @@ TData::TData(QObject* parent) : QObject(parent)
     sqlCommand.setConnection(&Database);
 
     tbProfiles.setTableName(QStringLiteral("Profiles"));
+    // Look-ups and searches by file number find the profile by its number, not by reading every profile.
+    tbProfiles.setKeyField(QStringLiteral("FileNo"));
     tbProfiles.addCalculatedField(QStringLiteral("FullName"), FieldType::Text, 150);
     tbProfiles.addCalculatedField(QStringLiteral("GradeText"), FieldType::Text, 50);
     tbProfiles.addCalculatedField(QStringLiteral("GenderText"), FieldType::Text, 10);

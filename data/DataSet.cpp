@@ -133,6 +133,7 @@ void DataSet::open()
     m_values = std::move(values);
     m_rowIds = std::move(rowIds);
     m_recordCount = m_values.rowCount();
+    buildKeyIndex();
     // Calculated values are made when first asked for; a dataset nobody reads them from never holds them.
     m_calc.clear();
     m_calcValid.clear();
@@ -190,6 +191,9 @@ void DataSet::close()
     m_view.shrink_to_fit();
     m_order.clear();
     m_order.shrink_to_fit();
+    orderChanged();
+    viewChanged();
+    dropKeyIndex();
     m_editBuffer.clear();
     m_recordCount = 0;
     m_storedCount = 0;
@@ -264,6 +268,80 @@ void DataSet::sortOrder()
     if (!m_sortKeys.empty())
         std::stable_sort(m_order.begin(), m_order.end(), [this](int a, int b) { return compareRecords(a, b) < 0; });
     m_orderSorted = true;
+    orderChanged();
+}
+
+void DataSet::setKeyField(const QString& name)
+{
+    m_keyFieldName = name;
+    if (isActive())
+        buildKeyIndex();
+}
+
+void DataSet::buildKeyIndex()
+{
+    dropKeyIndex();
+    const int f = m_keyFieldName.isEmpty() ? -1 : fieldIndex(m_keyFieldName);
+    if (f < 0 || f >= m_storedCount || !m_values.holdsWholeNumbers(f))
+        return;
+    m_keyField = f;
+    m_keyIndex.reset(m_recordCount);
+    // From the last record back, each goes to the front of its value's records: no walk along them.
+    for (int r = m_recordCount - 1; r >= 0; --r)
+        if (!m_values.isNull(r, f))
+            m_keyIndex.add(r, m_values.wholeNumber(r, f));
+}
+
+void DataSet::dropKeyIndex()
+{
+    m_keyField = -1;
+    m_keyIndex.clear();
+}
+
+std::optional<qint64> DataSet::keyOf(int record) const
+{
+    if (m_keyField < 0 || m_values.isNull(record, m_keyField))
+        return std::nullopt;
+    return m_values.wholeNumber(record, m_keyField);
+}
+
+std::optional<std::vector<int>> DataSet::keyCandidates(int field, const QVariant& value) const
+{
+    // A whole number against a column of whole numbers is equal exactly when the numbers are; any other value
+    // (a fraction, a text) is left to the comparison that knows its rules.
+    if (m_keyField < 0 || field != m_keyField || value.isNull() || !isIntegralMetaType(value.typeId()))
+        return std::nullopt;
+    return m_keyIndex.records(value.toLongLong());
+}
+
+std::optional<std::vector<int>> DataSet::filterCandidates() const
+{
+    // The conditions are all joined by And, so the rows of any one equality on the key hold every match.
+    for (const FilterExpression::Condition& c : m_filterExpr.conditions())
+        if (c.op == FilterExpression::Op::Equal)
+            if (std::optional<std::vector<int>> found = keyCandidates(c.field, c.value))
+                return found;
+    return std::nullopt;
+}
+
+const std::vector<int>& DataSet::orderPositions() const
+{
+    if (m_orderPos.empty() && !m_order.empty()) {
+        m_orderPos.assign(size_t(m_recordCount), -1);
+        for (size_t i = 0; i < m_order.size(); ++i)
+            m_orderPos[size_t(m_order[i])] = int(i);
+    }
+    return m_orderPos;
+}
+
+const std::vector<int>& DataSet::viewPositions() const
+{
+    if (m_viewPos.empty() && m_recordCount > 0) {
+        m_viewPos.assign(size_t(m_recordCount), -1);
+        for (size_t i = 0; i < m_view.size(); ++i)
+            m_viewPos[size_t(m_view[i])] = int(i);
+    }
+    return m_viewPos;
 }
 
 void DataSet::rebuildView()
@@ -274,12 +352,23 @@ void DataSet::rebuildView()
     const bool applyFilter = m_filtered && !m_filterExpr.isEmpty();
     if (!applyFilter) {
         m_view = m_order;
+    } else if (const std::optional<std::vector<int>> candidates = filterCandidates()) {
+        m_view.clear();
+        for (int r : *candidates)
+            if (recordMatches(r))
+                m_view.push_back(r);
+        if (m_view.size() > 1) {
+            const std::vector<int>& position = orderPositions();
+            std::sort(m_view.begin(), m_view.end(),
+                      [&](int a, int b) { return position[size_t(a)] < position[size_t(b)]; });
+        }
     } else {
         m_view.clear();
         for (int r : m_order)
             if (recordMatches(r))
                 m_view.push_back(r);
     }
+    viewChanged();
     m_viewSorted = true;
     m_cur = m_view.empty() ? -1 : 0;
     m_bof = true;
@@ -427,6 +516,11 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value)
                                          [&](int record, const QVariant& v) { return valueOrder(record, f, v) < 0; });
         if (it != m_view.end() && !isNullAt(*it, f) && valueEquals(*it, f, *wanted))
             found = int(it - m_view.begin());
+    } else if (const std::optional<std::vector<int>> candidates = keyCandidates(f, *wanted)) {
+        const std::vector<int>& position = viewPositions();
+        for (int r : *candidates)
+            if (position[size_t(r)] >= 0 && (found < 0 || position[size_t(r)] < found))
+                found = position[size_t(r)];
     } else {
         for (size_t i = 0; i < m_view.size(); ++i) {
             const int r = m_view[i];
@@ -494,6 +588,7 @@ void DataSet::setIndexFieldNames(const QString& names)
         std::sort(m_view.begin(), m_view.end());
     else
         std::stable_sort(m_view.begin(), m_view.end(), [this](int a, int b) { return lessRecord(a, b); });
+    viewChanged();
     m_viewSorted = true;
     if (currentRecord >= 0)
         m_cur = int(std::find(m_view.begin(), m_view.end(), currentRecord) - m_view.begin());
@@ -606,8 +701,14 @@ void DataSet::post()
 
 void DataSet::storeRecord(int record, const std::vector<QVariant>& values, bool sortKeyChanged)
 {
+    if (const std::optional<qint64> key = keyOf(record))
+        m_keyIndex.remove(record, *key);
     for (int f = 0; f < m_storedCount; ++f)
         m_values.set(record, f, values[size_t(f)]);
+    if (m_keyField >= 0 && !m_values.holdsWholeNumbers(m_keyField))
+        dropKeyIndex(); // a value of another kind: equalities on the field go back to comparing every row
+    else if (const std::optional<qint64> key = keyOf(record))
+        m_keyIndex.add(record, *key);
     if (size_t(record) < m_calcValid.size())
         m_calcValid[size_t(record)] = 0;
     if (sortKeyChanged) {
@@ -649,10 +750,15 @@ void DataSet::dropInsertedRecord(int record)
         m_calc.pop_back();
         m_calcValid.pop_back();
     }
+    if (const std::optional<qint64> key = keyOf(record))
+        m_keyIndex.remove(record, *key);
+    m_keyIndex.forgetFrom(record);
     m_values.removeLastRow();
     m_rowIds.pop_back();
     --m_recordCount;
     m_order.erase(std::remove(m_order.begin(), m_order.end(), record), m_order.end());
+    orderChanged();
+    viewChanged();
     const auto at = std::find(m_view.begin(), m_view.end(), record);
     const int removedPos = at == m_view.end() ? -1 : int(at - m_view.begin());
     if (at != m_view.end())
@@ -716,6 +822,10 @@ void DataSet::insertRecord(const QVariantList& values)
         m_values.appendVariant(f, row[size_t(f)]);
     m_values.endRow();
     m_rowIds.push_back(rowId);
+    if (m_keyField >= 0 && !m_values.holdsWholeNumbers(m_keyField))
+        dropKeyIndex();
+    else if (const std::optional<qint64> key = keyOf(record))
+        m_keyIndex.add(record, *key);
     if (!m_calc.empty()) {
         m_calc.emplace_back();
         m_calcValid.push_back(0);
@@ -729,6 +839,8 @@ void DataSet::insertRecord(const QVariantList& values)
     if (!m_sortKeys.empty() && m_viewSorted)
         pos = int(std::upper_bound(m_view.begin(), m_view.end(), record, less) - m_view.begin());
     m_view.insert(m_view.begin() + pos, record);
+    orderChanged();
+    viewChanged();
     m_cur = pos;
     if (m_view.size() == 1)
         m_bof = m_eof = false;

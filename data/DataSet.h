@@ -4,6 +4,7 @@
 #include "data/Field.h"
 #include "data/FieldValue.h"
 #include "data/Filter.h"
+#include "data/RowIndex.h"
 
 #include <QObject>
 #include <QString>
@@ -11,6 +12,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class DbConnection;
@@ -94,6 +96,12 @@ public:
     // Not found: the position stays and the result is false.
     bool locate(const QString& fieldName, const QVariant& value);
 
+    // A whole-number field whose rows are kept by value (the profiles' file number): an equality filter on it and
+    // locating by it then look only at the rows holding the value, whatever the number of rows. Results, record
+    // numbers and flags are those of a dataset without it. Empty for none; set while open, it applies at once.
+    void setKeyField(const QString& name);
+    QString keyField() const { return m_keyFieldName; }
+
     QString filter() const { return m_filterText; }
     // Throws on a bad text and then keeps the earlier one.
     void setFilter(const QString& text);
@@ -157,6 +165,20 @@ private:
     int valueOrder(int record, int field, const QVariant& v) const;
     bool recordMatches(int record) const;
     void sortOrder();
+    // The key field's index, made afresh from the rows held; none when the field is missing or holds a value that
+    // is no whole number.
+    void buildKeyIndex();
+    void dropKeyIndex();
+    std::optional<qint64> keyOf(int record) const;
+    // The records that can hold `value` in `field`, when the key index can tell; every other record does not.
+    std::optional<std::vector<int>> keyCandidates(int field, const QVariant& value) const;
+    std::optional<std::vector<int>> filterCandidates() const;
+    // Record to position in the full order and in the visible rows (-1 when not visible), made when first asked
+    // for after a change of either.
+    const std::vector<int>& orderPositions() const;
+    const std::vector<int>& viewPositions() const;
+    void orderChanged() { m_orderPos.clear(); }
+    void viewChanged() { m_viewPos.clear(); }
     bool lessRecord(int a, int b) const;
     int compareRecords(int a, int b) const;
     void parseSortKeys(const QString& names, std::vector<int>& out) const;
@@ -198,6 +220,12 @@ private:
     bool m_filtered = false;
     FilterExpression m_filterExpr;
     bool m_filterParsed = true;
+
+    QString m_keyFieldName;
+    int m_keyField = -1; // the field the key index holds; -1 while there is none
+    RowIndex m_keyIndex;
+    mutable std::vector<int> m_orderPos;
+    mutable std::vector<int> m_viewPos;
 
     QString m_indexFieldNames;
     std::vector<int> m_sortKeys;

@@ -4,16 +4,22 @@
 #include "results/ReportRenderer.h"
 
 #include <QAction>
+#include <QGraphicsItem>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -41,6 +47,16 @@ TfrmPreview::TfrmPreview(const Report::PreparedReport& report, QWidget* parent)
     m_preview->setViewMode(QPrintPreviewWidget::SinglePageView);
     connect(m_preview, &QPrintPreviewWidget::paintRequested, this,
             [this](QPrinter* printer) { guarded([&] { Report::paintReport(m_report, *printer); }); });
+    // Qt's preview centres the page whenever it fits it to the width (on opening, on every resize such as the
+    // window being maximized) and leaves the view alone when the page shown does not change, so the page's
+    // header would sit above the view. The preview opens on the top of page 1 and the page commands go to the
+    // top of their page; after the operator scrolls or zooms the view stays where it is put.
+    m_pageView = m_preview->findChild<QGraphicsView*>();
+    if (m_pageView) {
+        connect(m_preview, &QPrintPreviewWidget::previewChanged, this, &TfrmPreview::keepPageTopInView);
+        for (QScrollBar* bar : {m_pageView->verticalScrollBar(), m_pageView->horizontalScrollBar()})
+            connect(bar, &QAbstractSlider::actionTriggered, this, [this] { m_pageTopPinned = false; });
+    }
 
     m_outline = new QTreeWidget(this);
     m_outline->setObjectName(QStringLiteral("outlinePane"));
@@ -75,9 +91,15 @@ TfrmPreview::TfrmPreview(const Report::PreparedReport& report, QWidget* parent)
     connect(print, &QAction::triggered, this, guardedSlot(this, &TfrmPreview::PrintClick));
     m_toolBar->addSeparator();
     QAction* zoomIn = addCommand("actZoomIn", QStringLiteral("بزرگنمايي"), QKeySequence::ZoomIn);
-    connect(zoomIn, &QAction::triggered, m_preview, [this] { m_preview->zoomIn(); });
+    connect(zoomIn, &QAction::triggered, m_preview, [this] {
+        m_pageTopPinned = false;
+        m_preview->zoomIn();
+    });
     QAction* zoomOut = addCommand("actZoomOut", QStringLiteral("کوچکنمايي"), QKeySequence::ZoomOut);
-    connect(zoomOut, &QAction::triggered, m_preview, [this] { m_preview->zoomOut(); });
+    connect(zoomOut, &QAction::triggered, m_preview, [this] {
+        m_pageTopPinned = false;
+        m_preview->zoomOut();
+    });
     QAction* fullScreen = addCommand("actFullScreen", QStringLiteral("تمام صفحه"), QKeySequence(Qt::Key_F11));
     connect(fullScreen, &QAction::triggered, this, guardedSlot(this, &TfrmPreview::FullScreenClick));
     QAction* pageSetup = addCommand("actPageSetup", QStringLiteral("تنظيمات صفحه"), QKeySequence());
@@ -124,6 +146,28 @@ void TfrmPreview::showPage(int page)
     m_preview->setCurrentPage(page);
     QSignalBlocker quiet(m_thumbnails);
     m_thumbnails->setCurrentRow(page - 1);
+    m_pageTopPinned = true;
+    keepPageTopInView();
+}
+
+void TfrmPreview::keepPageTopInView()
+{
+    if (!m_pageTopPinned || !m_pageView || !m_pageView->scene())
+        return;
+    // The pages are the scene's top-level items, from the first page down.
+    QList<QGraphicsItem*> pages;
+    for (QGraphicsItem* item : m_pageView->scene()->items())
+        if (!item->parentItem())
+            pages.append(item);
+    std::sort(pages.begin(), pages.end(),
+              [](const QGraphicsItem* a, const QGraphicsItem* b) { return a->scenePos().y() < b->scenePos().y(); });
+    const int page = m_preview->currentPage();
+    if (page < 1 || page > pages.size())
+        return;
+    const QRectF shown = pages[page - 1]->sceneBoundingRect();
+    QScrollBar* bar = m_pageView->verticalScrollBar();
+    const int gap = 10;
+    bar->setValue(bar->value() + m_pageView->mapFromScene(shown.topLeft()).y() - gap);
 }
 
 int TfrmPreview::exec()

@@ -6,6 +6,7 @@
 #include <QPrinter>
 
 class QAction;
+class QGraphicsView;
 class QListWidget;
 class QPrintPreviewWidget;
 class QToolBar;
@@ -32,6 +33,9 @@ private:
     QAction* addCommand(const char* name, const QString& text, const QKeySequence& shortcut);
     void fillThumbnails();
     void showPage(int page);
+    // Brings the top of the current page to the top of the view while the operator has not scrolled or zoomed
+    // since the preview opened or a page command ran.
+    void keepPageTopInView();
 
     const Report::PreparedReport& m_report;
     QPrinter m_printer;
@@ -39,4 +43,6 @@ private:
     QTreeWidget* m_outline = nullptr;
     QListWidget* m_thumbnails = nullptr;
     QToolBar* m_toolBar = nullptr;
+    QGraphicsView* m_pageView = nullptr;
+    bool m_pageTopPinned = true;
 };

@@ -3,6 +3,7 @@
 
 #include "data/DataModule.h"
 #include "data/DataGridModel.h"
+#include "data/ProfileReread.h"
 #include "data/ProfileTexts.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/ErrorReport.h"
@@ -14,7 +15,6 @@
 #include "results/ReadOnlyGrid.h"
 #include "results/ScoreRebuild.h"
 #include "results/SearchForm.h"
-#include "results/StoredProfile.h"
 
 #include <QAction>
 #include <QHeaderView>

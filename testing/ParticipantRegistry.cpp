@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/DataModule.h"
+#include "data/ProfileReread.h"
 #include "data/ZarkU.h"
 
 namespace {
@@ -28,8 +29,7 @@ std::optional<StoredProfile> ParticipantRegistry::lookUp(qint64 fileNo)
 {
     TableDataSet& profiles = m_data.tbProfiles;
     showAllProfilesByFileNo();
-    profiles.close();
-    profiles.open();
+    rereadProfilesIfStale(m_data, fileNo);
     if (!profiles.locate(fileNoField, fileNo))
         return std::nullopt;
     StoredProfile p;

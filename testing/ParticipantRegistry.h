@@ -46,9 +46,9 @@ class ParticipantRegistry
 public:
     explicit ParticipantRegistry(TData& data);
 
-    // Reads the profiles afresh from the file (another program may have registered someone since they were read),
-    // without any filter, ordered by file number, and makes the profile with `fileNo` current. Nothing when there
-    // is none; the position is then unspecified.
+    // Makes the profile with `fileNo` current, as the file holds it now (another program may have registered or
+    // changed it since the profiles were read: they are then read again), without any filter, ordered by file
+    // number. Nothing when there is none; the position is then unspecified.
     std::optional<StoredProfile> lookUp(qint64 fileNo);
 
     enum class Outcome

@@ -4,17 +4,15 @@
 // <Stem>/Bare.
 
 #include "bench/RunBenchmarks.h"
+#include "bench/TestWindowSteps.h"
 #include "data/DataModule.h"
 #include "data/ZarkU.h"
 #include "dialogs/MessageFrm.h"
-#include "dialogs/NumericEdit.h"
 #include "testing/NewTestForm.h"
 #include "tools/ItemStore.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -141,20 +139,7 @@ struct Program
     template <typename T> T* find(const char* name) { return window.findChild<T*>(QLatin1String(name)); }
 
     // A new participant's details typed and looked up, ready for Start.
-    void prepareNewParticipant(int fileNo)
-    {
-        if (window.isTestRunning()) {
-            SysMessageSeam::setNextAnswer(1);
-            window.btNewFormClick();
-        }
-        find<NumericEdit>("edFileNo")->setValue(fileNo);
-        window.edFileNoExit();
-        find<QLineEdit>("edFName")->setText(QStringLiteral("سارا"));
-        find<QLineEdit>("edLName")->setText(QStringLiteral("احمدي"));
-        find<NumericEdit>("edAge")->setValue(25);
-        find<QComboBox>("cbGender")->setCurrentIndex(0);
-        find<QComboBox>("cbGrade")->setCurrentIndex(3);
-    }
+    void prepareNewParticipant(int fileNo) { typeNewParticipant(window, fileNo); }
 };
 
 Program& program()

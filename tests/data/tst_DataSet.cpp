@@ -73,6 +73,8 @@ private slots:
     void recordNumberOutOfRange();
     void locate_data();
     void locate();
+    void keyIndexGivesTheSameRows_data();
+    void keyIndexGivesTheSameRows();
     void sortKeepsCurrentRow();
     void editedSortKeyIsStillFound();
     void persianOrderOfTexts();
@@ -500,6 +502,133 @@ void tst_DataSet::locate()
     QCOMPARE(p.locate(field, value), fileNo != 0);
     QCOMPARE(p.fieldByName(QStringLiteral("FileNo")).asInteger(), fileNo != 0 ? fileNo : before);
     QVERIFY(p.eof()); // locating keeps the flags
+}
+
+// Profiles sharing and lacking file numbers, as a file without the unique index (an earlier build's, a
+// tampered one) holds them; QTable tells the rows apart.
+static void addProfilesSharingNumbers(DbConnection& db)
+{
+    db.execute(QStringLiteral("DELETE FROM Profiles"));
+    db.execute(TempRavlenDb::onServer() ? QStringLiteral("ALTER TABLE Profiles DROP CONSTRAINT ProfilesFileNo")
+                                        : QStringLiteral("DROP INDEX ProfilesFileNo"));
+    db.execute(QStringLiteral("INSERT INTO Profiles (FileNo, Age, QTable) VALUES "
+                              "(12, 30, 'P1'), (7, 30, 'P2'), (NULL, 25, 'P3'), (12, 41, 'P4'), (3, 30, 'P5'), "
+                              "(NULL, 30, 'P6'), (7, 20, 'P7')"));
+}
+
+// What a dataset shows after a filter and then a locate: the visible rows, the flags and where locating went.
+struct FilterAndLocate
+{
+    QStringList rows;
+    bool bof = false;
+    bool eof = false;
+    bool found = false;
+    int recNo = 0;
+    bool bofAfter = false;
+    bool eofAfter = false;
+    bool operator==(const FilterAndLocate&) const = default;
+};
+
+static FilterAndLocate filterAndLocate(DataSet& ds, const QString& filter, const QVariant& fileNo)
+{
+    FilterAndLocate seen;
+    ds.setFilter(filter);
+    ds.setFiltered(true);
+    seen.bof = ds.bof();
+    seen.eof = ds.eof();
+    for (int i = 1; i <= ds.recordCount(); ++i) {
+        ds.setRecNo(i);
+        seen.rows << ds.fieldByName(QStringLiteral("QTable")).asString();
+    }
+    if (ds.recordCount() > 0)
+        ds.last();
+    seen.found = ds.locate(QStringLiteral("FileNo"), fileNo);
+    seen.recNo = ds.recNo();
+    seen.bofAfter = ds.bof();
+    seen.eofAfter = ds.eof();
+    return seen;
+}
+
+void tst_DataSet::keyIndexGivesTheSameRows_data()
+{
+    QTest::addColumn<QString>("change"); // made through the dataset before filtering
+    QTest::addColumn<QString>("sort");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QVariant>("fileNo"); // located afterwards
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<int>("recNo"); // where locating goes; 0 when not found (the position stays)
+    const QVariant none;
+    QTest::newRow("shared number") << "" << "" << "FileNo = 12" << QVariant(12) << QStringList{"P1", "P4"} << 1;
+    QTest::newRow("shared number, other sort")
+        << "" << "Age" << "(Fileno=7)" << QVariant(7) << QStringList{"P7", "P2"} << 1;
+    QTest::newRow("sorted on the number") << "" << "FileNo" << "FileNo=12" << QVariant(12) << QStringList{"P1", "P4"}
+                                          << 1;
+    QTest::newRow("number not held") << "" << "" << "FileNo = 5" << QVariant(5) << QStringList{} << 0;
+    QTest::newRow("with another condition")
+        << "" << "" << "(Age=30) And (FileNo=7)" << QVariant(7) << QStringList{"P2"} << 1;
+    QTest::newRow("number as text") << "" << "Age" << "FileNo = '7'" << QVariant(QStringLiteral("7"))
+                                    << QStringList{"P7", "P2"} << 1;
+    QTest::newRow("number with a fraction")
+        << "" << "" << "FileNo = 12.0" << QVariant(12.0) << QStringList{"P1", "P4"} << 1;
+    QTest::newRow("fraction matches none") << "" << "" << "FileNo = 12.5" << QVariant(12.5) << QStringList{} << 0;
+    QTest::newRow("not equal leaves out empty numbers")
+        << "" << "" << "FileNo <> 12" << QVariant(3) << QStringList{"P2", "P5", "P7"} << 2;
+    QTest::newRow("no filter, locate the first of two")
+        << "" << "Age" << "" << QVariant(7) << QStringList{"P7", "P3", "P1", "P2", "P5", "P6", "P4"} << 1;
+    QTest::newRow("no filter, locate an empty number")
+        << "" << "" << "" << none << QStringList{"P1", "P2", "P3", "P4", "P5", "P6", "P7"} << 3;
+    QTest::newRow("locate outside the filter") << "" << "" << "FileNo = 12" << QVariant(7) << QStringList{"P1", "P4"}
+                                               << 0;
+    QTest::newRow("posted number") << "post" << "" << "FileNo = 12" << QVariant(12)
+                                   << QStringList{"P1", "P4", "P5"} << 1;
+    QTest::newRow("posted number leaves its old one")
+        << "post" << "" << "FileNo = 3" << QVariant(3) << QStringList{} << 0;
+    QTest::newRow("inserted number") << "insert" << "Age" << "FileNo = 7" << QVariant(7)
+                                     << QStringList{"P7", "P2", "P8"} << 1;
+    QTest::newRow("insert undone") << "undone insert" << "" << "FileNo = 7" << QVariant(7)
+                                   << QStringList{"P2", "P7"} << 1;
+    QTest::newRow("emptied number") << "empty" << "" << "FileNo = 12" << QVariant(12) << QStringList{"P4"} << 1;
+}
+
+// The dataset of the profiles keeps its rows by file number. Whatever it shows through that index, it shows as a
+// dataset without it does (rows, order, record numbers, flags), also after posts and inserts kept it up.
+void tst_DataSet::keyIndexGivesTheSameRows()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, sort);
+    QFETCH(QString, filter);
+    QFETCH(QVariant, fileNo);
+    QFETCH(QStringList, rows);
+    QFETCH(int, recNo);
+    ProfilesFixture f;
+    addProfilesSharingNumbers(f.t.db());
+    TableDataSet& p = f.p;
+    p.setKeyField(QStringLiteral("FileNo"));
+    p.open();
+    p.setIndexFieldNames(sort);
+    if (change == QLatin1String("post") || change == QLatin1String("empty")) {
+        QVERIFY(p.locate(QStringLiteral("QTable"), change == QLatin1String("post") ? "P5" : "P1"));
+        p.edit();
+        p.setFieldValue(QStringLiteral("FileNo"), change == QLatin1String("post") ? QVariant(12) : QVariant());
+        p.post();
+    } else if (change == QLatin1String("insert")) {
+        p.insertRecord({7, QVariant(), QVariant(), QVariant(), 35, QVariant(), QVariant(), QStringLiteral("P8")});
+    } else if (change == QLatin1String("undone insert")) {
+        QVERIFY_THROWS_EXCEPTION(DataError, f.t.db().inTransaction(QStringLiteral("Cannot insert"), [&] {
+            p.insertRecord({7, QVariant(), QVariant(), QVariant(), 35, QVariant(), QVariant(), QStringLiteral("P8")});
+            throw DataError(QStringLiteral("given up"));
+        }));
+    }
+
+    const FilterAndLocate indexed = filterAndLocate(p, filter, fileNo);
+    QCOMPARE(indexed.rows, rows);
+    QCOMPARE(indexed.found, recNo != 0);
+    if (recNo != 0)
+        QCOMPARE(indexed.recNo, recNo);
+    p.setKeyField(QString());
+    const FilterAndLocate scanned = filterAndLocate(p, filter, fileNo);
+    QCOMPARE(scanned.rows, indexed.rows);
+    QVERIFY(scanned == indexed);
 }
 
 void tst_DataSet::sortKeepsCurrentRow()

@@ -1,3 +1,4 @@
+#include "data/DataError.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/ErrorReport.h"
 #include "dialogs/MessageFrm.h"
@@ -415,6 +416,13 @@ void tst_MessageFrm::screenshots_data()
     QTest::newRow("message-set2-danger") << 2 << 2 << QStringLiteral("آزمون نيمه کاره مي ماند. ادامه مي دهيد؟")
                                          << QStringList{"ادامه", "انصراف"} << "red";
     QTest::newRow("message-set3-ok") << 3 << 1 << LongText << QStringList{"بلي", "خير", "انصراف"} << "green";
+    // An error report naming a folder with a blank, the command that makes the file and the technical line.
+    QTest::newRow("message-with-path")
+        << 0 << 2
+        << userMessage(DataError(QStringLiteral("Cannot open database file '/tmp/ravlen clinic/Ravlen.mdb': unable "
+                                                "to open database file."),
+                                 DataError::Kind::MissingFile))
+        << QStringList{"قبول"} << "red";
     QTest::newRow("message-no-icon") << 0 << 0 << QStringLiteral("بدون نشان") << QStringList{"قبول"} << "none";
     QTest::newRow("message-unknown-icon")
         << 1 << 5 << QStringLiteral("نشان ناشناخته") << QStringList{"بلي", "خير"} << "none";

@@ -10,6 +10,9 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrintDialog>
@@ -32,8 +35,11 @@ private slots:
     void cleanup();
 
     void chartsButtonOpensPreview();
+    void firstViewAndFirstPageShowThePageTop();
 
 private:
+    QPushButton* lookUpForCharts();
+
     std::unique_ptr<ResultsDatabase> m_db;
     std::unique_ptr<TfrmResult> m_window;
 };
@@ -63,12 +69,18 @@ void tst_ReportPreview::cleanup()
     m_db.reset();
 }
 
-void tst_ReportPreview::chartsButtonOpensPreview()
+QPushButton* tst_ReportPreview::lookUpForCharts()
 {
     m_window->findChild<QLineEdit*>(QStringLiteral("edFileNo"))->setText(QStringLiteral("7"));
     QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("btSearch")), Qt::LeftButton);
     auto* charts = m_window->findChild<QPushButton*>(QStringLiteral("btShowCharts"));
-    QVERIFY(charts->isEnabled());
+    return charts->isEnabled() ? charts : nullptr;
+}
+
+void tst_ReportPreview::chartsButtonOpensPreview()
+{
+    QPushButton* charts = lookUpForCharts();
+    QVERIFY(charts);
 
     bool seen = false;
     driveModal([&] { QTest::mouseClick(charts, Qt::LeftButton); }, [&](QWidget* modal) {
@@ -129,6 +141,43 @@ void tst_ReportPreview::chartsButtonOpensPreview()
         return;
     QVERIFY(seen);
     QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget*>(m_window.get()));
+}
+
+void tst_ReportPreview::firstViewAndFirstPageShowThePageTop()
+{
+    QPushButton* charts = lookUpForCharts();
+    QVERIFY(charts);
+    QStringList seen;
+    driveModal([&] { QTest::mouseClick(charts, Qt::LeftButton); }, [&](QWidget* modal) {
+        auto* pages = modal->findChild<QPrintPreviewWidget*>(QStringLiteral("previewPages"));
+        auto* view = pages->findChild<QGraphicsView*>();
+        QVERIFY(view);
+        // Where the top edge of page 1, the first in the view, stands in the view: on view at its top means the
+        // title, file number and name are in sight.
+        auto pageTopShown = [&](const char* when) {
+            QCoreApplication::processEvents();
+            const int top = view->mapFromScene(view->scene()->itemsBoundingRect().topLeft()).y();
+            if (top >= 0 && top < view->viewport()->height() / 8)
+                seen << QLatin1String(when);
+            else
+                qWarning("%s: the page's top edge is at %d in a view %d high", when, top, view->viewport()->height());
+        };
+        auto trigger = [&](const char* name) { modal->findChild<QAction*>(QLatin1String(name))->trigger(); };
+
+        pageTopShown("opened");
+        // A window manager maximizes the window after it was shown.
+        modal->resize(1280, 800);
+        pageTopShown("maximized");
+        QVERIFY(!saveScreenshot(modal, QStringLiteral("report-preview-first-view")).isEmpty());
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 3);
+        trigger("actFirstPage");
+        pageTopShown("First page after scrolling down");
+        trigger("actNextPage");
+        trigger("actFirstPage");
+        pageTopShown("First page from page 2");
+        trigger("actClose");
+    });
+    QCOMPARE(seen, (QStringList{"opened", "maximized", "First page after scrolling down", "First page from page 2"}));
 }
 
 QTEST_MAIN(tst_ReportPreview)

@@ -2,6 +2,7 @@
 #include "calendar/ShDateUtils.h"
 #include "controls/ShDateCtrls.h"
 #include "data/DataModule.h"
+#include "data/ZarkU.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/ErrorReport.h"
 #include "dialogs/MessageFrm.h"
@@ -72,6 +73,8 @@ private slots:
     void registrationIgnoresAFilterLeftBySearch();
     void failingCopyLeavesNeitherRowNorTable();
     void lookUpSeesAParticipantOfAnotherProgram();
+    void lookUpSeesAnotherProgramsChange();
+    void registrationPassesOverATableMadeMeanwhile();
     void numberTakenMeanwhileWritesNothing();
     void halfWayLookUpNeverRetestsThePreviousParticipant_data();
     void halfWayLookUpNeverRetestsThePreviousParticipant();
@@ -609,6 +612,50 @@ void tst_NewTestForm::lookUpSeesAParticipantOfAnotherProgram()
     lookUp(31);
     QCOMPARE(find<QPushButton>("btStart")->text(), retestCaption);
     QCOMPARE(find<QLineEdit>("edFName")->text(), QStringLiteral("مريم"));
+}
+
+// The look-up reads the looked-up profile from the file; a change another program made to it since the
+// profiles were read, or since the last look-up, is what the window shows.
+void tst_NewTestForm::lookUpSeesAnotherProgramsChange()
+{
+    ParticipantSpec participant;
+    participant.fileNo = 17;
+    participant.firstName = QStringLiteral("زهرا");
+    participant.age = 41;
+    addParticipant(participant);
+    lookUp(17);
+    QCOMPARE(find<QLineEdit>("edFName")->text(), participant.firstName);
+    {
+        const std::unique_ptr<DbConnection> other = m_f->db().connect();
+        other->execute(QStringLiteral("UPDATE Profiles SET FName = 'سارا', Age = 52 WHERE FileNo = 17"));
+    }
+    lookUp(17);
+    QCOMPARE(find<QPushButton>("btStart")->text(), retestCaption);
+    QCOMPARE(find<QLineEdit>("edFName")->text(), QStringLiteral("سارا"));
+    QCOMPARE(find<NumericEdit>("edAge")->value(), 52);
+}
+
+// Registration asks afresh whether its new table's name is free: a table another program made after the connect
+// step listed the tables is passed over, never taken for the participant's own.
+void tst_NewTestForm::registrationPassesOverATableMadeMeanwhile()
+{
+    RandomLettersGenerator().seed(20261211);
+    const QString madeMeanwhile = RandomLetters(15);
+    RandomLettersGenerator().seed(20261211);
+    {
+        const std::unique_ptr<DbConnection> other = m_f->db().connect();
+        other->execute(QStringLiteral("SELECT * INTO %1 FROM Questions WHERE Row < 0").arg(madeMeanwhile));
+    }
+    ScopedMessageAnswers answers({1});
+    fillDetails(QStringLiteral("44"), QStringLiteral("سارا"), QStringLiteral("احمدي"), QStringLiteral("22"), 0, 1);
+    clickButton(find<QPushButton>("btStart"));
+
+    QCOMPARE(answers.calls().size(), 1);
+    const QString table = m_f->value(QStringLiteral("SELECT QTable FROM Profiles WHERE FileNo = 44")).toString();
+    QVERIFY2(QRegularExpression(QStringLiteral("^[A-Y]{15}$")).match(table).hasMatch(), qPrintable(table));
+    QVERIFY(table.compare(madeMeanwhile, Qt::CaseInsensitive) != 0);
+    QCOMPARE(m_f->value(QStringLiteral("SELECT count(*) FROM %1").arg(madeMeanwhile)).toInt(), 0);
+    QVERIFY(find<QGroupBox>("grpQuestion")->isVisible());
 }
 
 void tst_NewTestForm::numberTakenMeanwhileWritesNothing()

@@ -1,4 +1,4 @@
-#include "results/StoredProfile.h"
+#include "data/ProfileReread.h"
 
 #include "data/DataModule.h"
 
@@ -23,7 +23,8 @@ void rereadProfilesIfStale(TData& data, qint64 fileNo)
 
     TableDataSet& profiles = data.tbProfiles;
     const bool inMemory = profiles.isActive() && profiles.locate(QStringLiteral("FileNo"), fileNo);
-    const bool current = stored.isEmpty() ? !inMemory : inMemory && sameStoredValues(stored, profiles);
+    const bool current = profiles.isActive() &&
+                         (stored.isEmpty() ? !inMemory : inMemory && sameStoredValues(stored, profiles));
     if (current)
         return;
     profiles.close();
