@@ -1,3 +1,4 @@
+#include "app/StartFailure.h"
 #include "app/Startup.h"
 
 #include <QApplication>
@@ -8,5 +9,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Ravlen"));
     QApplication::setApplicationVersion(QStringLiteral("1.11.2.19"));
     prepareApplication();
+    if (const std::optional<StartFailure> failure = StartFailure::fromArguments(QApplication::arguments()))
+        return showStartFailure(*failure);
     return runProgram();
 }

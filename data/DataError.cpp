@@ -1,5 +1,7 @@
 #include "data/DataError.h"
 
+#include "data/PgConnection.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -21,13 +23,61 @@ QString folderOf(const QString& file)
 
 } // namespace
 
-DataError::DataError(const QString& message, Kind kind)
-    : std::runtime_error(QString(userSentence(kind, message) + QLatin1Char('\n') + message).toStdString()),
-      m_message(message), m_kind(kind)
+DataError::DataError(const QString& message, Kind kind, const QString& subject)
+    : std::runtime_error(QString(userSentence(kind, message, subject) + QLatin1Char('\n') + message).toStdString()),
+      m_message(message), m_kind(kind), m_subject(subject)
 {
 }
 
-QString userSentence(DataError::Kind kind, const QString& detail)
+namespace {
+
+// The sentence of a failure to reach or use the database server `uri`.
+QString serverSentence(DataError::Kind kind, const QString& uri)
+{
+    using Kind = DataError::Kind;
+    const PgAddress server = PgConnection::addressOf(uri);
+    const QString address = leftToRight(server.hostAndPort());
+    const QString user = leftToRight(server.user);
+    const QString passwordFile = PgConnection::passwordFile();
+    // The address, file, line or command each sentence names comes at its end, each piece left to right.
+    switch (kind) {
+    case Kind::ServerUnreachable:
+        return QStringLiteral("سرور اطلاعات پاسخ نمي دهد. روشن بودن سرور، نام رايانه سرور و شماره درگاه آن در "
+                              "نشاني سرور، و اتصال اين رايانه به شبکه را بررسي کنيد. نشاني سرور: %1")
+            .arg(address);
+    case Kind::ServerNoPassword:
+        return QStringLiteral("سرور اطلاعات براي ورود اين کاربر گذرواژه مي خواهد و در فايل گذرواژه سطري براي آن "
+                              "نيست. سطر زير را با گذرواژه اين کاربر در فايل گذرواژه بنويسيد و فايل را با دستور زير "
+                              "فقط براي صاحب آن خواندني کنيد: %1 %2 %3")
+            .arg(leftToRight(passwordFile), leftToRight(server.passwordLine(QStringLiteral("گذرواژه"))),
+                 leftToRight(QStringLiteral("chmod 600 ") + passwordFile));
+    case Kind::ServerLoginRefused:
+        return QStringLiteral("سرور اطلاعات ورود اين کاربر را نپذيرفت: گذرواژه نادرست است يا اين کاربر روي سرور "
+                              "تعريف نشده است. گذرواژه را در سطر اين سرور در فايل گذرواژه اصلاح کنيد، يا از مدير "
+                              "سرور بخواهيد اين کاربر را تعريف کند: %1 %2")
+            .arg(leftToRight(passwordFile), leftToRight(server.passwordLine(QStringLiteral("گذرواژه"))));
+    case Kind::ServerDatabaseMissing:
+        return QStringLiteral("پايگاه داده اي به اين نام روي سرور اطلاعات نيست. نام آن را در نشاني سرور بررسي "
+                              "کنيد، يا از مدير سرور بخواهيد آن را بسازد و سپس جدولهاي برنامه را با اين دستور در آن "
+                              "بسازيد: %1")
+            .arg(leftToRight(QStringLiteral("ravlen-db create-server ") + uri));
+    case Kind::ServerNotEmpty:
+        return QStringLiteral("پايگاه داده سرور خالي نيست. ساختن جدولهاي برنامه و انتقال فايل اطلاعات به سرور فقط در "
+                              "پايگاه داده خالي انجام مي شود. نشاني سرور: %1")
+            .arg(leftToRight(uri));
+    case Kind::ServerPermission:
+        return QStringLiteral("اين کاربر روي سرور اطلاعات اجازه کار با پايگاه داده يا جدولهاي آن را ندارد. از مدير "
+                              "سرور بخواهيد اين اجازه را به اين کاربر بدهد. کاربر و نشاني سرور: %1 %2")
+            .arg(user, leftToRight(server.hostAndPort() + QLatin1Char('/') + server.database));
+    default:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+QString userSentence(DataError::Kind kind, const QString& detail, const QString& subject)
 {
     using Kind = DataError::Kind;
     const QString file = fileNamedIn(detail);
@@ -86,6 +136,21 @@ QString userSentence(DataError::Kind kind, const QString& detail)
         return QStringLiteral("%1 روي شبکه است. آن را روي ديسک همين رايانه قرار دهيد.").arg(theFile);
     case Kind::ConnectionLost:
         return QStringLiteral("ارتباط با سرور اطلاعات قطع شد. دوباره تلاش کنيد تا برنامه دوباره به سرور وصل شود.");
+    case Kind::ServerUnreachable:
+    case Kind::ServerNoPassword:
+    case Kind::ServerLoginRefused:
+    case Kind::ServerDatabaseMissing:
+    case Kind::ServerPermission:
+    case Kind::ServerNotEmpty:
+        return serverSentence(kind, subject);
+    case Kind::PasswordFileOpen:
+        return QStringLiteral("فايل گذرواژه را کاربران ديگر هم مي توانند بخوانند يا تغيير دهند، پس برنامه از آن "
+                              "استفاده نمي کند. آن را با اين دستور فقط براي صاحب آن خواندني کنيد: %1")
+            .arg(leftToRight(QStringLiteral("chmod 600 ") + subject));
+    case Kind::PasswordInAddress:
+        return QStringLiteral("نشاني سرور اطلاعات گذرواژه را در خود دارد. گذرواژه را از نشاني برداريد و آن را در "
+                              "اين فايل گذرواژه بنويسيد: %1")
+            .arg(leftToRight(subject));
     case Kind::Other:
         break;
     }

@@ -17,16 +17,23 @@ void finishQueryRows(ReadResult& rows, bool rowByRow)
             rows.values.push_back(rows.store.value(row, c));
 }
 
-bool isServerDataSource(const QString& dataSource)
+QString serverUriOf(const QString& dataSource)
 {
     const QString s = dataSource.trimmed();
-    return s.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
-           s.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+    for (const QLatin1String scheme : {QLatin1String("postgresql://"), QLatin1String("postgres://")})
+        if (s.startsWith(scheme, Qt::CaseInsensitive))
+            return scheme + s.mid(scheme.size());
+    return QString();
+}
+
+bool isServerDataSource(const QString& dataSource)
+{
+    return !serverUriOf(dataSource).isEmpty();
 }
 
 std::unique_ptr<DbBackend> openBackend(const QString& dataSource, const FileSystemCheck::TypeProbe& fileSystemType)
 {
-    if (isServerDataSource(dataSource))
-        return openPgServerBackend(dataSource.trimmed());
+    if (const QString uri = serverUriOf(dataSource); !uri.isEmpty())
+        return openPgServerBackend(uri);
     return SqliteBackend::open(dataSource, fileSystemType, SqlBackend::ReadOnlyFile::OpenForReading);
 }

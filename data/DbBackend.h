@@ -104,7 +104,11 @@ protected:
 // write back through) and, with `rowByRow`, the values row by row too. For every backend's readQuery.
 void finishQueryRows(ReadResult& rows, bool rowByRow);
 
-// Whether a connection's data source names a database server rather than a file.
+// The connection URI when a data source names a database server rather than a file: a postgresql:// or
+// postgres:// URI, the scheme in any letter case and blanks around it allowed. Returned without the blanks and
+// with the scheme in small letters, as libpq reads it; empty for a file. The program and the database tool decide
+// "server or file" by this one rule.
+QString serverUriOf(const QString& dataSource);
 bool isServerDataSource(const QString& dataSource);
 
 // Opens the database a data source names: a PostgreSQL connection URI (postgresql://...) or a SQLite file, which

@@ -504,7 +504,8 @@ void createSchema(PgConnection& connection)
                                        {}, doing);
     if (r.integer(0, 0) != 0)
         throw DataError(doing + QStringLiteral(": the database is not empty (it holds %1 tables or views)")
-                                    .arg(r.integer(0, 0)));
+                                    .arg(r.integer(0, 0)),
+                        DataError::Kind::ServerNotEmpty, connection.uri());
     connection.inTransaction(doing, [&] {
         for (const QString& sql : schemaStatements())
             connection.exec(sql, {}, doing);

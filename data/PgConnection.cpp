@@ -2,13 +2,19 @@
 
 #include "data/DataError.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScopeGuard>
 
 #include <libpq-fe.h>
 
+#include <poll.h>
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <new>
 
 namespace {
 
@@ -25,8 +31,10 @@ Kind kindOfState(const QByteArray& state)
         return Kind::Busy;
     if (state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03")
         return Kind::ConnectionLost;
-    if (state == "42501" || state.startsWith("28"))
-        return Kind::AccessDenied;
+    if (state == "42501")
+        return Kind::ServerPermission;
+    if (state.startsWith("28"))
+        return Kind::ServerLoginRefused;
     if (state == "42P01" || state == "42703")
         return Kind::Schema;
     if (state == "53100")
@@ -34,19 +42,73 @@ Kind kindOfState(const QByteArray& state)
     if (state == "25006")
         return Kind::ReadOnly;
     if (state == "3D000")
-        return Kind::MissingFile;
+        return Kind::ServerDatabaseMissing;
     return Kind::Other;
 }
 
-// A connection attempt that failed says why only in its message.
-Kind kindOfConnectFailure(const QString& message)
+// The SQLSTATE of the server's refusal in a connection failure's verbose text ("FATAL:  3D000: database ..."),
+// empty when no server answered. The code says why whatever language the server writes its messages in.
+QByteArray refusalState(const QString& message)
 {
-    if (message.contains(QLatin1String("password")) || message.contains(QLatin1String("authentication")) ||
-        message.contains(QLatin1String("permission denied")))
-        return Kind::AccessDenied;
-    if (message.contains(QLatin1String("does not exist")))
-        return Kind::MissingFile;
-    return Kind::NotConnected;
+    static const QRegularExpression refusal(QStringLiteral("(?:FATAL|ERROR|PANIC):  ([0-9A-Z]{5}): "));
+    const QRegularExpressionMatch m = refusal.match(message);
+    return m.hasMatch() ? m.captured(1).toLatin1() : QByteArray();
+}
+
+Kind kindOfConnectFailure(PGconn* conn, const QString& message)
+{
+    if (PQconnectionNeedsPassword(conn))
+        return Kind::ServerNoPassword;
+    const QByteArray state = refusalState(message);
+    if (state.startsWith("28"))
+        return Kind::ServerLoginRefused; // a wrong password, a user the server does not know or does not admit
+    if (state == "3D000")
+        return Kind::ServerDatabaseMissing;
+    if (state == "42501")
+        return Kind::ServerPermission;
+    return Kind::ServerUnreachable; // nothing answered, or a server starting, stopping or full
+}
+
+// The connection's verbose failure text without the server's source locations, which help nobody here.
+QString connectFailureText(PGconn* conn)
+{
+    QStringList lines = QString::fromUtf8(PQerrorMessage(conn)).trimmed().split(QLatin1Char('\n'));
+    lines.removeIf([](const QString& line) { return line.startsWith(QLatin1String("LOCATION:")); });
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Connects as PQconnectdbParams does, but with the server's refusals written with their SQLSTATE. Returns the
+// connection, good or failed; `timedOut` tells that no answer came within the URI's connect_timeout.
+PGconn* connectVerbose(const char* const* keywords, const char* const* values, bool& timedOut)
+{
+    timedOut = false;
+    PGconn* conn = PQconnectStartParams(keywords, values, 1);
+    if (!conn)
+        throw std::bad_alloc();
+    PQsetErrorVerbosity(conn, PQERRORS_VERBOSE);
+    int timeoutSeconds = 10;
+    if (PQconninfoOption* options = PQconninfo(conn)) {
+        for (PQconninfoOption* o = options; o->keyword; ++o)
+            if (qstrcmp(o->keyword, "connect_timeout") == 0 && o->val && *o->val)
+                timeoutSeconds = std::max(2, QByteArray(o->val).toInt());
+        PQconninfoFree(options);
+    }
+    const QDeadlineTimer deadline(qint64(timeoutSeconds) * 1000);
+    // Before the first poll libpq waits to write, as the connection is being made.
+    PostgresPollingStatusType status = PGRES_POLLING_WRITING;
+    while (PQstatus(conn) != CONNECTION_BAD && status != PGRES_POLLING_OK && status != PGRES_POLLING_FAILED) {
+        pollfd socket{PQsocket(conn), short(status == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+        const int ready = ::poll(&socket, 1, int(std::max<qint64>(0, deadline.remainingTime())));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0) {
+            timedOut = true;
+            return conn;
+        }
+        status = PQconnectPoll(conn);
+    }
+    PQsetErrorVerbosity(conn, PQERRORS_DEFAULT);
+    return conn;
 }
 
 QString serverText(const char* text)
@@ -124,7 +186,7 @@ void PgConnection::checkPasswordFile()
         throw DataError(QStringLiteral("Cannot use the password file '%1': other users may read or change it; make "
                                        "it readable by its owner only (chmod 600 %1)")
                             .arg(file),
-                        Kind::AccessDenied);
+                        Kind::PasswordFileOpen, file);
 }
 
 void PgConnection::checkUri(const QString& uri)
@@ -144,7 +206,41 @@ void PgConnection::checkUri(const QString& uri)
             throw DataError(QStringLiteral("The server address holds a password; write it into the password file "
                                            "'%1' instead")
                                 .arg(passwordFile()),
-                            Kind::AccessDenied);
+                            Kind::PasswordInAddress, passwordFile());
+}
+
+PgAddress PgConnection::addressOf(const QString& uri)
+{
+    PgAddress address;
+    PQconninfoOption* defaults = PQconndefaults();
+    PQconninfoOption* given = PQconninfoParse(uri.toUtf8().constData(), nullptr);
+    const auto release = qScopeGuard([&] {
+        PQconninfoFree(defaults);
+        PQconninfoFree(given);
+    });
+    if (!given)
+        return PgAddress{uri, QString(), QString(), QString()};
+    auto value = [&](const char* keyword) {
+        for (PQconninfoOption* options : {given, defaults})
+            for (PQconninfoOption* o = options; o && o->keyword; ++o)
+                if (qstrcmp(o->keyword, keyword) == 0 && o->val && *o->val)
+                    return QString::fromUtf8(o->val);
+        return QString();
+    };
+    address.host = value("host");
+    if (address.host.isEmpty())
+        address.host = QStringLiteral("localhost");
+    address.port = value("port");
+    address.user = value("user");
+    address.database = value("dbname");
+    if (address.database.isEmpty())
+        address.database = address.user;
+    return address;
+}
+
+QString PgAddress::passwordLine(const QString& password) const
+{
+    return QStringList{host, port, database, user, password}.join(QLatin1Char(':'));
 }
 
 void PgConnection::open()
@@ -157,12 +253,15 @@ void PgConnection::open()
     // Values of the URI win over these defaults: a clinic may set its own time-out.
     const char* keywords[] = {"connect_timeout", "client_encoding", "application_name", "dbname", nullptr};
     const char* values[] = {"10", "UTF8", "ravlen", text.constData(), nullptr};
-    PGconn* conn = PQconnectdbParams(keywords, values, 1);
-    if (PQstatus(conn) != CONNECTION_OK) {
-        const QString message = serverText(PQerrorMessage(conn));
+    bool timedOut = false;
+    PGconn* conn = connectVerbose(keywords, values, timedOut);
+    if (timedOut || PQstatus(conn) != CONNECTION_OK) {
+        const QString message = timedOut ? QStringLiteral("no answer within the connection's time-out")
+                                         : connectFailureText(conn);
+        const Kind kind = timedOut ? Kind::ServerUnreachable : kindOfConnectFailure(conn, message);
         PQfinish(conn);
-        throw DataError(QStringLiteral("Cannot connect to the database server '%1': %2").arg(m_uri, message),
-                        kindOfConnectFailure(message));
+        throw DataError(QStringLiteral("Cannot connect to the database server '%1': %2").arg(m_uri, message), kind,
+                        m_uri);
     }
     m_conn = conn;
     m_knownTables.clear();
@@ -202,7 +301,7 @@ void PgConnection::reconnectIfDropped()
     if (PQstatus(m_conn) != CONNECTION_OK)
         throw DataError(QStringLiteral("Cannot connect again to the database server '%1': %2")
                             .arg(m_uri, serverText(PQerrorMessage(m_conn))),
-                        Kind::ConnectionLost);
+                        Kind::ConnectionLost, m_uri);
 }
 
 pg_conn* PgConnection::handle()
@@ -216,11 +315,11 @@ void PgConnection::throwResultError(pg_result* result, const QString& doing)
     const QString message = serverText(result ? PQresultErrorMessage(result) : PQerrorMessage(m_conn));
     if (PQstatus(m_conn) != CONNECTION_OK)
         throw DataError(doing + QStringLiteral(": the connection to the database server was lost: ") + message,
-                        Kind::ConnectionLost);
+                        Kind::ConnectionLost, m_uri);
     const QByteArray state = result ? QByteArray(PQresultErrorField(result, PG_DIAG_SQLSTATE)) : QByteArray();
     if (state == "42601" && message.contains(QLatin1String("multiple commands")))
         throw DataError(doing + QStringLiteral(": the text holds more than one statement; nothing was run"));
-    throw DataError(doing + QStringLiteral(": ") + message, kindOfState(state));
+    throw DataError(doing + QStringLiteral(": ") + message, kindOfState(state), m_uri);
 }
 
 QByteArray PgConnection::parameterText(const QVariant& value)

@@ -47,6 +47,20 @@ struct PgTableInfo
     QStringList notNull;    // columns that refuse an empty value
 };
 
+// The parts of a server's connection URI a person needs to reach the server or to write its line of the password
+// file, with libpq's defaults for the parts the URI leaves out.
+struct PgAddress
+{
+    QString host;
+    QString port;
+    QString database;
+    QString user;
+
+    QString hostAndPort() const { return host + QLatin1Char(':') + port; }
+    // The password file's line for this address, `password` standing for the password.
+    QString passwordLine(const QString& password) const;
+};
+
 // A connection to a PostgreSQL server through libpq, made from a connection URI that holds no password: the
 // password comes from the user's password file (~/.pgpass or $PGPASSFILE), which must be readable by its owner
 // only. Errors throw DataError with a kind the windows act on.
@@ -61,8 +75,8 @@ public:
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;
 
-    // Connects; throws DataError (NotConnected, AccessDenied, MissingFile for a database that does not exist)
-    // when it cannot. Opening an open connection does nothing.
+    // Connects; throws DataError with a server kind (unreachable, no password, login refused, database missing,
+    // no permission) or a password-file kind when it cannot. Opening an open connection does nothing.
     void open();
     void close();
     bool isOpen() const { return m_conn != nullptr; }
@@ -99,6 +113,8 @@ public:
     static void checkPasswordFile();
     // Throws when `uri` is no connection URI or holds a password.
     static void checkUri(const QString& uri);
+    // What `uri` addresses; the URI itself as host when libpq cannot read it.
+    static PgAddress addressOf(const QString& uri);
 
     // Text form of a value for a parameter; empty array for NULL.
     static QByteArray parameterText(const QVariant& value);

@@ -44,3 +44,18 @@ QString searchAllItemsText()
 {
     return QStringLiteral("همه موارد");
 }
+
+const ProfileCaptions& profileCaptions()
+{
+    static const ProfileCaptions captions{
+        QStringLiteral("شماره پرونده"), QStringLiteral("تاريخ آزمون"), QStringLiteral("نام"), QStringLiteral("نام خانوادگي"),
+        QStringLiteral("سن"), QStringLiteral("جنسيت"), QStringLiteral("مدرک تحصيلي"),
+    };
+    return captions;
+}
+
+QStringList answerTexts()
+{
+    return {QStringLiteral("کلاً مخالفم"), QStringLiteral("مخالفم"), QStringLiteral("تا حدودي"), QStringLiteral("موافقم"),
+            QStringLiteral("کاملاً موافقم")};
+}

@@ -24,3 +24,20 @@ QStringList gradeListItems();
 
 // "همه موارد" (all): the first item of the search window's lists, before the codes.
 QString searchAllItemsText();
+
+// The captions of a participant's details in the test and search windows, without their colon; the exports
+// label their columns with them.
+struct ProfileCaptions
+{
+    QString fileNo;
+    QString date;
+    QString firstName;
+    QString lastName;
+    QString age;
+    QString gender;
+    QString grade;
+};
+const ProfileCaptions& profileCaptions();
+
+// The texts of the five answer buttons, answer 1 first: the answer stored is the index + 1.
+QStringList answerTexts();

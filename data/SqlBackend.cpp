@@ -500,17 +500,33 @@ void updateRow(const QSqlDatabase& db, StatementCache& kept, const QString& tabl
                             .arg(idParam)
                             .arg(checks.join(QLatin1String(" AND ")));
     const QString doing = QStringLiteral("Cannot post a row of table '%1'").arg(table);
-    Statement st(h, sql, doing, kept);
-    int i = 1;
-    for (const QVariant& v : newValues)
-        st.bind(i++, v);
-    st.bind(i++, rowId);
-    for (const QVariant& v : originalValues)
-        st.bind(i++, v);
-    st.step(doing);
-    if (sqlite3_changes(h) != 1)
-        throw DataError(doing + QStringLiteral(": the row was changed or deleted by another user since it was read"),
-                        DataError::Kind::Conflict);
+    // On its own the update would read the schema afresh after every registration by another program and then
+    // find it changed again by the next one, for as long as they keep registering. Holding the write lock first
+    // keeps the schema still for the one re-read it needs; waiting for the lock is the ordinary wait for a file
+    // another program holds, reported as such when it runs out.
+    const bool ownTransaction = sqlite3_get_autocommit(h) != 0;
+    if (ownTransaction)
+        Statement(h, QStringLiteral("BEGIN IMMEDIATE"), doing, kept).step(doing);
+    try {
+        Statement st(h, sql, doing, kept);
+        int i = 1;
+        for (const QVariant& v : newValues)
+            st.bind(i++, v);
+        st.bind(i++, rowId);
+        for (const QVariant& v : originalValues)
+            st.bind(i++, v);
+        st.step(doing);
+        if (sqlite3_changes(h) != 1)
+            throw DataError(doing +
+                                QStringLiteral(": the row was changed or deleted by another user since it was read"),
+                            DataError::Kind::Conflict);
+        if (ownTransaction)
+            Statement(h, QStringLiteral("COMMIT"), doing, kept).step(doing);
+    } catch (...) {
+        if (ownTransaction && !sqlite3_get_autocommit(h))
+            sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 qint64 insertRow(const QSqlDatabase& db, const QString& table, const QStringList& columns, const QVariantList& values)

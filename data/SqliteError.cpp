@@ -31,6 +31,9 @@ DataError::Kind kindOfEngineError(int extendedCode, int systemErrno)
                    : Kind::Constraint;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
+    // Other programs kept adding tables (registering participants) for longer than the layer waits: the same as
+    // a file held locked, worth a retry a moment later, and nothing to report to support.
+    case SQLITE_SCHEMA:
         return Kind::Busy;
     case SQLITE_READONLY:
         return Kind::ReadOnly;

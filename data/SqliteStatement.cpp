@@ -1,5 +1,6 @@
 #include "data/SqliteStatement.h"
 
+#include <QElapsedTimer>
 #include <QSqlDriver>
 #include <QSqlDatabase>
 
@@ -21,13 +22,74 @@ sqlite3* handleOf(const QSqlDatabase& db)
     return h;
 }
 
+namespace {
+
+// Runs a statement that needs no schema (BEGIN, COMMIT, ROLLBACK); the engine's result code.
+int runPlain(sqlite3* h, const char* sql)
+{
+    return sqlite3_exec(h, sql, nullptr, nullptr, nullptr);
+}
+
+} // namespace
+
 int prepare(sqlite3* h, const char* sql, int bytes, unsigned flags, sqlite3_stmt** st, const char** tail)
 {
-    constexpr int attempts = 50;
-    int rc = SQLITE_SCHEMA;
-    for (int i = 0; i < attempts && (rc & 0xff) == SQLITE_SCHEMA; ++i)
+    int rc = sqlite3_prepare_v3(h, sql, bytes, flags, st, tail);
+    if ((rc & 0xff) != SQLITE_SCHEMA)
+        return rc;
+    if (sqlite3_get_autocommit(h)) {
+        // No other program can add a table while this one holds the write lock, so the schema read under it is
+        // still the file's when the statement is checked against it. Waiting for the lock is the ordinary wait.
+        rc = runPlain(h, "BEGIN IMMEDIATE");
+        if (rc != SQLITE_OK)
+            return rc;
+        rc = sqlite3_prepare_v3(h, sql, bytes, flags, st, tail);
+        const int endRc = runPlain(h, "COMMIT");
+        return rc == SQLITE_OK ? endRc : rc;
+    }
+    // Inside a transaction the file's schema only changes under a write lock this connection does not hold
+    // yet; it settles as soon as the other program is done.
+    QElapsedTimer waited;
+    waited.start();
+    while ((rc & 0xff) == SQLITE_SCHEMA && waited.elapsed() < schemaWaitMs)
         rc = sqlite3_prepare_v3(h, sql, bytes, flags, st, tail);
     return rc;
+}
+
+int SchemaHold::step(sqlite3* h, sqlite3_stmt* st)
+{
+    const bool first = !m_stepped;
+    m_stepped = true;
+    int rc = sqlite3_step(st);
+    if (first && rc == SQLITE_SCHEMA && sqlite3_get_autocommit(h)) {
+        // The engine's own re-preparations lost the race with other programs' registrations. Nothing of the
+        // statement has run: it runs again under the write lock, where the schema stays as read.
+        sqlite3_reset(st);
+        rc = runPlain(h, "BEGIN IMMEDIATE");
+        if (rc != SQLITE_OK)
+            return rc;
+        m_h = h;
+        rc = sqlite3_step(st);
+    }
+    if (m_h && rc == SQLITE_DONE) {
+        // Done: its writes become durable here, as they would have at the end of the statement on its own.
+        sqlite3_reset(st);
+        m_h = nullptr;
+        const int endRc = runPlain(h, "COMMIT");
+        if (endRc != SQLITE_OK) {
+            runPlain(h, "ROLLBACK");
+            return endRc;
+        }
+    }
+    return rc;
+}
+
+void SchemaHold::release()
+{
+    // A statement left before its end (a read of one row) or failed: nothing of it is to be kept.
+    if (m_h && !sqlite3_get_autocommit(m_h))
+        runPlain(m_h, "ROLLBACK");
+    m_h = nullptr;
 }
 
 sqlite3_stmt* StatementCache::prepared(sqlite3* h, const QString& sql, const QString& doing)
@@ -52,9 +114,10 @@ void StatementCache::clear()
 
 void runToEnd(sqlite3* h, sqlite3_stmt* st, const QString& doing)
 {
+    SchemaHold hold;
     int rc = SQLITE_ROW;
     while (rc == SQLITE_ROW)
-        rc = sqlite3_step(st);
+        rc = hold.step(h, st);
     if (rc != SQLITE_DONE)
         throw engineError(h, doing);
 }

@@ -23,11 +23,35 @@ sqlite3* handleOrNull(const QSqlDatabase& db);
 // The same, throwing when the connection is not open.
 sqlite3* handleOf(const QSqlDatabase& db);
 
+// How long a statement waits for other programs to stop changing the schema before it gives up as it does on a
+// file another program holds locked (the same wait, the same "busy, try again" sentence).
+constexpr int schemaWaitMs = 5000;
+
 // Prepares one statement. Another program adding a table (every registration does) between the engine's
 // reading of the schema and its check of it makes the preparation fail with "database schema has changed"; the
 // engine retries that once only, so with several programs at work it is retried here until the schema holds
-// still. Nothing has run at that point, so retrying is safe.
+// still, for at most schemaWaitMs. Nothing has run at that point, so retrying is safe.
 int prepare(sqlite3* h, const char* sql, int bytes, unsigned flags, sqlite3_stmt** st, const char** tail);
+
+// Steps one statement. When other programs keep changing the schema faster than the engine re-prepares the
+// statement at its first step, it is run again under the write lock (waiting for it as for any locked file) and
+// the lock is let go when the statement is done, or by release() when it is left before its end or fails.
+class SchemaHold
+{
+public:
+    SchemaHold() = default;
+    ~SchemaHold() { release(); }
+    SchemaHold(const SchemaHold&) = delete;
+    SchemaHold& operator=(const SchemaHold&) = delete;
+
+    // sqlite3_step() with that second chance; its result code.
+    int step(sqlite3* h, sqlite3_stmt* st);
+    void release();
+
+private:
+    sqlite3* m_h = nullptr; // set while this holds a transaction of its own
+    bool m_stepped = false;
+};
 
 // Statements kept prepared for one connection, for the writes repeated at every answer. The connection owns it;
 // it must be cleared (or destroyed) before the connection's handle is closed.
@@ -72,6 +96,7 @@ public:
         } else {
             sqlite3_finalize(m_stmt);
         }
+        m_hold.release();
     }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -113,7 +138,7 @@ public:
     // Steps once; true when a row is ready. Throws with `doing` on failure.
     bool step(const QString& doing)
     {
-        const int rc = sqlite3_step(m_stmt);
+        const int rc = m_hold.step(m_h, m_stmt);
         if (rc == SQLITE_ROW)
             return true;
         if (rc == SQLITE_DONE)
@@ -125,6 +150,7 @@ private:
     sqlite3* m_h;
     bool m_kept = false;
     sqlite3_stmt* m_stmt = nullptr;
+    SchemaHold m_hold;
 };
 
 using StatementHandle = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;

@@ -11,7 +11,7 @@ packages=(
     postgresql libpq-dev
     libreadstat-dev libxlsxwriter-dev unzip
     fonts-noto-core
-    xvfb xauth poppler-utils
+    xvfb xauth x11-utils poppler-utils
     dpkg-dev desktop-file-utils
     nodejs
 )

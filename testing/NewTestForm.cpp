@@ -16,7 +16,9 @@
 #include "results/SearchForm.h"
 #include "testing/AnswerKeys.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFocusEvent>
 #include <QApplication>
 #include <QImageWriter>
@@ -49,12 +51,16 @@ TData& requireData()
 
 // The picture of an answer, written where the indicator has always read it from. Throws when the file cannot be
 // written; the caller then leaves the indicator as it was.
-void writeAnswerPicture(const QPixmap& pixmap, const QString& fileName)
+// Written over the previous picture instead of emptying the file first: on Linux file systems an emptied and
+// rewritten file is forced to the disk when it is closed (to protect programs that replace files that way), which
+// cost more than the rest of an answer together.
+void writeAnswerPicture(const QByteArray& bmp, const QString& fileName)
 {
-    QImageWriter writer(fileName, "bmp");
-    if (!writer.write(pixmap.toImage()))
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadWrite) || file.write(bmp) != bmp.size() ||
+        (file.size() > bmp.size() && !file.resize(bmp.size())) || !file.flush())
         throw std::runtime_error(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, writer.errorString()).toStdString());
+            QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()).toStdString());
 }
 
 // The two item numbers stand in the gaps of the caption "... «      » از «      »", gaps of blanks whose width
@@ -462,10 +468,23 @@ void TfrmNewTest::CheckAnswerStatus()
         m_ui->imgAns->clear();
         return;
     }
-    const QPixmap pixmap = button->icon().pixmap(pictureSize);
-    writeAnswerPicture(pixmap, answerPictureFileName());
+    const AnswerPicture& picture = answerPicture(answer, *button);
+    writeAnswerPicture(picture.bmp, answerPictureFileName());
     // Shown from memory: another program started in the same folder may overwrite the file before it is read.
-    m_ui->imgAns->setPixmap(pixmap);
+    m_ui->imgAns->setPixmap(picture.pixmap);
+}
+
+const TfrmNewTest::AnswerPicture& TfrmNewTest::answerPicture(int value, const QPushButton& button)
+{
+    AnswerPicture& picture = m_answerPictures[value];
+    if (picture.bmp.isEmpty()) {
+        picture.pixmap = button.icon().pixmap(pictureSize);
+        QBuffer buffer(&picture.bmp);
+        buffer.open(QIODevice::WriteOnly);
+        if (!QImageWriter(&buffer, "bmp").write(picture.pixmap.toImage()))
+            throw std::runtime_error("Cannot encode the answer's indicator picture");
+    }
+    return picture;
 }
 
 QPushButton* TfrmNewTest::answerButton(int value) const

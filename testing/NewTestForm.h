@@ -7,6 +7,9 @@
 #include <QDialog>
 #include <QPixmap>
 
+#include <QByteArray>
+
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -83,6 +86,15 @@ private:
     void showCurrentItem();
     QPushButton* answerButton(int value) const;
 
+    // An answer's indicator picture, drawn from its button's icon and encoded for temp.bmp once per window: the
+    // indicator is shown at every step onto an answered item.
+    struct AnswerPicture
+    {
+        QPixmap pixmap;
+        QByteArray bmp;
+    };
+    const AnswerPicture& answerPicture(int value, const QPushButton& button);
+
     const std::unique_ptr<Ui::TfrmNewTest> m_ui;
     WindowPlacement m_placement;
     bool IsNewParticipant = false;
@@ -92,6 +104,7 @@ private:
     QString m_openTable;
     // The participant being tested since Start: End marks this profile completed.
     int m_testedFileNo = 0;
+    std::map<int, AnswerPicture> m_answerPictures;
 };
 
 extern TfrmNewTest* frmNewTest;

@@ -48,15 +48,17 @@ struct Bank
     QStringList subScales;
     QList<qint64> rows;
     QStringList questions;
+    QList<bool> scoring; // false: scored in reverse
 };
 
 Bank readBank(const QSqlDatabase& db)
 {
     Bank bank;
-    for (const QVariantList& item : query(db, QStringLiteral("SELECT Row, Group1, Question FROM Questions "
+    for (const QVariantList& item : query(db, QStringLiteral("SELECT Row, Group1, Question, Scoring FROM Questions "
                                                              "ORDER BY Row"))) {
         bank.rows.append(item[0].toLongLong());
         bank.questions.append(item[2].toString());
+        bank.scoring.append(item[3].toBool());
         if (!item[1].isNull() && !bank.scales.contains(item[1].toString()))
             bank.scales.append(item[1].toString());
     }
@@ -97,35 +99,58 @@ QList<QPair<int, QString>> gradeLabels()
     return labels;
 }
 
-Column textColumn(const char* name, const char* label)
+QList<QPair<int, QString>> answerLabels()
 {
-    return Column{QLatin1String(name), QLatin1String(label), false, Measure::Nominal, {}, {}};
+    QList<QPair<int, QString>> labels;
+    const QStringList texts = answerTexts();
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        labels.append({int(i + 1), texts[i]});
+    return labels;
 }
 
-Column numberColumn(const char* name, const char* label, Measure measure,
+Column textColumn(const char* name, const QString& label)
+{
+    return Column{QLatin1String(name), label, false, Measure::Nominal, {}, {}};
+}
+
+Column numberColumn(const char* name, const QString& label, Measure measure,
                     const QList<QPair<int, QString>>& valueLabels = {})
 {
-    return Column{QLatin1String(name), QLatin1String(label), true, measure, valueLabels, {}};
+    return Column{QLatin1String(name), label, true, measure, valueLabels, {}, !valueLabels.isEmpty()};
 }
 
+// Labelled with the captions the counsellor reads in the test window.
 QList<Column> fixedColumns()
 {
-    return {numberColumn("FileNo", "File number", Measure::Nominal),
-            textColumn("Date", "Test date (Solar Hijri, as stored)"),
-            textColumn("DateISO", "Test date (Gregorian, ISO 8601)"),
-            textColumn("FName", "First name"),
-            textColumn("LName", "Last name"),
-            numberColumn("Age", "Age", Measure::Scale),
-            numberColumn("Gender", "Gender", Measure::Nominal, genderLabels()),
-            numberColumn("Grade", "Education grade", Measure::Ordinal, gradeLabels()),
-            numberColumn("Completed", "Completed (1 yes, 0 no)", Measure::Nominal)};
+    const ProfileCaptions& caption = profileCaptions();
+    return {numberColumn("FileNo", caption.fileNo, Measure::Nominal),
+            textColumn("Date", caption.date),
+            textColumn("DateISO", caption.date + QStringLiteral(" (ميلادي)")),
+            textColumn("FName", caption.firstName),
+            textColumn("LName", caption.lastName),
+            numberColumn("Age", caption.age, Measure::Scale),
+            numberColumn("Gender", caption.gender, Measure::Nominal, genderLabels()),
+            numberColumn("Grade", caption.grade, Measure::Ordinal, gradeLabels()),
+            numberColumn("Completed", QStringLiteral("آزمون کامل شده (1 بله، 0 خير)"), Measure::Nominal)};
 }
 
 void appendNumbered(QList<Column>& columns, const char* prefix, const QStringList& labels, Measure measure,
-                    std::optional<double> missingCode = {})
+                    std::optional<double> missingCode = {}, const QList<QPair<int, QString>>& valueLabels = {})
 {
     for (qsizetype i = 0; i < labels.size(); ++i)
-        columns.append(Column{QLatin1String(prefix) + QString::number(i + 1), labels[i], true, measure, {}, missingCode});
+        columns.append(Column{QLatin1String(prefix) + QString::number(i + 1), labels[i], true, measure, valueLabels,
+                              missingCode});
+}
+
+// An item score's label says how the answer was scored, then the question.
+QStringList scoreLabels(const Bank& bank)
+{
+    QStringList labels;
+    for (qsizetype i = 0; i < bank.questions.size(); ++i)
+        labels.append((bank.scoring[i] ? QStringLiteral("نمره مستقيم (برابر پاسخ): ")
+                                       : QStringLiteral("نمره معکوس (6 منهاي پاسخ): ")) +
+                      bank.questions[i]);
+    return labels;
 }
 
 QList<Column> columnsFor(const Bank& bank, const Options& options)
@@ -135,8 +160,8 @@ QList<Column> columnsFor(const Bank& bank, const Options& options)
     appendNumbered(columns, "SS", bank.subScales, Measure::Scale);
     if (options.items) {
         // Unanswered items are stored as 0, which no analysis should average in.
-        appendNumbered(columns, "A", bank.questions, Measure::Ordinal, 0.0);
-        appendNumbered(columns, "R", bank.questions, Measure::Ordinal, 0.0);
+        appendNumbered(columns, "A", bank.questions, Measure::Ordinal, 0.0, answerLabels());
+        appendNumbered(columns, "R", scoreLabels(bank), Measure::Ordinal, 0.0);
     }
     return columns;
 }
@@ -249,7 +274,7 @@ Table withLabelTexts(const Table& table)
     for (qsizetype c = 0; c < table.columns.size(); ++c) {
         const Column& column = table.columns[c];
         out.columns.append(column);
-        if (!column.valueLabels.isEmpty()) {
+        if (column.textBeside) {
             labelled.append(c);
             out.columns.append(Column{column.name + QStringLiteral("Text"), column.label, false, Measure::Nominal, {}, {}});
         }
@@ -458,14 +483,23 @@ private:
             readstat_variable_set_format(variable, c >= FixedColumnCount ? "F8.2" : "F8.0");
         if (column.missingCode)
             check(readstat_variable_add_missing_double_value(variable, *column.missingCode), "missing values");
-        if (!column.valueLabels.isEmpty()) {
-            const QByteArray setName = QByteArray("labels_") + name;
-            readstat_label_set_t* set = readstat_add_label_set(m_writer, READSTAT_TYPE_DOUBLE, setName.constData());
-            for (const auto& [code, text] : column.valueLabels)
-                readstat_label_double_value(set, code, text.toUtf8().constData());
-            readstat_variable_set_label_set(variable, set);
-        }
+        if (!column.valueLabels.isEmpty())
+            readstat_variable_set_label_set(variable, labelSetFor(column));
         return variable;
+    }
+
+    // Columns with the same value labels (every answer column) share one set, named after the first of them.
+    readstat_label_set_t* labelSetFor(const Column& column)
+    {
+        for (const auto& [labels, set] : m_labelSets)
+            if (labels == column.valueLabels)
+                return set;
+        const QByteArray setName = QByteArray("labels_") + column.name.toUtf8();
+        readstat_label_set_t* set = readstat_add_label_set(m_writer, READSTAT_TYPE_DOUBLE, setName.constData());
+        for (const auto& [code, text] : column.valueLabels)
+            readstat_label_double_value(set, code, text.toUtf8().constData());
+        m_labelSets.emplace_back(column.valueLabels, set);
+        return set;
     }
 
     void insert(readstat_variable_t* variable, const Column& column, const QVariant& value)
@@ -480,6 +514,7 @@ private:
 
     readstat_writer_t* m_writer;
     QByteArray m_bytes;
+    std::vector<std::pair<QList<QPair<int, QString>>, readstat_label_set_t*>> m_labelSets;
 };
 
 } // namespace
@@ -522,7 +557,7 @@ Table collect(const QString& database, const Options& options,
     return table;
 }
 
-QByteArray csvText(const Table& source, bool byteOrderMark)
+QByteArray csvText(const Table& source, bool byteOrderMark, bool labelRow)
 {
     const Table table = withLabelTexts(source);
     QStringList names, labels;
@@ -530,7 +565,9 @@ QByteArray csvText(const Table& source, bool byteOrderMark)
         names.append(column.name);
         labels.append(neutralisedForSpreadsheet(column.label));
     }
-    QString text = csvLine(names) + csvLine(labels);
+    QString text = csvLine(names);
+    if (labelRow)
+        text += csvLine(labels);
     for (const QVariantList& row : table.rows) {
         QStringList cells;
         for (qsizetype c = 0; c < row.size(); ++c)
@@ -565,7 +602,7 @@ void writeNewFile(const Table& table, const QString& fileName, Format format, co
 {
     switch (format) {
     case Format::Csv:
-        ItemStore::writeNewFile(fileName, csvText(table, options.bom));
+        ItemStore::writeNewFile(fileName, csvText(table, options.bom, options.labels));
         return;
     case Format::Xlsx:
         ItemStore::writeNewFile(fileName, xlsxBytes(table));

@@ -31,6 +31,9 @@ struct Options
     bool all = false;   // also participants who have not completed the test
     bool items = false; // also every answer and item score, in Row order
     bool bom = false;   // CSV only: start with a UTF-8 byte-order mark (some spreadsheets need it to read UTF-8)
+    // CSV only: a second row with the Persian labels. Off by default: SPSS, R and Stata read every column of a
+    // file with such a row as text.
+    bool labels = false;
 };
 
 enum class Measure
@@ -48,6 +51,8 @@ struct Column
     Measure measure = Measure::Scale;
     QList<QPair<int, QString>> valueLabels; // code and text
     std::optional<double> missingCode;      // a stored value that means "no answer"
+    // CSV and XLSX have no value labels: the code's text goes into a column of its own beside it.
+    bool textBeside = false;
 };
 
 struct Table
@@ -64,7 +69,7 @@ Table collect(const QString& database, const Options& options,
               const std::function<void(const QString& message)>& skipped);
 
 // The table in each target format.
-QByteArray csvText(const Table& table, bool byteOrderMark);
+QByteArray csvText(const Table& table, bool byteOrderMark, bool labelRow);
 QByteArray xlsxBytes(const Table& table);
 QByteArray savBytes(const Table& table);
 

@@ -119,11 +119,6 @@ void requireSameCountInFile(DbConnection& file, const QString& table, int server
 
 } // namespace
 
-bool isServerUri(const QString& argument)
-{
-    return argument.startsWith(QLatin1String("postgresql://")) || argument.startsWith(QLatin1String("postgres://"));
-}
-
 void createServer(const QString& uri, const QList<BankItem>& items)
 {
     PgConnection server(uri);

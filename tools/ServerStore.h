@@ -9,9 +9,6 @@
 // cannot do its work, and leaves the server database as it found it: each runs as one transaction.
 namespace ServerStore {
 
-// Whether a tool argument names a server (a postgresql:// or postgres:// URI) rather than a file.
-bool isServerUri(const QString& argument);
-
 // Makes the tables and fills the item bank on an empty server database; refuses one holding any table or view.
 void createServer(const QString& uri, const QList<BankItem>& items);
 

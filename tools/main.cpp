@@ -2,6 +2,7 @@
 // checks them while the program may be running.
 
 #include "data/DataError.h"
+#include "data/DbBackend.h"
 #include "tools/Backup.h"
 #include "tools/ErrorAdvice.h"
 #include "tools/Check.h"
@@ -66,7 +67,8 @@ Commands:
       Copies the database file's items, participants and every participant
       question table to an empty server database, in one transaction, and
       compares the row counts of every table; any difference undoes it all.
-      The file is only read.
+      The file is only read. The server database must be empty: a clinic
+      with a file runs migrate instead of create-server, never after it.
 
   export-items [--bom] DATABASE CSV
       Writes the items of DATABASE, in their order, to a new CSV file.
@@ -81,16 +83,19 @@ Commands:
       scales or sub-scales, or that files one sub-scale under two scales, is
       refused with the old and the new shape unless --force is given.
 
-  export-results DATABASE OUT [--all] [--items] [--bom]
+  export-results DATABASE OUT [--all] [--items] [--bom] [--labels]
       Writes every participant's results to a new file for analysis; the
       format follows OUT's extension: .csv (UTF-8), .xlsx (spreadsheet) or
-      .sav (SPSS, with variable and value labels). One row per participant:
-      file number, test date (as stored and as a Gregorian ISO date),
-      names, age, gender and grade codes, completed, then the percentage
-      score of every scale (S1...) and sub-scale (SS1...). --all also takes
-      participants who have not completed (their scores stay empty);
-      --items adds every answer (A1...) and item score (R1...), 0 meaning
-      unanswered; --bom starts a CSV file with a byte-order mark. The
+      .sav (SPSS, with Persian variable labels and value labels). One row
+      per participant: file number, test date (as stored and as a Gregorian
+      ISO date), names, age, gender and grade codes, completed, then the
+      percentage score of every scale (S1...) and sub-scale (SS1...). --all
+      also takes participants who have not completed (their scores stay
+      empty); --items adds every answer (A1...) and item score (R1...), 0
+      meaning unanswered; --bom starts a CSV file with a byte-order mark.
+      A CSV file has one header row of variable names, so SPSS, R and
+      Stata read its numbers as numbers; --labels adds a second row with
+      the Persian labels. The spreadsheet always has both rows. The
       database is only read. A participant whose question table is missing
       is named on standard error and left out. DATABASE may be a server
       URI; its results are read from one snapshot.
@@ -205,11 +210,11 @@ int importItems(const QString& database, const QString& csv, bool force)
 
 int backup(const QString& database, const QString& copy)
 {
-    if (ServerStore::isServerUri(database)) {
-        const ServerStore::Copied done = ServerStore::copyToFile(database, copy);
+    if (const QString uri = serverUriOf(database); !uri.isEmpty()) {
+        const ServerStore::Copied done = ServerStore::copyToFile(uri, copy);
         printOut(QStringLiteral("Copied %1 to %2 (%3 participants, %4 participant tables, %5 items); every count "
                                 "matches.")
-                     .arg(database, copy)
+                     .arg(uri, copy)
                      .arg(done.participants)
                      .arg(done.participantTables)
                      .arg(done.items));
@@ -246,10 +251,10 @@ int migrate(const QString& database, const QString& uri)
 
 int check(const QString& database)
 {
-    if (ServerStore::isServerUri(database)) {
-        const ServerStore::ServerCounts counts = ServerStore::checkServer(database);
+    if (const QString uri = serverUriOf(database); !uri.isEmpty()) {
+        const ServerStore::ServerCounts counts = ServerStore::checkServer(uri);
         printOut(QStringLiteral("%1 is sound: it has the tables Ravlen reads (%2 participants, %3 items).")
-                     .arg(database)
+                     .arg(uri)
                      .arg(counts.participants)
                      .arg(counts.items));
         return Success;
@@ -291,6 +296,8 @@ int exportResults(const QStringList& args)
             options.items = true;
         else if (arg == QLatin1String("--bom"))
             options.bom = true;
+        else if (arg == QLatin1String("--labels"))
+            options.labels = true;
         else if (arg.startsWith(QLatin1String("--")))
             return usageError(QStringLiteral("export-results has no option '%1'").arg(arg));
         else
@@ -311,11 +318,11 @@ int exportResults(const QStringList& args)
     // A server's results are read from a snapshot copied into a scratch file, so they come from one moment.
     QTemporaryDir snapshotDir;
     QString database = files[0];
-    if (ServerStore::isServerUri(database)) {
+    if (const QString uri = serverUriOf(database); !uri.isEmpty()) {
         if (!snapshotDir.isValid())
             throw DataError(QStringLiteral("Cannot make a scratch folder: %1").arg(snapshotDir.errorString()));
         database = snapshotDir.filePath(QStringLiteral("Ravlen.mdb"));
-        ServerStore::copyToFile(files[0], database);
+        ServerStore::copyToFile(uri, database);
     }
     const ResultExport::Table table = ResultExport::collect(database, options, printError);
     ResultExport::writeNewFile(table, files[1], *format, options);
@@ -344,15 +351,15 @@ int run(const QStringList& args)
         return create(rest[0]);
     }
     if (command == QLatin1String("create-server")) {
-        if (rest.size() != 1 || !ServerStore::isServerUri(rest[0]))
+        if (rest.size() != 1 || !isServerDataSource(rest[0]))
             return usageError(QStringLiteral("create-server takes one argument: the server URI "
                                              "(postgresql://user@host:port/database)"));
-        return createServer(rest[0]);
+        return createServer(serverUriOf(rest[0]));
     }
     if (command == QLatin1String("migrate")) {
-        if (rest.size() != 2 || !ServerStore::isServerUri(rest[1]))
+        if (rest.size() != 2 || !isServerDataSource(rest[1]))
             return usageError(QStringLiteral("migrate takes two arguments: the database file and the server URI"));
-        return migrate(rest[0], rest[1]);
+        return migrate(rest[0], serverUriOf(rest[1]));
     }
     if (command == QLatin1String("backup")) {
         if (rest.size() != 2)

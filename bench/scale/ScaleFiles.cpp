@@ -12,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,6 +19,8 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -238,17 +239,18 @@ QString pristineFile(int participants)
 
 QString workingFolder(int participants)
 {
-    static QHash<int, QString> made;
-    if (made.contains(participants))
-        return made[participants];
+    // One per run and size, gone when the run ends: two runs at once (a build before and after a change) must
+    // not register into each other's copy.
+    static std::map<int, std::unique_ptr<QTemporaryDir>> made;
+    if (made.count(participants))
+        return made[participants]->path();
     const QString source = pristineFile(participants);
-    const QString folder = QDir(cacheFolder()).filePath(QStringLiteral("work-%1").arg(participants));
-    QDir(folder).removeRecursively();
-    QDir().mkpath(folder);
-    if (!QFile::copy(source, QDir(folder).filePath(QStringLiteral("Ravlen.mdb"))))
+    auto folder = std::make_unique<QTemporaryDir>(
+        QDir(cacheFolder()).filePath(QStringLiteral("work-%1-XXXXXX").arg(participants)));
+    if (!folder->isValid() || !QFile::copy(source, QDir(folder->path()).filePath(QStringLiteral("Ravlen.mdb"))))
         throw std::runtime_error("cannot copy " + source.toStdString());
-    made[participants] = folder;
-    return folder;
+    made[participants] = std::move(folder);
+    return made[participants]->path();
 }
 
 void fillServer(const QString& uri, int participants)

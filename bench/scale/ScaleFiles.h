@@ -17,8 +17,8 @@ bool completed(int fileNo);
 // The cached file with `participants`, made first when missing (and the time it took written to standard error).
 QString pristineFile(int participants);
 
-// A folder holding a fresh copy of that file as Ravlen.mdb, made once per run: benchmarks that register or answer
-// change it, and the program in that folder finds it as its database.
+// A folder holding a fresh copy of that file as Ravlen.mdb, made once per run and removed at its end: benchmarks
+// that register or answer change it, and the program in that folder finds it as its database.
 QString workingFolder(int participants);
 
 // Fills an empty server database, made by the program's own creation code, with `participants` in the same

@@ -409,17 +409,22 @@ void tst_PgBackend::passwordFileAndUriAreCheckedBeforeConnecting()
         shared.open();
         QFAIL("a password file others may read was used");
     } catch (const DataError& e) {
-        QCOMPARE(e.kind(), DataError::Kind::AccessDenied);
+        QCOMPARE(e.kind(), DataError::Kind::PasswordFileOpen);
         QVERIFY2(e.message().contains(passFile) && e.message().contains(QLatin1String("chmod 600")),
                  qPrintable(e.message()));
+        // The one thing to do, and nothing about this user being unable to read the file.
+        const QString sentence = QString::fromUtf8(e.what()).section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(sentence.contains(QStringLiteral("chmod 600 ") + passFile), qPrintable(sentence));
+        QVERIFY(sentence != userSentence(DataError::Kind::AccessDenied, e.message()));
     }
     QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
     PgConnection(uri).open();
 
     QString withPassword = uri;
     withPassword.replace(QStringLiteral("ravlen@"), QStringLiteral("ravlen:secret@"));
-    QCOMPARE(kindOf([&] { PgConnection(withPassword).open(); }), DataError::Kind::AccessDenied);
-    QCOMPARE(kindOf([&] { PgConnection(uri + QStringLiteral("_missing")).open(); }), DataError::Kind::MissingFile);
+    QCOMPARE(kindOf([&] { PgConnection(withPassword).open(); }), DataError::Kind::PasswordInAddress);
+    QCOMPARE(kindOf([&] { PgConnection(uri + QStringLiteral("_missing")).open(); }),
+             DataError::Kind::ServerDatabaseMissing);
 }
 
 QTEST_GUILESS_MAIN(tst_PgBackend)

@@ -6,6 +6,7 @@
 #include "data/PgServerBackend.h"
 #include "data/ZarkU.h"
 #include "tests/support/PgCluster.h"
+#include "tests/support/ServerFailures.h"
 #include "tools/ItemStore.h"
 #include "tools/ServerStore.h"
 
@@ -74,6 +75,9 @@ private slots:
     void serverFileInTheWorkingFolderChoosesTheServer();
     void badServerFilesAreRefused_data();
     void badServerFilesAreRefused();
+    void serverFailuresHaveSentencesOfTheirOwn_data();
+    void serverFailuresHaveSentencesOfTheirOwn();
+    void addressInCapitalsWithBlanksIsAServer();
     void droppedConnectionKeepsTheCurrentItem();
 };
 
@@ -122,7 +126,7 @@ void tst_PgDataModule::badServerFilesAreRefused_data()
     const QByteArray uri = PgCluster::instance().uri(QStringLiteral("postgres")).toUtf8();
     QTest::newRow("no address") << QByteArray("the server in room 4") << DataError::Kind::NotConnected;
     QTest::newRow("password in the address")
-        << QByteArray(uri).replace("ravlen@", "ravlen:secret@") << DataError::Kind::AccessDenied;
+        << QByteArray(uri).replace("ravlen@", "ravlen:secret@") << DataError::Kind::PasswordInAddress;
     QTest::newRow("no Ravlen tables there") << uri << DataError::Kind::Schema;
 }
 
@@ -140,6 +144,52 @@ void tst_PgDataModule::badServerFilesAreRefused()
     }
     QVERIFY(!data.Database.isConnected());
     QVERIFY(!data.tbProfiles.isActive());
+}
+
+void tst_PgDataModule::serverFailuresHaveSentencesOfTheirOwn_data()
+{
+    QTest::addColumn<ServerFailure>("failure");
+    for (const ServerFailure& failure : serverFailures())
+        QTest::newRow(qPrintable(failure.name)) << failure;
+}
+
+void tst_PgDataModule::serverFailuresHaveSentencesOfTheirOwn()
+{
+    QFETCH(ServerFailure, failure);
+    const PasswordFileInPlace passwordFile(failure.passwordFileLine);
+    WorkingFolder folder(failure.uri.toUtf8());
+    TData data;
+    try {
+        data.ConnectToWorkingDirectoryDatabase();
+        QFAIL("connected");
+    } catch (const DataError& e) {
+        const QString sentence = userMessage(e).section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(e.kind() == failure.kind, qPrintable(QStringLiteral("kind %1: %2").arg(int(e.kind())).arg(e.what())));
+        QCOMPARE(sentence, userSentence(failure.kind, e.message(), failure.uri));
+        QVERIFY2(sentence.contains(failure.named), qPrintable(sentence));
+        // Never the file-permission sentence, and no other server cause's sentence either.
+        using Kind = DataError::Kind;
+        for (const Kind other : {Kind::AccessDenied, Kind::NotConnected, Kind::ServerUnreachable,
+                                 Kind::ServerNoPassword, Kind::ServerLoginRefused, Kind::ServerDatabaseMissing,
+                                 Kind::ServerPermission})
+            if (other != failure.kind)
+                QVERIFY(sentence != userSentence(other, e.message(), failure.uri));
+    }
+    QVERIFY(!data.Database.isConnected());
+}
+
+void tst_PgDataModule::addressInCapitalsWithBlanksIsAServer()
+{
+    const QString uri = serverWithItems();
+    const QString shouted = QStringLiteral("  \t") + uri.toUpper().left(QStringLiteral("postgresql://").size()) +
+                            uri.mid(QStringLiteral("postgresql://").size()) + QStringLiteral("  ");
+    QVERIFY(isServerDataSource(shouted));
+    QCOMPARE(serverUriOf(shouted), uri);
+    QVERIFY(!isServerDataSource(QStringLiteral("postgresql:/ravlen@host/db")));
+    QVERIFY(!isServerDataSource(QStringLiteral("Ravlen.mdb")));
+    const std::unique_ptr<DbBackend> backend = openBackend(shouted);
+    QCOMPARE(backend->engine(), DbBackend::Engine::PostgreSql);
+    QCOMPARE(backend->location(), uri);
 }
 
 void tst_PgDataModule::droppedConnectionKeepsTheCurrentItem()

@@ -338,6 +338,33 @@ QString PgCluster::createDatabase(const QString& name)
     return uri(database);
 }
 
+void PgCluster::requirePassword(const QString& role)
+{
+    QFile hba(QDir(dataDir()).filePath(QStringLiteral("pg_hba.conf")));
+    if (!hba.open(QIODevice::ReadWrite))
+        fail(QStringLiteral("cannot open %1").arg(hba.fileName()));
+    // The first line that fits a connection decides, so the role's own line goes before the trusting one.
+    const QByteArray rest = hba.readAll();
+    hba.seek(0);
+    if (hba.write("host all " + role.toUtf8() + " 127.0.0.1/32 scram-sha-256\n" + rest) < 0)
+        fail(QStringLiteral("cannot write %1").arg(hba.fileName()));
+    hba.close();
+    query(QStringLiteral("SELECT pg_reload_conf()"));
+    // The server reads the file again a moment after the signal.
+    const QByteArray conninfo =
+        QStringLiteral("postgresql://%1@127.0.0.1:%2/postgres?passfile=/nonexistent").arg(role).arg(m_port).toUtf8();
+    const QDeadlineTimer deadline(readyTimeoutMs);
+    while (!deadline.hasExpired()) {
+        PGconn* conn = PQconnectdb(conninfo.constData());
+        const bool asked = PQconnectionNeedsPassword(conn);
+        PQfinish(conn);
+        if (asked)
+            return;
+        QThread::msleep(50);
+    }
+    fail(QStringLiteral("the server did not start asking %1 for a password").arg(role));
+}
+
 void PgCluster::dropDatabase(const QString& name)
 {
     query(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(quoted(name)));

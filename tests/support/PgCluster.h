@@ -40,6 +40,9 @@ public:
     // of the first row, empty when there is none; throws with the server's text when it fails.
     QString query(const QString& sql, const QString& name = QStringLiteral("postgres")) const;
 
+    // From now on `role` logs in only with its password (scram-sha-256); every other role stays trusted.
+    void requirePassword(const QString& role);
+
     // The folder of the cluster's data; gone after the destructor.
     QString dataDir() const;
 

@@ -1,4 +1,6 @@
+#include "data/DataError.h"
 #include "data/DataModule.h"
+#include "data/DbConnection.h"
 #include "dialogs/AppFonts.h"
 #include "dialogs/MessageFrm.h"
 #include "testing/NewTestForm.h"
@@ -58,6 +60,7 @@ private slots:
     void answerPictureIsWrittenToTheWorkingFolder();
     void unwritablePictureIsReportedAfterTheAnswerIsStored();
     void killedProgramKeepsItsAnswer();
+    void answersWhileAnotherProgramRegisters();
     void screenshots();
 
 private:
@@ -506,6 +509,66 @@ void tst_Questionnaire::killedProgramKeepsItsAnswer()
     QVERIFY(child.waitForFinished());
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
     QCOMPARE(stored(table, 1).value(0).toInt(), 2);
+}
+
+void tst_Questionnaire::answersWhileAnotherProgramRegisters()
+{
+    if (TempRavlenDb::onServer())
+        QSKIP("re-reading the schema after another program's registration is the database file's own cost");
+    {
+        // Enough participants that reading the schema afresh takes a while, so the other program's next
+        // registration often lands while this program is still reading it.
+        const std::unique_ptr<DbConnection> other = m_f->db().connect();
+        other->inTransaction(QStringLiteral("Registering the earlier participants"), [&] {
+            ParticipantSpec earlier;
+            for (earlier.fileNo = 1000; earlier.fileNo < 1300; ++earlier.fileNo)
+                addParticipant(*other, earlier);
+        });
+    }
+    ParticipantSpec participant;
+    participant.fileNo = 45;
+    const QString table = startTest(participant);
+    QVERIFY(find<QGroupBox>("grpQuestion")->isVisible());
+
+    QProcess registering;
+    registering.start(QStringLiteral(TESTWIN_CHILD),
+                      {QStringLiteral("keep-registering"), m_f->db().dir(), QStringLiteral("5000")});
+    QVERIFY(registering.waitForStarted());
+    QByteArray said;
+    while (!said.contains("registered") && registering.waitForReadyRead(30000))
+        said += registering.readAllStandardOutput();
+    QVERIFY2(said.contains("registered"), registering.readAllStandardError().constData());
+
+    const QString busy =
+        userSentence(DataError::Kind::Busy, QStringLiteral("database file '%1'").arg(m_f->db().path()));
+    const int items = itemCount();
+    int busyAnswers = 0;
+    QVariantList expected;
+    for (int item = 1; item <= items; ++item) {
+        const int answer = 1 + item % 5;
+        for (int attempt = 1;; ++attempt) {
+            QVERIFY2(registering.state() == QProcess::Running, registering.readAllStandardError().constData());
+            ScopedMessageAnswers report({1});
+            clickButton(answerButton(answer));
+            const QList<SysMessageCall> calls = report.calls();
+            if (calls.isEmpty())
+                break;
+            // Only the busy sentence, the item still on screen and its answer not stored; the next click stores it.
+            QCOMPARE(calls.size(), 1);
+            QVERIFY2(calls[0].text.startsWith(busy), qPrintable(calls[0].text));
+            QCOMPARE(position(), QString::number(item));
+            QCOMPARE(stored(table, item).value(0).toInt(), 0);
+            ++busyAnswers;
+            QVERIFY2(attempt < 5, "the answer was refused five times running");
+        }
+        expected << answer;
+        QCOMPARE(position(), QString::number(std::min(item + 1, items)));
+    }
+    registering.kill();
+    QVERIFY(registering.waitForFinished());
+    qInfo("%d of %d answers met the busy sentence", busyAnswers, items);
+    QCOMPARE(m_f->column(QStringLiteral("SELECT Answer FROM %1 ORDER BY Row").arg(table)), expected);
+    QVERIFY(m_f->value(QStringLiteral("SELECT count(*) FROM Profiles WHERE FileNo >= 5000")).toInt() > 1);
 }
 
 void tst_Questionnaire::screenshots()

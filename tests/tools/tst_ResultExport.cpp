@@ -1,6 +1,7 @@
 // The results export on a real database file: a small item bank of the clinic's own (so nothing rests on the
 // bundled 90 items), participants whose answers give known scores, and each format read back.
 
+#include "data/ProfileTexts.h"
 #include "tests/support/Participants.h"
 #include "tests/support/TempRavlenDb.h"
 #include "tools/ItemStore.h"
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -85,13 +88,17 @@ QString line(const QStringList& cells)
 const QString kHeader = QStringLiteral("FileNo,Date,DateISO,FName,LName,Age,Gender,GenderText,Grade,GradeText,"
                                        "Completed,S1,S2,SS1,SS2,SS3");
 const QString kLabels = QStringLiteral(
-    "File number,\"Test date (Solar Hijri, as stored)\",\"Test date (Gregorian, ISO 8601)\",First name,Last name,"
-    "Age,Gender,Gender,Education grade,Education grade,\"Completed (1 yes, 0 no)\",کنترل,آگاهي,ادراک,تنظيم,همدلي");
+    "شماره پرونده,تاريخ آزمون,تاريخ آزمون (ميلادي),نام,نام خانوادگي,سن,جنسيت,جنسيت,مدرک تحصيلي,مدرک تحصيلي,"
+    "آزمون کامل شده (1 بله، 0 خير),کنترل,آگاهي,ادراک,تنظيم,همدلي");
 const QString kFinished = QStringLiteral(
     "7,1404/07/15,2025-10-07,\"'=HYPERLINK(\"\"x\"\")\",رضايي,30,0,مونث,4,فوق ليسانس,1,85,33.33,70,33.33,100");
 const QString kStarted = QStringLiteral("3,1404/13/40,,علي,رضايي,30,1,مذکر,9,,0,,,,,");
 const QString kItemNames = QStringLiteral(",A1,A2,A3,A4,A5,A6,A7,R1,R2,R3,R4,R5,R6,R7");
-const QString kItemLabels = QStringLiteral(",اول,دوم,\"سوم, با ويرگول\",چهارم,پنجم,ششم,'=1+1").repeated(2);
+const QString kItemLabels =
+    QStringLiteral(",اول,دوم,\"سوم, با ويرگول\",چهارم,پنجم,ششم,'=1+1") +
+    QStringLiteral(",نمره مستقيم (برابر پاسخ): اول,نمره مستقيم (برابر پاسخ): دوم,\"نمره معکوس (6 منهاي پاسخ): سوم, با "
+                   "ويرگول\",نمره مستقيم (برابر پاسخ): چهارم,نمره مستقيم (برابر پاسخ): پنجم,نمره مستقيم (برابر پاسخ): "
+                   "ششم,نمره مستقيم (برابر پاسخ): =1+1");
 
 using CommandResult = ToolResult;
 
@@ -177,16 +184,18 @@ private slots:
         QTest::addColumn<bool>("all");
         QTest::addColumn<bool>("items");
         QTest::addColumn<bool>("bom");
+        QTest::addColumn<bool>("labels");
         QTest::addColumn<QString>("expected");
         // Decoding would swallow the mark, so the bytes are compared.
-        QTest::newRow("completed only") << false << false << false
-                                        << line({kHeader}) + line({kLabels}) + line({kFinished});
-        QTest::newRow("byte-order mark") << false << false << true
-                                         << line({kHeader}) + line({kLabels}) + line({kFinished});
+        QTest::newRow("completed only, no label row") << false << false << false << false
+                                                      << line({kHeader}) + line({kFinished});
+        QTest::newRow("--labels") << false << false << false << true
+                                  << line({kHeader}) + line({kLabels}) + line({kFinished});
+        QTest::newRow("byte-order mark") << false << false << true << false << line({kHeader}) + line({kFinished});
         QTest::newRow("--all: the unfinished test has no scores")
-            << true << false << false << line({kHeader}) + line({kLabels}) + line({kStarted}) + line({kFinished});
-        QTest::newRow("--all --items: answers as stored, in Row order")
-            << true << true << false
+            << true << false << false << false << line({kHeader}) + line({kStarted}) + line({kFinished});
+        QTest::newRow("--all --items --labels: answers as stored, in Row order; scoring in the label")
+            << true << true << false << true
             << line({kHeader + kItemNames}) + line({kLabels + kItemLabels}) +
                    line({kStarted + QStringLiteral(",2,0,0,0,0,0,0,2,0,0,0,0,0,0")}) +
                    line({kFinished + QStringLiteral(",5,4,3,5,1,2,2,5,4,3,5,1,2,2")});
@@ -197,14 +206,15 @@ private slots:
         QFETCH(bool, all);
         QFETCH(bool, items);
         QFETCH(bool, bom);
+        QFETCH(bool, labels);
         QFETCH(QString, expected);
         ClinicDb db;
-        const Options options{all, items, bom};
+        const Options options{all, items, bom, labels};
         QStringList skipped;
         const Table table = collect(db.path(), options, [&](const QString& m) { skipped << m; });
         QCOMPARE(skipped, QStringList());
         const QByteArray mark = bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
-        QCOMPARE(csvText(table, bom), mark + expected.toUtf8());
+        QCOMPARE(csvText(table, bom, labels), mark + expected.toUtf8());
     }
 
     // SPSS gets the codes with their texts as value labels, the bank's texts as variable labels, the scores as
@@ -224,6 +234,22 @@ private slots:
         QCOMPARE(sav.labels["S1"], QStringLiteral("کنترل"));
         QCOMPARE(sav.labels["SS3"], QStringLiteral("همدلي"));
         QCOMPARE(sav.labels["A7"], QStringLiteral("=1+1"));
+        QCOMPARE(sav.labels["R2"], QStringLiteral("نمره مستقيم (برابر پاسخ): دوم"));
+        QCOMPARE(sav.labels["R3"], QStringLiteral("نمره معکوس (6 منهاي پاسخ): سوم, با ويرگول"));
+        // Every variable is labelled in Persian.
+        for (const QString& name : sav.names)
+            QVERIFY2(sav.labels[name].contains(QRegularExpression(QStringLiteral("[\\x{0600}-\\x{06FF}]"))) ||
+                         name == QLatin1String("A7"),
+                     qPrintable(name + QLatin1Char(' ') + sav.labels[name]));
+        // Every answer carries the five answer texts; the item scores carry none.
+        for (const char* name : {"A1", "A4", "A7"})
+            QCOMPARE(sav.valueLabels.value(sav.labelSetOf.value(name)),
+                     (QMap<int, QString>{{1, QStringLiteral("کلاً مخالفم")},
+                                         {2, QStringLiteral("مخالفم")},
+                                         {3, QStringLiteral("تا حدودي")},
+                                         {4, QStringLiteral("موافقم")},
+                                         {5, QStringLiteral("کاملاً موافقم")}}));
+        QVERIFY(!sav.labelSetOf.contains("R1"));
 
         QCOMPARE(sav.values["FileNo"], (QList<QVariant>{3.0, 7.0}));
         QCOMPARE(sav.values["FName"][1], QVariant(QStringLiteral("=HYPERLINK(\"x\")")));
@@ -305,12 +331,94 @@ private slots:
         QVERIFY2(r.out.contains(QStringLiteral("Wrote 1 participant(s)")) && r.out.contains(QStringLiteral("1 skipped")),
                  qPrintable(r.out));
         const QStringList lines = QString::fromUtf8(fileBytes(out)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 3);
-        QVERIFY(lines[2].startsWith(QStringLiteral("12,")));
-        QVERIFY(lines[2].endsWith(QStringLiteral(",85,33.33,70,33.33,100")));
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[1].startsWith(QStringLiteral("12,")));
+        QVERIFY(lines[1].endsWith(QStringLiteral(",85,33.33,70,33.33,100")));
         QCOMPARE(QFile::permissions(out) & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
                  QFile::Permissions());
         QCOMPARE(fileBytes(db.path()), before);
+    }
+
+    // The command writes the label row only when asked, so a plain CSV imports with numeric columns.
+    void commandLabelRowOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("headerRows");
+        QTest::newRow("plain") << QStringList{} << 1;
+        QTest::newRow("--labels") << QStringList{QStringLiteral("--labels")} << 2;
+    }
+
+    void commandLabelRowOnlyWhenAsked()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, headerRows);
+        ClinicDb db;
+        const QString out = db.dir() + QStringLiteral("/results.csv");
+        const CommandResult r = ravlenDb(QStringList{QStringLiteral("export-results"), db.path(), out} + options);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        const QStringList lines = QString::fromUtf8(fileBytes(out)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), headerRows + 1);
+        QCOMPARE(lines.first(), kHeader);
+        QCOMPARE(lines.size() > 2 ? lines[1] : QString(), headerRows == 2 ? kLabels : QString());
+        QVERIFY(lines.last().startsWith(QStringLiteral("7,")));
+    }
+
+    // The labels are the texts the counsellor reads in the test window: its captions and answer buttons.
+    void labelsAreTheWindowsTexts()
+    {
+        QFile form(QStringLiteral(RAVLEN_SOURCE_DIR "/testing/NewTestForm.ui"));
+        QVERIFY(form.open(QIODevice::ReadOnly));
+        const QString ui = QString::fromUtf8(form.readAll());
+        auto textOf = [&](const QString& widget) {
+            const QRegularExpression text(QStringLiteral("name=\"%1\">.*?<property name=\"text\"><string>([^<]*)")
+                                              .arg(widget),
+                                          QRegularExpression::DotMatchesEverythingOption);
+            return text.match(ui).captured(1);
+        };
+        const ProfileCaptions& caption = profileCaptions();
+        const QList<QPair<QString, QString>> captions{
+            {QStringLiteral("labelFileNo"), caption.fileNo}, {QStringLiteral("labelDate"), caption.date},
+            {QStringLiteral("labelFName"), caption.firstName}, {QStringLiteral("labelLName"), caption.lastName},
+            {QStringLiteral("labelAge"), caption.age},         {QStringLiteral("labelGender"), caption.gender},
+            {QStringLiteral("labelGrade"), caption.grade}};
+        for (const auto& [widget, text] : captions)
+            QCOMPARE(textOf(widget), text + QLatin1Char(':'));
+        const QStringList buttons{QStringLiteral("btCDisagree"), QStringLiteral("btDisagree"), QStringLiteral("btSoSo"),
+                                  QStringLiteral("btAgree"), QStringLiteral("btCAgree")};
+        QStringList buttonTexts;
+        for (const QString& button : buttons)
+            buttonTexts.append(textOf(button));
+        QCOMPARE(answerTexts(), buttonTexts);
+    }
+
+    // PSPP, an outside reader of SPSS files, shows the same dictionary: Persian variable labels and the answer
+    // texts as value labels.
+    void psppReadsTheDictionary()
+    {
+        const QString pspp = QStandardPaths::findExecutable(QStringLiteral("pspp"));
+        if (pspp.isEmpty())
+            QSKIP("pspp is not installed (apt-get install pspp)");
+        ClinicDb db;
+        const QString out = db.dir() + QStringLiteral("/results.sav");
+        const Options options{.all = true, .items = true};
+        writeNewFile(collect(db.path(), options, {}), out, Format::Sav, options);
+        const QString syntax = db.dir() + QStringLiteral("/dictionary.sps");
+        {
+            QFile file(syntax);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QStringLiteral("GET FILE='%1'.\nDISPLAY DICTIONARY.\n").arg(out).toUtf8());
+        }
+        // As CSV, so that no label is wrapped across the lines of a drawn table.
+        const QString listing = db.dir() + QStringLiteral("/dictionary.csv");
+        QProcess run;
+        run.start(pspp, {QStringLiteral("-O"), QStringLiteral("format=csv"), QStringLiteral("-o"), listing, syntax});
+        QVERIFY(run.waitForFinished(60000));
+        QCOMPARE(run.exitCode(), 0);
+        const QString dictionary = QString::fromUtf8(fileBytes(listing));
+        for (const QString& text : {profileCaptions().fileNo, profileCaptions().grade, answerTexts().first(),
+                                    answerTexts().last(), QStringLiteral("نمره معکوس (6 منهاي پاسخ): سوم, با ويرگول")})
+            QVERIFY2(dictionary.contains(text), qPrintable(text + QLatin1Char('\n') + dictionary.left(3000)));
+        QVERIFY2(!dictionary.contains(QLatin1String("File number")), qPrintable(dictionary.left(3000)));
     }
 
     void commandRefusesExistingOut_data()

@@ -1,13 +1,18 @@
 // ravlen-db's server commands, run as a user would against a throwaway PostgreSQL cluster: create-server,
-// migrate of a file with participants, and check of a server database.
+// migrate of a file with participants, check of a server database, what the tool says when the server cannot be
+// used, and the README's server commands as printed.
 #include "data/PgBackend.h"
 #include "data/PgConnection.h"
 #include "data/ZarkU.h"
 #include "tests/support/Participants.h"
 #include "tests/support/PgCluster.h"
+#include "tests/support/ServerFailures.h"
 #include "tests/support/TempRavlenDb.h"
 #include "tests/support/ToolProcess.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,6 +45,57 @@ std::vector<QVariant> everyAnswer(const Reader& read)
     return out;
 }
 
+// The "what to do" line of a failed command, empty when there is none.
+QString whatToDo(const ToolResult& result)
+{
+    static const QRegularExpression line(QStringLiteral("^ravlen-db: what to do: (.*)$"),
+                                         QRegularExpression::MultilineOption);
+    return line.match(result.err).captured(1);
+}
+
+// The indented command lines of the README's block that follows the paragraph starting with `lead`.
+QStringList readmeBlockAfter(const QString& lead)
+{
+    QFile file(QStringLiteral(RAVLEN_SOURCE_DIR "/README.md"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QStringList block;
+    bool found = false;
+    for (const QString& line : lines) {
+        if (!found) {
+            found = line.startsWith(lead);
+            continue;
+        }
+        if (line.startsWith(QLatin1String("    ")))
+            block.append(line.trimmed());
+        else if (!block.isEmpty())
+            break;
+    }
+    return block;
+}
+
+// Runs one README line in bash as a user would type it, with ravlen-db on the PATH and `home` as the home
+// folder; SERVER:5432 stands for the throwaway cluster.
+ToolResult runAsPrinted(const QString& line, const QString& home)
+{
+    QString command = line;
+    command.replace(QStringLiteral("SERVER:5432"), QStringLiteral("127.0.0.1:%1").arg(PgCluster::instance().port()));
+    QProcess shell;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.remove(QStringLiteral("PGPASSFILE"));
+    env.insert(QStringLiteral("PATH"), QFileInfo(QStringLiteral(RAVLEN_DB_EXE)).absolutePath() + QLatin1Char(':') +
+                                           env.value(QStringLiteral("PATH")));
+    shell.setProcessEnvironment(env);
+    shell.setWorkingDirectory(home);
+    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"), command});
+    if (!shell.waitForFinished(60000) || shell.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {shell.exitCode(), QString::fromUtf8(shell.readAllStandardOutput()),
+            QString::fromUtf8(shell.readAllStandardError())};
+}
+
 } // namespace
 
 class tst_ServerTools : public QObject
@@ -52,6 +108,11 @@ private slots:
     void migrateRefusesANonEmptyServerDatabase();
     void checkReportsTheServerDatabase();
     void backupAndExportOfAServerMatchTheFileItCameFrom();
+    void serverFailuresSayWhatToDo_data();
+    void serverFailuresSayWhatToDo();
+    void addressInCapitalsWithBlanksIsAServer();
+    void readmeServerBlockRunsAsPrinted_data();
+    void readmeServerBlockRunsAsPrinted();
 };
 
 void tst_ServerTools::createServerFillsAnEmptyDatabaseOnly()
@@ -131,6 +192,10 @@ void tst_ServerTools::migrateRefusesANonEmptyServerDatabase()
     const ToolResult moved = ravlenDb({QStringLiteral("migrate"), file.path(), uri});
     QCOMPARE(moved.exitCode, 1);
     QVERIFY2(moved.err.contains(QLatin1String("not empty")), qPrintable(moved.err));
+    // It says what to do instead: a new empty database, or the one create-server made used as it is.
+    QVERIFY2(whatToDo(moved).contains(QLatin1String("createdb")) &&
+                 whatToDo(moved).contains(QStringLiteral("ravlen-db check ") + uri),
+             qPrintable(moved.err));
 }
 
 void tst_ServerTools::checkReportsTheServerDatabase()
@@ -192,6 +257,106 @@ void tst_ServerTools::backupAndExportOfAServerMatchTheFileItCameFrom()
     QVERIFY2(exported.exitCode == 0, qPrintable(exported.err));
     QCOMPARE(ravlenDb(QStringList{QStringLiteral("export-results"), file.path(), fromTheFile} + options).exitCode, 0);
     QCOMPARE(fileBytes(fromServer), fileBytes(fromTheFile));
+}
+
+void tst_ServerTools::serverFailuresSayWhatToDo_data()
+{
+    QTest::addColumn<ServerFailure>("failure");
+    QTest::addColumn<QString>("step"); // what only this cause's advice tells the user to do
+    using Kind = DataError::Kind;
+    const QHash<Kind, QString> steps{{Kind::ServerUnreachable, QStringLiteral("pg_lsclusters")},
+                                     {Kind::ServerNoPassword, QStringLiteral("chmod 600")},
+                                     {Kind::ServerLoginRefused, QStringLiteral("correct the password")},
+                                     {Kind::ServerDatabaseMissing, QStringLiteral("createdb")},
+                                     {Kind::ServerPermission, QStringLiteral("GRANT")}};
+    for (const ServerFailure& failure : serverFailures())
+        QTest::newRow(qPrintable(failure.name)) << failure << steps.value(failure.kind);
+}
+
+void tst_ServerTools::serverFailuresSayWhatToDo()
+{
+    QFETCH(ServerFailure, failure);
+    QFETCH(QString, step);
+    const PasswordFileInPlace passwordFile(failure.passwordFileLine);
+    const ToolResult result = ravlenDb({QStringLiteral("check"), failure.uri});
+    QCOMPARE(result.exitCode, 1);
+    const QString advice = whatToDo(result);
+    QVERIFY2(advice.contains(step) && advice.contains(failure.named), qPrintable(result.err));
+    // No file advice for a server, and one cause per line.
+    QVERIFY2(!advice.contains(QLatin1String("may not read")) && !advice.contains(QLatin1String("ls -l")),
+             qPrintable(advice));
+    for (const QString& other : {QStringLiteral("pg_lsclusters"), QStringLiteral("correct the password"),
+                                 QStringLiteral("createdb"), QStringLiteral("GRANT")})
+        if (other != step)
+            QVERIFY2(!advice.contains(other), qPrintable(advice));
+}
+
+void tst_ServerTools::addressInCapitalsWithBlanksIsAServer()
+{
+    const QString uri = PgCluster::instance().createDatabase();
+    QCOMPARE(ravlenDb({QStringLiteral("create-server"), uri}).exitCode, 0);
+    const QString scheme = QStringLiteral("postgresql://");
+    auto shouted = [&](const QString& address) {
+        return QStringLiteral("  ") + address.left(scheme.size()).toUpper() + address.mid(scheme.size()) +
+               QStringLiteral(" ");
+    };
+    const ToolResult sound = ravlenDb({QStringLiteral("check"), shouted(uri)});
+    QVERIFY2(sound.exitCode == 0, qPrintable(sound.err));
+    QVERIFY2(sound.out.contains(QLatin1String("0 participants, 90 items")), qPrintable(sound.out));
+
+    // Without a password file and with no server there, it is still a server that cannot be reached, never a
+    // file in a folder named after the address.
+    const PasswordFileInPlace noPasswordFile(QByteArray{});
+    QTemporaryDir here;
+    const ToolResult unreachable = runTool(QStringLiteral(RAVLEN_DB_EXE),
+                                           {QStringLiteral("check"), shouted(serverFailures().at(1).uri)}, here.path());
+    QCOMPARE(unreachable.exitCode, 1);
+    QVERIFY2(whatToDo(unreachable).contains(QLatin1String("no database server answers")), qPrintable(unreachable.err));
+    QVERIFY(QDir(here.path()).isEmpty());
+}
+
+void tst_ServerTools::readmeServerBlockRunsAsPrinted_data()
+{
+    QTest::addColumn<QString>("lead");
+    QTest::addColumn<bool>("withFile");
+    QTest::addColumn<QString>("participants");
+    QTest::newRow("a new clinic") << QStringLiteral("**A new clinic**") << false << QStringLiteral("0 participants");
+    QTest::newRow("a clinic with a file") << QStringLiteral("**A clinic that already has a file**") << true
+                                          << QStringLiteral("2 participants");
+}
+
+void tst_ServerTools::readmeServerBlockRunsAsPrinted()
+{
+    QFETCH(QString, lead);
+    QFETCH(bool, withFile);
+    QFETCH(QString, participants);
+    // The README's database is "ravlen" on SERVER, owned by the user "ravlen": the cluster's own user.
+    PgCluster& cluster = PgCluster::instance();
+    cluster.dropDatabase(QStringLiteral("ravlen"));
+    cluster.createDatabase(QStringLiteral("ravlen"));
+    QTemporaryDir home;
+    if (withFile) {
+        QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Ravlen")));
+        const QString fileName = QDir(home.path()).filePath(QStringLiteral("Ravlen/Ravlen.mdb"));
+        QCOMPARE(ravlenDb({QStringLiteral("create"), fileName}).exitCode, 0);
+        DbConnection db;
+        db.setConnectionString(JetConnectionString(fileName, QString()));
+        db.open();
+        for (const int fileNo : {4, 9}) {
+            ParticipantSpec participant;
+            participant.fileNo = fileNo;
+            participant.answers = {5, 4, 3};
+            addParticipant(db, participant);
+        }
+    }
+    const QStringList commands = readmeBlockAfter(QStringLiteral("**Password**")) + readmeBlockAfter(lead);
+    QVERIFY2(commands.size() >= 3, qPrintable(commands.join(QLatin1Char('\n'))));
+    ToolResult last;
+    for (const QString& command : commands) {
+        last = runAsPrinted(command, home.path());
+        QVERIFY2(last.exitCode == 0, qPrintable(command + QLatin1Char('\n') + last.err));
+    }
+    QVERIFY2(last.out.contains(participants + QStringLiteral(", 90 items")), qPrintable(last.out));
 }
 
 QTEST_GUILESS_MAIN(tst_ServerTools)
