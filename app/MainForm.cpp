@@ -21,6 +21,23 @@
 
 TfrmMain* frmMain = nullptr;
 
+namespace {
+
+QString repairCaption()
+{
+    return QStringLiteral("ترميم فايل اطلاعات");
+}
+
+QString fileNumbersText(const QList<int>& fileNos)
+{
+    QStringList numbers;
+    for (const int fileNo : fileNos)
+        numbers.append(QString::number(fileNo));
+    return numbers.join(QStringLiteral("، "));
+}
+
+} // namespace
+
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), m_ui(new Ui::TfrmMain)
 {
     m_ui->setupUi(this);
@@ -99,16 +116,34 @@ void TfrmMain::FormShow()
         throw;
     }
     showDatabaseInUse();
+    if (Data && Data->Database.isReadOnly()) {
+        showReadOnlyOpen();
+        return;
+    }
     if (repaired.isEmpty())
         return;
-    QStringList numbers;
-    for (const int fileNo : repaired)
-        numbers.append(QString::number(fileNo));
-    SysMessage(QStringLiteral("ترميم فايل اطلاعات"),
+    SysMessage(repairCaption(),
                QStringLiteral("ثبت نام اين شماره پرونده ها نيمه تمام مانده بود: %1. جدول سوالات آنها اکنون ساخته "
                               "شد؛ آزمون آنها را دوباره اجرا کنيد.")
-                   .arg(numbers.join(QStringLiteral("، "))),
+                   .arg(fileNumbersText(repaired)),
                Buttons::Ok, Icon::Notice, DefaultButton::First);
+}
+
+void TfrmMain::showReadOnlyOpen()
+{
+    // No answer could be stored: Test stays off, and the report gives the reason in the words of every refused write.
+    m_ui->N2->setEnabled(false);
+    guarded([] { Data->Database.backend().requireWritable(); });
+    QStringList waiting;
+    if (!Data->repairAwaiting().isEmpty())
+        waiting.append(QStringLiteral("ثبت نام اين شماره پرونده ها نيمه تمام مانده بود: %1. جدول سوالات آنها وقتي "
+                                      "ساخته مي شود که برنامه بتواند در فايل اطلاعات بنويسد.")
+                           .arg(fileNumbersText(Data->repairAwaiting())));
+    if (Data->upgradeAwaiting())
+        waiting.append(QStringLiteral("فايل اطلاعات با نسخه قبلي برنامه ساخته شده است و وقتي به روز مي شود که "
+                                      "برنامه بتواند در آن بنويسد."));
+    if (!waiting.isEmpty())
+        SysMessage(repairCaption(), waiting.join(QLatin1Char(' ')), Buttons::Ok, Icon::Notice, DefaultButton::First);
 }
 
 void TfrmMain::showDatabaseInUse()

@@ -30,6 +30,9 @@ public:
     void setConnectStep(std::function<QList<int>()> step);
 
     void FormShow();
+    // After a connect that found the file read-only for this user: Review results works, Test is turned off and
+    // the operator reads why; a repair or upgrade the file waits for is named.
+    void showReadOnlyOpen();
     // The title names the database server when the connection is on one.
     void showDatabaseInUse();
     bool FormCloseQuery();

@@ -101,10 +101,16 @@ QList<int> TData::ConnectToDatabase(const QString& fileName)
     Database.setConnectionString(JetConnectionString(fileName, QString()));
     Database.open();
     QList<int> repaired;
+    m_repairAwaiting.clear();
+    m_upgradeAwaiting = false;
     try {
-        // A server database needs none of the file's care: the server keeps it from other users, and
-        // registration there is one transaction, so no profile is left without its question table.
-        if (!isServerDataSource(fileName)) {
+        // A file read as it lies (an archive, another user's file) is not mended: what a writable open would do
+        // is only named. A server database needs none of the file's care: the server keeps it from other users,
+        // and registration there is one transaction, so no profile is left without its question table.
+        if (Database.isReadOnly()) {
+            m_upgradeAwaiting = FileUpgrade::declaresEarlierCollation(Database);
+            m_repairAwaiting = FileUpgrade::participantTablesMissing(Database);
+        } else if (!isServerDataSource(fileName)) {
             keepFromOthers(fileName);
             FileUpgrade::removeEarlierCollation(Database);
             repaired = FileUpgrade::repairParticipantTables(Database);

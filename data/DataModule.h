@@ -33,7 +33,8 @@ public:
     void tbProfilesCalcFields(CalcRecord& record);
 
     // The main window's connect step: closes every dataset and the connection, points the connection at
-    // "Ravlen.mdb" in the process's current working directory, connects and opens tbProfiles. On the way it
+    // "Ravlen.mdb" in the process's current working directory, connects and opens tbProfiles. A file this user may
+    // read but not change is opened for reading and left exactly as it is (see repairAwaiting). Otherwise it
     // mends the file once: a file this user owns loses the permissions for others; a file made by an earlier
     // build, whose text columns declare the collation only this program knows, is rebuilt without it (after a
     // backup copy beside it, see FileUpgrade); profiles whose question table was never made get it. Returns the
@@ -43,6 +44,12 @@ public:
     // database on that server is used instead and the file is not looked at.
     QList<int> ConnectToWorkingDirectoryDatabase();
 
+    // What the last connect found to mend but left alone, as the file was open for reading only (see
+    // DbConnection::isReadOnly): the file numbers whose question tables are missing, and whether the file still
+    // declares an earlier build's collation. Both wait for an open that may write.
+    QList<int> repairAwaiting() const { return m_repairAwaiting; }
+    bool upgradeAwaiting() const { return m_upgradeAwaiting; }
+
     // The same with a given file, for tools and tests.
     QList<int> ConnectToDatabase(const QString& fileName);
 
@@ -50,6 +57,10 @@ public:
     // tables only (15 letters A to Y, a table, not a view), however it is opened: anything else throws DataError
     // and leaves it closed. Its initial table, Questions, is the master list and is never opened through it.
     void OpenQuestionTable(const QString& tableName);
+
+private:
+    QList<int> m_repairAwaiting;
+    bool m_upgradeAwaiting = false;
 };
 
 // The server address a "Ravlen.server" file holds; throws DataError when it holds none.

@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/PgServerBackend.h"
+#include "data/SqlBackend.h"
 #include "data/SqliteBackend.h"
 
 void finishQueryRows(ReadResult& rows, bool rowByRow)
@@ -34,5 +35,5 @@ std::unique_ptr<DbBackend> openBackend(const QString& dataSource, const FileSyst
 {
     if (const QString uri = serverUriOf(dataSource); !uri.isEmpty())
         return openPgServerBackend(uri);
-    return SqliteBackend::open(dataSource, fileSystemType);
+    return SqliteBackend::open(dataSource, fileSystemType, SqlBackend::ReadOnlyFile::OpenForReading);
 }

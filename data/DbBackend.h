@@ -90,6 +90,12 @@ public:
     // that keeps no such log (a server, which is backed up by its own tools) has nothing to do.
     virtual bool checkpoint() { return true; }
 
+    // Whether the database was opened for reading only (a file or folder this user may not change): reading works,
+    // and every write throws DataError (ReadOnly) with the text requireWritable gives.
+    virtual bool readOnly() const { return false; }
+    // Throws that error when the database was opened for reading only.
+    virtual void requireWritable() const {}
+
 protected:
     DbBackend() = default;
 };
@@ -107,7 +113,8 @@ bool isServerDataSource(const QString& dataSource);
 
 // Opens the database a data source names: a PostgreSQL connection URI (postgresql://...) or a SQLite file, which
 // must exist. Checks the schema before anything is written and throws DataError when the database is missing,
-// unreachable, no Ravlen database, read-only or locked.
+// unreachable, no Ravlen database or locked. A file this user may read but not change opens for reading only
+// (DbBackend::readOnly).
 // `fileSystemType` tells where a file lies (see FileSystemCheck).
 std::unique_ptr<DbBackend> openBackend(const QString& dataSource,
                                        const FileSystemCheck::TypeProbe& fileSystemType = FileSystemCheck::fileSystemTypeOf);

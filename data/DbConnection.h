@@ -34,6 +34,8 @@ public:
     // Closes; does nothing when closed.
     void close();
     bool isConnected() const { return m_backend != nullptr; }
+    // Whether the open database was opened for reading only (DbBackend::readOnly); false when not connected.
+    bool isReadOnly() const { return m_backend && m_backend->readOnly(); }
 
     // The open database's backend; throws DataError when not connected.
     DbBackend& backend() const;

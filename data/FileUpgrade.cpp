@@ -428,4 +428,13 @@ QList<int> repairParticipantTables(DbConnection& connection)
     return repaired;
 }
 
+QList<int> participantTablesMissing(const DbConnection& connection)
+{
+    QList<int> fileNos;
+    for (const ProfileWithoutTable& profile : profilesWithoutTable(connection))
+        if (!profile.fileNo.isNull())
+            fileNos.append(profile.fileNo.toInt());
+    return fileNos;
+}
+
 } // namespace FileUpgrade

@@ -36,4 +36,7 @@ QString backupFileName(const QString& fileName, const QString& stamp);
 // a table or view that exists, are left alone; nothing is ever deleted.
 QList<int> repairParticipantTables(DbConnection& connection);
 
+// The file numbers whose tables repairParticipantTables would make, in ascending order; only reads.
+QList<int> participantTablesMissing(const DbConnection& connection);
+
 } // namespace FileUpgrade

@@ -192,12 +192,18 @@ enum class Check
     RavlenSchema
 };
 
-void applySettings(QSqlDatabase& db, const QString& fileName, Check check)
+enum class Access
+{
+    ReadWrite,
+    ReadOnly,
+};
+
+void applySettings(QSqlDatabase& db, const QString& fileName, Check check, Access access)
 {
     sqlite3* h = handleOf(db);
     sqlite3_busy_timeout(h, busyTimeoutMs);
     const QString doing = QStringLiteral("Cannot open database file '%1'").arg(fileName);
-    if (sqlite3_db_readonly(h, "main") == 1)
+    if (access == Access::ReadWrite && sqlite3_db_readonly(h, "main") == 1)
         throw DataError(doing + QStringLiteral(": the file is read-only"), DataError::Kind::ReadOnly);
     // Reading the schema first turns "not a database" and lock-outs into a connect error, and a file that is
     // refused is left exactly as it was: nothing below runs on it.
@@ -205,6 +211,8 @@ void applySettings(QSqlDatabase& db, const QString& fileName, Check check)
     registerCollation(db);
     if (check == Check::RavlenSchema)
         SchemaCheck::require(db, fileName);
+    if (access == Access::ReadOnly)
+        return;
     // WAL with a full sync at every commit: a posted row is on disk before the call returns, survives a killed
     // process and an operating-system crash, and readers in other processes never block the writer.
     exec(h, QStringLiteral("PRAGMA journal_mode=WAL"), doing);
@@ -213,13 +221,16 @@ void applySettings(QSqlDatabase& db, const QString& fileName, Check check)
 
 QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName, const char* mode, Check check)
 {
+    const Access access = QByteArrayView(mode).startsWith("ro") ? Access::ReadOnly : Access::ReadWrite;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     if (!db.isValid())
         throw DataError(QStringLiteral("The SQLite driver of Qt is not available"));
     QString uri = QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()).toString(QUrl::FullyEncoded);
     uri += QStringLiteral("?mode=") + QLatin1String(mode);
     db.setDatabaseName(uri);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    db.setConnectOptions(QStringLiteral("%1QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%2")
+                             .arg(access == Access::ReadOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;") : QString())
+                             .arg(busyTimeoutMs));
     if (!db.open()) {
         const QSqlError error = db.lastError();
         db = QSqlDatabase();
@@ -228,7 +239,7 @@ QSqlDatabase openWithMode(const QString& connectionName, const QString& fileName
                         kindOfEngineError(error.nativeErrorCode().toInt(), errno));
     }
     try {
-        applySettings(db, fileName, check);
+        applySettings(db, fileName, check, access);
     } catch (...) {
         db.close();
         db = QSqlDatabase();
@@ -261,11 +272,38 @@ void inSavepoint(sqlite3* h, const QString& doing, const std::function<void()>& 
     }
 }
 
+// Whether the engine can keep its side files beside `fileName`: a folder this user may write, or both side files
+// already there for this user to write.
+bool folderTakesSideFiles(const QString& fileName)
+{
+    if (QFileInfo(QFileInfo(fileName).absolutePath()).isWritable())
+        return true;
+    const QFileInfo log(fileName + QStringLiteral("-wal"));
+    const QFileInfo shared(fileName + QStringLiteral("-shm"));
+    return log.isWritable() && shared.isWritable();
+}
+
+QSqlDatabase openForReading(const QString& connectionName, const QString& fileName)
+{
+    try {
+        return openWithMode(connectionName, fileName, "ro", Check::RavlenSchema);
+    } catch (const DataError&) {
+        // A file in write-ahead-log mode on media nobody may write: the engine cannot make its read-side files
+        // there, and nobody can change the file while it is read, so it may be read as it lies.
+        if (QFileInfo(QFileInfo(fileName).absolutePath()).isWritable())
+            throw;
+        return openWithMode(connectionName, fileName, "ro&immutable=1", Check::RavlenSchema);
+    }
+}
+
 } // namespace
 
 QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName,
-                          const FileSystemCheck::TypeProbe& fileSystemType)
+                          const FileSystemCheck::TypeProbe& fileSystemType, ReadOnlyFile readOnlyFile,
+                          bool* openedForReading)
 {
+    if (openedForReading)
+        *openedForReading = false;
     const QFileInfo info(fileName);
     if (!info.exists() && FileSystemCheck::folderRefusesThisUser(fileName))
         throw DataError(QStringLiteral("Cannot open database file '%1': this user may not enter its folder")
@@ -282,7 +320,8 @@ QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName
                         DataError::Kind::NotADatabase);
     // A file nobody may write is refused even for a user (the administrator) whom the system would let write it.
     constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    if (!info.isWritable() || !(info.permissions() & anyWrite))
+    const bool fileReadOnly = !info.isWritable() || !(info.permissions() & anyWrite);
+    if (fileReadOnly && readOnlyFile == ReadOnlyFile::Refuse)
         throw DataError(QStringLiteral("Cannot open database file '%1': the file is read-only").arg(fileName),
                         DataError::Kind::ReadOnly);
     // The engine takes an empty file for a new database and would write one into it (the journal setting alone
@@ -291,6 +330,12 @@ QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName
         throw DataError(QStringLiteral("Cannot open database file '%1': the file is empty").arg(fileName),
                         DataError::Kind::NotADatabase);
     FileSystemCheck::refuseNetworkFileSystem(fileName, fileSystemType);
+    if (readOnlyFile == ReadOnlyFile::OpenForReading && (fileReadOnly || !folderTakesSideFiles(fileName))) {
+        QSqlDatabase db = openForReading(connectionName, fileName);
+        if (openedForReading)
+            *openedForReading = true;
+        return db;
+    }
     return openWithMode(connectionName, fileName, "rw", Check::RavlenSchema);
 }
 

@@ -26,12 +26,22 @@ namespace SqlBackend {
 // the query dataset, which sorts on their ORDER BY.
 inline constexpr const char* textCollation = "PERSIAN";
 
+// What openDatabase does with a file this user may read but not change: a file nobody may write, or one in a
+// folder where the engine cannot keep its side files (read-only media, another user's folder).
+enum class ReadOnlyFile
+{
+    Refuse,         // throws DataError (ReadOnly), for work that has to write
+    OpenForReading, // opens it for reading only: no setting is written, every write is refused
+};
+
 // Opens `fileName` on a new Qt connection named `connectionName`. Never creates a missing file. Checks the schema
 // first (the two tables with every column the program reads, no trigger), then applies the durability and
 // sharing settings and registers the collation; throws DataError when the file is missing, is no database or no
-// Ravlen database, is read-only or stays locked. A refused file is left unchanged.
+// Ravlen database, is read-only (see ReadOnlyFile) or stays locked. A refused file is left unchanged.
+// `openedForReading`, when given, tells whether the file was opened for reading only.
 QSqlDatabase openDatabase(const QString& connectionName, const QString& fileName,
-                          const FileSystemCheck::TypeProbe& fileSystemType = FileSystemCheck::fileSystemTypeOf);
+                          const FileSystemCheck::TypeProbe& fileSystemType = FileSystemCheck::fileSystemTypeOf,
+                          ReadOnlyFile readOnlyFile = ReadOnlyFile::Refuse, bool* openedForReading = nullptr);
 
 // Creates an empty database file (it must not exist yet) and returns it open, as openDatabase does.
 QSqlDatabase createDatabase(const QString& connectionName, const QString& fileName);

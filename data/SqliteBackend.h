@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DbBackend.h"
+#include "data/SqlBackend.h"
 #include "data/SqliteStatement.h"
 
 #include <QSqlDatabase>
@@ -13,9 +14,11 @@
 class SqliteBackend final : public DbBackend
 {
 public:
-    // Opens an existing Ravlen database file (see SqlBackend::openDatabase for what is refused).
+    // Opens an existing Ravlen database file (see SqlBackend::openDatabase for what is refused, and for a file this
+    // user may not change).
     static std::unique_ptr<SqliteBackend> open(
-        const QString& fileName, const FileSystemCheck::TypeProbe& fileSystemType = FileSystemCheck::fileSystemTypeOf);
+        const QString& fileName, const FileSystemCheck::TypeProbe& fileSystemType = FileSystemCheck::fileSystemTypeOf,
+        SqlBackend::ReadOnlyFile readOnlyFile = SqlBackend::ReadOnlyFile::Refuse);
     // Creates a new, empty database file (it must not exist yet) and opens it without a schema check.
     static std::unique_ptr<SqliteBackend> create(const QString& fileName);
     ~SqliteBackend() override;
@@ -39,6 +42,8 @@ public:
     int execute(const QString& sql) override;
     int executeStatement(const QString& sql) override;
     bool checkpoint() override;
+    bool readOnly() const override { return m_readOnly; }
+    void requireWritable() const override;
 
 private:
     enum class Mode
@@ -46,9 +51,11 @@ private:
         Open,
         Create
     };
-    SqliteBackend(const QString& fileName, Mode mode, const FileSystemCheck::TypeProbe& fileSystemType);
+    SqliteBackend(const QString& fileName, Mode mode, const FileSystemCheck::TypeProbe& fileSystemType,
+                  SqlBackend::ReadOnlyFile readOnlyFile);
 
     QString m_fileName;
+    bool m_readOnly = false;
     QString m_connectionName;
     QSqlDatabase m_db;
     Sqlite::StatementCache m_statements;

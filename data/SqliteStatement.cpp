@@ -45,7 +45,8 @@ int prepare(sqlite3* h, const char* sql, int bytes, unsigned flags, sqlite3_stmt
             return rc;
         rc = sqlite3_prepare_v3(h, sql, bytes, flags, st, tail);
         const int endRc = runPlain(h, "COMMIT");
-        return rc == SQLITE_OK ? endRc : rc;
+        // Ending the transaction cleared the engine's message; a statement it refuses is refused again outside.
+        return rc == SQLITE_OK ? endRc : sqlite3_prepare_v3(h, sql, bytes, flags, st, tail);
     }
     // Inside a transaction the file's schema only changes under a write lock this connection does not hold
     // yet; it settles as soon as the other program is done.

@@ -1,7 +1,12 @@
-// Loaded into the real ravlen program (LD_PRELOAD) by the suites that end it from outside: it plays the operator
-// of a first test, through the program's own windows and events, found by their object names. It opens Test,
-// registers file number 7, answers Yes to starting, answers the first five items (5, 4, 3, 2, 1), prints
-// "answered 5" and then leaves the program running, mid-test, for the suite to signal.
+// Loaded into the real ravlen program (LD_PRELOAD) by the suites that watch it from outside: it plays the operator
+// through the program's own windows and events, found by their object names, and prints what it sees, one line
+// each. RAVLEN_DRIVE picks the part:
+//   test    opens Test, registers file number 7, answers Yes to starting, answers the first five items (5, 4, 3,
+//           2, 1) and prints "answered 5", then leaves the program mid-test for the suite to signal;
+//   review  answers every message shown at the start with its first button, printing "message: <text>"; prints
+//           whether Test and Review results are on; opens Review results and the search window from it
+//           ("search rows: <n>"), looks up file number 7 ("name: <text>"), opens the charts report
+//           ("pages: <n>"), closes it all and prints "reviewed".
 //
 // It only uses Qt: the program it drives is the built executable, unchanged.
 
@@ -11,7 +16,10 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -30,6 +38,19 @@ enum class Step
 
 Step step = Step::OpenTest;
 
+enum class Review
+{
+    Start,
+    OpenSearch,
+    InSearch,
+    LookUp,
+    InReport,
+    Close,
+    Done,
+};
+
+Review review = Review::Start;
+
 QWidget* shownWindow(const char* name)
 {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -38,8 +59,7 @@ QWidget* shownWindow(const char* name)
     return nullptr;
 }
 
-template <typename T>
-T* part(QWidget* window, const char* name)
+template <typename T> T* part(QWidget* window, const char* name)
 {
     return window ? window->findChild<T*>(QLatin1String(name)) : nullptr;
 }
@@ -103,10 +123,87 @@ void poll()
     }
 }
 
+void say(const QString& line)
+{
+    std::fputs(qUtf8Printable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+void pollReview()
+{
+    if (QWidget* message = shownWindow("TfrmMessage")) {
+        say(QStringLiteral("message: ") +
+            part<QLabel>(message, "msgText")->text().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        part<QAbstractButton>(message, "btKey1")->click();
+        return;
+    }
+    QWidget* main = shownWindow("TfrmMain");
+    QWidget* results = shownWindow("TfrmResult");
+    switch (review) {
+    case Review::Start:
+        if (!main)
+            return;
+        say(QStringLiteral("test %1").arg(part<QAction>(main, "N2")->isEnabled() ? "on" : "off"));
+        say(QStringLiteral("review %1").arg(part<QAction>(main, "N3")->isEnabled() ? "on" : "off"));
+        QTimer::singleShot(0, part<QAction>(main, "N3"), &QAction::trigger);
+        review = Review::OpenSearch;
+        return;
+    case Review::OpenSearch:
+        if (auto* fileNo = part<QLineEdit>(results, "edFileNo")) {
+            results->activateWindow();
+            fileNo->setFocus(Qt::OtherFocusReason);
+            // F1 in the file number box opens the search window, modally.
+            QTimer::singleShot(0, [fileNo] { QTest::keyClick(fileNo, Qt::Key_F1); });
+            review = Review::InSearch;
+        }
+        return;
+    case Review::InSearch:
+        if (QWidget* search = shownWindow("TfrmSearch")) {
+            say(QStringLiteral("search rows: %1").arg(part<QTableView>(search, "RzDBGrid2")->model()->rowCount()));
+            search->close();
+            review = Review::LookUp;
+        }
+        return;
+    case Review::LookUp: {
+        auto* fileNo = part<QLineEdit>(results, "edFileNo");
+        if (!fileNo || shownWindow("TfrmSearch"))
+            return;
+        fileNo->selectAll();
+        QTest::keyClicks(fileNo, QStringLiteral("7"));
+        part<QAbstractButton>(results, "btSearch")->click();
+        say(QStringLiteral("name: ") + part<QLineEdit>(results, "edName")->text());
+        later(part<QAbstractButton>(results, "btShowCharts"));
+        review = Review::InReport;
+        return;
+    }
+    case Review::InReport:
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            // The preview's own window, not the results window that owns it.
+            auto* preview = w->isVisible() ? w->findChild<QPrintPreviewWidget*>() : nullptr;
+            if (preview && preview->window() == w && preview->pageCount() > 0) {
+                say(QStringLiteral("pages: %1").arg(preview->pageCount()));
+                w->close();
+                review = Review::Close;
+            }
+        }
+        return;
+    case Review::Close:
+        if (!results)
+            return;
+        results->close();
+        say(QStringLiteral("reviewed"));
+        review = Review::Done;
+        return;
+    case Review::Done:
+        return;
+    }
+}
+
 void startDriving()
 {
+    const bool reviewing = qEnvironmentVariable("RAVLEN_DRIVE") == QLatin1String("review");
     auto* timer = new QTimer(QCoreApplication::instance());
-    QObject::connect(timer, &QTimer::timeout, [] { poll(); });
+    QObject::connect(timer, &QTimer::timeout, [reviewing] { reviewing ? pollReview() : poll(); });
     timer->start(50);
 }
 

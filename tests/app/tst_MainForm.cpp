@@ -13,6 +13,7 @@
 #include "tests/support/PlainCopy.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TempRavlenDb.h"
+#include "tests/support/ToolProcess.h"
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -66,6 +67,7 @@ private slots:
     void sessionEndMakesTheFileWholeAndClosesUnasked();
     void connectErrorIsReportedAndTheWindowShown();
     void repairedParticipantsAreNamedOnce();
+    void readOnlyFileOpensForReviewOnly();
     void titleNamesTheServerInUse();
     void balloonToolTipsAreInstalled();
     void screenshots();
@@ -388,6 +390,41 @@ void tst_MainForm::repairedParticipantsAreNamedOnce()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     QCOMPARE(answers.calls().size(), 1);
+}
+
+// A file nobody may write (an archive copy) opens for reading: Review results stays on, Test goes off with the
+// read-only report, and the repair the file waits for is named, not made.
+void tst_MainForm::readOnlyFileOpensForReviewOnly()
+{
+    const TempRavlenDb file;
+    file.connect()->execute(QStringLiteral("INSERT INTO Profiles (FileNo, QTable) VALUES (12, 'CCCCCCCCCCCCCCC')"));
+    QVERIFY(QFile::setPermissions(file.path(), QFile::ReadOwner | QFile::ReadGroup));
+    const QByteArray bytes = fileBytes(file.path());
+    TData data;
+    Data = &data;
+    delete m_window;
+    m_window = new TfrmMain;
+    frmMain = m_window;
+    m_window->setConnectStep([&] { return data.ConnectToDatabase(file.path()); });
+
+    const ScopedMessageAnswers answers{1, 1};
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    Data = nullptr;
+    QVERIFY(data.tbProfiles.isActive());
+    QVERIFY(!action(m_window, "N2")->isEnabled());
+    QVERIFY(action(m_window, "N3")->isEnabled());
+    QCOMPARE(answers.calls().size(), 2);
+    // The read-only sentence, naming the file's folder.
+    QVERIFY2(answers.calls()[0].text.contains(QStringLiteral("فقط خواندني")) &&
+                 answers.calls()[0].text.contains(file.dir()),
+             qPrintable(answers.calls()[0].text));
+    QCOMPARE(answers.calls()[1].caption, QStringLiteral("ترميم فايل اطلاعات"));
+    QCOMPARE(answers.calls()[1].text, QStringLiteral("ثبت نام اين شماره پرونده ها نيمه تمام مانده بود: 12. جدول سوالات "
+                                                     "آنها وقتي ساخته مي شود که برنامه بتواند در فايل اطلاعات بنويسد."));
+    QVERIFY(!data.Database.tableExists(QStringLiteral("CCCCCCCCCCCCCCC")));
+    data.Database.close();
+    QCOMPARE(fileBytes(file.path()), bytes);
 }
 
 // A workstation on the clinic's server must not pass for one working on its own file: the title names the server,

@@ -258,7 +258,9 @@ void tst_DataError::provoke(const QString& cause, TempDatabase& t, TData& data)
         } else if (cause == QLatin1String("readonly")) {
             data.Database.close();
             QFile::setPermissions(t.fileName, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            // It opens for reading; storing is what fails.
             data.ConnectToDatabase(t.fileName);
+            data.tbProfiles.insertRecord({2});
         } else if (cause == QLatin1String("missing")) {
             data.ConnectToDatabase(t.fileName + QStringLiteral(".gone"));
         } else if (cause == QLatin1String("garbage") || cause == QLatin1String("empty")) {

@@ -4,6 +4,7 @@
 #include "tests/data/TempDatabase.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 class tst_DataModule : public QObject
@@ -132,8 +133,8 @@ void tst_DataModule::connectFromWorkingDirectory_data()
                                 << "empty";
     QTest::newRow("database without profiles") << "noprofiles"
                                                << "Profiles";
-    QTest::newRow("read-only file") << "readonly"
-                                    << "read-only";
+    QTest::newRow("read-only file, opened for reading") << "readonly"
+                                                        << "";
     QTest::newRow("folder of that name") << "folder"
                                          << "not a file";
 }
@@ -190,7 +191,9 @@ void tst_DataModule::connectFromWorkingDirectory()
         QFile f(name);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), bytesBefore); // nothing written
-        QVERIFY(!QFile::exists(name + QStringLiteral("-wal")));
+        // Reading a file in write-ahead-log mode may leave the engine's empty read-side files, nothing more.
+        QCOMPARE(QFileInfo(name + QStringLiteral("-wal")).size(), 0);
+        QCOMPARE(data.Database.isReadOnly(), file == QLatin1String("readonly"));
     }
 }
 

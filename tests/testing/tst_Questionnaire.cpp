@@ -8,6 +8,7 @@
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Participants.h"
 #include "tests/support/Pixels.h"
+#include "tests/support/PlainCopy.h"
 #include "tests/support/Screenshot.h"
 #include "tests/testing/NewTestFixture.h"
 
@@ -44,6 +45,7 @@ private slots:
 
     void wholeTestThroughClicks_data();
     void wholeTestThroughClicks();
+    void finishedTestIsInTheFileItself();
     void scoring_data();
     void scoring();
     void changingAnEarlierAnswerReplacesOnlyIt();
@@ -176,6 +178,28 @@ void tst_Questionnaire::wholeTestThroughClicks()
         QTest::mouseClick(answerButton(5), Qt::LeftButton);
         QCOMPARE(stored(table, items - 1).value(0).toInt(), 5);
     }
+}
+
+// A copy of the database file alone, taken after End, holds the whole test; before End the answers wait in the
+// engine's side log.
+void tst_Questionnaire::finishedTestIsInTheFileItself()
+{
+    if (TempRavlenDb::onServer())
+        QSKIP("a server keeps no side log beside a file");
+    TestParticipant participant;
+    participant.fileNo = 9;
+    const QString table = startTest(participant);
+    const int items = itemCount();
+    for (int item = 1; item <= items; ++item)
+        QTest::mouseClick(answerButton(4), Qt::LeftButton);
+    const QString answered = QStringLiteral("SELECT count(*) FROM %1 WHERE Answer > 0").arg(table);
+    QCOMPARE(firstColumnOfPlainCopy(m_f->db().path(), answered), QStringList{"0"});
+
+    ScopedMessageAnswers answers({1});
+    QTest::mouseClick(find<QPushButton>("btEnd"), Qt::LeftButton);
+    QCOMPARE(firstColumnOfPlainCopy(m_f->db().path(), answered), QStringList{QString::number(items)});
+    QCOMPARE(firstColumnOfPlainCopy(m_f->db().path(), QStringLiteral("SELECT Completed FROM Profiles WHERE FileNo = 9")),
+             QStringList{"1"});
 }
 
 void tst_Questionnaire::scoring_data()

@@ -64,6 +64,27 @@ int lastAcknowledged(QProcess& poster, QByteArray& pending, int last)
     return last;
 }
 
+// A second program posting answers into `database` (tst_AnswerPoster) for as long as this object lives.
+class RunningPoster
+{
+public:
+    explicit RunningPoster(const QString& database) { m_process.start(QStringLiteral(ANSWER_POSTER_EXE), {database}); }
+    ~RunningPoster() { stop(); }
+
+    // The highest sequence number acknowledged so far; the QTRY macros evaluate their condition more than once.
+    int latest() { return m_acknowledged = lastAcknowledged(m_process, m_pending, m_acknowledged); }
+    void stop()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_pending;
+    int m_acknowledged = 0;
+};
+
 const QByteArray kBank = "Group1,Group2,Scoring,Question\n"
                          "A,a1,true,one\nA,a2,true,two\nB,b1,false,three\n";
 
@@ -118,22 +139,16 @@ void tst_DbCare::createDatabase(const QString& name)
 void tst_DbCare::backupWhileAnotherProgramPosts()
 {
     createDatabase(QStringLiteral("Ravlen.mdb"));
-    QProcess poster;
-    poster.start(QStringLiteral(ANSWER_POSTER_EXE), {path(QStringLiteral("Ravlen.mdb"))});
-    QByteArray pending;
-    int acknowledged = 0;
-    // Keeps the highest number printed so far; the QTRY macros evaluate their condition more than once.
-    const auto latest = [&] { return acknowledged = lastAcknowledged(poster, pending, acknowledged); };
+    RunningPoster poster(path(QStringLiteral("Ravlen.mdb")));
     // Let it post past a full round of the 90 rows, so that the copy must also hold overwritten answers.
-    QTRY_VERIFY_WITH_TIMEOUT(latest() > 120, 30000);
-    const int acknowledgedBefore = latest();
+    QTRY_VERIFY_WITH_TIMEOUT(poster.latest() > 120, 30000);
+    const int acknowledgedBefore = poster.latest();
 
     const Result r = ravlenDb({QStringLiteral("backup"), QStringLiteral("Ravlen.mdb"), QStringLiteral("copy.mdb")},
                               m_dir->path());
     // The poster went on posting while the copy was taken and after.
-    QTRY_VERIFY_WITH_TIMEOUT(latest() > acknowledgedBefore + 5, 10000);
-    poster.kill();
-    poster.waitForFinished();
+    QTRY_VERIFY_WITH_TIMEOUT(poster.latest() > acknowledgedBefore + 5, 10000);
+    poster.stop();
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QVERIFY2(r.out.contains(QStringLiteral("1 participants, 90 items")), qPrintable(r.out));
 
@@ -256,20 +271,15 @@ void tst_DbCare::check()
 void tst_DbCare::checkWhileAnotherProgramPosts()
 {
     createDatabase(QStringLiteral("Ravlen.mdb"));
-    QProcess poster;
-    poster.start(QStringLiteral(ANSWER_POSTER_EXE), {path(QStringLiteral("Ravlen.mdb"))});
-    QByteArray pending;
-    int acknowledged = 0;
-    const auto latest = [&] { return acknowledged = lastAcknowledged(poster, pending, acknowledged); };
-    QTRY_VERIFY_WITH_TIMEOUT(latest() > 20, 30000);
+    RunningPoster poster(path(QStringLiteral("Ravlen.mdb")));
+    QTRY_VERIFY_WITH_TIMEOUT(poster.latest() > 20, 30000);
 
     const Result r = ravlenDb({QStringLiteral("check"), QStringLiteral("Ravlen.mdb")}, m_dir->path());
-    const int acknowledgedAfterCheck = latest();
+    const int acknowledgedAfterCheck = poster.latest();
     // The writer's side files are its own: the check leaves them, and the writer goes on posting.
     const QStringList folder = allFiles();
-    QTRY_VERIFY_WITH_TIMEOUT(latest() > acknowledgedAfterCheck + 5, 10000);
-    poster.kill();
-    poster.waitForFinished();
+    QTRY_VERIFY_WITH_TIMEOUT(poster.latest() > acknowledgedAfterCheck + 5, 10000);
+    poster.stop();
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QVERIFY2(r.out.contains(QStringLiteral("is sound")) && r.out.contains(QStringLiteral("1 participants, 90 items")),
              qPrintable(r.out));
