@@ -2,6 +2,7 @@
 // driver loaded into it (program_driver) registers a participant and answers five items through the windows,
 // then the suite sends the signal.
 
+#include "tests/app/DrivenProgram.h"
 #include "tests/support/PlainCopy.h"
 #include "tests/support/TempRavlenDb.h"
 
@@ -49,9 +50,7 @@ void tst_ProgramEnd::signalMidTestLeavesEveryAnswerInTheFile()
         QSKIP("the side log belongs to the database file");
     const TempRavlenDb db;
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(PROGRAM_DRIVER));
+    QProcessEnvironment env = drivenProgramEnvironment(QStringLiteral(PROGRAM_DRIVER));
     program.setProcessEnvironment(env);
     program.setWorkingDirectory(db.dir());
     program.start(QStringLiteral(RAVLEN_EXE), {});

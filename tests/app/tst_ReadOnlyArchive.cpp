@@ -3,6 +3,7 @@
 // participant through the windows and reports what it saw.
 
 #include "data/DataModule.h"
+#include "tests/app/DrivenProgram.h"
 #include "tests/support/Participants.h"
 #include "tests/support/TempRavlenDb.h"
 #include "tests/support/ToolProcess.h"
@@ -71,9 +72,7 @@ void tst_ReadOnlyArchive::reviewedWithoutAChange()
     const QByteArray bytes = fileBytes(file);
 
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(PROGRAM_DRIVER));
+    QProcessEnvironment env = drivenProgramEnvironment(QStringLiteral(PROGRAM_DRIVER));
     env.insert(QStringLiteral("RAVLEN_DRIVE"), QStringLiteral("review"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir::tempPath());
     env.insert(QStringLiteral("HOME"), QDir::tempPath());
