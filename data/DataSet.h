@@ -273,7 +273,5 @@ protected:
     void readRows(std::vector<FieldDef>& fields, ColumnStore& values, std::vector<qint64>& rowIds) override;
 
 private:
-    static void sortInPersianOrder(const QString& sql, const std::vector<FieldDef>& fields, ColumnStore& values);
-
     QStringList m_sql;
 };
